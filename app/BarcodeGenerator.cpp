@@ -1,0 +1,320 @@
+// Construction and layout of the main window: every control at its place in
+// the window data, in its start state, and the wiring of events to handlers.
+#include "app/BarcodeGenerator.h"
+
+#include "app/HelpTexts.h"
+#include "app/LinkLabel.h"
+#include "app/QtPlatform.h"
+#include "app/frmSplashbm.h"
+#include "draw/Geometry.h"
+#include "draw/PictureBox.h"
+#include "output/Fonts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+
+using draw::twipsRect;
+
+const QString BarcodeGenerator::kCaption = QStringLiteral("Tessaline Barcode Generator  - Freeware -");
+
+namespace {
+
+QFont tahoma(double points, bool bold = false)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+template <typename W>
+W* place(W* widget, const char* name, double left, double top, double width, double height)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(twipsRect(left, top, width, height));
+    return widget;
+}
+
+QLabel* headerLabel(QWidget* parent, const char* name, const QString& text, double left,
+                    double top, double width, double height)
+{
+    auto* label = place(new QLabel(text, parent), name, left, top, width, height);
+    label->setAlignment(Qt::AlignCenter);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(palette);
+    return label;
+}
+
+QRadioButton* optionButton(QWidget* parent, const char* name, const QString& text,
+                           const QString& tip, double left, double top, double width,
+                           double height)
+{
+    auto* button = place(new QRadioButton(text, parent), name, left, top, width, height);
+    button->setToolTip(tip);
+    return button;
+}
+
+} // namespace
+
+BarcodeGenerator::BarcodeGenerator(std::unique_ptr<draw::Platform> platform, QWidget* parent)
+    : QMainWindow(parent), m_platform(platform ? std::move(platform) : std::make_unique<QtPlatform>(this))
+{
+    output::ensureTahoma();
+    setObjectName(QStringLiteral("BarcodeGenerator"));
+    setWindowTitle(kCaption);
+    setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    setFont(tahoma(9));
+    setAttribute(Qt::WA_QuitOnClose);
+    buildControls();
+    wireControls();
+    Form_Load();
+}
+
+BarcodeGenerator::~BarcodeGenerator() = default;
+
+void BarcodeGenerator::buildControls()
+{
+    m_central = new QWidget(this);
+    m_central->setObjectName(QStringLiteral("client"));
+    m_central->setMouseTracking(true);
+    m_central->installEventFilter(this);
+    setCentralWidget(m_central);
+    QWidget* w = m_central;
+
+    help = menuBar()->addAction(QStringLiteral("About"));
+    help->setObjectName(QStringLiteral("help"));
+
+    Image1 = place(new QLabel(w), "Image1", 1200, 240, 5760, 585);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/banner.png")));
+    Label2 = place(new QLabel(QStringLiteral("ver.3.0"), w), "Label2", 7440, 480, 1335, 375);
+    Label2->setFont(tahoma(14.25));
+    Label3 = headerLabel(w, "Label3", QStringLiteral("Barcode Type"), 1200, 960, 5775, 255);
+    Label4 = headerLabel(w, "Label4", QStringLiteral("Settings"), 7920, 960, 2295, 255);
+
+    Option2 = optionButton(w, "Option2", QStringLiteral("EAN-13"), QStringLiteral("GTIN-13"), 1200, 1320, 1215, 375);
+    Option7 = optionButton(w, "Option7", QStringLiteral("JAN-13"), QStringLiteral("Japanese Article Number 13"), 3360, 1320, 1215, 375);
+    Option8 = optionButton(w, "Option8", QStringLiteral("ISBN(Bookland EAN)"), QStringLiteral("International Standard Book Number"), 5040, 1320, 2415, 375);
+    Option4 = optionButton(w, "Option4", QStringLiteral("EAN- 8"), QStringLiteral("GTIN-8"), 1200, 1680, 1215, 375);
+    Option6 = optionButton(w, "Option6", QStringLiteral("JAN- 8"), QStringLiteral("Japanese Article Number 8"), 3360, 1680, 1215, 375);
+    Option5 = optionButton(w, "Option5", QStringLiteral("UPC- E"), QStringLiteral("UPC-E"), 1200, 2400, 1095, 375);
+    Option3 = optionButton(w, "Option3", QStringLiteral("UPC- A"), QStringLiteral("GTIN-12"), 1200, 2040, 1095, 375);
+    Option1[0] = optionButton(w, "Option1_0", QStringLiteral("Code 39"), QStringLiteral("USS Code 39"), 3360, 2040, 1575, 375);
+    Option1[1] = optionButton(w, "Option1_1", QStringLiteral("Interleaved 2 of 5"), QStringLiteral("Interleaved 2 of 5"), 5040, 1680, 2175, 375);
+    Option1[2] = optionButton(w, "Option1_2", QStringLiteral("Code 128"), QStringLiteral("USS Code 128"), 5040, 2400, 1575, 375);
+    Option1[3] = optionButton(w, "Option1_3", QStringLiteral("Codabar"), QStringLiteral("Code 2 of 7"), 5040, 2040, 1575, 375);
+    for (QRadioButton* hidden : {Option4, Option5, Option6})
+        hidden->hide();
+    m_options = new QButtonGroup(this);
+    m_options->setExclusive(true);
+    for (QRadioButton* b : {Option2, Option7, Option8, Option4, Option6, Option5, Option3})
+        m_options->addButton(b);
+    for (QRadioButton* b : Option1)
+        m_options->addButton(b);
+    Option1[0]->setChecked(true);
+
+    Check1[0] = place(new QCheckBox(QStringLiteral("Optimize for Printing"), w), "Check1_0", 7920, 1320, 2415, 255);
+    Check1[1] = place(new QCheckBox(QStringLiteral("Add Label"), w), "Check1_1", 7920, 1680, 1455, 255);
+    Check1[2] = place(new QCheckBox(QStringLiteral("Add Check Character"), w), "Check1_2", 7920, 2040, 2415, 255);
+    Check1[0]->setChecked(true);
+    Check1[1]->setChecked(true);
+
+    Label8 = place(new QLabel(QStringLiteral("Label Font"), w), "Label8", 7920, 2520, 2295, 255);
+    FontB = place(new QLineEdit(QStringLiteral("Tahoma"), w), "FontB", 7920, 2835, 2295, 360);
+    FontB->setReadOnly(true);
+    FontB->setFont(tahoma(9.75, true));
+    FontB->setFocusPolicy(Qt::NoFocus);
+    FontB->setStyleSheet(QStringLiteral("QLineEdit { background: #808080; color: white; }"));
+    List1 = place(new QListWidget(w), "List1", 7920, 3240, 2295, 960);
+    List1->setSortingEnabled(true);
+
+    Label6 = headerLabel(w, "Label6", QStringLiteral("Barcode Data Input"), 1200, 3480, 3855, 255);
+    Label1 = headerLabel(w, "Label1", QStringLiteral("Digits"), 5280, 3480, 495, 255);
+    Text1 = place(new QLineEdit(w), "Text1", 1200, 3840, 3855, 390);
+    Text1->setFont(tahoma(11.25));
+    Text2 = place(new QLineEdit(w), "Text2", 5280, 3840, 495, 390);
+    Text2->setReadOnly(true);
+    Text2->setAlignment(Qt::AlignCenter);
+
+    // The hints lie under the picture areas and show only when none covers them.
+    Label9 = place(new QLabel(QStringLiteral("Enter 12 digit number for EAN-13"), w), "Label9", 1200, 4560, 4575, 495);
+    Label9->setFont(tahoma(9.75));
+    Label9->setWordWrap(true);
+    Label9->hide();
+    Label5 = place(new QLabel(QStringLiteral("Enter 11 digit number for UPC-A"), w), "Label5", 1200, 4560, 3975, 255);
+    Label5->setFont(tahoma(9.75));
+
+    m_picture1 = new draw::Surface(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, tahoma(14.25), this);
+    m_picEan = new draw::Surface(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55}, tahoma(11.25), this);
+    m_picEan->setFillSolid(true);
+    m_picUPC = new draw::Surface(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5}, tahoma(9.75), this);
+    m_picUPCy = new draw::Surface(QStringLiteral("picUPCy"), {120, 5400, 495, 375}, {}, QFont(), this);
+    m_picUPCy->setVisible(false);
+    m_boxes = {new draw::PictureBox(*m_picture1, w), new draw::PictureBox(*m_picEan, w),
+               new draw::PictureBox(*m_picUPC, w), new draw::PictureBox(*m_picUPCy, w)};
+    for (int i = 0; i < 6; ++i) {
+        L[i] = new QLabel(QStringLiteral("0"), m_boxes[3]);
+        L[i]->setObjectName(QStringLiteral("L_%1").arg(i));
+        R[i] = new QLabel(QStringLiteral("0"), m_boxes[3]);
+        R[i]->setObjectName(QStringLiteral("R_%1").arg(i));
+    }
+    Scroll1 = new QScrollBar(Qt::Vertical, m_boxes[1]);
+    Scroll1->setObjectName(QStringLiteral("Scroll1"));
+    Scroll1->setGeometry(m_boxes[1]->width() - 18, 2, 16, m_boxes[1]->height() - 4);
+    Scroll1->hide();
+
+    HelpT = place(new QPlainTextEdit(w), "HelpT", 6240, 4440, 3975, 1215);
+    HelpT->setReadOnly(true);
+    HelpT->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    HelpT->hide();
+    Check2 = place(new QCheckBox(QStringLiteral("Help On/Off"), w), "Check2", 8760, 5760, 1455, 210);
+
+    Command1 = place(new QPushButton(QStringLiteral("Copy to Clipboard"), w), "Command1", 1200, 6000, 1935, 615);
+    Command4 = place(new QPushButton(QStringLiteral("File Save"), w), "Command4", 3240, 6000, 1215, 615);
+    Command2 = place(new QPushButton(QStringLiteral("Clear Input"), w), "Command2", 4560, 6000, 1215, 615);
+    Label7 = place(new QLabel(QStringLiteral("For more informatin on Barcodes and more, visit"), w), "Label7", 6000, 6120, 4215, 255);
+    LblLink = place(new LinkLabel(QUrl(kLinkAddress).host(), w), "LblLink", 8040, 6360, 2175, 255);
+    LblLink->setFont(tahoma(9.75));
+    Line1 = place(new QFrame(w), "Line1", 8400, 6600, 1800, 15);
+    Line1->setFrameShape(QFrame::HLine);
+
+    // Hidden storage controls at the far left.
+    EanText = place(new QLineEdit(QStringLiteral("EanText"), w), "EanText", 120, 3120, 615, 270);
+    EanGen = place(new QPushButton(QStringLiteral("&Generate"), w), "EanGen", 120, 2520, 615, 315);
+    cmdGen = place(new QPushButton(QStringLiteral("Generate Barcode"), w), "cmdGen", 120, 3600, 735, 495);
+    cmdClear = place(new QPushButton(QStringLiteral("Reset Images"), w), "cmdClear", 120, 4200, 735, 495);
+    txtUPC = place(new QLineEdit(QStringLiteral("097363395843"), w), "txtUPC", 120, 4920, 495, 375);
+    TempText = place(new QLineEdit(w), "TempText", 120, 5880, 495, 375);
+    for (QWidget* hidden : std::initializer_list<QWidget*>{EanText, EanGen, cmdGen, cmdClear, txtUPC, TempText})
+        hidden->hide();
+
+    // Tab order follows the window from top to bottom, the input first.
+    QWidget::setTabOrder(Text1, Option2);
+    QWidget::setTabOrder(Option2, Option7);
+    QWidget::setTabOrder(Option7, Option8);
+    QWidget::setTabOrder(Option8, Option3);
+    QWidget::setTabOrder(Option3, Option1[0]);
+    QWidget::setTabOrder(Option1[0], Option1[1]);
+    QWidget::setTabOrder(Option1[1], Option1[3]);
+    QWidget::setTabOrder(Option1[3], Option1[2]);
+    QWidget::setTabOrder(Option1[2], Check1[0]);
+    QWidget::setTabOrder(Check1[0], Check1[1]);
+    QWidget::setTabOrder(Check1[1], Check1[2]);
+    QWidget::setTabOrder(Check1[2], List1);
+    QWidget::setTabOrder(List1, Check2);
+    QWidget::setTabOrder(Check2, Command1);
+    QWidget::setTabOrder(Command1, Command4);
+    QWidget::setTabOrder(Command4, Command2);
+
+    const QSize client = twipsRect(0, 0, 10935, 6870).size();
+    m_central->setMinimumSize(client);
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
+    m_central->setMinimumSize(0, 0);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    Text1->setFocus();
+}
+
+void BarcodeGenerator::wireControls()
+{
+    connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+    connect(Text1, &QLineEdit::returnPressed, this, [this] { Text1_KeyPress(13); });
+    for (int i = 0; i < 4; ++i)
+        connect(Option1[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
+    connect(Option2, &QRadioButton::clicked, this, &BarcodeGenerator::Option2_Click);
+    connect(Option3, &QRadioButton::clicked, this, &BarcodeGenerator::Option3_Click);
+    connect(Option4, &QRadioButton::clicked, this, &BarcodeGenerator::Option4_Click);
+    connect(Option5, &QRadioButton::clicked, this, &BarcodeGenerator::Option5_Click);
+    connect(Option6, &QRadioButton::clicked, this, &BarcodeGenerator::Option6_Click);
+    connect(Option7, &QRadioButton::clicked, this, &BarcodeGenerator::Option7_Click);
+    connect(Option8, &QRadioButton::clicked, this, &BarcodeGenerator::Option8_Click);
+    for (int i = 0; i < 3; ++i)
+        connect(Check1[i], &QCheckBox::toggled, this, [this, i] { Check1_Click(i); });
+    connect(Check2, &QCheckBox::toggled, this, &BarcodeGenerator::Check2_Click);
+    connect(Command1, &QPushButton::clicked, this, &BarcodeGenerator::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &BarcodeGenerator::Command2_Click);
+    connect(Command4, &QPushButton::clicked, this, &BarcodeGenerator::Command4_Click);
+    connect(EanGen, &QPushButton::clicked, this, &BarcodeGenerator::EanGen_Click);
+    connect(cmdGen, &QPushButton::clicked, this, &BarcodeGenerator::cmdGen_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &BarcodeGenerator::cmdClear_Click);
+    connect(List1, &QListWidget::itemClicked, this, &BarcodeGenerator::List1_Click);
+    connect(List1, &QListWidget::itemDoubleClicked, this, &BarcodeGenerator::List1_DblClick);
+    connect(LblLink, &LinkLabel::clicked, this, &BarcodeGenerator::LblLink_Click);
+    connect(LblLink, &LinkLabel::hovered, this, &BarcodeGenerator::LblLink_MouseMove);
+    connect(Scroll1, &QScrollBar::valueChanged, this, &BarcodeGenerator::Scroll1_Change);
+    connect(help, &QAction::triggered, this, &BarcodeGenerator::help_Click);
+}
+
+bool BarcodeGenerator::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_central && event->type() == QEvent::MouseMove)
+        Form_MouseMove();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void BarcodeGenerator::Form_Load()
+{
+    const QStringList fonts = output::screenFonts();
+    List1->addItems(fonts);
+    picUPC().setVisible(false);
+    picEan().setVisible(false);
+    if (Option1[0]->isChecked())
+        setHelp(helptext::Code39);
+}
+
+draw::PictureBox* BarcodeGenerator::pictureBox(const draw::Surface& surface) const
+{
+    for (draw::PictureBox* box : m_boxes)
+        if (&box->surface() == &surface)
+            return box;
+    return nullptr;
+}
+
+double BarcodeGenerator::widthTwips() const
+{
+    return draw::pixelsToTwips(width());
+}
+
+void BarcodeGenerator::widenFor(std::optional<double> pictureWidthTwips)
+{
+    if (!pictureWidthTwips || *pictureWidthTwips <= 9500)
+        return;
+    int wanted = draw::twipsToPixels(*pictureWidthTwips + 2000);
+    // A window wider than the screen cannot be seen whole (and X refuses one
+    // beyond 32767 pixels); the picture's image still holds the whole symbol.
+    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+        wanted = std::min(wanted, s->availableGeometry().width());
+    if (wanted > width())
+        resize(wanted, height());
+}
+
+void BarcodeGenerator::help_Click()
+{
+    if (!m_splash)
+        m_splash = new frmSplashbm(this);
+    m_splash->show();
+    m_splash->raise();
+}
+
+// Closing the main window ends the program, the picture window included.
+void BarcodeGenerator::closeEvent(QCloseEvent* event)
+{
+    if (m_splash)
+        m_splash->close();
+    QMainWindow::closeEvent(event);
+}

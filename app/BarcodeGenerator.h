@@ -1,0 +1,173 @@
+#pragma once
+
+#include "draw/Platform.h"
+#include "draw/Surface.h"
+#include "linear/LinearSymbol.h"
+#include "modUPC/UPCCode.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+
+namespace draw {
+class PictureBox;
+}
+class LinkLabel;
+class frmSplashbm;
+
+// The one window: symbology buttons, option boxes, the input and the picture
+// areas. Handlers keep the names of the events they answer and stay short; the
+// symbology knowledge lives in linear/, ean/ and modUPC/, the drawing in draw/.
+class BarcodeGenerator : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit BarcodeGenerator(std::unique_ptr<draw::Platform> platform = {},
+                              QWidget* parent = nullptr);
+    ~BarcodeGenerator() override;
+
+    static const QString kCaption;
+    static inline const QString kLinkAddress = QStringLiteral("https://barcodes.example/");
+
+    // Controls, named as in the window data.
+    QLabel* Image1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label9 = nullptr;
+    QRadioButton* Option2 = nullptr; // EAN-13
+    QRadioButton* Option3 = nullptr; // UPC-A
+    QRadioButton* Option4 = nullptr; // EAN-8, never shown
+    QRadioButton* Option5 = nullptr; // UPC-E, never shown
+    QRadioButton* Option6 = nullptr; // JAN-8, never shown
+    QRadioButton* Option7 = nullptr; // JAN-13
+    QRadioButton* Option8 = nullptr; // ISBN
+    std::array<QRadioButton*, 4> Option1{};
+    std::array<QCheckBox*, 3> Check1{};
+    QCheckBox* Check2 = nullptr;
+    QLineEdit* FontB = nullptr;
+    QListWidget* List1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QPlainTextEdit* HelpT = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command4 = nullptr;
+    LinkLabel* LblLink = nullptr;
+    QFrame* Line1 = nullptr;
+    QAction* help = nullptr;
+    // Hidden controls that serve as storage.
+    QLineEdit* EanText = nullptr;
+    QPushButton* EanGen = nullptr;
+    QPushButton* cmdGen = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QLineEdit* txtUPC = nullptr;
+    QLineEdit* TempText = nullptr;
+    QScrollBar* Scroll1 = nullptr;
+    std::array<QLabel*, 6> L{};
+    std::array<QLabel*, 6> R{};
+
+    draw::Surface& Picture1() const { return *m_picture1; }
+    draw::Surface& picEan() const { return *m_picEan; }
+    draw::Surface& picUPC() const { return *m_picUPC; }
+    draw::Surface& picUPCy() const { return *m_picUPCy; }
+    draw::PictureBox* pictureBox(const draw::Surface& surface) const;
+
+    int LinearSymbology = 0;
+    qint16 EanViewMode = 0;
+
+    // Window width in twips (the client area).
+    double widthTwips() const;
+
+    // Event handlers.
+    void Form_Load();
+    void Text1_Change();
+    void DrawLinearBarcode();
+    void Command2_Click();
+    void Option1_Click(int index);
+    void Option2_Click();
+    void Option3_Click();
+    void Option4_Click();
+    void Option5_Click();
+    void Option6_Click();
+    void Option7_Click();
+    void Option8_Click();
+    void Check1_Click(int index);
+    void Check2_Click();
+    void EanGen_Click();
+    void cmdGen_Click();
+    void Command1_Click();
+    void Text1_KeyPress(int keyAscii);
+    void Command4_Click();
+    void cmdClear_Click();
+    void List1_Click();
+    void List1_DblClick();
+    void LblLink_Click();
+    void LblLink_MouseMove();
+    void Form_MouseMove();
+    void help_Click();
+    qint16 GetUPCCheckNumber(const QString& code) const;
+    // Reached by no control: the EAN code-set display, save and print.
+    void ShowEanModules(qint16 start);
+    void Scroll1_Change();
+    void EanViewCommand(qint16 index);
+    void EanFileCommand(qint16 index);
+    void PrintEan();
+    void ShowEanAbout();
+
+    frmSplashbm* splash() const { return m_splash; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void wireControls();
+    linear::Options options() const;
+    void widenFor(std::optional<double> pictureWidthTwips);
+    void reenterInput();
+    void showSurfaces(bool picture1, bool upc, bool ean);
+    void routeEanAndUpc();
+    void showEanSurface();
+    void showEanHint(const QString& hint);
+    void drawUpc(const QString& text);
+    void setCheckBoxes(int value, bool enabled);
+    void eanButtonClicked(QRadioButton* button, const QString& helpText);
+    void setHelp(const QString& text);
+    draw::Surface& selectedSurface() const;
+    // The hint shown in place of a hidden EAN or UPC-A picture, if any.
+    std::optional<QString> pendingHint() const;
+    bool requireInput();
+    QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title,
+                                        const QString& text,
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+    std::unique_ptr<draw::Platform> m_platform;
+    draw::Surface* m_picture1 = nullptr;
+    draw::Surface* m_picEan = nullptr;
+    draw::Surface* m_picUPC = nullptr;
+    draw::Surface* m_picUPCy = nullptr;
+    std::array<draw::PictureBox*, 4> m_boxes{};
+    QWidget* m_central = nullptr;
+    QButtonGroup* m_options = nullptr;
+    frmSplashbm* m_splash = nullptr;
+};

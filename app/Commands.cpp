@@ -1,0 +1,151 @@
+// Copy, save, the label font list and the link label.
+#include "app/BarcodeGenerator.h"
+
+#include "app/LinkLabel.h"
+#include "output/Clipboard.h"
+#include "output/SaveFile.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QUrl>
+
+QMessageBox::StandardButton BarcodeGenerator::message(QMessageBox::Icon icon, const QString& title,
+                                                      const QString& text,
+                                                      QMessageBox::StandardButtons buttons)
+{
+    return m_platform->message(icon, title, text, buttons);
+}
+
+draw::Surface& BarcodeGenerator::selectedSurface() const
+{
+    if (Option3->isChecked())
+        return picUPC();
+    if (Option2->isChecked() || Option7->isChecked() || Option8->isChecked())
+        return picEan();
+    return Picture1();
+}
+
+std::optional<QString> BarcodeGenerator::pendingHint() const
+{
+    if (Option3->isChecked() && !picUPC().Visible())
+        return Label5->text();
+    if ((Option2->isChecked() || Option7->isChecked() || Option8->isChecked()) && !picEan().Visible())
+        return Label9->text();
+    return std::nullopt;
+}
+
+bool BarcodeGenerator::requireInput()
+{
+    if (!Text1->text().isEmpty())
+        return true;
+    message(QMessageBox::NoIcon, kCaption, QStringLiteral("Please Type the Barcode Data First"));
+    Text1->setFocus();
+    return false;
+}
+
+void BarcodeGenerator::Command1_Click()
+{
+    if (!requireInput())
+        return;
+    // A hidden EAN or UPC-A picture belongs to an earlier number: never export it.
+    if (const auto hint = pendingHint()) {
+        message(QMessageBox::Information, kCaption, *hint);
+        Text1->setFocus();
+        return;
+    }
+    output::copyImage(selectedSurface().Image());
+    Text1->setFocus();
+}
+
+void BarcodeGenerator::Text1_KeyPress(int keyAscii)
+{
+    if (keyAscii == 13)
+        Command1_Click();
+}
+
+void BarcodeGenerator::Command4_Click()
+{
+    if (!requireInput())
+        return;
+    if (const auto hint = pendingHint()) {
+        message(QMessageBox::Information, kCaption, *hint);
+        return;
+    }
+    const QString input = Text1->text();
+    const QString fileName = QStringLiteral("TSL_") + output::safeFileName(input) + QStringLiteral(".bmp");
+    const QString folder = m_platform->currentDirectory();
+    const QString path = QDir(folder).filePath(fileName);
+    const QString question = QStringLiteral("Do you want to save the barcode image of ") + input +
+                             QStringLiteral(" as ") + QDir::toNativeSeparators(path);
+    if (message(QMessageBox::NoIcon, QStringLiteral("File Save"), question,
+                QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+        return;
+    const output::SaveResult result = output::saveBitmap(selectedSurface().Image(), path);
+    if (!result.saved)
+        message(QMessageBox::Warning, QStringLiteral("File Save"),
+                QStringLiteral("The barcode image was not saved as %1: %2")
+                    .arg(QDir::toNativeSeparators(path), result.error));
+}
+
+void BarcodeGenerator::cmdClear_Click()
+{
+    picUPC().setPicture(QImage());
+    picUPC().Cls();
+    for (QLabel* label : L)
+        label->setText(QStringLiteral("0"));
+    for (QLabel* label : R)
+        label->setText(QStringLiteral("0"));
+}
+
+void BarcodeGenerator::List1_Click()
+{
+    for (int i = 0; i < List1->count(); ++i) {
+        if (!List1->item(i)->isSelected())
+            continue;
+        FontB->setText(List1->item(i)->text());
+        for (draw::Surface* s : {&Picture1(), &picUPC(), &picEan()})
+            s->setFontName(FontB->text());
+        Text1_Change();
+        break;
+    }
+    Picture1().Refresh();
+    Text1->setFocus();
+}
+
+void BarcodeGenerator::List1_DblClick()
+{
+    List1_Click();
+}
+
+void BarcodeGenerator::LblLink_Click()
+{
+    QDesktopServices::openUrl(QUrl(kLinkAddress));
+}
+
+namespace {
+void setLinkLook(QLabel* link, bool hovered)
+{
+    QFont font = link->font();
+    font.setBold(false);
+    font.setUnderline(hovered);
+    link->setFont(font);
+    QPalette palette = link->palette();
+    palette.setColor(QPalette::WindowText, hovered ? QColor(0, 0, 255) : QColor(0, 0, 0));
+    link->setPalette(palette);
+}
+} // namespace
+
+void BarcodeGenerator::LblLink_MouseMove()
+{
+    setLinkLook(LblLink, true);
+}
+
+void BarcodeGenerator::Form_MouseMove()
+{
+    setLinkLook(LblLink, false);
+}

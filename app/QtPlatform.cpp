@@ -1,0 +1,28 @@
+#include "app/QtPlatform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPrinter>
+
+QMessageBox::StandardButton QtPlatform::message(QMessageBox::Icon icon, const QString& title,
+                                                const QString& text,
+                                                QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, title, text, buttons, m_parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString QtPlatform::currentDirectory()
+{
+    return QDir::currentPath();
+}
+
+QString QtPlatform::programFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+std::unique_ptr<QPrinter> QtPlatform::printer()
+{
+    return std::make_unique<QPrinter>(QPrinter::HighResolution);
+}

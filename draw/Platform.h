@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <memory>
+
+class QPagedPaintDevice;
+class QPrinter;
+
+namespace draw {
+
+// The few calls that would need a person or a device. The window receives one;
+// tests answer message boxes, print to PDF and save into a temporary directory.
+class Platform {
+public:
+    virtual ~Platform() = default;
+    virtual QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title,
+                                                const QString& text,
+                                                QMessageBox::StandardButtons buttons) = 0;
+    virtual QString currentDirectory() = 0;
+    virtual QString programFolder() = 0;
+    virtual std::unique_ptr<QPrinter> printer() = 0;
+};
+
+} // namespace draw

@@ -1,0 +1,241 @@
+#include "draw/Surface.h"
+
+#include "draw/Geometry.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace draw {
+
+namespace {
+// Images are 96 dots per inch so that point sizes render as on a 96-dpi screen.
+constexpr int kDotsPerMeter = 3780;
+
+QImage blankImage(int width, int height)
+{
+    QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+    image.setDotsPerMeterX(kDotsPerMeter);
+    image.setDotsPerMeterY(kDotsPerMeter);
+    return image;
+}
+} // namespace
+
+Surface::Surface(const QString& name, const QRectF& twips, Scale scale, const QFont& font,
+                 QObject* parent)
+    : QObject(parent), m_twips(twips), m_scale(scale), m_font(font)
+{
+    setObjectName(name);
+    const QSize interior = interiorSize();
+    m_image = blankImage(interior.width(), interior.height());
+    m_extent = m_image.width();
+    paintBackground(0, m_extent);
+}
+
+QSize Surface::interiorSize() const
+{
+    return {std::max(twipsToPixels(m_twips.width()) - 2 * kBorder, 1),
+            std::max(twipsToPixels(m_twips.height()) - 2 * kBorder, 1)};
+}
+
+int Surface::toPixelX(double x) const
+{
+    return static_cast<int>(std::lround(x * m_scale.xTwips / kTwipsPerPixel));
+}
+
+int Surface::toPixelY(double y) const
+{
+    return static_cast<int>(std::lround(y * m_scale.yTwips / kTwipsPerPixel));
+}
+
+void Surface::touch()
+{
+    if (!m_dirty) {
+        m_dirty = true;
+        emit changed();
+    }
+}
+
+void Surface::paintBackground(int fromX, int toX)
+{
+    if (toX <= fromX)
+        return;
+    QPainter p(&m_image);
+    const QRect area(fromX, 0, toX - fromX, m_image.height());
+    p.fillRect(area, toQColor(m_backColor));
+    if (!m_picture.isNull()) {
+        p.setClipRect(area);
+        p.drawImage(0, 0, m_picture);
+    }
+}
+
+void Surface::ensureWidth(int pixels)
+{
+    if (pixels <= m_extent)
+        return;
+    if (pixels > m_image.width()) {
+        // Grow by half again at least, so typing a long text does not copy the
+        // whole image on every keystroke.
+        const int capacity = std::max(pixels, m_image.width() + m_image.width() / 2);
+        QImage grown = blankImage(capacity, m_image.height());
+        const qsizetype rowBytes = qsizetype(m_extent) * 4;
+        for (int y = 0; y < m_image.height(); ++y)
+            std::memcpy(grown.scanLine(y), m_image.constScanLine(y), size_t(rowBytes));
+        m_image = std::move(grown);
+    }
+    const int old = m_extent;
+    m_extent = pixels;
+    paintBackground(old, pixels);
+}
+
+void Surface::Cls()
+{
+    const int width = interiorSize().width();
+    if (width > m_image.width())
+        ensureWidth(width);
+    m_extent = width;
+    paintBackground(0, m_extent);
+    m_currentX = 0;
+    m_currentY = 0;
+    touch();
+}
+
+void Surface::setBackColor(Colour colour)
+{
+    m_backColor = colour;
+    Cls();
+}
+
+void Surface::drawLine(int px1, int py1, int px2, int py2, const QColor& colour)
+{
+    const int h = m_image.height();
+    if (m_drawWidth == 1 && px1 == px2) {
+        // Bars are runs of one-pixel columns; setting them directly keeps every
+        // module crisp and long symbols fast.
+        if (px1 < 0)
+            return;
+        ensureWidth(px1 + 1);
+        const QRgb rgb = colour.rgb();
+        const int top = std::clamp(std::min(py1, py2), 0, h);
+        const int bottom = std::clamp(std::max(py1, py2), -1, h - 1);
+        for (int y = top; y <= bottom; ++y)
+            reinterpret_cast<QRgb*>(m_image.scanLine(y))[px1] = rgb;
+        return;
+    }
+    const int right = std::max(px1, px2) + m_drawWidth;
+    if (right > 0)
+        ensureWidth(right);
+    QPainter p(&m_image);
+    QPen pen(colour, m_drawWidth);
+    pen.setCapStyle(Qt::SquareCap);
+    p.setPen(pen);
+    p.drawLine(px1, py1, px2, py2);
+}
+
+void Surface::Line(double x1, double y1, double x2, double y2)
+{
+    Line(x1, y1, x2, y2, m_foreColor);
+}
+
+void Surface::Line(double x1, double y1, double x2, double y2, Colour colour)
+{
+    drawLine(toPixelX(x1), toPixelY(y1), toPixelX(x2), toPixelY(y2), toQColor(colour));
+    touch();
+}
+
+void Surface::Box(double x1, double y1, double x2, double y2)
+{
+    Box(x1, y1, x2, y2, m_foreColor);
+}
+
+void Surface::Box(double x1, double y1, double x2, double y2, Colour colour)
+{
+    const int left = std::min(toPixelX(x1), toPixelX(x2));
+    const int right = std::max(toPixelX(x1), toPixelX(x2));
+    const int top = std::min(toPixelY(y1), toPixelY(y2));
+    const int bottom = std::max(toPixelY(y1), toPixelY(y2));
+    if (right >= 0)
+        ensureWidth(right + 1);
+    if (m_fillSolid) {
+        QPainter p(&m_image);
+        p.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), toQColor(m_fillColor));
+    }
+    const QColor outline = toQColor(colour);
+    drawLine(left, top, right, top, outline);
+    drawLine(left, bottom, right, bottom, outline);
+    drawLine(left, top, left, bottom, outline);
+    drawLine(right, top, right, bottom, outline);
+    touch();
+}
+
+void Surface::Print(const QString& text)
+{
+    const int px = toPixelX(m_currentX);
+    const int py = toPixelY(m_currentY);
+    const QFontMetrics metrics(m_font, &m_image);
+    const int right = px + metrics.horizontalAdvance(text) + 1;
+    if (right > 0)
+        ensureWidth(right);
+    {
+        QPainter p(&m_image);
+        p.setFont(m_font);
+        p.setPen(toQColor(m_foreColor));
+        p.drawText(QPoint(px, py + metrics.ascent()), text);
+    }
+    // As after a Print without a trailing separator: next line, left margin.
+    m_currentX = 0;
+    m_currentY += metrics.height() * kTwipsPerPixel / m_scale.yTwips;
+    touch();
+}
+
+void Surface::Refresh()
+{
+    emit refreshRequested();
+}
+
+void Surface::setFontSize(double points)
+{
+    m_font.setPointSizeF(points);
+}
+
+void Surface::setFontName(const QString& name)
+{
+    m_font.setFamily(name);
+}
+
+void Surface::setWidth(double twips)
+{
+    m_twips.setWidth(twips);
+    const int width = interiorSize().width();
+    if (width > m_extent)
+        ensureWidth(width);
+    else
+        m_extent = width;
+    emit geometryChanged();
+    touch();
+}
+
+void Surface::setVisible(bool visible)
+{
+    if (m_visible == visible)
+        return;
+    m_visible = visible;
+    emit visibilityChanged(visible);
+}
+
+QImage Surface::Image() const
+{
+    return m_image.copy(0, 0, m_extent, m_image.height());
+}
+
+void Surface::setPicture(const QImage& picture)
+{
+    m_picture = picture;
+    paintBackground(0, m_extent);
+    touch();
+}
+
+} // namespace draw

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "draw/Colour.h"
+
+#include <QFont>
+#include <QImage>
+#include <QObject>
+#include <QRectF>
+#include <QString>
+
+namespace draw {
+
+// A picture area as the renderers see it: a persistent image drawn in the
+// surface's own units, and the properties that steer the drawing. It is a model,
+// not a widget; PictureBox shows it.
+//
+// Drawing beyond the current width is kept (the image grows on demand), because
+// the linear renderers draw first and size the surface afterwards.
+class Surface : public QObject {
+    Q_OBJECT
+public:
+    // Twips per drawing unit; 15 x 15 is one pixel at 96 dots per inch.
+    struct Scale {
+        double xTwips = 15.0;
+        double yTwips = 15.0;
+    };
+    // Pixels of the sunken frame around the interior; drawing starts inside it.
+    static constexpr int kBorder = 2;
+
+    Surface(const QString& name, const QRectF& twips, Scale scale, const QFont& font,
+            QObject* parent = nullptr);
+
+    void Cls();
+    // A line in ForeColor or in the given colour; both end points are set.
+    void Line(double x1, double y1, double x2, double y2);
+    void Line(double x1, double y1, double x2, double y2, Colour colour);
+    // A rectangle outlined in ForeColor or the given colour, filled with FillColor
+    // when the fill style is solid.
+    void Box(double x1, double y1, double x2, double y2);
+    void Box(double x1, double y1, double x2, double y2, Colour colour);
+    // Text with its top-left corner at (CurrentX, CurrentY), transparent background.
+    void Print(const QString& text);
+    void Refresh();
+
+    double CurrentX() const { return m_currentX; }
+    double CurrentY() const { return m_currentY; }
+    void setCurrentX(double x) { m_currentX = x; }
+    void setCurrentY(double y) { m_currentY = y; }
+
+    const QFont& Font() const { return m_font; }
+    void setFontSize(double points);
+    void setFontName(const QString& name);
+
+    Colour BackColor() const { return m_backColor; }
+    // Like Cls: the picture area is erased even when the colour does not change.
+    void setBackColor(Colour colour);
+    Colour ForeColor() const { return m_foreColor; }
+    void setForeColor(Colour colour) { m_foreColor = colour; }
+    Colour FillColor() const { return m_fillColor; }
+    void setFillColor(Colour colour) { m_fillColor = colour; }
+    bool fillSolid() const { return m_fillSolid; }
+    void setFillSolid(bool solid) { m_fillSolid = solid; }
+    int DrawWidth() const { return m_drawWidth; }
+    void setDrawWidth(int width) { m_drawWidth = width < 1 ? 1 : width; }
+
+    // Outer rectangle in twips.
+    double Left() const { return m_twips.left(); }
+    double Top() const { return m_twips.top(); }
+    double Width() const { return m_twips.width(); }
+    double Height() const { return m_twips.height(); }
+    void setWidth(double twips);
+
+    bool Visible() const { return m_visible; }
+    void setVisible(bool visible);
+
+    // The persistent image: everything drawn since the last Cls over the
+    // background picture, as wide as the interior or the drawing, whichever is wider.
+    QImage Image() const;
+    const QImage& Picture() const { return m_picture; }
+    // An empty image removes the background picture.
+    void setPicture(const QImage& picture);
+
+    Scale scale() const { return m_scale; }
+    // Pixel size of the interior as the current Width and Height give it.
+    QSize interiorSize() const;
+    // The pixels behind Image(), for painting without a copy; only the first
+    // imageWidth() columns are meaningful.
+    const QImage& pixels() const { return m_image; }
+    int imageWidth() const { return m_extent; }
+
+    int toPixelX(double x) const;
+    int toPixelY(double y) const;
+
+    // The widget that shows this surface calls this after it painted.
+    void markPainted() { m_dirty = false; }
+
+signals:
+    void changed();
+    void refreshRequested();
+    void geometryChanged();
+    void visibilityChanged(bool visible);
+
+private:
+    void touch();
+    void ensureWidth(int pixels);
+    void paintBackground(int fromX, int toX);
+    void drawLine(int px1, int py1, int px2, int py2, const QColor& colour);
+
+    QRectF m_twips;
+    Scale m_scale;
+    QFont m_font;
+    Colour m_backColor = kWhite;
+    Colour m_foreColor = kButtonText;
+    Colour m_fillColor = kBlack;
+    bool m_fillSolid = false;
+    int m_drawWidth = 1;
+    double m_currentX = 0;
+    double m_currentY = 0;
+    bool m_visible = true;
+    bool m_dirty = false;
+    QImage m_picture;
+    QImage m_image; // capacity may exceed m_extent; columns beyond it are undefined
+    int m_extent = 0;
+};
+
+} // namespace draw

@@ -1,0 +1,64 @@
+#include "ean/EanOutput.h"
+
+#include "draw/Surface.h"
+#include "output/SaveFile.h"
+
+#include <QDir>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrinter>
+
+namespace ean {
+
+namespace {
+constexpr int kPrinterError = 482; // the number printing errors have always carried
+}
+
+bool symbolPresent(const draw::Surface& picEan)
+{
+    return picEan.BackColor() == draw::kWhite;
+}
+
+QString eanFilePath(const QString& folder, const QString& code)
+{
+    return QDir(folder).filePath(QStringLiteral("EAN-") + output::safeFileName(code) +
+                                 QStringLiteral(".bmp"));
+}
+
+PrintOutcome printEan(QPrinter& printer, const QString& code, const QImage& image)
+{
+    PrintOutcome outcome;
+    outcome.device = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    printer.setFullPage(false);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        printer.abort();
+        outcome.error = QStringLiteral("the printer could not start the document");
+        outcome.errorNumber = kPrinterError;
+        return outcome;
+    }
+    // Positions are in twips from the top left of the printable area.
+    const double perTwip = printer.resolution() / 1440.0;
+    QFont font(QStringLiteral("Courier New"));
+    font.setPointSizeF(10);
+    font.setBold(true);
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, &printer);
+    painter.drawText(QPointF(200 * perTwip, 200 * perTwip + metrics.ascent()),
+                     QStringLiteral("EAN 13 Code: ") + code);
+    // Natural size: one image pixel is 15 twips.
+    const QRectF target(200 * perTwip, 1600 * perTwip, image.width() * 15 * perTwip,
+                        image.height() * 15 * perTwip);
+    painter.drawImage(target, image);
+    if (!painter.end()) {
+        printer.abort();
+        outcome.error = QStringLiteral("the document could not be finished");
+        outcome.errorNumber = kPrinterError;
+        return outcome;
+    }
+    outcome.printed = true;
+    return outcome;
+}
+
+} // namespace ean

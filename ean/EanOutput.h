@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+class QPrinter;
+
+namespace draw {
+class Surface;
+}
+
+namespace ean {
+
+// A symbol counts as present while picEan is white: the code-set display
+// paints it another colour.
+bool symbolPresent(const draw::Surface& picEan);
+
+// EAN-<code>.bmp in the given folder, the code made safe as a file name.
+QString eanFilePath(const QString& folder, const QString& code);
+
+struct PrintOutcome {
+    bool printed = false;
+    QString device;      // the printer's name, or the file printed to
+    QString error;       // why not
+    int errorNumber = 0; // shown in the message title
+};
+
+// One page: the caption "EAN 13 Code: " with the code in Courier New bold at
+// (200, 200) twips, the image at its natural size at (200, 1600) twips.
+PrintOutcome printEan(QPrinter& printer, const QString& code, const QImage& image);
+
+} // namespace ean

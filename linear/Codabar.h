@@ -1,0 +1,12 @@
+#pragma once
+
+#include "linear/LinearSymbol.h"
+
+namespace linear {
+
+// Codabar between the start and stop character "a"; digits and "-$:/.+" only.
+LinearSymbol encodeCodabar(const QString& input);
+
+std::optional<double> DrawCodabar(draw::Surface& picture, const QString& input, const Options& o);
+
+} // namespace linear

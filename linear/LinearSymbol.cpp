@@ -1,0 +1,58 @@
+#include "linear/LinearSymbol.h"
+
+#include "draw/Surface.h"
+
+namespace linear {
+
+QString invalidCharacterMessage(const QString& text, qsizetype index)
+{
+    const bool pair = text.at(index).isHighSurrogate() && index + 1 < text.size() &&
+                      text.at(index + 1).isLowSurrogate();
+    return text.mid(index, pair ? 2 : 1) + QStringLiteral(" is Invalid");
+}
+
+int elementWidth(char element, Notation notation)
+{
+    if (notation == Notation::Modules)
+        return element - '0';
+    return element == '1' ? 3 : 1;
+}
+
+int drawElements(draw::Surface& picture, const LinearSymbol& symbol, int barHeight, int extraSpace)
+{
+    int x = kFirstBarX;
+    bool bar = true;
+    for (const char element : symbol.elements) {
+        const int width = elementWidth(element, symbol.notation);
+        if (bar) {
+            for (int i = 0; i < width; ++i, ++x)
+                picture.Line(x, 1, x, barHeight);
+        } else {
+            x += width + extraSpace;
+        }
+        bar = !bar;
+    }
+    return x;
+}
+
+std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& symbol,
+                                   const Layout& layout)
+{
+    if (!symbol.valid()) {
+        picture.Print(symbol.error);
+        return std::nullopt;
+    }
+    // With a label the bars stop short so the text fits under them.
+    const int barHeight = layout.label ? 50 : 58;
+    const int x = drawElements(picture, symbol, barHeight, layout.extraSpace);
+    if (layout.label) {
+        picture.setCurrentX(layout.labelX);
+        picture.setCurrentY(kLabelY);
+        picture.Print(symbol.label());
+    }
+    const double width = x * layout.twipsPerUnit + 500;
+    picture.setWidth(width);
+    return picture.Width();
+}
+
+} // namespace linear

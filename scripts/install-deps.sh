@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program and its tests need; safe to run again.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+PKGS=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-wine libzxing-dev libzint-dev
+      libbenchmark-dev xvfb xauth)
+missing=()
+for p in "${PKGS[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
