@@ -1,0 +1,101 @@
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QPrinter>
+
+#include <ZXing/ReadBarcode.h>
+
+namespace testing {
+
+bool isDark(QRgb pixel)
+{
+    return qGray(pixel) < 128;
+}
+
+std::string decode(const QImage& image, ZXing::BarcodeFormat format)
+{
+    constexpr int kScale = 3;
+    constexpr int kQuiet = 40;
+    QImage scaled = image.convertToFormat(QImage::Format_Grayscale8)
+                        .scaled(image.width() * kScale, image.height() * kScale,
+                                Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QImage framed(scaled.width() + 2 * kQuiet, scaled.height() + 2 * kQuiet, QImage::Format_Grayscale8);
+    framed.fill(255);
+    {
+        QPainter p(&framed);
+        p.drawImage(kQuiet, kQuiet, scaled);
+    }
+    const ZXing::ImageView view(framed.constBits(), framed.width(), framed.height(),
+                                ZXing::ImageFormat::Lum, int(framed.bytesPerLine()));
+    ZXing::DecodeHints hints;
+    hints.setFormats(format);
+    hints.setTryHarder(true);
+    const ZXing::Result result = ZXing::ReadBarcode(view, hints);
+    return result.isValid() ? result.text() : std::string("<no symbol>");
+}
+
+std::vector<int> darkColumns(const QImage& image, int row)
+{
+    std::vector<int> columns;
+    for (int x = 0; x < image.width(); ++x)
+        if (isDark(image.pixel(x, row)))
+            columns.push_back(x);
+    return columns;
+}
+
+std::pair<int, int> darkRows(const QImage& image, int x)
+{
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        if (isDark(image.pixel(x, y))) {
+            if (first < 0)
+                first = y;
+            last = y;
+        }
+    }
+    return {first, last};
+}
+
+bool anyDark(const QImage& image, const QRect& area)
+{
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (isDark(image.pixel(x, y)))
+                return true;
+    return false;
+}
+
+QMessageBox::StandardButton FakePlatform::message(QMessageBox::Icon icon, const QString& title,
+                                                  const QString& text,
+                                                  QMessageBox::StandardButtons buttons)
+{
+    messages.push_back({icon, title, text, buttons});
+    if (answers.empty())
+        return QMessageBox::Ok;
+    const auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::unique_ptr<QPrinter> FakePlatform::printer()
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    if (brokenPrinter)
+        printer->setOutputFileName(QDir(m_folder).filePath(QStringLiteral("no-such-dir/out.pdf")));
+    else
+        printer->setOutputFileName(pdfPath.isEmpty() ? QDir(m_folder).filePath(QStringLiteral("print.pdf")) : pdfPath);
+    return printer;
+}
+
+Window::Window(const QString& folder)
+{
+    auto fake = std::make_unique<FakePlatform>(folder.isEmpty() ? QDir::tempPath() : folder);
+    platform = fake.get();
+    w = std::make_unique<BarcodeGenerator>(std::move(fake));
+}
+
+} // namespace testing

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/BarcodeGenerator.h"
+
+#include <QImage>
+#include <QStringList>
+
+#include <ZXing/BarcodeFormat.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testing {
+
+// What a scanner reads from the image: nearest-neighbour scaled so that each
+// module is several pixels, with a white quiet zone around it.
+std::string decode(const QImage& image, ZXing::BarcodeFormat format);
+
+// x of every dark pixel in one row.
+std::vector<int> darkColumns(const QImage& image, int row);
+// First and last dark row of a column, or {-1, -1} when it has none.
+std::pair<int, int> darkRows(const QImage& image, int x);
+bool isDark(QRgb pixel);
+// True when any pixel in the rectangle is dark.
+bool anyDark(const QImage& image, const QRect& area);
+
+struct Message {
+    QMessageBox::Icon icon;
+    QString title;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Answers message boxes from a queue (OK when empty), records them, and saves
+// and prints into a temporary folder.
+class FakePlatform : public draw::Platform {
+public:
+    explicit FakePlatform(QString folder) : m_folder(std::move(folder)) {}
+    QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title,
+                                        const QString& text,
+                                        QMessageBox::StandardButtons buttons) override;
+    QString currentDirectory() override { return m_folder; }
+    QString programFolder() override { return m_folder; }
+    std::unique_ptr<QPrinter> printer() override;
+
+    std::vector<Message> messages;
+    std::deque<QMessageBox::StandardButton> answers;
+    QString pdfPath;       // where the printer writes; empty for an unusable printer
+    bool brokenPrinter = false;
+
+private:
+    QString m_folder;
+};
+
+// A window with a fake platform; the fake stays reachable through `platform`.
+struct Window {
+    explicit Window(const QString& folder = QString());
+    std::unique_ptr<BarcodeGenerator> w;
+    FakePlatform* platform = nullptr;
+    BarcodeGenerator* operator->() const { return w.get(); }
+};
+
+} // namespace testing

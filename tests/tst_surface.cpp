@@ -1,0 +1,157 @@
+// The drawing surface: clearing, units, the persistent image and its growth.
+#include "support/TestSupport.h"
+
+#include "draw/Geometry.h"
+#include "draw/Surface.h"
+#include "output/Fonts.h"
+
+#include <QTest>
+
+using draw::Surface;
+
+namespace {
+QFont tahoma(double points)
+{
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPointSizeF(points);
+    return f;
+}
+} // namespace
+
+class TestSurface : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { output::ensureTahoma(); }
+    void printAfterClsStartsTopLeft();
+    void backColorErasesLikeCls();
+    void drawingBeyondTheWidthIsKept();
+    void hiddenSurfaceKeepsItsDrawing();
+    void userScalesPlaceLines_data();
+    void userScalesPlaceLines();
+    void boxesAreFilledAndOutlined();
+    void clsRestoresTheBackgroundPicture();
+    void pointSizesRenderAt96Dpi();
+};
+
+void TestSurface::printAfterClsStartsTopLeft()
+{
+    Surface s(QStringLiteral("s"), {0, 0, 4635, 1215}, {}, tahoma(14.25));
+    s.setCurrentX(40);
+    s.setCurrentY(40);
+    s.Cls();
+    QCOMPARE(s.CurrentX(), 0.0);
+    QCOMPARE(s.CurrentY(), 0.0);
+    s.Print(QStringLiteral("W"));
+    const QImage image = s.Image();
+    QVERIFY(testing::anyDark(image, QRect(0, 0, 20, 22)));
+    QVERIFY(!testing::anyDark(image, QRect(25, 0, image.width(), image.height())));
+}
+
+void TestSurface::backColorErasesLikeCls()
+{
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1500}, {}, tahoma(10));
+    s.Line(10, 1, 10, 50);
+    QVERIFY(testing::anyDark(s.Image(), s.Image().rect()));
+    s.setBackColor(draw::kWhite); // unchanged colour, still erased
+    QVERIFY(!testing::anyDark(s.Image(), s.Image().rect()));
+}
+
+void TestSurface::drawingBeyondTheWidthIsKept()
+{
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, tahoma(10));
+    QCOMPARE(s.Image().width(), 96); // 100 pixels less the frame
+    for (int x : {20, 500, 1999})
+        s.Line(x, 1, x, 50);
+    s.setWidth(2100 * 15.0);
+    const QImage image = s.Image();
+    QCOMPARE(image.width(), 2100 - 2 * Surface::kBorder);
+    const std::vector<int> expected{20, 500, 1999};
+    QCOMPARE(testing::darkColumns(image, 10), expected);
+    // Narrowing crops; widening again shows background, not the old bars.
+    s.setWidth(300 * 15.0);
+    s.setWidth(2100 * 15.0);
+    QCOMPARE(testing::darkColumns(s.Image(), 10), std::vector<int>{20});
+}
+
+void TestSurface::hiddenSurfaceKeepsItsDrawing()
+{
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, tahoma(10));
+    s.setVisible(false);
+    s.Line(30, 1, 30, 50);
+    s.setVisible(true);
+    QCOMPARE(testing::darkColumns(s.Image(), 10), std::vector<int>{30});
+}
+
+void TestSurface::userScalesPlaceLines_data()
+{
+    QTest::addColumn<double>("yTwips");
+    QTest::addColumn<double>("y1");
+    QTest::addColumn<double>("y2");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<int>("bottom");
+    // y in units of 11.55 twips (picEan) and 16.5 twips (picUPC), 15 twips a pixel.
+    QTest::newRow("picEan guard 5..72") << 11.55 << 5.0 << 72.0 << 4 << 55;
+    QTest::newRow("picEan data bar 5..66") << 11.55 << 5.0 << 66.0 << 4 << 51;
+    QTest::newRow("picUPC long bar 6..50") << 16.5 << 6.0 << 50.0 << 7 << 55;
+    QTest::newRow("picUPC short bar 6..42") << 16.5 << 6.0 << 42.0 << 7 << 46;
+    QTest::newRow("pixels") << 15.0 << 1.0 << 50.0 << 1 << 50;
+}
+
+void TestSurface::userScalesPlaceLines()
+{
+    QFETCH(double, yTwips);
+    QFETCH(double, y1);
+    QFETCH(double, y2);
+    QFETCH(int, top);
+    QFETCH(int, bottom);
+    Surface s(QStringLiteral("s"), {0, 0, 2055, 1095}, {15, yTwips}, tahoma(10));
+    s.Line(40, y1, 40, y2);
+    QCOMPARE(testing::darkRows(s.Image(), 40), std::make_pair(top, bottom));
+}
+
+void TestSurface::boxesAreFilledAndOutlined()
+{
+    Surface s(QStringLiteral("s"), {0, 0, 1815, 1095}, {15, 11.55}, tahoma(8));
+    s.setFillSolid(true);
+    s.setFillColor(draw::kBlack);
+    s.Box(60, 2, 65, 14, draw::kLightGrey);
+    const QImage image = s.Image();
+    // 2..14 units are rows 2..11; columns 60..65.
+    QCOMPARE(image.pixel(60, 5), qRgb(0xE0, 0xE0, 0xE0));
+    QCOMPARE(image.pixel(65, 5), qRgb(0xE0, 0xE0, 0xE0));
+    QCOMPARE(image.pixel(62, 2), qRgb(0xE0, 0xE0, 0xE0));
+    QCOMPARE(image.pixel(62, 6), qRgb(0, 0, 0));
+    QCOMPARE(image.pixel(66, 6), qRgb(255, 255, 255));
+}
+
+void TestSurface::clsRestoresTheBackgroundPicture()
+{
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1500}, {}, tahoma(10));
+    s.Line(5, 1, 5, 20);
+    s.setPicture(s.Image());
+    s.Line(9, 1, 9, 20);
+    s.Cls();
+    QCOMPARE(testing::darkColumns(s.Image(), 10), std::vector<int>{5});
+    s.setPicture(QImage());
+    QVERIFY(!testing::anyDark(s.Image(), s.Image().rect()));
+}
+
+void TestSurface::pointSizesRenderAt96Dpi()
+{
+    // 72 points are 96 pixels at 96 dots per inch, whatever the screen says.
+    Surface s(QStringLiteral("s"), {0, 0, 3000, 3000}, {}, tahoma(72));
+    s.Print(QStringLiteral("H"));
+    const QImage image = s.Image();
+    int top = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        if (testing::anyDark(image, QRect(0, y, image.width(), 1))) {
+            if (top < 0)
+                top = y;
+            bottom = y;
+        }
+    const int capHeight = bottom - top + 1;
+    QVERIFY2(capHeight > 60 && capHeight < 80, qPrintable(QString::number(capHeight)));
+}
+
+QTEST_MAIN(TestSurface)
+#include "tst_surface.moc"
