@@ -1,4 +1,443 @@
+// The main window: start state, typing, symbology buttons, option boxes,
+// widening, and the routing of EAN and UPC-A input.
+#include "support/TestSupport.h"
+
+#include "app/HelpTexts.h"
+#include "draw/Geometry.h"
+#include "draw/PictureBox.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QScreen>
 #include <QTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
+
+using testing::Window;
+
+namespace {
+
+QRadioButton* button(BarcodeGenerator* w, const QString& name)
+{
+    if (name == u"Code 39") return w->Option1[0];
+    if (name == u"Interleaved 2 of 5") return w->Option1[1];
+    if (name == u"Code 128") return w->Option1[2];
+    if (name == u"Codabar") return w->Option1[3];
+    if (name == u"EAN-13") return w->Option2;
+    if (name == u"JAN-13") return w->Option7;
+    if (name == u"ISBN") return w->Option8;
+    if (name == u"UPC-A") return w->Option3;
+    return w->Option4; // EAN-8: hidden, reached by code only
+}
+
+void select(BarcodeGenerator* w, const QString& name)
+{
+    QRadioButton* b = button(w, name);
+    if (b->isHidden()) {
+        b->setChecked(true);
+        w->Option4_Click();
+    } else {
+        b->click();
+    }
+}
+
+void setBoxes(BarcodeGenerator* w, int optimize, int label, int check)
+{
+    w->Check1[0]->setChecked(optimize);
+    w->Check1[1]->setChecked(label);
+    w->Check1[2]->setChecked(check);
+}
+
+// Which of the three overlapping areas and two hints can be seen.
+QString onView(BarcodeGenerator* w)
+{
+    QStringList shown;
+    if (w->Picture1().Visible()) shown << "Picture1";
+    if (w->picEan().Visible()) shown << "picEan";
+    if (w->picUPC().Visible()) shown << "picUPC";
+    if (!w->Label9->isHidden()) shown << "Label9: " + w->Label9->text();
+    if (!w->Label5->isHidden()) shown << "Label5";
+    return shown.join(", ");
+}
+
+std::vector<int> barColumns(const draw::Surface& s, int row = 10)
+{
+    return testing::darkColumns(s.Image(), row);
+}
+
+} // namespace
+
+class TestWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void startState();
+    void typingDrawsCode39();
+    void countFollowsEveryEdit();
+    void wideningThresholds_data();
+    void wideningThresholds();
+    void windowNeverNarrowsNorOutgrowsTheScreen();
+    void badInputNeverCrashes_data();
+    void badInputNeverCrashes();
+    void symbologyButtonsSetTheBoxes();
+    void eanButtonsLockAllBoxes_data();
+    void eanButtonsLockAllBoxes();
+    void helpFollowsTheSelection();
+    void boxesRedrawAtOnce();
+    void switchingBackShowsTheLinearSymbol();
+    void clearInput_data();
+    void clearInput();
+    void routing_data();
+    void routing();
+    void upcHintFollowsTheButton();
+};
+
+void TestWindow::startState()
+{
+    Window w;
+    QVERIFY(w->Option1[0]->isChecked());
+    QCOMPARE(w->LinearSymbology, 0);
+    QVERIFY(w->Check1[0]->isChecked());
+    QVERIFY(w->Check1[1]->isChecked());
+    QVERIFY(!w->Check1[2]->isChecked());
+    QVERIFY(w->Text1->text().isEmpty());
+    QCOMPARE(w->windowTitle(), QStringLiteral("Tessaline Barcode Generator  - Freeware -"));
+    QCOMPARE(onView(w.w.get()), QStringLiteral("Picture1, Label5"));
+    QVERIFY(!testing::anyDark(w->Picture1().Image(), w->Picture1().Image().rect()));
+    QVERIFY(w->HelpT->isHidden());
+    QCOMPARE(w->HelpT->toPlainText(), helptext::Code39);
+    for (QRadioButton* hidden : {w->Option4, w->Option5, w->Option6})
+        QVERIFY(hidden->isHidden());
+    QVERIFY(w->List1->count() > 0);
+    QCOMPARE(w->FontB->text(), QStringLiteral("Tahoma"));
+    // Client area 10935 x 6870 twips; controls at their window-data places.
+    QCOMPARE(w->centralWidget()->size(), draw::twipsRect(0, 0, 10935, 6870).size());
+    QCOMPARE(w->Text1->geometry(), draw::twipsRect(1200, 3840, 3855, 390));
+    QCOMPARE(w->pictureBox(w->Picture1())->geometry(), draw::twipsRect(1200, 4440, 4635, 1215));
+    // The hint lies under the picture and is covered by it.
+    QVERIFY(w->centralWidget()->children().indexOf(w->Label5) <
+            w->centralWidget()->children().indexOf(w->pictureBox(w->Picture1())));
+}
+
+void TestWindow::typingDrawsCode39()
+{
+    Window w;
+    w->show();
+    QTest::keyClicks(w->Text1, QStringLiteral("A"));
+    QCOMPARE(w->Text2->text(), QStringLiteral("1"));
+    QCOMPARE(w->Picture1().Width(), 1715.0);
+    const QImage image = w->Picture1().Image();
+    const auto columns = testing::darkColumns(image, 10);
+    QCOMPARE(columns.front(), 20);
+    QCOMPARE(columns.back(), 80);
+    QCOMPARE(testing::darkRows(image, 20), std::make_pair(1, 50));
+    // The label A is the only ink below the bars, from x 42.
+    QVERIFY(testing::anyDark(image, QRect(42, 51, 14, 20)));
+    QVERIFY(!testing::anyDark(image, QRect(0, 51, 42, 30)));
+    QCOMPARE(onView(w.w.get()), QStringLiteral("Picture1"));
+    QTest::keyClicks(w->Text1, QStringLiteral("bc"));
+    QCOMPARE(w->Text2->text(), QStringLiteral("3"));
+    QCOMPARE(QString::fromStdString(testing::decode(w->Picture1().Image(), ZXing::BarcodeFormat::Code39)),
+             QStringLiteral("ABC"));
+}
+
+void TestWindow::countFollowsEveryEdit()
+{
+    Window w;
+    w->show();
+    QTest::keyClicks(w->Text1, QStringLiteral("A"));
+    const QImage before = w->Picture1().Image();
+    QTest::keyClick(w->Text1, Qt::Key_Backspace);
+    QCOMPARE(w->Text2->text(), QStringLiteral("0"));
+    // The picture keeps the symbol it showed.
+    QCOMPARE(w->Picture1().Image(), before);
+}
+
+void TestWindow::wideningThresholds_data()
+{
+    QTest::addColumn<QString>("symbology");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<double>("pictureWidth");
+    QTest::addColumn<bool>("widens");
+    QTest::newRow("I2of5 54 digits") << "Interleaved 2 of 5" << 54 << 9255.0 << false;
+    QTest::newRow("I2of5 55 digits") << "Interleaved 2 of 5" << 55 << 9561.0 << true;
+    QTest::newRow("I2of5 56 digits") << "Interleaved 2 of 5" << 56 << 9561.0 << true;
+    QTest::newRow("Code 128 49") << "Code 128" << 49 << 9410.0 << false;
+    QTest::newRow("Code 128 50") << "Code 128" << 50 << 9575.0 << true;
+    QTest::newRow("Codabar 46") << "Codabar" << 46 << 9485.0 << false;
+    QTest::newRow("Codabar 47") << "Codabar" << 47 << 9665.0 << true;
+}
+
+void TestWindow::wideningThresholds()
+{
+    QFETCH(QString, symbology);
+    QFETCH(int, length);
+    QFETCH(double, pictureWidth);
+    QFETCH(bool, widens);
+    Window w;
+    select(w.w.get(), symbology);
+    setBoxes(w.w.get(), 0, 0, 0);
+    const int before = w->width();
+    w->Text1->setText(QString(length, u'7'));
+    QCOMPARE(w->Picture1().Width(), pictureWidth);
+    QCOMPARE(w->width(), widens ? draw::twipsToPixels(pictureWidth + 2000) : before);
+}
+
+void TestWindow::windowNeverNarrowsNorOutgrowsTheScreen()
+{
+    Window w;
+    w->show();
+    select(w.w.get(), QStringLiteral("Code 128"));
+    w->Text1->setText(QString(55, u'x'));
+    const int wide = w->width();
+    QVERIFY(wide > draw::twipsToPixels(10935));
+    w->Text1->setText(QStringLiteral("x"));
+    QCOMPARE(w->width(), wide);
+    w->Text1->setText(QString(32767, u'x'));
+    QVERIFY(w->width() <= w->screen()->availableGeometry().width());
+    // The image still holds the whole symbol: 55 + 11n modules, stop bar last.
+    const QImage image = w->Picture1().Image();
+    const int lastBar = 55 + 11 * 32767 - 1;
+    QVERIFY(image.width() > lastBar);
+    QVERIFY(testing::isDark(image.pixel(lastBar, 10)));
+    QVERIFY(!testing::isDark(image.pixel(lastBar + 1, 10)));
+}
+
+void TestWindow::badInputNeverCrashes_data()
+{
+    QTest::addColumn<QString>("symbology");
+    for (const char* s : {"Code 39", "Interleaved 2 of 5", "Code 128", "Codabar", "EAN-13", "UPC-A"})
+        QTest::newRow(s) << s;
+}
+
+void TestWindow::badInputNeverCrashes()
+{
+    QFETCH(QString, symbology);
+    Window w;
+    select(w.w.get(), symbology);
+    QRandomGenerator random(1234);
+    const QString loneHigh(QChar(0xD800));
+    const QString loneLow(QChar(0xDC00));
+    const QStringList inputs{
+        loneHigh, loneLow, QStringLiteral("12") + loneHigh, QString::fromUtf8("\xF0\x9F\x98\x80"),
+        QStringLiteral("\t\r\n"), QString(QChar(0x7F)), QString::fromUtf8("\xC3\x9F"), // sharp s grows in upper case
+        QString(32767, u'1'), QString(32767, QChar(0xD800)),
+    };
+    QStringList all = inputs;
+    for (int i = 0; i < 20; ++i) {
+        QString random16;
+        for (int n = 0; n < 12; ++n)
+            random16 += QChar(char16_t(random.bounded(1, 0x10000)));
+        all << random16;
+    }
+    for (const QString& input : all) {
+        w->Text1->setText(input);
+        QCOMPARE(w->Text2->text(), QString::number(w->Text1->text().size()));
+        // Every linear redraw leaves bars or a message in the picture.
+        QVERIFY(testing::anyDark(w->Picture1().Image(), QRect(0, 0, 400, 60)));
+    }
+}
+
+void TestWindow::symbologyButtonsSetTheBoxes()
+{
+    Window w;
+    struct Expect {
+        const char* name;
+        bool check;
+        bool checkEnabled;
+        const char* tip;
+    };
+    const Expect expectations[] = {
+        {"Code 128", true, false, "Not optional"},
+        {"Code 39", false, true, "Optional"},
+        {"Codabar", false, false, "Not used"},
+        {"Interleaved 2 of 5", false, true, "Optional"},
+    };
+    for (const Expect& e : expectations) {
+        w->Check1[1]->setChecked(false);
+        select(w.w.get(), QString::fromLatin1(e.name));
+        QCOMPARE(w->Check1[2]->isChecked(), e.check);
+        QCOMPARE(w->Check1[2]->isEnabled(), e.checkEnabled);
+        QCOMPARE(w->Check1[2]->toolTip(), QString::fromLatin1(e.tip));
+        QVERIFY2(w->Check1[1]->isChecked() && w->Check1[1]->isEnabled(), e.name);
+        QVERIFY(w->Check1[0]->isEnabled());
+    }
+}
+
+void TestWindow::eanButtonsLockAllBoxes_data()
+{
+    QTest::addColumn<QString>("symbology");
+    for (const char* s : {"EAN-13", "JAN-13", "ISBN", "UPC-A"})
+        QTest::newRow(s) << s;
+}
+
+void TestWindow::eanButtonsLockAllBoxes()
+{
+    QFETCH(QString, symbology);
+    Window w;
+    setBoxes(w.w.get(), 0, 0, 0);
+    select(w.w.get(), symbology);
+    for (QCheckBox* box : w->Check1) {
+        QVERIFY(box->isChecked());
+        QVERIFY(!box->isEnabled());
+    }
+}
+
+void TestWindow::helpFollowsTheSelection()
+{
+    Window w;
+    w->Check2->setChecked(true);
+    QVERIFY(!w->HelpT->isHidden());
+    const std::pair<const char*, QString> expected[] = {
+        {"Codabar", helptext::Codabar},  {"Code 128", helptext::Code128},
+        {"EAN-13", helptext::Ean13},     {"Interleaved 2 of 5", helptext::Interleaved2of5},
+        {"JAN-13", helptext::Jan13},     {"ISBN", helptext::Isbn},
+        {"UPC-A", helptext::UpcA},       {"Code 39", helptext::Code39},
+    };
+    for (const auto& [name, text] : expected) {
+        select(w.w.get(), QString::fromLatin1(name));
+        QCOMPARE(w->HelpT->toPlainText(), text);
+    }
+    w->Check2->setChecked(false);
+    QVERIFY(w->HelpT->isHidden());
+    QCOMPARE(w->HelpT->toPlainText(), helptext::Code39);
+}
+
+void TestWindow::boxesRedrawAtOnce()
+{
+    Window w;
+    w->Text1->setText(QStringLiteral("AB"));
+    QCOMPARE(testing::darkRows(w->Picture1().Image(), 20), std::make_pair(1, 50));
+    w->Check1[1]->setChecked(false);
+    const QImage unlabelled = w->Picture1().Image();
+    QCOMPARE(testing::darkRows(unlabelled, 20), std::make_pair(1, 58));
+    QVERIFY(!testing::anyDark(unlabelled, QRect(0, 59, unlabelled.width(), 30)));
+    // Each character with its gap is 16 + 5 pixels optimised, 16 plain: AB has
+    // four characters with start and stop.
+    const int optimised = barColumns(w->Picture1()).back();
+    w->Check1[0]->setChecked(false);
+    QCOMPARE(barColumns(w->Picture1()).back(), optimised - 4 * 5 + 1);
+    // With an empty input a click leaves the picture blank.
+    w->Command2_Click();
+    w->Check1[1]->setChecked(true);
+    QVERIFY(!testing::anyDark(w->Picture1().Image(), w->Picture1().Image().rect()));
+}
+
+void TestWindow::switchingBackShowsTheLinearSymbol()
+{
+    Window w;
+    w->Text1->setText(QStringLiteral("123456789012"));
+    select(w.w.get(), QStringLiteral("EAN-13"));
+    QCOMPARE(onView(w.w.get()), QStringLiteral("picEan"));
+    select(w.w.get(), QStringLiteral("Code 39"));
+    QCOMPARE(onView(w.w.get()), QStringLiteral("Picture1"));
+    QCOMPARE(QString::fromStdString(testing::decode(w->Picture1().Image(), ZXing::BarcodeFormat::Code39)),
+             QStringLiteral("123456789012"));
+}
+
+void TestWindow::clearInput_data()
+{
+    QTest::addColumn<QString>("symbology");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Code 39") << "Code 39" << "ABC" << "Picture1";
+    QTest::newRow("EAN-13") << "EAN-13" << "123456789012" << "picEan";
+    QTest::newRow("UPC-A") << "UPC-A" << "09736339584" << "picUPC";
+}
+
+void TestWindow::clearInput()
+{
+    QFETCH(QString, symbology);
+    QFETCH(QString, input);
+    QFETCH(QString, shown);
+    Window w;
+    select(w.w.get(), symbology);
+    w->Text1->setText(input);
+    w->Command2->click();
+    QCOMPARE(w->Text1->text(), QString());
+    QCOMPARE(w->Text2->text(), QStringLiteral("0"));
+    QCOMPARE(onView(w.w.get()), shown);
+    for (const draw::Surface* s : {&w->Picture1(), &w->picEan(), &w->picUPC()})
+        QVERIFY2(!testing::anyDark(s->Image(), s->Image().rect()), qPrintable(s->objectName()));
+}
+
+void TestWindow::routing_data()
+{
+    QTest::addColumn<QString>("symbology");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("shown");
+    const QString ean13Hint = "Label9: Enter 12 digit number for EAN-13";
+    const QString janHint = "Label9: Enter 12 digit number starting with '45' or '49' for JAN-13";
+    const QString isbnHint = "Label9: Enter 12 digit number starting with '978' or '979' for ISBN";
+    QTest::newRow("EAN-13 11 digits") << "EAN-13" << "12345678901" << ean13Hint;
+    QTest::newRow("EAN-13 12 digits") << "EAN-13" << "123456789012" << "picEan";
+    QTest::newRow("EAN-13 13 digits") << "EAN-13" << "1234567890123" << ean13Hint;
+    QTest::newRow("EAN-13 12 with a letter") << "EAN-13" << "12345678901X" << ean13Hint;
+    QTest::newRow("JAN-13 46") << "JAN-13" << "461234567890" << janHint;
+    QTest::newRow("JAN-13 45") << "JAN-13" << "451234567890" << "picEan";
+    QTest::newRow("JAN-13 49") << "JAN-13" << "491234567890" << "picEan";
+    QTest::newRow("JAN-13 49 with a letter") << "JAN-13" << "4912345678X0" << janHint;
+    QTest::newRow("ISBN 977") << "ISBN" << "977020137962" << isbnHint;
+    QTest::newRow("ISBN 978") << "ISBN" << "978020137962" << "picEan";
+    QTest::newRow("ISBN 979") << "ISBN" << "979020137962" << "picEan";
+    QTest::newRow("EAN-8 7 digits") << "EAN-8" << "1234567" << "picEan";
+    QTest::newRow("EAN-8 6 digits") << "EAN-8" << "123456" << "Label9: Enter 7 digit number for EAN-8";
+    QTest::newRow("UPC-A 10 digits") << "UPC-A" << "0973633958" << "Label5";
+    QTest::newRow("UPC-A 11 digits") << "UPC-A" << "09736339584" << "picUPC";
+    QTest::newRow("UPC-A 11 with a letter") << "UPC-A" << "0973633958X" << "Label5";
+    QTest::newRow("UPC-A 12 digits") << "UPC-A" << "097363395843" << "Label5";
+}
+
+void TestWindow::routing()
+{
+    QFETCH(QString, symbology);
+    QFETCH(QString, input);
+    QFETCH(QString, shown);
+    Window w;
+    select(w.w.get(), symbology);
+    // First a complete number, so a stale symbol would have something to show.
+    const QString complete = symbology == u"UPC-A"  ? "12345678901"
+                             : symbology == u"EAN-8" ? "7654321"
+                             : symbology == u"JAN-13" ? "450000000000"
+                             : symbology == u"ISBN" ? "978000000000"
+                                                    : "000000000000";
+    w->Text1->setText(complete);
+    QTest::keyClicks(w->Text1, QString()); // no-op; keeps focus handling honest
+    w->Text1->setText(input);
+    QCOMPARE(onView(w.w.get()), shown);
+    QCOMPARE(w->Text2->text(), QString::number(input.size()));
+    if (shown == u"picEan") {
+        const QString code = w->EanText->text();
+        QVERIFY(code.startsWith(input));
+        QCOMPARE(QString::fromStdString(testing::decode(
+                     w->picEan().Image(), input.size() == 7 ? ZXing::BarcodeFormat::EAN8 : ZXing::BarcodeFormat::EAN13)),
+                 code);
+    }
+    if (shown == u"picUPC")
+        QCOMPARE(QString::fromStdString(testing::decode(w->picUPC().Image(), ZXing::BarcodeFormat::UPCA)),
+                 input + "3");
+    // The linear tail ran too: Picture1 holds the Code 39 symbol of the input.
+    QVERIFY(testing::anyDark(w->Picture1().Image(), QRect(0, 0, 300, 60)));
+}
+
+void TestWindow::upcHintFollowsTheButton()
+{
+    Window w;
+    select(w.w.get(), QStringLiteral("UPC-A"));
+    QCOMPARE(onView(w.w.get()), QStringLiteral("Label5")); // also for an empty input
+    w->Text1->setText(QStringLiteral("09736339584"));
+    QCOMPARE(onView(w.w.get()), QStringLiteral("picUPC"));
+    select(w.w.get(), QStringLiteral("Code 39"));
+    w->Text1->setText(QStringLiteral("0973633958"));
+    select(w.w.get(), QStringLiteral("UPC-A"));
+    QCOMPARE(onView(w.w.get()), QStringLiteral("Label5"));
+    w->Text1->clear();
+    QCOMPARE(onView(w.w.get()), QString());
+}
+
+QTEST_MAIN(TestWindow)
 #include "tst_window.moc"
