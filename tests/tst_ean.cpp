@@ -1,4 +1,293 @@
+// EAN-13 family and UPC-A: check digits, module rows against the published
+// encoding, drawn columns and printed digits, the UPC-A caption rules.
+#include "support/TestSupport.h"
+
+#include "draw/Surface.h"
+#include "ean/Ean.h"
+#include "ean/UpcCheck.h"
+#include "modUPC/UPCCode.h"
+#include "output/Fonts.h"
+
 #include <QTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
+
+#include <zint.h>
+
+namespace {
+
+QFont tahoma(double points)
+{
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPointSizeF(points);
+    return f;
+}
+
+draw::Surface makePicEan()
+{
+    return draw::Surface(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55}, tahoma(11.25));
+}
+
+draw::Surface makePicUpc()
+{
+    return draw::Surface(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5}, tahoma(9.75));
+}
+
+// The reference encoder's module row, "1" dark, guards included, no quiet zone.
+std::string zintModules(int symbology, const QByteArray& data)
+{
+    zint_symbol* symbol = ZBarcode_Create();
+    symbol->symbology = symbology;
+    std::string modules;
+    if (ZBarcode_Encode(symbol, reinterpret_cast<const unsigned char*>(data.constData()), int(data.size())) < ZINT_ERROR)
+        for (int col = 0; col < symbol->width; ++col)
+            modules += ((symbol->encoded_data[0][col >> 3] >> (col & 7)) & 1) ? '1' : '0';
+    ZBarcode_Delete(symbol);
+    // Trailing light modules are quiet zone for the reference encoder.
+    while (!modules.empty() && modules.back() == '0')
+        modules.pop_back();
+    return modules;
+}
+
+std::string rowModules(const QImage& image, int firstX, int count, int row)
+{
+    std::string modules;
+    for (int x = firstX; x < firstX + count; ++x)
+        modules += testing::isDark(image.pixel(x, row)) ? '1' : '0';
+    return modules;
+}
+
+struct Upc {
+    draw::Surface picUPC = makePicUpc();
+    draw::Surface picUPCy{QStringLiteral("picUPCy"), {120, 5400, 495, 375}, {}, QFont()};
+    testing::FakePlatform platform{QDir::tempPath()};
+    upc::UpcForm form{.caption = QStringLiteral("caption"), .picUPC = picUPC, .picUPCy = picUPCy, .platform = platform};
+    QString captions() const
+    {
+        QStringList all;
+        for (const auto& c : form.L) all << c;
+        for (const auto& c : form.R) all << c;
+        return all.join(u',');
+    }
+};
+
+const std::string kSampleModules =
+    "10100011010001011011101101111010101111011110101010100001011101001001110100100010111001000010101";
+
+} // namespace
+
+class TestEan : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { output::ensureTahoma(); }
+    void eanCheckDigits_data();
+    void eanCheckDigits();
+    void upcCheckDigits_data();
+    void upcCheckDigits();
+    void eanModulesMatchPublishedEncoding_data();
+    void eanModulesMatchPublishedEncoding();
+    void drawEanColumnsAndDigits();
+    void drawEanLeavesNoTrace();
+    void upcCaptionsAndModules_data();
+    void upcCaptionsAndModules();
+    void upcDrawing();
+    void upcNeedsTheSampleField();
+    void upcDecodes();
+};
+
+void TestEan::eanCheckDigits_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("EAN-13 example") << "123456789012" << "1234567890128";
+    QTest::newRow("twelve zeros") << "000000000000" << "0000000000000";
+    QTest::newRow("ISBN") << "978020137962" << "9780201379624";
+    QTest::newRow("EAN-8: 3 x 16 + 12 = 60") << "1234567" << "12345670";
+    QTest::newRow("a letter: no code") << "12345678901X" << "";
+    QTest::newRow("13 digits: no code") << "1234567890123" << "";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestEan::eanCheckDigits()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, code);
+    QCOMPARE(ean::completeCode(input).value_or(QString()), code);
+}
+
+void TestEan::upcCheckDigits_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<int>("check");
+    QTest::newRow("sample: A 25, B 32") << "09736339584" << 3;
+    QTest::newRow("eleven zeros") << "00000000000" << 0;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("1") << "1" << 7;
+    QTest::newRow("a letter counts as 0") << "0973633958X" << 5;
+    QTest::newRow("twelve nines, no negative digit") << "999999999999" << 4;
+    QTest::newRow("25 characters: the first 21 count") << "0973633958412345678901999" << 8;
+    QTest::newRow("first 21 of the above") << "097363395841234567890" << 8;
+}
+
+void TestEan::upcCheckDigits()
+{
+    QFETCH(QString, code);
+    QFETCH(int, check);
+    QCOMPARE(int(GetUPCCheckNumber(code)), check);
+}
+
+void TestEan::eanModulesMatchPublishedEncoding_data()
+{
+    QTest::addColumn<QString>("code");
+    for (const char* c : {"1234567890128", "0000000000000", "9780201379624", "4512345678906", "5901234123457"})
+        QTest::newRow(c) << c;
+    for (int first = 0; first <= 9; ++first) {
+        // Every first digit, so every parity row is used once.
+        const QString data = QString::number(first) + "12345678901";
+        QTest::newRow(qPrintable("parity " + data)) << *ean::completeCode(data);
+    }
+    QTest::newRow("EAN-8") << "12345670";
+}
+
+void TestEan::eanModulesMatchPublishedEncoding()
+{
+    QFETCH(QString, code);
+    const std::string expected = zintModules(BARCODE_EANX, code.left(code.size() - 1).toLatin1());
+    QCOMPARE(ean::eanModules(code), expected);
+}
+
+void TestEan::drawEanColumnsAndDigits()
+{
+    draw::Surface picEan = makePicEan();
+    ean::DrawEan(picEan, QStringLiteral("1234567890128"));
+    const QImage image = picEan.Image();
+    // Modules 11 to 105 in a row crossed by every bar and no digit.
+    QCOMPARE(rowModules(image, 11, 95, 30), zintModules(BARCODE_EANX, "123456789012"));
+    QVERIFY(!testing::anyDark(image, QRect(0, 0, 11, 45)));
+    QVERIFY(!testing::anyDark(image, QRect(106, 0, 20, 45)));
+    // Guards reach below the data bars, into the digit line: 72 and 66 units.
+    // (Digits start below row 52; their ink may touch the guards further down.)
+    for (int x : {11, 13, 57, 59, 103, 105}) {
+        QCOMPARE(testing::darkRows(image, x).first, 4);
+        QVERIFY(testing::isDark(image.pixel(x, 52)) && testing::isDark(image.pixel(x, 55)));
+    }
+    // Data bars reach 66 units (row 51), where the digits begin.
+    QCOMPARE(rowModules(image, 11, 95, 51), rowModules(image, 11, 95, 30));
+    // Each digit is printed one blank right of its place: ink starts within a
+    // few pixels of it, and the first digit stands in the margin.
+    const int places[] = {2, 13, 20, 27, 34, 41, 48, 60, 67, 74, 81, 88, 95};
+    for (int x : places)
+        QVERIFY2(testing::anyDark(image, QRect(x + 2, 52, 6, 14)), qPrintable(QString::number(x)));
+    QVERIFY(!testing::anyDark(image, QRect(0, 52, 4, 14)));
+    QCOMPARE(picEan.BackColor(), draw::kWhite);
+}
+
+void TestEan::drawEanLeavesNoTrace()
+{
+    draw::Surface reused = makePicEan();
+    ean::DrawEan(reused, QStringLiteral("1234567890128"));
+    ean::DrawEan(reused, QStringLiteral("0000000000000"));
+    draw::Surface fresh = makePicEan();
+    ean::DrawEan(fresh, QStringLiteral("0000000000000"));
+    QCOMPARE(reused.Image(), fresh.Image());
+}
+
+void TestEan::upcCaptionsAndModules_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("captions");
+    QTest::addColumn<QString>("modules");
+    QTest::newRow("sample") << "097363395843" << "0,9,7,3,6,3,3,9,5,8,4,3" << QString::fromStdString(kSampleModules);
+    QTest::newRow("17 digits: the first 12") << "09736339584312345" << "0,9,7,3,6,3,3,9,5,8,4,3"
+                                             << QString::fromStdString(kSampleModules);
+    QString shortModules = "101";
+    for (const char* d : {"0011001", "0010011", "0111101", "0100011", "0110001", "0110001"}) shortModules += d;
+    shortModules += "01010";
+    for (int i = 0; i < 6; ++i) shortModules += "1001110";
+    shortModules += "101";
+    QTest::newRow("five characters repeat the last") << "12345" << "1,2,3,4,5,5,5,5,5,5,5,5" << shortModules;
+    QString emptyModules = "101";
+    for (int i = 0; i < 6; ++i) emptyModules += "0001101";
+    emptyModules += "01010";
+    for (int i = 0; i < 6; ++i) emptyModules += "1110010";
+    emptyModules += "101";
+    QTest::newRow("empty text: digit 0 everywhere") << "" << ",,,,,,,,,,," << emptyModules;
+    QString lastLetter = QString::fromStdString(kSampleModules);
+    lastLetter.replace(85, 7, "1011100");
+    QTest::newRow("letter last takes the previous digit") << "09736339584X" << "0,9,7,3,6,3,3,9,5,8,4,X" << lastLetter;
+    QString firstLetter = QString::fromStdString(kSampleModules);
+    firstLetter.replace(3, 7, "0001101");
+    QTest::newRow("letter first takes digit 0") << "X97363395843" << "X,9,7,3,6,3,3,9,5,8,4,3" << firstLetter;
+}
+
+void TestEan::upcCaptionsAndModules()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, captions);
+    QFETCH(QString, modules);
+    Upc upc;
+    upc::UPCCode(text, upc.form);
+    QCOMPARE(upc.captions(), captions);
+    QCOMPARE(QString::fromStdString(rowModules(upc.picUPC.Image(), 20, 95, 20)), modules);
+    QVERIFY(upc.platform.messages.empty());
+}
+
+void TestEan::upcDrawing()
+{
+    Upc upc;
+    upc::UPCCode(QStringLiteral("12345678901"), upc.form); // something to replace
+    upc::UPCCode(QStringLiteral("097363395843"), upc.form);
+    const QImage image = upc.picUPC.Image();
+    const std::vector<int> black{20, 22, 26, 27, 29, 33, 35, 36, 38, 39, 40, 42, 43, 45, 46, 47, 48,
+                                 50, 52, 54, 55, 56, 57, 59, 60, 61, 62, 64, 66, 68, 70, 75, 77, 78,
+                                 79, 81, 84, 87, 88, 89, 91, 94, 98, 100, 101, 102, 105, 110, 112, 114};
+    std::vector<int> bars;
+    for (int x : testing::darkColumns(image, 20))
+        if (x >= 20 && x <= 114)
+            bars.push_back(x);
+    QCOMPARE(bars, black);
+    // Lines run from 6 units (7 px); long ones to 50 (55 px), short ones to 42 (46 px).
+    for (int x : {20, 22, 26, 29, 66, 68, 105, 110, 112, 114})
+        QCOMPARE(testing::darkRows(image, x).first, 7);
+    for (int x : {20, 22, 112, 114})
+        QCOMPARE(testing::darkRows(image, x).second, 55);
+    for (int x : {33, 75, 94})
+        QVERIFY(testing::isDark(image.pixel(x, 46)));
+    // The number-system digit left of the guard, the check digit right of it.
+    QVERIFY(testing::anyDark(image, QRect(10, 47, 9, 14)));
+    QVERIFY(testing::anyDark(image, QRect(118, 47, 10, 14)));
+    // The symbol is the background now: a Cls keeps it.
+    upc.picUPC.Cls();
+    QCOMPARE(upc.picUPC.Image(), image);
+}
+
+void TestEan::upcNeedsTheSampleField()
+{
+    Upc upc;
+    upc::UPCCode(QStringLiteral("097363395843"), upc.form);
+    const QImage before = upc.picUPC.Image();
+    upc.form.txtUPC.clear();
+    upc::UPCCode(QStringLiteral("12345678901"), upc.form);
+    QCOMPARE(upc.platform.messages.size(), size_t(1));
+    const testing::Message& m = upc.platform.messages.front();
+    QCOMPARE(m.icon, QMessageBox::Critical);
+    QCOMPARE(m.title, QStringLiteral("caption"));
+    QCOMPARE(m.text, QStringLiteral("You must enter a minimum 12 digit number to complete the  \r\n"
+                                    "barcode example properly. Any length over 12 digits will  \r\n"
+                                    "be ignored."));
+    QCOMPARE(upc.form.txtUPC, QStringLiteral("097363395843"));
+    QCOMPARE(upc.captions(), QStringLiteral(",,,,,,,,,,,"));
+    QCOMPARE(upc.picUPC.Image(), before); // the previous symbol stays on view
+}
+
+void TestEan::upcDecodes()
+{
+    for (const char* data : {"09736339584", "03600029145", "00000000000", "99999999999"}) {
+        Upc upc;
+        const QString text = QString::fromLatin1(data);
+        const QString full = text + QString::number(GetUPCCheckNumber(text));
+        upc::UPCCode(full, upc.form);
+        QCOMPARE(QString::fromStdString(testing::decode(upc.picUPC.Image(), ZXing::BarcodeFormat::UPCA)), full);
+    }
+}
+
+QTEST_MAIN(TestEan)
 #include "tst_ean.moc"
