@@ -50,7 +50,10 @@ PrintOutcome printEan(QPrinter& printer, const QString& code, const QImage& imag
     // Natural size: one image pixel is 15 twips.
     const QRectF target(200 * perTwip, 1600 * perTwip, image.width() * 15 * perTwip,
                         image.height() * 15 * perTwip);
-    painter.drawImage(target, image);
+    // Scaled here, pixel for pixel, so that no viewer or printer driver
+    // smooths the module edges.
+    painter.drawImage(target.topLeft(), image.scaled(target.size().toSize(), Qt::IgnoreAspectRatio,
+                                                     Qt::FastTransformation));
     if (!painter.end()) {
         printer.abort();
         outcome.error = QStringLiteral("the document could not be finished");
