@@ -147,6 +147,8 @@ private:
     void reenterInput();
     void showSurfaces(bool picture1, bool upc, bool ean);
     void routeEanAndUpc();
+    // UPC-A, EAN-13 or else Picture1, as "Clear Input" and the linear buttons choose.
+    void showSelectedSurface();
     void showEanSurface();
     void showEanHint(const QString& hint);
     void drawUpc(const QString& text);

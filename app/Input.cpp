@@ -77,6 +77,16 @@ void BarcodeGenerator::showSurfaces(bool picture1, bool upc, bool ean)
     picEan().setVisible(ean);
 }
 
+void BarcodeGenerator::showSelectedSurface()
+{
+    if (Option3->isChecked())
+        showSurfaces(false, true, false);
+    else if (Option2->isChecked())
+        showSurfaces(false, false, true);
+    else
+        showSurfaces(true, false, false);
+}
+
 void BarcodeGenerator::showEanSurface()
 {
     EanGen_Click();
@@ -190,12 +200,7 @@ void BarcodeGenerator::Command2_Click()
     picUPC().setPicture(QImage());
     picUPC().Cls();
     picEan().Cls();
-    if (Option3->isChecked())
-        showSurfaces(false, true, false);
-    else if (Option2->isChecked())
-        showSurfaces(false, false, true);
-    else
-        showSurfaces(true, false, false);
+    showSelectedSurface();
     Label5->hide();
     Label9->hide();
     Text1->setFocus();

@@ -40,12 +40,7 @@ void BarcodeGenerator::Option1_Click(int index)
     Check1[1]->setChecked(true);
     Label9->hide();
     Label5->hide();
-    if (Option3->isChecked())
-        showSurfaces(false, true, false);
-    else if (Option2->isChecked())
-        showSurfaces(false, false, true);
-    else
-        showSurfaces(true, false, false);
+    showSelectedSurface();
 
     // "Add Check Character": optional for Code 39 and Interleaved 2 of 5, always
     // present in Code 128, never used in Codabar.

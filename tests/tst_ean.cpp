@@ -14,21 +14,14 @@
 
 namespace {
 
-QFont tahoma(double points)
-{
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPointSizeF(points);
-    return f;
-}
-
 draw::Surface makePicEan()
 {
-    return draw::Surface(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55}, tahoma(11.25));
+    return draw::Surface(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55}, testing::tahoma(11.25));
 }
 
 draw::Surface makePicUpc()
 {
-    return draw::Surface(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5}, tahoma(9.75));
+    return draw::Surface(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5}, testing::tahoma(9.75));
 }
 
 // The reference encoder's module row, "1" dark, guards included, no quiet zone.

@@ -20,9 +20,7 @@ namespace {
 
 draw::Surface makePicture1()
 {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(14.25);
-    return draw::Surface(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, font);
+    return draw::Surface(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, testing::tahoma(14.25));
 }
 
 using DrawFn = std::optional<double> (*)(draw::Surface&, const QString&, const Options&);

@@ -8,6 +8,13 @@
 
 namespace testing {
 
+QFont tahoma(double points)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(points);
+    return font;
+}
+
 bool isDark(QRgb pixel)
 {
     return qGray(pixel) < 128;

@@ -18,6 +18,9 @@ namespace testing {
 // module is several pixels, with a white quiet zone around it.
 std::string decode(const QImage& image, ZXing::BarcodeFormat format);
 
+// The label face at a point size, as the window data gives them.
+QFont tahoma(double points);
+
 // x of every dark pixel in one row.
 std::vector<int> darkColumns(const QImage& image, int row);
 // First and last dark row of a column, or {-1, -1} when it has none.
