@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -15,9 +16,12 @@ namespace {
 // Images are 96 dots per inch so that point sizes render as on a 96-dpi screen.
 constexpr int kDotsPerMeter = 3780;
 
+// Every colour this program draws is a grey, so one byte a pixel holds the
+// image exactly, at a quarter of the memory of 32-bit pixels: long symbols
+// are hundreds of thousands of pixels wide.
 QImage blankImage(int width, int height)
 {
-    QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+    QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_Grayscale8);
     image.setDotsPerMeterX(kDotsPerMeter);
     image.setDotsPerMeterY(kDotsPerMeter);
     return image;
@@ -81,7 +85,7 @@ void Surface::ensureWidth(int pixels)
         // whole image on every keystroke.
         const int capacity = std::max(pixels, m_image.width() + m_image.width() / 2);
         QImage grown = blankImage(capacity, m_image.height());
-        const qsizetype rowBytes = qsizetype(m_extent) * 4;
+        const qsizetype rowBytes = qsizetype(m_extent) * (m_image.depth() / 8);
         for (int y = 0; y < m_image.height(); ++y)
             std::memcpy(grown.scanLine(y), m_image.constScanLine(y), size_t(rowBytes));
         m_image = std::move(grown);
@@ -118,11 +122,13 @@ void Surface::drawLine(int px1, int py1, int px2, int py2, const QColor& colour)
         if (px1 < 0)
             return;
         ensureWidth(px1 + 1);
-        const QRgb rgb = colour.rgb();
+        const auto grey = static_cast<uchar>(qGray(colour.rgb()));
         const int top = std::clamp(std::min(py1, py2), 0, h);
         const int bottom = std::clamp(std::max(py1, py2), -1, h - 1);
+        uchar* column = m_image.bits() + px1; // one detach, not one per row
+        const qsizetype stride = m_image.bytesPerLine();
         for (int y = top; y <= bottom; ++y)
-            reinterpret_cast<QRgb*>(m_image.scanLine(y))[px1] = rgb;
+            column[y * stride] = grey;
         return;
     }
     const int right = std::max(px1, px2) + m_drawWidth;
@@ -175,19 +181,23 @@ void Surface::Print(const QString& text)
 {
     const int px = toPixelX(m_currentX);
     const int py = toPixelY(m_currentY);
-    const QFontMetrics metrics(m_font, &m_image);
-    const int right = px + metrics.horizontalAdvance(text) + 1;
+    // Shaped once: the width decides how far the image grows, then the same
+    // layout is drawn.
+    QTextLayout layout(text, m_font, &m_image);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    const int right = px + int(std::ceil(line.horizontalAdvance())) + 1;
     if (right > 0)
         ensureWidth(right);
     {
         QPainter p(&m_image);
-        p.setFont(m_font);
         p.setPen(toQColor(m_foreColor));
-        p.drawText(QPoint(px, py + metrics.ascent()), text);
+        layout.draw(&p, QPointF(px, py));
     }
     // As after a Print without a trailing separator: next line, left margin.
     m_currentX = 0;
-    m_currentY += metrics.height() * kTwipsPerPixel / m_scale.yTwips;
+    m_currentY += line.height() * kTwipsPerPixel / m_scale.yTwips;
     touch();
 }
 

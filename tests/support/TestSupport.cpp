@@ -15,6 +15,12 @@ QFont tahoma(double points)
     return font;
 }
 
+bool samePixels(const QImage& a, const QImage& b)
+{
+    return a.size() == b.size() &&
+           a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
+}
+
 bool isDark(QRgb pixel)
 {
     return qGray(pixel) < 128;

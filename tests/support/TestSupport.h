@@ -21,6 +21,9 @@ std::string decode(const QImage& image, ZXing::BarcodeFormat format);
 // The label face at a point size, as the window data gives them.
 QFont tahoma(double points);
 
+// Same size and the same colour at every pixel, whatever the two formats.
+bool samePixels(const QImage& a, const QImage& b);
+
 // x of every dark pixel in one row.
 std::vector<int> darkColumns(const QImage& image, int row);
 // First and last dark row of a column, or {-1, -1} when it has none.

@@ -1,0 +1,161 @@
+// One redraw per symbology (encode, draw, label) against libzint's encode and
+// raster for the same data at one pixel per module with text, a full
+// Text1_Change through the window, and the start-up time. Prints ratios.
+#include "app/BarcodeGenerator.h"
+#include "draw/Surface.h"
+#include "ean/Ean.h"
+#include "linear/Codabar.h"
+#include "linear/Code128.h"
+#include "linear/Code39.h"
+#include "linear/Interleaved2of5.h"
+#include "modUPC/UPCCode.h"
+#include "output/Fonts.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QRadioButton>
+
+#include <benchmark/benchmark.h>
+#include <zint.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+
+QFont tahoma(double points)
+{
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPointSizeF(points);
+    return f;
+}
+
+struct Data {
+    const char* name;
+    QString text;
+    int zintSymbology;
+    std::string zintText;
+};
+
+const Data kData[] = {
+    {"Code128", QStringLiteral("Shipment 4711-0815 / Lot A23 / Best before 2027"), BARCODE_CODE128B,
+     "Shipment 4711-0815 / Lot A23 / Best before 2027"},
+    {"Code39", QStringLiteral("PART-0042-REV-B 17 XYZ"), BARCODE_CODE39, "PART-0042-REV-B 17 XYZ"},
+    {"Interleaved2of5", QStringLiteral("12345678901231"), BARCODE_C25INTER, "12345678901231"},
+    {"Codabar", QStringLiteral("1234-5678/90.12+"), BARCODE_CODABAR, "A1234-5678/90.12+A"},
+    {"EAN13", QStringLiteral("1234567890128"), BARCODE_EANX, "123456789012"},
+    {"UPCA", QStringLiteral("097363395843"), BARCODE_UPCA, "09736339584"},
+};
+
+void ours(benchmark::State& state, const Data& d)
+{
+    draw::Surface picture(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, tahoma(14.25));
+    draw::Surface picEan(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55}, tahoma(11.25));
+    draw::Surface picUPC(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5}, tahoma(9.75));
+    draw::Surface picUPCy(QStringLiteral("picUPCy"), {120, 5400, 495, 375}, {}, QFont());
+    struct NoPlatform : draw::Platform {
+        QMessageBox::StandardButton message(QMessageBox::Icon, const QString&, const QString&,
+                                            QMessageBox::StandardButtons) override { return QMessageBox::Ok; }
+        QString currentDirectory() override { return {}; }
+        QString programFolder() override { return {}; }
+        std::unique_ptr<QPrinter> printer() override { return {}; }
+    } platform;
+    upc::UpcForm form{.picUPC = picUPC, .picUPCy = picUPCy, .platform = platform};
+    const linear::Options o{1, 1, 1};
+    const std::string name = d.name;
+    for (auto _ : state) {
+        if (name == "Code128") linear::DrawCode128(picture, d.text, o);
+        else if (name == "Code39") linear::DrawCode39(picture, d.text, o);
+        else if (name == "Interleaved2of5") linear::DrawInterleaved2of5(picture, d.text, o);
+        else if (name == "Codabar") linear::DrawCodabar(picture, d.text, o);
+        else if (name == "EAN13") ean::DrawEan(picEan, d.text);
+        else upc::UPCCode(d.text, form);
+        benchmark::DoNotOptimize(picture.pixels().constBits());
+    }
+}
+
+void zint(benchmark::State& state, const Data& d)
+{
+    for (auto _ : state) {
+        zint_symbol* symbol = ZBarcode_Create();
+        symbol->symbology = d.zintSymbology;
+        symbol->scale = 0.5f; // one pixel per module
+        symbol->show_hrt = 1;
+        const int rc = ZBarcode_Encode_and_Buffer(symbol, reinterpret_cast<const unsigned char*>(d.zintText.data()),
+                                                  int(d.zintText.size()), 0);
+        benchmark::DoNotOptimize(rc);
+        benchmark::DoNotOptimize(symbol->bitmap);
+        ZBarcode_Delete(symbol);
+    }
+}
+
+void text1Change(benchmark::State& state)
+{
+    BarcodeGenerator window;
+    window.Option1[2]->click();
+    const QString a = kData[0].text;
+    const QString b = a.left(a.size() - 1) + QLatin1Char('X');
+    bool flip = false;
+    for (auto _ : state) {
+        window.Text1->setText((flip = !flip) ? a : b);
+        QCoreApplication::processEvents();
+    }
+}
+
+void startToShown(benchmark::State& state)
+{
+    for (auto _ : state) {
+        BarcodeGenerator window;
+        window.show();
+        QCoreApplication::processEvents();
+    }
+}
+
+// Keeps the mean time of each run so that the pairs can be printed as ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> nanos;
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            nanos[run.benchmark_name()] = run.GetAdjustedRealTime() *
+                                          (run.time_unit == benchmark::kMicrosecond ? 1e3 : run.time_unit == benchmark::kMillisecond ? 1e6 : 1.0);
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\n%-16s %8s %14s %14s\n", "redraw", "ratio", "ours", "libzint");
+        for (const Data& d : kData) {
+            const double o = nanos["ours/" + std::string(d.name)];
+            const double z = nanos["libzint/" + std::string(d.name)];
+            if (o > 0 && z > 0)
+                std::printf("%-16s %8.2f %11.1f us %11.1f us\n", d.name, o / z, o / 1e3, z / 1e3);
+        }
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The offscreen platform warns on every shown window; nothing to measure there.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    output::ensureTahoma();
+    for (const Data& d : kData) {
+        benchmark::RegisterBenchmark((std::string("ours/") + d.name).c_str(), ours, d)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((std::string("libzint/") + d.name).c_str(), zint, d)->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RegisterBenchmark("window/Text1_Change/Code128", text1Change)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("window/start_to_shown", startToShown)->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
