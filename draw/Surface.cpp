@@ -177,27 +177,60 @@ void Surface::Box(double x1, double y1, double x2, double y2, Colour colour)
     touch();
 }
 
-void Surface::Print(const QString& text)
+const Surface::TextSprite& Surface::sprite(const QString& text)
 {
-    const int px = toPixelX(m_currentX);
-    const int py = toPixelY(m_currentY);
-    // Shaped once: the width decides how far the image grows, then the same
-    // layout is drawn.
+    const QString key = m_font.key() + QChar(u'\x1f') + text;
+    if (const auto found = m_sprites.constFind(key); found != m_sprites.cend())
+        return *found;
+    if (m_sprites.size() >= kMaxSprites)
+        m_sprites.clear();
+
     QTextLayout layout(text, m_font, &m_image);
     layout.beginLayout();
     QTextLine line = layout.createLine();
     layout.endLayout();
-    const int right = px + int(std::ceil(line.horizontalAdvance())) + 1;
+    TextSprite sprite;
+    sprite.advance = int(std::ceil(line.horizontalAdvance()));
+    sprite.lineHeight = line.height();
+    QImage ink(sprite.advance + 2, int(std::ceil(line.height())) + 1, QImage::Format_ARGB32_Premultiplied);
+    ink.setDotsPerMeterX(kDotsPerMeter);
+    ink.setDotsPerMeterY(kDotsPerMeter);
+    ink.fill(Qt::transparent);
+    {
+        QPainter p(&ink);
+        p.setPen(Qt::black);
+        layout.draw(&p, QPointF(0, 0));
+    }
+    sprite.coverage = ink.convertToFormat(QImage::Format_Alpha8);
+    return *m_sprites.insert(key, std::move(sprite));
+}
+
+void Surface::Print(const QString& text)
+{
+    const int px = toPixelX(m_currentX);
+    const int py = toPixelY(m_currentY);
+    // Labels and digits repeat from one redraw to the next; their glyphs are
+    // rasterised once and blended in from then on.
+    const TextSprite& ink = sprite(text);
+    const int right = px + ink.advance + 1;
     if (right > 0)
         ensureWidth(right);
-    {
-        QPainter p(&m_image);
-        p.setPen(toQColor(m_foreColor));
-        layout.draw(&p, QPointF(px, py));
+    const int fore = qGray(toQColor(m_foreColor).rgb());
+    const QRect area = QRect(px, py, ink.coverage.width(), ink.coverage.height()).intersected(m_image.rect());
+    uchar* bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* cover = ink.coverage.constScanLine(y - py);
+        uchar* row = bits + y * stride;
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const int a = cover[x - px];
+            if (a != 0)
+                row[x] = uchar(row[x] + ((fore - row[x]) * a + 127) / 255);
+        }
     }
     // As after a Print without a trailing separator: next line, left margin.
     m_currentX = 0;
-    m_currentY += line.height() * kTwipsPerPixel / m_scale.yTwips;
+    m_currentY += ink.lineHeight * kTwipsPerPixel / m_scale.yTwips;
     touch();
 }
 

@@ -3,6 +3,7 @@
 #include "draw/Colour.h"
 
 #include <QFont>
+#include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QRectF>
@@ -101,6 +102,13 @@ signals:
     void visibilityChanged(bool visible);
 
 private:
+    struct TextSprite {
+        QImage coverage; // Alpha8: how much of each pixel the glyphs cover
+        int advance = 0;
+        double lineHeight = 0;
+    };
+    static constexpr qsizetype kMaxSprites = 256;
+    const TextSprite& sprite(const QString& text);
     void touch();
     void ensureWidth(int pixels);
     void paintBackground(int fromX, int toX);
@@ -118,6 +126,7 @@ private:
     double m_currentY = 0;
     bool m_visible = true;
     bool m_dirty = false;
+    QHash<QString, TextSprite> m_sprites;
     QImage m_picture;
     QImage m_image; // capacity may exceed m_extent; columns beyond it are undefined
     int m_extent = 0;
