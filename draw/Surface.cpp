@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
+#include <vector>
 
 namespace draw {
 
@@ -33,6 +35,7 @@ Surface::Surface(const QString& name, const QRectF& twips, Scale scale, const QF
     : QObject(parent), m_twips(twips), m_scale(scale), m_font(font)
 {
     setObjectName(name);
+    m_fontKey = m_font.key() + QChar(u'\x1f');
     const QSize interior = interiorSize();
     m_image = blankImage(interior.width(), interior.height());
     m_extent = m_image.width();
@@ -67,11 +70,16 @@ void Surface::paintBackground(int fromX, int toX)
 {
     if (toX <= fromX)
         return;
-    QPainter p(&m_image);
-    const QRect area(fromX, 0, toX - fromX, m_image.height());
-    p.fillRect(area, toQColor(m_backColor));
-    if (!m_picture.isNull()) {
-        p.setClipRect(area);
+    // Called for every column a long symbol adds: plain rows, no painter.
+    const auto back = static_cast<uchar>(qGray(toQColor(m_backColor).rgb()));
+    uchar* bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    const int height = m_image.height();
+    for (int y = 0; y < height; ++y)
+        std::memset(bits + y * stride + fromX, back, size_t(toX - fromX));
+    if (!m_picture.isNull() && fromX < m_picture.width()) {
+        QPainter p(&m_image);
+        p.setClipRect(QRect(fromX, 0, toX - fromX, m_image.height()));
         p.drawImage(0, 0, m_picture);
     }
 }
@@ -80,16 +88,10 @@ void Surface::ensureWidth(int pixels)
 {
     if (pixels <= m_extent)
         return;
-    if (pixels > m_image.width()) {
-        // Grow by half again at least, so typing a long text does not copy the
-        // whole image on every keystroke.
-        const int capacity = std::max(pixels, m_image.width() + m_image.width() / 2);
-        QImage grown = blankImage(capacity, m_image.height());
-        const qsizetype rowBytes = qsizetype(m_extent) * (m_image.depth() / 8);
-        for (int y = 0; y < m_image.height(); ++y)
-            std::memcpy(grown.scanLine(y), m_image.constScanLine(y), size_t(rowBytes));
-        m_image = std::move(grown);
-    }
+    // Grow by half again at least, so drawing a long symbol column by column
+    // does not copy the whole image again and again.
+    if (pixels > m_image.width())
+        reserveWidth(std::max(pixels, m_image.width() + m_image.width() / 2));
     const int old = m_extent;
     m_extent = pixels;
     paintBackground(old, pixels);
@@ -179,7 +181,7 @@ void Surface::Box(double x1, double y1, double x2, double y2, Colour colour)
 
 const Surface::TextSprite& Surface::sprite(const QString& text)
 {
-    const QString key = m_font.key() + QChar(u'\x1f') + text;
+    const QString key = m_fontKey + text;
     if (const auto found = m_sprites.constFind(key); found != m_sprites.cend())
         return *found;
     if (m_sprites.size() >= kMaxSprites)
@@ -190,7 +192,8 @@ const Surface::TextSprite& Surface::sprite(const QString& text)
     QTextLine line = layout.createLine();
     layout.endLayout();
     TextSprite sprite;
-    sprite.advance = int(std::ceil(line.horizontalAdvance()));
+    sprite.exactAdvance = line.horizontalAdvance();
+    sprite.advance = int(std::ceil(sprite.exactAdvance));
     sprite.lineHeight = line.height();
     QImage ink(sprite.advance + 2, int(std::ceil(line.height())) + 1, QImage::Format_ARGB32_Premultiplied);
     ink.setDotsPerMeterX(kDotsPerMeter);
@@ -209,18 +212,57 @@ void Surface::Print(const QString& text)
 {
     const int px = toPixelX(m_currentX);
     const int py = toPixelY(m_currentY);
-    // Labels and digits repeat from one redraw to the next; their glyphs are
-    // rasterised once and blended in from then on.
-    const TextSprite& ink = sprite(text);
-    const int right = px + ink.advance + 1;
-    if (right > 0)
-        ensureWidth(right);
+    double lineHeight = 0;
+    if (text.size() <= kMaxSpriteText) {
+        // Labels and digits repeat from one redraw to the next; their glyphs
+        // are rasterised once and blended in from then on.
+        const TextSprite& ink = sprite(text);
+        if (const int right = px + ink.advance + 1; right > 0)
+            ensureWidth(right);
+        blend(ink.coverage, px, py);
+        lineHeight = ink.lineHeight;
+    } else {
+        // A label as long as a 32767-character input: shaping it whole costs
+        // more than the symbol; glyph by glyph from the cache is a fraction.
+        std::vector<TextSprite> glyphs;
+        glyphs.reserve(size_t(text.size()));
+        std::unordered_map<char32_t, TextSprite> seen;
+        double right = px;
+        double x = px;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype n = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+            const char32_t code = n == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
+            auto found = seen.find(code);
+            if (found == seen.end())
+                found = seen.emplace(code, sprite(text.mid(i, n))).first;
+            glyphs.push_back(found->second);
+            i += n - 1;
+            right = x + found->second.advance + 1;
+            x += found->second.exactAdvance;
+            lineHeight = std::max(lineHeight, found->second.lineHeight);
+        }
+        if (right > 0)
+            ensureWidth(int(std::ceil(right)));
+        x = px;
+        for (const TextSprite& ink : glyphs) {
+            blend(ink.coverage, int(std::lround(x)), py);
+            x += ink.exactAdvance;
+        }
+    }
+    // As after a Print without a trailing separator: next line, left margin.
+    m_currentX = 0;
+    m_currentY += lineHeight * kTwipsPerPixel / m_scale.yTwips;
+    touch();
+}
+
+void Surface::blend(const QImage& coverage, int px, int py)
+{
     const int fore = qGray(toQColor(m_foreColor).rgb());
-    const QRect area = QRect(px, py, ink.coverage.width(), ink.coverage.height()).intersected(m_image.rect());
+    const QRect area = QRect(px, py, coverage.width(), coverage.height()).intersected(m_image.rect());
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        const uchar* cover = ink.coverage.constScanLine(y - py);
+        const uchar* cover = coverage.constScanLine(y - py);
         uchar* row = bits + y * stride;
         for (int x = area.left(); x <= area.right(); ++x) {
             const int a = cover[x - px];
@@ -228,10 +270,24 @@ void Surface::Print(const QString& text)
                 row[x] = uchar(row[x] + ((fore - row[x]) * a + 127) / 255);
         }
     }
-    // As after a Print without a trailing separator: next line, left margin.
-    m_currentX = 0;
-    m_currentY += ink.lineHeight * kTwipsPerPixel / m_scale.yTwips;
-    touch();
+}
+
+void Surface::extendTo(int pixels)
+{
+    reserveWidth(pixels);
+    ensureWidth(pixels);
+}
+
+void Surface::reserveWidth(int pixels)
+{
+    const int width = std::max(pixels, m_extent);
+    if (width <= m_image.width())
+        return;
+    QImage grown = blankImage(width, m_image.height());
+    const qsizetype rowBytes = qsizetype(m_extent) * (m_image.depth() / 8);
+    for (int y = 0; y < m_image.height(); ++y)
+        std::memcpy(grown.scanLine(y), m_image.constScanLine(y), size_t(rowBytes));
+    m_image = std::move(grown);
 }
 
 void Surface::Refresh()
@@ -242,11 +298,13 @@ void Surface::Refresh()
 void Surface::setFontSize(double points)
 {
     m_font.setPointSizeF(points);
+    m_fontKey = m_font.key() + QChar(u'\x1f');
 }
 
 void Surface::setFontName(const QString& name)
 {
     m_font.setFamily(name);
+    m_fontKey = m_font.key() + QChar(u'\x1f');
 }
 
 void Surface::setWidth(double twips)

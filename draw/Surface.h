@@ -89,6 +89,10 @@ public:
     const QImage& pixels() const { return m_image; }
     int imageWidth() const { return m_extent; }
 
+    // Makes the image at least this wide at once, so that a renderer that
+    // knows its width grows it once rather than column by column.
+    void extendTo(int pixels);
+
     int toPixelX(double x) const;
     int toPixelY(double y) const;
 
@@ -105,11 +109,15 @@ private:
     struct TextSprite {
         QImage coverage; // Alpha8: how much of each pixel the glyphs cover
         int advance = 0;
+        double exactAdvance = 0;
         double lineHeight = 0;
     };
     static constexpr qsizetype kMaxSprites = 256;
+    static constexpr qsizetype kMaxSpriteText = 256; // longer texts are drawn directly
+    void blend(const QImage& coverage, int px, int py);
     const TextSprite& sprite(const QString& text);
     void touch();
+    void reserveWidth(int pixels);
     void ensureWidth(int pixels);
     void paintBackground(int fromX, int toX);
     void drawLine(int px1, int py1, int px2, int py2, const QColor& colour);
@@ -126,6 +134,7 @@ private:
     double m_currentY = 0;
     bool m_visible = true;
     bool m_dirty = false;
+    QString m_fontKey; // prefix of the sprite keys: the font they were rasterised in
     QHash<QString, TextSprite> m_sprites;
     QImage m_picture;
     QImage m_image; // capacity may exceed m_extent; columns beyond it are undefined

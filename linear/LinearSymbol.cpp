@@ -20,8 +20,16 @@ int elementWidth(char element, Notation notation)
 
 int drawElements(draw::Surface& picture, const LinearSymbol& symbol, int barHeight, int extraSpace)
 {
-    int x = kFirstBarX;
+    int width = 0;
     bool bar = true;
+    for (const char element : symbol.elements) {
+        width += elementWidth(element, symbol.notation) + (bar ? 0 : extraSpace);
+        bar = !bar;
+    }
+    picture.extendTo(kFirstBarX + width);
+
+    int x = kFirstBarX;
+    bar = true;
     for (const char element : symbol.elements) {
         const int width = elementWidth(element, symbol.notation);
         if (bar) {
