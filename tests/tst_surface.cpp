@@ -5,6 +5,7 @@
 #include "draw/Surface.h"
 #include "output/Fonts.h"
 
+#include <QFontMetricsF>
 #include <QTest>
 
 using draw::Surface;
@@ -22,6 +23,7 @@ private slots:
     void boxesAreFilledAndOutlined();
     void clsRestoresTheBackgroundPicture();
     void pointSizesRenderAt96Dpi();
+    void longTextIsSetWhole();
 };
 
 void TestSurface::printAfterClsStartsTopLeft()
@@ -142,6 +144,30 @@ void TestSurface::pointSizesRenderAt96Dpi()
         }
     const int capHeight = bottom - top + 1;
     QVERIFY2(capHeight > 60 && capHeight < 80, qPrintable(QString::number(capHeight)));
+}
+
+void TestSurface::longTextIsSetWhole()
+{
+    // Short texts are shaped whole, long ones set glyph by glyph: both start at
+    // CurrentX and advance by the font's advance.
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, testing::tahoma(14.25));
+    for (const int count : {10, 1000}) {
+        s.Cls();
+        s.setCurrentX(30);
+        s.setCurrentY(10);
+        s.Print(QString(count, u'H'));
+        const QImage image = s.Image();
+        const QFontMetricsF metrics(testing::tahoma(14.25), &image);
+        const double width = count * metrics.horizontalAdvance(u'H');
+        int left = image.width(), right = -1;
+        for (int x = 0; x < image.width(); ++x)
+            if (testing::anyDark(image, QRect(x, 0, 1, image.height()))) {
+                left = std::min(left, x);
+                right = x;
+            }
+        QVERIFY2(left >= 30 && left <= 33, qPrintable(QString::number(left)));
+        QVERIFY2(std::abs(right - (30 + width)) <= 4, qPrintable(QStringLiteral("%1 vs %2").arg(right).arg(30 + width)));
+    }
 }
 
 QTEST_MAIN(TestSurface)

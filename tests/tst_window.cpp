@@ -81,6 +81,8 @@ private slots:
     void wideningThresholds_data();
     void wideningThresholds();
     void windowNeverNarrowsNorOutgrowsTheScreen();
+    void longInputStaysCompleteAndQuick_data();
+    void longInputStaysCompleteAndQuick();
     void badInputNeverCrashes_data();
     void badInputNeverCrashes();
     void symbologyButtonsSetTheBoxes();
@@ -205,6 +207,43 @@ void TestWindow::windowNeverNarrowsNorOutgrowsTheScreen()
     QVERIFY(image.width() > lastBar);
     QVERIFY(testing::isDark(image.pixel(lastBar, 10)));
     QVERIFY(!testing::isDark(image.pixel(lastBar + 1, 10)));
+}
+
+void TestWindow::longInputStaysCompleteAndQuick_data()
+{
+    QTest::addColumn<QString>("symbology");
+    QTest::addColumn<QChar>("character");
+    QTest::addColumn<int>("lastBar");
+    // With the start-up boxes: Code 128 spaces stay at their module count, so
+    // 55 + 11n; Codabar "1" is 12 + 4 pixels with its gap, start and stop 16.
+    QTest::newRow("Code 128") << "Code 128" << QChar(u'x') << 55 + 11 * 32767 - 1;
+    QTest::newRow("Codabar") << "Codabar" << QChar(u'1') << 20 + 34 + 16 * 32767 - 1;
+}
+
+void TestWindow::longInputStaysCompleteAndQuick()
+{
+    QFETCH(QString, symbology);
+    QFETCH(QChar, character);
+    QFETCH(int, lastBar);
+    Window w;
+    w->show();
+    select(w.w.get(), symbology);
+    QElapsedTimer timer;
+    timer.start();
+    w->Text1->setText(QString(32767, character)); // the longest text the box takes
+    QCoreApplication::processEvents();
+    const qint64 ms = timer.elapsed();
+    QCOMPARE(w->Text1->text().size(), 32767);
+    const QImage image = w->Picture1().Image();
+    QVERIFY(testing::isDark(image.pixel(20, 10)));
+    QVERIFY(!testing::isDark(image.pixel(19, 10)));
+    QVERIFY(testing::isDark(image.pixel(lastBar, 10)));
+    QVERIFY(!testing::isDark(image.pixel(lastBar + 1, 10)));
+    QVERIFY(w->width() <= w->screen()->availableGeometry().width());
+    qInfo("%s, 32767 characters: redraw and repaint %lld ms", qPrintable(symbology), ms);
+#if !defined(__SANITIZE_ADDRESS__)
+    QVERIFY2(ms < 1000, "a pasted text must not freeze the window");
+#endif
 }
 
 void TestWindow::badInputNeverCrashes_data()
