@@ -58,7 +58,7 @@ void BarcodeGenerator::Command1_Click()
         Text1->setFocus();
         return;
     }
-    output::copyImage(selectedSurface().Image());
+    output::copySurface(selectedSurface());
     Text1->setFocus();
 }
 

@@ -25,6 +25,8 @@ PictureBox::PictureBox(Surface& surface, QWidget* parent) : QWidget(parent), m_s
     connect(&surface, &Surface::refreshRequested, this, qOverload<>(&QWidget::repaint));
     connect(&surface, &Surface::geometryChanged, this, &PictureBox::syncGeometry);
     connect(&surface, &Surface::visibilityChanged, this, &QWidget::setVisible);
+    connect(&surface, &Surface::descriptionChanged, this, &QWidget::setAccessibleDescription);
+    setAccessibleName(QStringLiteral("Barcode picture"));
 }
 
 void PictureBox::syncGeometry()
@@ -42,7 +44,17 @@ void PictureBox::paintEvent(QPaintEvent*)
     const QImage& image = m_surface.pixels();
     const QRect inner = rect().adjusted(b, b, -b, -b);
     const int shown = std::min(inner.width(), m_surface.imageWidth());
-    p.drawImage(QPoint(b, b), image, QRect(0, 0, shown, std::min(inner.height(), image.height())));
+    if (devicePixelRatioF() == 1.0) {
+        p.drawImage(QPoint(b, b), image, QRect(0, 0, shown, std::min(inner.height(), image.height())));
+    } else {
+        // Scaled screens get the drawing again at their resolution: modules stay
+        // whole device pixels and text is set at full sharpness.
+        p.save();
+        p.setClipRect(inner);
+        p.translate(b, b);
+        m_surface.replay(p, QRect(0, 0, shown, inner.height()));
+        p.restore();
+    }
     if (shown < inner.width())
         p.fillRect(QRect(b + shown, b, inner.width() - shown, inner.height()),
                    toQColor(m_surface.BackColor()));

@@ -2,7 +2,9 @@
 
 #include "draw/Geometry.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
+#include <QSvgGenerator>
 #include <QPainter>
 #include <QTextLayout>
 
@@ -104,6 +106,8 @@ void Surface::Cls()
         ensureWidth(width);
     m_extent = width;
     paintBackground(0, m_extent);
+    m_ops.clear();
+    setDescription(QString());
     m_currentX = 0;
     m_currentY = 0;
     touch();
@@ -150,7 +154,10 @@ void Surface::Line(double x1, double y1, double x2, double y2)
 
 void Surface::Line(double x1, double y1, double x2, double y2, Colour colour)
 {
-    drawLine(toPixelX(x1), toPixelY(y1), toPixelX(x2), toPixelY(y2), toQColor(colour));
+    const QLine line(toPixelX(x1), toPixelY(y1), toPixelX(x2), toPixelY(y2));
+    const QColor c = toQColor(colour);
+    drawLine(line.x1(), line.y1(), line.x2(), line.y2(), c);
+    m_ops.push_back(LineOp{line, c.rgb(), m_drawWidth});
     touch();
 }
 
@@ -172,6 +179,8 @@ void Surface::Box(double x1, double y1, double x2, double y2, Colour colour)
         p.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), toQColor(m_fillColor));
     }
     const QColor outline = toQColor(colour);
+    m_ops.push_back(BoxOp{QRect(QPoint(left, top), QPoint(right, bottom)), outline.rgb(),
+                          toQColor(m_fillColor).rgb(), m_fillSolid});
     drawLine(left, top, right, top, outline);
     drawLine(left, bottom, right, bottom, outline);
     drawLine(left, top, left, bottom, outline);
@@ -212,6 +221,7 @@ void Surface::Print(const QString& text)
 {
     const int px = toPixelX(m_currentX);
     const int py = toPixelY(m_currentY);
+    m_ops.push_back(TextOp{QPoint(px, py), text, m_font, toQColor(m_foreColor).rgb()});
     double lineHeight = 0;
     if (text.size() <= kMaxSpriteText) {
         // Labels and digits repeat from one redraw to the next; their glyphs
@@ -334,9 +344,136 @@ QImage Surface::Image() const
 
 void Surface::setPicture(const QImage& picture)
 {
+    // The picture replaces what was drawn: the image shows it over BackColor.
     m_picture = picture;
+    m_pictureRecording.reset();
+    m_ops.clear();
     paintBackground(0, m_extent);
     touch();
+}
+
+void Surface::setPicture(const Surface& source)
+{
+    auto recording = source.snapshot();
+    setPicture(source.Image());
+    m_pictureRecording = std::move(recording);
+}
+
+std::shared_ptr<const Surface::Recording> Surface::snapshot() const
+{
+    auto recording = std::make_shared<Recording>();
+    recording->back = toQColor(m_backColor).rgb();
+    recording->size = QSize(m_extent, m_image.height());
+    recording->picture = m_pictureRecording;
+    recording->ops = m_ops;
+    return recording;
+}
+
+void Surface::setDescription(const QString& text)
+{
+    if (text == m_description)
+        return;
+    m_description = text;
+    emit descriptionChanged(text);
+}
+
+void Surface::replay(QPainter& painter, const QRect& area) const
+{
+    painter.fillRect(area, toQColor(m_backColor));
+    if (m_pictureRecording) {
+        replayRecording(painter, *m_pictureRecording, area, true);
+    } else if (!m_picture.isNull()) {
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(0, 0, m_picture);
+        painter.restore();
+    }
+    replayOps(painter, m_ops, area);
+}
+
+void Surface::replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
+                              bool fillBack)
+{
+    if (fillBack)
+        painter.fillRect(QRect(QPoint(0, 0), recording.size).intersected(area), QColor::fromRgb(recording.back));
+    if (recording.picture)
+        replayRecording(painter, *recording.picture, area, true);
+    replayOps(painter, recording.ops, area);
+}
+
+void Surface::replayOps(QPainter& painter, const std::vector<Op>& ops, const QRect& area)
+{
+    for (size_t i = 0; i < ops.size(); ++i) {
+        if (const auto* line = std::get_if<LineOp>(&ops[i])) {
+            const QLine& l = line->line;
+            if (line->width == 1 && l.x1() == l.x2()) {
+                // Adjacent one-pixel columns of one colour and extent are one
+                // bar: one rectangle, not a rectangle per module.
+                const int top = std::min(l.y1(), l.y2());
+                const int bottom = std::max(l.y1(), l.y2());
+                int count = 1;
+                while (i + count < ops.size()) {
+                    const auto* next = std::get_if<LineOp>(&ops[i + count]);
+                    if (!next || next->width != 1 || next->colour != line->colour ||
+                        next->line.x1() != l.x1() + count || next->line.x2() != l.x1() + count ||
+                        std::min(next->line.y1(), next->line.y2()) != top ||
+                        std::max(next->line.y1(), next->line.y2()) != bottom)
+                        break;
+                    ++count;
+                }
+                i += size_t(count - 1);
+                const QRect bar(l.x1(), top, count, bottom - top + 1);
+                if (bar.intersects(area))
+                    painter.fillRect(bar, QColor::fromRgb(line->colour));
+                continue;
+            }
+            QPen pen(QColor::fromRgb(line->colour), line->width);
+            pen.setCapStyle(Qt::SquareCap);
+            painter.setPen(pen);
+            painter.drawLine(l);
+        } else if (const auto* box = std::get_if<BoxOp>(&ops[i])) {
+            const QRect& r = box->rect;
+            if (!r.intersects(area))
+                continue;
+            if (box->filled)
+                painter.fillRect(r, QColor::fromRgb(box->fill));
+            const QColor outline = QColor::fromRgb(box->outline);
+            painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), outline);
+            painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), outline);
+            painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), outline);
+            painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), outline);
+        } else if (const auto* text = std::get_if<TextOp>(&ops[i])) {
+            // Point sizes are meant at 96 dots per inch, whatever the device says.
+            QFont font = text->font;
+            if (font.pointSizeF() > 0 && painter.device())
+                font.setPointSizeF(font.pointSizeF() * 96.0 / painter.device()->logicalDpiY());
+            const QFontMetricsF metrics(font, painter.device());
+            if (text->topLeft.x() > area.right() || text->topLeft.y() > area.bottom())
+                continue;
+            painter.setFont(font);
+            painter.setPen(QColor::fromRgb(text->colour));
+            painter.drawText(QPointF(text->topLeft.x(), text->topLeft.y() + metrics.ascent()), text->text);
+        }
+    }
+}
+
+QByteArray Surface::toSvg() const
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const QSize size(m_extent, m_image.height());
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setResolution(96);
+    generator.setTitle(m_description);
+    {
+        QPainter painter(&generator);
+        replay(painter, QRect(QPoint(0, 0), size));
+    }
+    return bytes;
 }
 
 } // namespace draw

@@ -4,10 +4,17 @@
 
 #include <QFont>
 #include <QHash>
+#include <QLine>
 #include <QImage>
 #include <QObject>
 #include <QRectF>
 #include <QString>
+
+#include <memory>
+#include <variant>
+#include <vector>
+
+class QPainter;
 
 namespace draw {
 
@@ -99,13 +106,60 @@ public:
     // The widget that shows this surface calls this after it painted.
     void markPainted() { m_dirty = false; }
 
+    // The picture becomes what the other surface (or this one) shows now, as
+    // Picture = Image does; unlike a bare image it can be drawn again at any
+    // resolution.
+    void setPicture(const Surface& source);
+
+    // Draws what the image holds again, from the recorded operations, in pixel
+    // coordinates: crisp bars and sharp text at any device pixel ratio, and
+    // vector output for an SVG painter. Only what meets `area` is drawn.
+    void replay(QPainter& painter, const QRect& area) const;
+    // The image as SVG: bars as rectangles, text as text, one user unit a pixel.
+    QByteArray toSvg() const;
+
+    // What the picture shows, in words: the encoded data or the message.
+    const QString& description() const { return m_description; }
+    void setDescription(const QString& text);
+
 signals:
+    void descriptionChanged(const QString& text);
     void changed();
     void refreshRequested();
     void geometryChanged();
     void visibilityChanged(bool visible);
 
 private:
+    // What was drawn, in pixels, so that it can be drawn again (replay).
+    struct LineOp {
+        QLine line;
+        QRgb colour;
+        int width;
+    };
+    struct BoxOp {
+        QRect rect;
+        QRgb outline;
+        QRgb fill;
+        bool filled;
+    };
+    struct TextOp {
+        QPoint topLeft;
+        QString text;
+        QFont font;
+        QRgb colour;
+    };
+    using Op = std::variant<LineOp, BoxOp, TextOp>;
+    struct Recording {
+        QRgb back = 0xFFFFFFFF;
+        QSize size;
+        std::shared_ptr<const Recording> picture;
+        std::vector<Op> ops;
+    };
+    static void replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
+                                bool fillBack);
+    static void replayOps(QPainter& painter, const std::vector<Op>& ops, const QRect& area);
+    std::shared_ptr<const Recording> snapshot() const;
+
     struct TextSprite {
         QImage coverage; // Alpha8: how much of each pixel the glyphs cover
         int advance = 0;
@@ -136,6 +190,9 @@ private:
     bool m_dirty = false;
     QString m_fontKey; // prefix of the sprite keys: the font they were rasterised in
     QHash<QString, TextSprite> m_sprites;
+    std::vector<Op> m_ops; // since the last Cls
+    std::shared_ptr<const Recording> m_pictureRecording;
+    QString m_description;
     QImage m_picture;
     QImage m_image; // capacity may exceed m_extent; columns beyond it are undefined
     int m_extent = 0;

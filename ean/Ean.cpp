@@ -107,6 +107,7 @@ void DrawEan(draw::Surface& picEan, const QString& code)
     picEan.setFontSize(10);
     picEan.setDrawWidth(1);
 
+    picEan.setDescription((code.size() == 13 ? QStringLiteral("EAN-13 ") : QStringLiteral("EAN-8 ")) + code);
     const std::string modules = eanModules(code);
     for (size_t m = 0; m < modules.size(); ++m) {
         if (modules[m] != '1')

@@ -14,6 +14,7 @@ void drawEanModules(draw::Surface& picEan, int start, int mode)
     picEan.setBackColor(draw::kActiveBorder);
     picEan.setFontSize(8);
     picEan.setDrawWidth(1);
+    picEan.setDescription(QStringLiteral("EAN code sets from number %1").arg(start));
     static constexpr char kSetLetters[] = {'A', 'B', 'C'};
     for (int r = 0; r < 5; ++r) {
         const int m = start + r;

@@ -48,8 +48,10 @@ std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& s
 {
     if (!symbol.valid()) {
         picture.Print(symbol.error);
+        picture.setDescription(symbol.error);
         return std::nullopt;
     }
+    picture.setDescription(symbol.label());
     // With a label the bars stop short so the text fits under them.
     const int barHeight = layout.label ? 50 : 58;
     const int x = drawElements(picture, symbol, barHeight, layout.extraSpace);

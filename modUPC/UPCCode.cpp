@@ -105,7 +105,7 @@ void UPCCode(const QString& text, UpcForm& form)
         form.R[i] = captions[i + 6];
     }
     // A blank picture replaces the previous symbol, which is the background by now.
-    form.picUPC.setPicture(form.picUPCy.Image());
+    form.picUPC.setPicture(form.picUPCy);
 
     const std::string modules = upcModules(captions);
     for (int position = 0; position < 12; ++position) {
@@ -128,7 +128,11 @@ void UPCCode(const QString& text, UpcForm& form)
                              modules[size_t(m)] == '1' ? draw::kBlack : draw::kWhite);
     }
     // The finished symbol becomes the background: it survives a later Cls.
-    form.picUPC.setPicture(form.picUPC.Image());
+    form.picUPC.setPicture(form.picUPC);
+    QString number;
+    for (const QString& c : captions)
+        number += c;
+    form.picUPC.setDescription(QStringLiteral("UPC-A ") + number);
 }
 
 } // namespace upc

@@ -3,7 +3,7 @@
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-PKGS=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-wine libzxing-dev libzint-dev
+PKGS=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev fonts-wine libzxing-dev libzint-dev
       libbenchmark-dev poppler-utils clang libclang-rt-14-dev xvfb xauth)
 missing=()
 for p in "${PKGS[@]}"; do
