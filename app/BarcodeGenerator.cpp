@@ -203,23 +203,25 @@ void BarcodeGenerator::buildControls()
     for (QWidget* hidden : std::initializer_list<QWidget*>{EanText, EanGen, cmdGen, cmdClear, txtUPC, TempText})
         hidden->hide();
 
+    // Names for screen readers where a control has no caption of its own.
+    Image1->setAccessibleName(QStringLiteral("Barcode Generator banner"));
+    Text1->setAccessibleName(QStringLiteral("Barcode data"));
+    Text2->setAccessibleName(QStringLiteral("Number of characters"));
+    HelpT->setAccessibleName(QStringLiteral("Help text"));
+    List1->setAccessibleName(QStringLiteral("Label Font"));
+    FontB->setAccessibleName(QStringLiteral("Label font in use"));
+    LblLink->setAccessibleName(LblLink->text());
+    LblLink->setAccessibleDescription(QStringLiteral("Opens %1 in the web browser").arg(kLinkAddress));
+
     // Tab order follows the window from top to bottom, the input first.
-    QWidget::setTabOrder(Text1, Option2);
-    QWidget::setTabOrder(Option2, Option7);
-    QWidget::setTabOrder(Option7, Option8);
-    QWidget::setTabOrder(Option8, Option3);
-    QWidget::setTabOrder(Option3, Option1[0]);
-    QWidget::setTabOrder(Option1[0], Option1[1]);
-    QWidget::setTabOrder(Option1[1], Option1[3]);
-    QWidget::setTabOrder(Option1[3], Option1[2]);
-    QWidget::setTabOrder(Option1[2], Check1[0]);
-    QWidget::setTabOrder(Check1[0], Check1[1]);
-    QWidget::setTabOrder(Check1[1], Check1[2]);
-    QWidget::setTabOrder(Check1[2], List1);
-    QWidget::setTabOrder(List1, Check2);
-    QWidget::setTabOrder(Check2, Command1);
-    QWidget::setTabOrder(Command1, Command4);
-    QWidget::setTabOrder(Command4, Command2);
+    // The input and its count first, then the symbology buttons row by row,
+    // the settings column, the help switch and the commands.
+    const QList<QWidget*> tabOrder{Text1,      Text2,      Option2,    Option7,    Option8,  Option1[1],
+                                   Option3,    Option1[0], Option1[3], Option1[2], Check1[0],
+                                   Check1[1],  Check1[2],  List1,      Check2,   Command1,
+                                   Command4,   Command2};
+    for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i], tabOrder[i + 1]);
 
     const QSize client = twipsRect(0, 0, 10935, 6870).size();
     m_central->setMinimumSize(client);

@@ -6,7 +6,9 @@
 #include "draw/Geometry.h"
 #include "draw/PictureBox.h"
 
+#include <QAccessible>
 #include <QCheckBox>
+#include <QScrollBar>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,6 +98,7 @@ private slots:
     void routing_data();
     void routing();
     void upcHintFollowsTheButton();
+    void everyControlHasAnAccessibleName();
 };
 
 void TestWindow::startState()
@@ -476,6 +479,65 @@ void TestWindow::upcHintFollowsTheButton()
     QCOMPARE(onView(w.w.get()), QStringLiteral("Label5"));
     w->Text1->clear();
     QCOMPARE(onView(w.w.get()), QString());
+}
+
+void TestWindow::everyControlHasAnAccessibleName()
+{
+    Window w;
+    w->show();
+    const auto name = [](QWidget* widget) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
+        return a ? a->text(QAccessible::Name) : QString();
+    };
+    // Every control a person sees or reaches by Tab says what it is.
+    for (QWidget* child : w->centralWidget()->findChildren<QWidget*>()) {
+        if (!child->isVisibleTo(w.w.get()) || qobject_cast<QScrollBar*>(child) ||
+            child->parentWidget() != w->centralWidget() || child == w->Line1)
+            continue;
+        QVERIFY2(!name(child).isEmpty(), qPrintable(child->objectName()));
+    }
+    QCOMPARE(name(w->Text1), QStringLiteral("Barcode data"));
+    QCOMPARE(name(w->Text2), QStringLiteral("Number of characters"));
+    QCOMPARE(name(w->HelpT), QStringLiteral("Help text"));
+    QCOMPARE(name(w->pictureBox(w->Picture1())), QStringLiteral("Barcode picture"));
+    QCOMPARE(name(w->Check1[0]), QStringLiteral("Optimize for Printing"));
+    QCOMPARE(name(w->Option8), QStringLiteral("ISBN(Bookland EAN)"));
+    // The picture says what it encodes, or the message it shows.
+    const auto description = [](QWidget* widget) {
+        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Description);
+    };
+    w->Text1->setText(QStringLiteral("abc"));
+    QCOMPARE(description(w->pictureBox(w->Picture1())), QStringLiteral("ABC"));
+    w->Text1->setText(QStringLiteral("a*c"));
+    QCOMPARE(description(w->pictureBox(w->Picture1())), QStringLiteral("* is Invalid"));
+    select(w.w.get(), QStringLiteral("EAN-13"));
+    w->Text1->setText(QStringLiteral("123456789012"));
+    QCOMPARE(description(w->pictureBox(w->picEan())), QStringLiteral("EAN-13 1234567890128"));
+    // Tab starts at the input and its count, then walks each part of the window from top to
+    // bottom and left to right.
+    QList<QWidget*> chain{w->Text1};
+    for (QWidget* next = w->Text1->nextInFocusChain(); next != w->Text1; next = next->nextInFocusChain())
+        if (next->isVisibleTo(w.w.get()) && (next->focusPolicy() & Qt::TabFocus) && next->parentWidget() == w->centralWidget())
+            chain << next;
+    QStringList names;
+    for (QWidget* c : chain)
+        names << c->objectName();
+    QVERIFY2(chain.size() == 18, qPrintable(names.join(u',')));
+    const auto readingOrder = [](const QList<QWidget*>& part) {
+        for (qsizetype i = 1; i < part.size(); ++i) {
+            const QPoint a = part[i - 1]->pos(), b = part[i]->pos();
+            if (b.y() < a.y() || (b.y() == a.y() && b.x() < a.x()))
+                return false;
+        }
+        return true;
+    };
+    QCOMPARE(chain[1], static_cast<QWidget*>(w->Text2));
+    QVERIFY(readingOrder(chain.mid(2, 8)));  // symbology buttons
+    QVERIFY(readingOrder(chain.mid(10, 4))); // settings
+    QVERIFY(readingOrder(chain.mid(14, 4))); // help switch and commands
+    QCOMPARE(chain[2], static_cast<QWidget*>(w->Option2));
+    QCOMPARE(chain[13], static_cast<QWidget*>(w->List1));
+    QCOMPARE(chain[17], static_cast<QWidget*>(w->Command2));
 }
 
 QTEST_MAIN(TestWindow)
