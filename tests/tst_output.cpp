@@ -19,7 +19,10 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -79,6 +82,9 @@ private slots:
     void eanSaveWritesIntoTheProgramFolder();
     void eanPrintsOnePage();
     void failingPrinterReportsOnce();
+    void copyOffersTheSameSymbolAsSvg_data();
+    void copyOffersTheSameSymbolAsSvg();
+    void bitmapsCarry96Dpi();
 };
 
 void TestOutput::copyPutsTheShownSurface_data()
@@ -443,6 +449,94 @@ void TestOutput::failingPrinterReportsOnce()
     QVERIFY(w.platform->messages[0].text.startsWith(QStringLiteral("Chyba tisku: ")));
     QVERIFY(w.platform->messages[0].title.startsWith(QStringLiteral("Chyba: ")));
     QCOMPARE(w.platform->messages[0].icon, QMessageBox::Warning);
+}
+
+void TestOutput::copyOffersTheSameSymbolAsSvg_data()
+{
+    QTest::addColumn<QString>("symbology");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("decoded");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("Code 128") << "Code 128" << "Hello, SVG" << int(ZXing::BarcodeFormat::Code128) << "Hello, SVG" << "Hello, SVG";
+    QTest::newRow("Code 39") << "Code 39" << "VECTOR-39" << int(ZXing::BarcodeFormat::Code39) << "VECTOR-39" << "VECTOR-39";
+    QTest::newRow("EAN-13") << "EAN-13" << "123456789012" << int(ZXing::BarcodeFormat::EAN13) << "1234567890128" << " 8 ";
+    QTest::newRow("UPC-A") << "UPC-A" << "09736339584" << int(ZXing::BarcodeFormat::UPCA) << "097363395843" << "3";
+}
+
+void TestOutput::copyOffersTheSameSymbolAsSvg()
+{
+    QFETCH(QString, symbology);
+    QFETCH(QString, input);
+    QFETCH(int, format);
+    QFETCH(QString, decoded);
+    QFETCH(QString, label);
+    Window w;
+    select(w.w.get(), symbology);
+    w->Text1->setText(input);
+    w->Command1->click();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data->hasImage());
+    const QByteArray svg = data->data(QStringLiteral("image/svg+xml"));
+    QVERIFY(!svg.isEmpty());
+
+    // Bars are rectangles, the label is text, and the picture's pixels are the
+    // user units.
+    QXmlStreamReader xml(svg);
+    int rects = 0;
+    QStringList texts;
+    QString viewBox;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"svg")
+            viewBox = xml.attributes().value(QStringLiteral("viewBox")).toString();
+        else if (xml.name() == u"rect")
+            ++rects;
+        else if (xml.name() == u"text")
+            texts << xml.readElementText(QXmlStreamReader::IncludeChildElements);
+    }
+    QVERIFY(!xml.hasError());
+    const draw::Surface& shown = symbology == u"EAN-13" ? w->picEan() : symbology == u"UPC-A" ? w->picUPC() : w->Picture1();
+    const QImage image = shown.Image();
+    QCOMPARE(viewBox, QStringLiteral("0 0 %1 %2").arg(image.width()).arg(image.height()));
+    QVERIFY(rects > 10);
+    QVERIFY2(texts.contains(label), qPrintable(texts.join(u'|')));
+
+    // Rendered at 1 and at 3 pixels a module, it scans as the bitmap does.
+    QSvgRenderer renderer(svg);
+    QVERIFY(renderer.isValid());
+    for (const int scale : {1, 3}) {
+        QImage raster(image.size() * scale, QImage::Format_RGB32);
+        raster.fill(Qt::white);
+        QPainter p(&raster);
+        renderer.render(&p, QRectF(QPointF(0, 0), QSizeF(raster.size())));
+        p.end();
+        QCOMPARE(QString::fromStdString(testing::decode(raster, ZXing::BarcodeFormat(format))), decoded);
+        if (scale == 1) {
+            // The same modules as the bitmap, column for column.
+            QCOMPARE(testing::darkColumns(raster, 20), testing::darkColumns(image, 20));
+        }
+    }
+}
+
+void TestOutput::bitmapsCarry96Dpi()
+{
+    QTemporaryDir dir;
+    Window w(dir.path());
+    w->Text1->setText(QStringLiteral("DPI"));
+    w->Command4->click();
+    const QByteArray bmp = readAll(QDir(dir.path()).filePath(QStringLiteral("TSL_DPI.bmp")));
+    QVERIFY(bmp.size() > 54);
+    // BITMAPINFOHEADER: horizontal and vertical resolution in pixels per metre.
+    const auto le32 = [&](int at) {
+        return quint32(quint8(bmp[at])) | quint32(quint8(bmp[at + 1])) << 8 |
+               quint32(quint8(bmp[at + 2])) << 16 | quint32(quint8(bmp[at + 3])) << 24;
+    };
+    QCOMPARE(le32(38), 3780u);
+    QCOMPARE(le32(42), 3780u);
+    w->Command1->click();
+    QCOMPARE(clipboardImage().dotsPerMeterX(), 3780);
 }
 
 QTEST_MAIN(TestOutput)
