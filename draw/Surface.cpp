@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <array>
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -37,6 +39,9 @@ Surface::Surface(const QString& name, const QRectF& twips, Scale scale, const QF
     : QObject(parent), m_twips(twips), m_scale(scale), m_font(font)
 {
     setObjectName(name);
+    // Glyphs are set one by one from cache, so no pair of them is kerned;
+    // every path (bitmap, replay, SVG) sets text the same way.
+    m_font.setKerning(false);
     m_fontKey = m_font.key() + QChar(u'\x1f');
     const QSize interior = interiorSize();
     m_image = blankImage(interior.width(), interior.height());
@@ -223,41 +228,51 @@ void Surface::Print(const QString& text)
     const int py = toPixelY(m_currentY);
     m_ops.push_back(TextOp{QPoint(px, py), text, m_font, toQColor(m_foreColor).rgb()});
     double lineHeight = 0;
-    if (text.size() <= kMaxSpriteText) {
-        // Labels and digits repeat from one redraw to the next; their glyphs
-        // are rasterised once and blended in from then on.
+    // Labels are printable ASCII: set glyph by glyph from rasterised glyphs,
+    // without shaping, they cost a fraction of a layout. Short texts such as
+    // the EAN digits are kept whole; anything else is shaped whole.
+    bool plain = true;
+    for (const QChar c : text)
+        plain = plain && c.unicode() >= 0x20 && c.unicode() < 0x7F;
+    if (text.size() <= kWholeText || (!plain && text.size() <= kMaxSpriteText)) {
         const TextSprite& ink = sprite(text);
         if (const int right = px + ink.advance + 1; right > 0)
             ensureWidth(right);
         blend(ink.coverage, px, py);
         lineHeight = ink.lineHeight;
     } else {
-        // A label as long as a 32767-character input: shaping it whole costs
-        // more than the symbol; glyph by glyph from the cache is a fraction.
-        std::vector<TextSprite> glyphs;
-        glyphs.reserve(size_t(text.size()));
-        std::unordered_map<char32_t, TextSprite> seen;
-        double right = px;
-        double x = px;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const qsizetype n = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+        std::array<std::optional<TextSprite>, 128> ascii;
+        std::unordered_map<char32_t, TextSprite> other;
+        const auto glyph = [&](qsizetype i, qsizetype n) -> const TextSprite& {
             const char32_t code = n == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
-            auto found = seen.find(code);
-            if (found == seen.end())
-                found = seen.emplace(code, sprite(text.mid(i, n))).first;
-            glyphs.push_back(found->second);
-            i += n - 1;
-            right = x + found->second.advance + 1;
-            x += found->second.exactAdvance;
-            lineHeight = std::max(lineHeight, found->second.lineHeight);
-        }
+            if (code < ascii.size()) {
+                if (!ascii[code])
+                    ascii[code] = sprite(text.mid(i, n));
+                return *ascii[code];
+            }
+            auto found = other.find(code);
+            if (found == other.end())
+                found = other.emplace(code, sprite(text.mid(i, n))).first;
+            return found->second;
+        };
+        const auto forEachGlyph = [&](auto&& use) {
+            double x = px;
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                const qsizetype n = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+                const TextSprite& ink = glyph(i, n);
+                use(ink, x);
+                x += ink.exactAdvance;
+                i += n - 1;
+            }
+        };
+        double right = px;
+        forEachGlyph([&](const TextSprite& ink, double x) {
+            right = x + ink.advance + 1;
+            lineHeight = std::max(lineHeight, ink.lineHeight);
+        });
         if (right > 0)
             ensureWidth(int(std::ceil(right)));
-        x = px;
-        for (const TextSprite& ink : glyphs) {
-            blend(ink.coverage, int(std::lround(x)), py);
-            x += ink.exactAdvance;
-        }
+        forEachGlyph([&](const TextSprite& ink, double x) { blend(ink.coverage, int(std::lround(x)), py); });
     }
     // As after a Print without a trailing separator: next line, left margin.
     m_currentX = 0;

@@ -167,7 +167,8 @@ private:
         double lineHeight = 0;
     };
     static constexpr qsizetype kMaxSprites = 256;
-    static constexpr qsizetype kMaxSpriteText = 256; // longer texts are drawn directly
+    static constexpr qsizetype kMaxSpriteText = 256; // longer texts go glyph by glyph
+    static constexpr qsizetype kWholeText = 4;       // shorter ones are kept whole
     void blend(const QImage& coverage, int px, int py);
     const TextSprite& sprite(const QString& text);
     void touch();
