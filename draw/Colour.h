@@ -17,4 +17,12 @@ inline constexpr Colour kButtonText = 0x80000012;
 
 QColor toQColor(Colour colour);
 
+// The same colour as a QRgb; plain RGB values need no lookup.
+inline QRgb toRgb(Colour colour)
+{
+    if (colour & 0x80000000u)
+        return toQColor(colour).rgb();
+    return qRgb(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
+
 } // namespace draw

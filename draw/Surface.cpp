@@ -55,14 +55,22 @@ QSize Surface::interiorSize() const
             std::max(twipsToPixels(m_twips.height()) - 2 * kBorder, 1)};
 }
 
+namespace {
+// Half away from zero, as lround, without the library call on the bar path.
+int roundToInt(double v)
+{
+    return static_cast<int>(v >= 0 ? v + 0.5 : v - 0.5);
+}
+} // namespace
+
 int Surface::toPixelX(double x) const
 {
-    return static_cast<int>(std::lround(x * m_scale.xTwips / kTwipsPerPixel));
+    return roundToInt(x * m_scale.xTwips / kTwipsPerPixel);
 }
 
 int Surface::toPixelY(double y) const
 {
-    return static_cast<int>(std::lround(y * m_scale.yTwips / kTwipsPerPixel));
+    return roundToInt(y * m_scale.yTwips / kTwipsPerPixel);
 }
 
 void Surface::touch()
@@ -78,7 +86,7 @@ void Surface::paintBackground(int fromX, int toX)
     if (toX <= fromX)
         return;
     // Called for every column a long symbol adds: plain rows, no painter.
-    const auto back = static_cast<uchar>(qGray(toQColor(m_backColor).rgb()));
+    const auto back = static_cast<uchar>(qGray(toRgb(m_backColor)));
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
     const int height = m_image.height();
@@ -124,7 +132,7 @@ void Surface::setBackColor(Colour colour)
     Cls();
 }
 
-void Surface::drawLine(int px1, int py1, int px2, int py2, const QColor& colour)
+void Surface::drawLine(int px1, int py1, int px2, int py2, QRgb colour)
 {
     const int h = m_image.height();
     if (m_drawWidth == 1 && px1 == px2) {
@@ -133,7 +141,7 @@ void Surface::drawLine(int px1, int py1, int px2, int py2, const QColor& colour)
         if (px1 < 0)
             return;
         ensureWidth(px1 + 1);
-        const auto grey = static_cast<uchar>(qGray(colour.rgb()));
+        const auto grey = static_cast<uchar>(qGray(colour));
         const int top = std::clamp(std::min(py1, py2), 0, h);
         const int bottom = std::clamp(std::max(py1, py2), -1, h - 1);
         uchar* column = m_image.bits() + px1; // one detach, not one per row
@@ -146,7 +154,7 @@ void Surface::drawLine(int px1, int py1, int px2, int py2, const QColor& colour)
     if (right > 0)
         ensureWidth(right);
     QPainter p(&m_image);
-    QPen pen(colour, m_drawWidth);
+    QPen pen(QColor::fromRgb(colour), m_drawWidth);
     pen.setCapStyle(Qt::SquareCap);
     p.setPen(pen);
     p.drawLine(px1, py1, px2, py2);
@@ -160,9 +168,9 @@ void Surface::Line(double x1, double y1, double x2, double y2)
 void Surface::Line(double x1, double y1, double x2, double y2, Colour colour)
 {
     const QLine line(toPixelX(x1), toPixelY(y1), toPixelX(x2), toPixelY(y2));
-    const QColor c = toQColor(colour);
-    drawLine(line.x1(), line.y1(), line.x2(), line.y2(), c);
-    m_ops.push_back(LineOp{line, c.rgb(), m_drawWidth});
+    const QRgb rgb = toRgb(colour);
+    drawLine(line.x1(), line.y1(), line.x2(), line.y2(), rgb);
+    m_ops.push_back(LineOp{line, rgb, m_drawWidth});
     touch();
 }
 
@@ -183,9 +191,9 @@ void Surface::Box(double x1, double y1, double x2, double y2, Colour colour)
         QPainter p(&m_image);
         p.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), toQColor(m_fillColor));
     }
-    const QColor outline = toQColor(colour);
-    m_ops.push_back(BoxOp{QRect(QPoint(left, top), QPoint(right, bottom)), outline.rgb(),
-                          toQColor(m_fillColor).rgb(), m_fillSolid});
+    const QRgb outline = toRgb(colour);
+    m_ops.push_back(BoxOp{QRect(QPoint(left, top), QPoint(right, bottom)), outline,
+                          toRgb(m_fillColor), m_fillSolid});
     drawLine(left, top, right, top, outline);
     drawLine(left, bottom, right, bottom, outline);
     drawLine(left, top, left, bottom, outline);
@@ -218,7 +226,17 @@ const Surface::TextSprite& Surface::sprite(const QString& text)
         p.setPen(Qt::black);
         layout.draw(&p, QPointF(0, 0));
     }
-    sprite.coverage = ink.convertToFormat(QImage::Format_Alpha8);
+    // Kept only where there is ink, so blending skips the empty margins.
+    const QImage coverage = ink.convertToFormat(QImage::Format_Alpha8);
+    QRect box;
+    for (int y = 0; y < coverage.height(); ++y) {
+        const uchar* row = coverage.constScanLine(y);
+        for (int x = 0; x < coverage.width(); ++x)
+            if (row[x] != 0)
+                box |= QRect(x, y, 1, 1);
+    }
+    sprite.offset = box.topLeft();
+    sprite.coverage = box.isEmpty() ? QImage() : coverage.copy(box);
     return *m_sprites.insert(key, std::move(sprite));
 }
 
@@ -226,7 +244,7 @@ void Surface::Print(const QString& text)
 {
     const int px = toPixelX(m_currentX);
     const int py = toPixelY(m_currentY);
-    m_ops.push_back(TextOp{QPoint(px, py), text, m_font, toQColor(m_foreColor).rgb()});
+    m_ops.push_back(TextOp{QPoint(px, py), text, m_font, toRgb(m_foreColor)});
     double lineHeight = 0;
     // Labels are printable ASCII: set glyph by glyph from rasterised glyphs,
     // without shaping, they cost a fraction of a layout. Short texts such as
@@ -238,7 +256,7 @@ void Surface::Print(const QString& text)
         const TextSprite& ink = sprite(text);
         if (const int right = px + ink.advance + 1; right > 0)
             ensureWidth(right);
-        blend(ink.coverage, px, py);
+        blend(ink.coverage, px + ink.offset.x(), py + ink.offset.y());
         lineHeight = ink.lineHeight;
     } else {
         std::array<std::optional<TextSprite>, 128> ascii;
@@ -272,7 +290,9 @@ void Surface::Print(const QString& text)
         });
         if (right > 0)
             ensureWidth(int(std::ceil(right)));
-        forEachGlyph([&](const TextSprite& ink, double x) { blend(ink.coverage, int(std::lround(x)), py); });
+        forEachGlyph([&](const TextSprite& ink, double x) {
+            blend(ink.coverage, roundToInt(x) + ink.offset.x(), py + ink.offset.y());
+        });
     }
     // As after a Print without a trailing separator: next line, left margin.
     m_currentX = 0;
@@ -282,17 +302,19 @@ void Surface::Print(const QString& text)
 
 void Surface::blend(const QImage& coverage, int px, int py)
 {
-    const int fore = qGray(toQColor(m_foreColor).rgb());
+    if (coverage.isNull())
+        return;
+    const int fore = qGray(toRgb(m_foreColor));
     const QRect area = QRect(px, py, coverage.width(), coverage.height()).intersected(m_image.rect());
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        const uchar* cover = coverage.constScanLine(y - py);
+        const uchar* cover = coverage.constScanLine(y - py) - px;
         uchar* row = bits + y * stride;
         for (int x = area.left(); x <= area.right(); ++x) {
-            const int a = cover[x - px];
-            if (a != 0)
-                row[x] = uchar(row[x] + ((fore - row[x]) * a + 127) / 255);
+            // row + (fore - row) * a / 255, rounded, in integers.
+            const int t = (fore - row[x]) * cover[x] + 128;
+            row[x] = uchar(row[x] + ((t + (t >> 8)) >> 8));
         }
     }
 }
@@ -377,7 +399,7 @@ void Surface::setPicture(const Surface& source)
 std::shared_ptr<const Surface::Recording> Surface::snapshot() const
 {
     auto recording = std::make_shared<Recording>();
-    recording->back = toQColor(m_backColor).rgb();
+    recording->back = toRgb(m_backColor);
     recording->size = QSize(m_extent, m_image.height());
     recording->picture = m_pictureRecording;
     recording->ops = m_ops;

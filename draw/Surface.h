@@ -161,7 +161,8 @@ private:
     std::shared_ptr<const Recording> snapshot() const;
 
     struct TextSprite {
-        QImage coverage; // Alpha8: how much of each pixel the glyphs cover
+        QImage coverage; // Alpha8: how much of each pixel the glyphs cover, cropped to the ink
+        QPoint offset;   // where the crop starts within the text's box
         int advance = 0;
         double exactAdvance = 0;
         double lineHeight = 0;
@@ -175,7 +176,7 @@ private:
     void reserveWidth(int pixels);
     void ensureWidth(int pixels);
     void paintBackground(int fromX, int toX);
-    void drawLine(int px1, int py1, int px2, int py2, const QColor& colour);
+    void drawLine(int px1, int py1, int px2, int py2, QRgb colour);
 
     QRectF m_twips;
     Scale m_scale;
