@@ -2,7 +2,6 @@
 // the linear symbol of the last chosen linear symbology.
 #include "app/BarcodeGenerator.h"
 
-#include "app/LinkLabel.h"
 #include "ean/Ean.h"
 #include "ean/UpcCheck.h"
 #include "linear/Codabar.h"

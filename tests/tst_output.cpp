@@ -28,16 +28,9 @@
 #include <sys/resource.h>
 
 using testing::Window;
+using testing::select;
 
 namespace {
-
-void select(BarcodeGenerator* w, const QString& name)
-{
-    if (name == u"EAN-13") w->Option2->click();
-    else if (name == u"UPC-A") w->Option3->click();
-    else if (name == u"Code 128") w->Option1[2]->click();
-    else w->Option1[0]->click();
-}
 
 QImage clipboardImage()
 {

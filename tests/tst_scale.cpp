@@ -21,22 +21,22 @@ private slots:
 
 void TestScale::modulesAreWholeDevicePixels_data()
 {
-    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("symbology");
     QTest::addColumn<QString>("input");
     QTest::addColumn<int>("barTop");
     QTest::addColumn<int>("barBottom");
     QTest::addColumn<QRect>("labelArea");
-    QTest::newRow("Code 39") << 0 << "SCALE-2" << 2 << 49 << QRect(0, 52, 300, 20);
-    QTest::newRow("Interleaved 2 of 5") << 1 << "1234567890" << 2 << 49 << QRect(0, 52, 300, 20);
-    QTest::newRow("Code 128") << 2 << "Scale 2" << 2 << 49 << QRect(0, 52, 300, 20);
-    QTest::newRow("Codabar") << 3 << "1234-5678" << 2 << 49 << QRect(0, 52, 300, 20);
-    QTest::newRow("EAN-13") << 4 << "123456789012" << 5 << 50 << QRect(0, 53, 117, 14);
-    QTest::newRow("UPC-A") << 5 << "09736339584" << 8 << 45 << QRect(0, 48, 133, 14);
+    QTest::newRow("Code 39") << "Code 39" << "SCALE-2" << 2 << 49 << QRect(0, 52, 300, 20);
+    QTest::newRow("Interleaved 2 of 5") << "Interleaved 2 of 5" << "1234567890" << 2 << 49 << QRect(0, 52, 300, 20);
+    QTest::newRow("Code 128") << "Code 128" << "Scale 2" << 2 << 49 << QRect(0, 52, 300, 20);
+    QTest::newRow("Codabar") << "Codabar" << "1234-5678" << 2 << 49 << QRect(0, 52, 300, 20);
+    QTest::newRow("EAN-13") << "EAN-13" << "123456789012" << 5 << 50 << QRect(0, 53, 117, 14);
+    QTest::newRow("UPC-A") << "UPC-A" << "09736339584" << 8 << 45 << QRect(0, 48, 133, 14);
 }
 
 void TestScale::modulesAreWholeDevicePixels()
 {
-    QFETCH(int, button);
+    QFETCH(QString, symbology);
     QFETCH(QString, input);
     QFETCH(int, barTop);
     QFETCH(int, barBottom);
@@ -45,14 +45,9 @@ void TestScale::modulesAreWholeDevicePixels()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.w.get()));
     QCOMPARE(w->devicePixelRatioF(), 2.0);
-    if (button < 4)
-        w->Option1[button]->click();
-    else if (button == 4)
-        w->Option2->click();
-    else
-        w->Option3->click();
+    testing::select(w.w.get(), symbology);
     w->Text1->setText(input);
-    const draw::Surface& surface = button == 4 ? w->picEan() : button == 5 ? w->picUPC() : w->Picture1();
+    const draw::Surface& surface = symbology == u"EAN-13" ? w->picEan() : symbology == u"UPC-A" ? w->picUPC() : w->Picture1();
     draw::PictureBox* box = w->pictureBox(surface);
     QVERIFY(box->isVisible());
     const QImage grabbed = box->grab().toImage().convertToFormat(QImage::Format_RGB32);

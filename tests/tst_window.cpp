@@ -21,32 +21,9 @@
 #include <QTest>
 
 using testing::Window;
+using testing::select;
 
 namespace {
-
-QRadioButton* button(BarcodeGenerator* w, const QString& name)
-{
-    if (name == u"Code 39") return w->Option1[0];
-    if (name == u"Interleaved 2 of 5") return w->Option1[1];
-    if (name == u"Code 128") return w->Option1[2];
-    if (name == u"Codabar") return w->Option1[3];
-    if (name == u"EAN-13") return w->Option2;
-    if (name == u"JAN-13") return w->Option7;
-    if (name == u"ISBN") return w->Option8;
-    if (name == u"UPC-A") return w->Option3;
-    return w->Option4; // EAN-8: hidden, reached by code only
-}
-
-void select(BarcodeGenerator* w, const QString& name)
-{
-    QRadioButton* b = button(w, name);
-    if (b->isHidden()) {
-        b->setChecked(true);
-        w->Option4_Click();
-    } else {
-        b->click();
-    }
-}
 
 void setBoxes(BarcodeGenerator* w, int optimize, int label, int check)
 {

@@ -11,10 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const fuzz::Input in = fuzz::read(data, size);
-    QString text = in.text;
-    if (in.flags & 1)
-        for (QChar& c : text)
-            c = QChar(u'0' + c.unicode() % 10);
+    const QString text = fuzz::digitsWhen(in.flags & 1, in.text);
     const int check = GetUPCCheckNumber(text);
     FUZZ_REQUIRE(check >= 0 && check <= 9);
     bool digits = true;

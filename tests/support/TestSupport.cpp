@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QPainter>
 #include <QPrinter>
+#include <QRadioButton>
 
 #include <ZXing/ReadBarcode.h>
 
@@ -102,6 +103,22 @@ std::unique_ptr<QPrinter> FakePlatform::printer()
     else
         printer->setOutputFileName(pdfPath.isEmpty() ? QDir(m_folder).filePath(QStringLiteral("print.pdf")) : pdfPath);
     return printer;
+}
+
+void select(BarcodeGenerator* w, const QString& name)
+{
+    const std::pair<const char*, QRadioButton*> buttons[] = {
+        {"Code 39", w->Option1[0]}, {"Interleaved 2 of 5", w->Option1[1]}, {"Code 128", w->Option1[2]},
+        {"Codabar", w->Option1[3]}, {"EAN-13", w->Option2},              {"JAN-13", w->Option7},
+        {"ISBN", w->Option8},       {"UPC-A", w->Option3},
+    };
+    for (const auto& [label, button] : buttons)
+        if (name == QLatin1String(label)) {
+            button->click();
+            return;
+        }
+    w->Option4->setChecked(true);
+    w->Option4_Click();
 }
 
 Window::Window(const QString& folder)

@@ -60,6 +60,10 @@ private:
     QString m_folder;
 };
 
+// Clicks the symbology button of that name ("Code 39", "EAN-13", "UPC-A", ...);
+// EAN-8 has no visible button and is selected by code.
+void select(BarcodeGenerator* window, const QString& symbology);
+
 // A window with a fake platform; the fake stays reachable through `platform`.
 struct Window {
     explicit Window(const QString& folder = QString());
