@@ -3,11 +3,14 @@
 #include "support/TestSupport.h"
 
 #include "app/HelpTexts.h"
+#include "app/frmSplashbm.h"
 #include "draw/Geometry.h"
 #include "draw/PictureBox.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QScrollBar>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -76,6 +79,7 @@ private slots:
     void routing();
     void upcHintFollowsTheButton();
     void everyControlHasAnAccessibleName();
+    void aboutWindowOpensAndCloses();
 };
 
 void TestWindow::startState()
@@ -515,6 +519,31 @@ void TestWindow::everyControlHasAnAccessibleName()
     QCOMPARE(chain[2], static_cast<QWidget*>(w->Option2));
     QCOMPARE(chain[13], static_cast<QWidget*>(w->List1));
     QCOMPARE(chain[17], static_cast<QWidget*>(w->Command2));
+}
+
+void TestWindow::aboutWindowOpensAndCloses()
+{
+    Window w;
+    w->show();
+    w->help->trigger();
+    frmSplashbm* about = w->splash();
+    QVERIFY(about && about->isVisible());
+    QVERIFY(!about->isModal());
+    QCOMPARE(about->imgLogo->pixmap().size(), QSize(549, 250));
+    QTest::keyClick(about, Qt::Key_Space);
+    QVERIFY(!about->isVisible());
+    w->help->trigger();
+    QTest::mouseClick(about->imgLogo, Qt::LeftButton);
+    QVERIFY(!about->isVisible());
+    w->help->trigger();
+    QTest::mouseClick(about->Frame1, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(!about->isVisible());
+    // Closing the main window takes the picture window with it.
+    w->help->trigger();
+    QVERIFY(about->isVisible());
+    QVERIFY(w->close());
+    QVERIFY(!about->isVisible());
+    QCOMPARE(w->Image1->pixmap().size(), QSize(380, 35));
 }
 
 QTEST_MAIN(TestWindow)
