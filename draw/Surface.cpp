@@ -240,60 +240,77 @@ const Surface::TextSprite& Surface::sprite(const QString& text)
     return *m_sprites.insert(key, std::move(sprite));
 }
 
+// Labels are printable ASCII: set glyph by glyph from rasterised glyphs,
+// without shaping, they cost a fraction of a layout. Short texts such as the EAN
+// digits are kept whole; anything else is shaped whole. `reach` learns how far
+// right the ink goes before `place` puts each piece at its x; returns the width.
+template <typename Place, typename Reach>
+int Surface::setText(const QString& text, int px, Place&& place, Reach&& reach)
+{
+    bool plain = true;
+    for (const QChar c : text)
+        plain = plain && c.unicode() >= 0x20 && c.unicode() < 0x7F;
+    if (text.size() <= kWholeText || (!plain && text.size() <= kMaxSpriteText)) {
+        const TextSprite ink = sprite(text);
+        reach(px + ink.advance + 1);
+        place(ink, px);
+        return ink.advance + 1;
+    }
+    std::array<std::optional<TextSprite>, 128> ascii;
+    std::unordered_map<char32_t, TextSprite> other;
+    std::vector<const TextSprite*> glyphs;
+    glyphs.reserve(size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+        const char32_t code = n == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
+        if (code < ascii.size()) {
+            if (!ascii[code])
+                ascii[code] = sprite(text.mid(i, n));
+            glyphs.push_back(&*ascii[code]);
+        } else {
+            auto found = other.find(code);
+            if (found == other.end())
+                found = other.emplace(code, sprite(text.mid(i, n))).first;
+            glyphs.push_back(&found->second);
+        }
+        i += n - 1;
+    }
+    double x = px;
+    double right = px;
+    for (const TextSprite* ink : glyphs) {
+        right = x + ink->advance + 1;
+        x += ink->exactAdvance;
+    }
+    reach(int(std::ceil(right)));
+    x = px;
+    for (const TextSprite* ink : glyphs) {
+        place(*ink, roundToInt(x));
+        x += ink->exactAdvance;
+    }
+    return int(std::ceil(right)) - px;
+}
+
+int Surface::textWidth(const QString& text)
+{
+    return setText(text, 0, [](const TextSprite&, int) {}, [](int) {});
+}
+
 void Surface::Print(const QString& text)
 {
     const int px = toPixelX(m_currentX);
     const int py = toPixelY(m_currentY);
     m_ops.push_back(TextOp{QPoint(px, py), text, m_font, toRgb(m_foreColor)});
     double lineHeight = 0;
-    // Labels are printable ASCII: set glyph by glyph from rasterised glyphs,
-    // without shaping, they cost a fraction of a layout. Short texts such as
-    // the EAN digits are kept whole; anything else is shaped whole.
-    bool plain = true;
-    for (const QChar c : text)
-        plain = plain && c.unicode() >= 0x20 && c.unicode() < 0x7F;
-    if (text.size() <= kWholeText || (!plain && text.size() <= kMaxSpriteText)) {
-        const TextSprite& ink = sprite(text);
-        if (const int right = px + ink.advance + 1; right > 0)
-            ensureWidth(right);
-        blend(ink.coverage, px + ink.offset.x(), py + ink.offset.y());
-        lineHeight = ink.lineHeight;
-    } else {
-        std::array<std::optional<TextSprite>, 128> ascii;
-        std::unordered_map<char32_t, TextSprite> other;
-        const auto glyph = [&](qsizetype i, qsizetype n) -> const TextSprite& {
-            const char32_t code = n == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
-            if (code < ascii.size()) {
-                if (!ascii[code])
-                    ascii[code] = sprite(text.mid(i, n));
-                return *ascii[code];
-            }
-            auto found = other.find(code);
-            if (found == other.end())
-                found = other.emplace(code, sprite(text.mid(i, n))).first;
-            return found->second;
-        };
-        const auto forEachGlyph = [&](auto&& use) {
-            double x = px;
-            for (qsizetype i = 0; i < text.size(); ++i) {
-                const qsizetype n = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-                const TextSprite& ink = glyph(i, n);
-                use(ink, x);
-                x += ink.exactAdvance;
-                i += n - 1;
-            }
-        };
-        double right = px;
-        forEachGlyph([&](const TextSprite& ink, double x) {
-            right = x + ink.advance + 1;
+    setText(
+        text, px,
+        [&](const TextSprite& ink, int x) {
+            blend(ink.coverage, x + ink.offset.x(), py + ink.offset.y());
             lineHeight = std::max(lineHeight, ink.lineHeight);
+        },
+        [&](int right) {
+            if (right > 0)
+                ensureWidth(right);
         });
-        if (right > 0)
-            ensureWidth(int(std::ceil(right)));
-        forEachGlyph([&](const TextSprite& ink, double x) {
-            blend(ink.coverage, roundToInt(x) + ink.offset.x(), py + ink.offset.y());
-        });
-    }
     // As after a Print without a trailing separator: next line, left margin.
     m_currentX = 0;
     m_currentY += lineHeight * kTwipsPerPixel / m_scale.yTwips;

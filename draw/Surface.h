@@ -49,6 +49,8 @@ public:
     // Text with its top-left corner at (CurrentX, CurrentY), transparent background.
     void Print(const QString& text);
     void Refresh();
+    // How many pixels wide Print would make the text, in the current font.
+    int textWidth(const QString& text);
 
     double CurrentX() const { return m_currentX; }
     double CurrentY() const { return m_currentY; }
@@ -172,6 +174,8 @@ private:
     static constexpr qsizetype kWholeText = 4;       // shorter ones are kept whole
     void blend(const QImage& coverage, int px, int py);
     const TextSprite& sprite(const QString& text);
+    template <typename Place, typename Reach>
+    int setText(const QString& text, int px, Place&& place, Reach&& reach);
     void touch();
     void reserveWidth(int pixels);
     void ensureWidth(int pixels);

@@ -2,6 +2,8 @@
 
 #include "draw/Surface.h"
 
+#include <algorithm>
+
 namespace linear {
 
 QString invalidCharacterMessage(const QString& text, qsizetype index)
@@ -18,18 +20,21 @@ int elementWidth(char element, Notation notation)
     return element == '1' ? 3 : 1;
 }
 
-int drawElements(draw::Surface& picture, const LinearSymbol& symbol, int barHeight, int extraSpace)
+int symbolEnd(const LinearSymbol& symbol, int extraSpace)
 {
-    int width = 0;
+    int x = kFirstBarX;
     bool bar = true;
     for (const char element : symbol.elements) {
-        width += elementWidth(element, symbol.notation) + (bar ? 0 : extraSpace);
+        x += elementWidth(element, symbol.notation) + (bar ? 0 : extraSpace);
         bar = !bar;
     }
-    picture.extendTo(kFirstBarX + width);
+    return x;
+}
 
+int drawElements(draw::Surface& picture, const LinearSymbol& symbol, int barHeight, int extraSpace)
+{
     int x = kFirstBarX;
-    bar = true;
+    bool bar = true;
     for (const char element : symbol.elements) {
         const int width = elementWidth(element, symbol.notation);
         if (bar) {
@@ -52,6 +57,12 @@ std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& s
         return std::nullopt;
     }
     picture.setDescription(symbol.label());
+    // One growth of the image for bars and label together: long symbols are
+    // hundreds of thousands of pixels wide.
+    int right = symbolEnd(symbol, layout.extraSpace);
+    if (layout.label)
+        right = std::max(right, int(layout.labelX) + 1 + picture.textWidth(symbol.label()));
+    picture.extendTo(right);
     // With a label the bars stop short so the text fits under them.
     const int barHeight = layout.label ? 50 : 58;
     const int x = drawElements(picture, symbol, barHeight, layout.extraSpace);

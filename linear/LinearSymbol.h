@@ -54,6 +54,9 @@ QString invalidCharacterMessage(const QString& text, qsizetype index);
 
 int elementWidth(char element, Notation notation);
 
+// The x after the last element, as drawElements will leave it.
+int symbolEnd(const LinearSymbol& symbol, int extraSpace);
+
 // Bars from x = 20, each a run of one-pixel lines from y = 1 to the bar height;
 // returns the x after the last element.
 int drawElements(draw::Surface& picture, const LinearSymbol& symbol, int barHeight, int extraSpace);
