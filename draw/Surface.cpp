@@ -4,13 +4,13 @@
 
 #include <QBuffer>
 #include <QFontMetrics>
-#include <QSvgGenerator>
 #include <QPainter>
+#include <QSvgGenerator>
 #include <QTextLayout>
 
 #include <algorithm>
-#include <cmath>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <unordered_map>
@@ -31,6 +31,12 @@ QImage blankImage(int width, int height)
     image.setDotsPerMeterX(kDotsPerMeter);
     image.setDotsPerMeterY(kDotsPerMeter);
     return image;
+}
+
+// Half away from zero, as lround, without the library call on the bar path.
+int roundToInt(double v)
+{
+    return static_cast<int>(v >= 0 ? v + 0.5 : v - 0.5);
 }
 } // namespace
 
@@ -55,14 +61,6 @@ QSize Surface::interiorSize() const
             std::max(twipsToPixels(m_twips.height()) - 2 * kBorder, 1)};
 }
 
-namespace {
-// Half away from zero, as lround, without the library call on the bar path.
-int roundToInt(double v)
-{
-    return static_cast<int>(v >= 0 ? v + 0.5 : v - 0.5);
-}
-} // namespace
-
 int Surface::toPixelX(double x) const
 {
     return roundToInt(x * m_scale.xTwips / kTwipsPerPixel);
@@ -85,7 +83,7 @@ void Surface::paintBackground(int fromX, int toX)
 {
     if (toX <= fromX)
         return;
-    // Called for every column a long symbol adds: plain rows, no painter.
+    // Plain rows, no painter: this runs whenever the image grows.
     const auto back = static_cast<uchar>(qGray(toRgb(m_backColor)));
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
