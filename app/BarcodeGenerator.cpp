@@ -48,8 +48,8 @@ W* place(W* widget, const char* name, double left, double top, double width, dou
     return widget;
 }
 
-QLabel* headerLabel(QWidget* parent, const char* name, const QString& text, double left,
-                    double top, double width, double height)
+QLabel* headerLabel(QWidget* parent, const char* name, const QString& text, double left, double top,
+                    double width, double height)
 {
     auto* label = place(new QLabel(text, parent), name, left, top, width, height);
     label->setAlignment(Qt::AlignCenter);
@@ -61,9 +61,8 @@ QLabel* headerLabel(QWidget* parent, const char* name, const QString& text, doub
     return label;
 }
 
-QRadioButton* optionButton(QWidget* parent, const char* name, const QString& text,
-                           const QString& tip, double left, double top, double width,
-                           double height)
+QRadioButton* optionButton(QWidget* parent, const char* name, const QString& text, const QString& tip,
+                           double left, double top, double width, double height)
 {
     auto* button = place(new QRadioButton(text, parent), name, left, top, width, height);
     button->setToolTip(tip);
@@ -107,17 +106,28 @@ void BarcodeGenerator::buildControls()
     Label3 = headerLabel(w, "Label3", QStringLiteral("Barcode Type"), 1200, 960, 5775, 255);
     Label4 = headerLabel(w, "Label4", QStringLiteral("Settings"), 7920, 960, 2295, 255);
 
-    Option2 = optionButton(w, "Option2", QStringLiteral("EAN-13"), QStringLiteral("GTIN-13"), 1200, 1320, 1215, 375);
-    Option7 = optionButton(w, "Option7", QStringLiteral("JAN-13"), QStringLiteral("Japanese Article Number 13"), 3360, 1320, 1215, 375);
-    Option8 = optionButton(w, "Option8", QStringLiteral("ISBN(Bookland EAN)"), QStringLiteral("International Standard Book Number"), 5040, 1320, 2415, 375);
-    Option4 = optionButton(w, "Option4", QStringLiteral("EAN- 8"), QStringLiteral("GTIN-8"), 1200, 1680, 1215, 375);
-    Option6 = optionButton(w, "Option6", QStringLiteral("JAN- 8"), QStringLiteral("Japanese Article Number 8"), 3360, 1680, 1215, 375);
-    Option5 = optionButton(w, "Option5", QStringLiteral("UPC- E"), QStringLiteral("UPC-E"), 1200, 2400, 1095, 375);
-    Option3 = optionButton(w, "Option3", QStringLiteral("UPC- A"), QStringLiteral("GTIN-12"), 1200, 2040, 1095, 375);
-    Option1[0] = optionButton(w, "Option1_0", QStringLiteral("Code 39"), QStringLiteral("USS Code 39"), 3360, 2040, 1575, 375);
-    Option1[1] = optionButton(w, "Option1_1", QStringLiteral("Interleaved 2 of 5"), QStringLiteral("Interleaved 2 of 5"), 5040, 1680, 2175, 375);
-    Option1[2] = optionButton(w, "Option1_2", QStringLiteral("Code 128"), QStringLiteral("USS Code 128"), 5040, 2400, 1575, 375);
-    Option1[3] = optionButton(w, "Option1_3", QStringLiteral("Codabar"), QStringLiteral("Code 2 of 7"), 5040, 2040, 1575, 375);
+    Option2 = optionButton(w, "Option2", QStringLiteral("EAN-13"), QStringLiteral("GTIN-13"), 1200, 1320,
+                           1215, 375);
+    Option7 = optionButton(w, "Option7", QStringLiteral("JAN-13"),
+                           QStringLiteral("Japanese Article Number 13"), 3360, 1320, 1215, 375);
+    Option8 = optionButton(w, "Option8", QStringLiteral("ISBN(Bookland EAN)"),
+                           QStringLiteral("International Standard Book Number"), 5040, 1320, 2415, 375);
+    Option4 =
+        optionButton(w, "Option4", QStringLiteral("EAN- 8"), QStringLiteral("GTIN-8"), 1200, 1680, 1215, 375);
+    Option6 = optionButton(w, "Option6", QStringLiteral("JAN- 8"),
+                           QStringLiteral("Japanese Article Number 8"), 3360, 1680, 1215, 375);
+    Option5 =
+        optionButton(w, "Option5", QStringLiteral("UPC- E"), QStringLiteral("UPC-E"), 1200, 2400, 1095, 375);
+    Option3 = optionButton(w, "Option3", QStringLiteral("UPC- A"), QStringLiteral("GTIN-12"), 1200, 2040,
+                           1095, 375);
+    Option1[0] = optionButton(w, "Option1_0", QStringLiteral("Code 39"), QStringLiteral("USS Code 39"), 3360,
+                              2040, 1575, 375);
+    Option1[1] = optionButton(w, "Option1_1", QStringLiteral("Interleaved 2 of 5"),
+                              QStringLiteral("Interleaved 2 of 5"), 5040, 1680, 2175, 375);
+    Option1[2] = optionButton(w, "Option1_2", QStringLiteral("Code 128"), QStringLiteral("USS Code 128"),
+                              5040, 2400, 1575, 375);
+    Option1[3] = optionButton(w, "Option1_3", QStringLiteral("Codabar"), QStringLiteral("Code 2 of 7"), 5040,
+                              2040, 1575, 375);
     for (QRadioButton* hidden : {Option4, Option5, Option6})
         hidden->hide();
     m_options = new QButtonGroup(this);
@@ -128,9 +138,11 @@ void BarcodeGenerator::buildControls()
         m_options->addButton(b);
     Option1[0]->setChecked(true);
 
-    Check1[0] = place(new QCheckBox(QStringLiteral("Optimize for Printing"), w), "Check1_0", 7920, 1320, 2415, 255);
+    Check1[0] =
+        place(new QCheckBox(QStringLiteral("Optimize for Printing"), w), "Check1_0", 7920, 1320, 2415, 255);
     Check1[1] = place(new QCheckBox(QStringLiteral("Add Label"), w), "Check1_1", 7920, 1680, 1455, 255);
-    Check1[2] = place(new QCheckBox(QStringLiteral("Add Check Character"), w), "Check1_2", 7920, 2040, 2415, 255);
+    Check1[2] =
+        place(new QCheckBox(QStringLiteral("Add Check Character"), w), "Check1_2", 7920, 2040, 2415, 255);
     Check1[0]->setChecked(true);
     Check1[1]->setChecked(true);
 
@@ -152,17 +164,22 @@ void BarcodeGenerator::buildControls()
     Text2->setAlignment(Qt::AlignCenter);
 
     // The hints lie under the picture areas and show only when none covers them.
-    Label9 = place(new QLabel(QStringLiteral("Enter 12 digit number for EAN-13"), w), "Label9", 1200, 4560, 4575, 495);
+    Label9 = place(new QLabel(QStringLiteral("Enter 12 digit number for EAN-13"), w), "Label9", 1200, 4560,
+                   4575, 495);
     Label9->setFont(tahoma(9.75));
     Label9->setWordWrap(true);
     Label9->hide();
-    Label5 = place(new QLabel(QStringLiteral("Enter 11 digit number for UPC-A"), w), "Label5", 1200, 4560, 3975, 255);
+    Label5 = place(new QLabel(QStringLiteral("Enter 11 digit number for UPC-A"), w), "Label5", 1200, 4560,
+                   3975, 255);
     Label5->setFont(tahoma(9.75));
 
-    m_picture1 = new draw::Surface(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, tahoma(14.25), this);
-    m_picEan = new draw::Surface(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55}, tahoma(11.25), this);
+    m_picture1 =
+        new draw::Surface(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, tahoma(14.25), this);
+    m_picEan = new draw::Surface(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55},
+                                 tahoma(11.25), this);
     m_picEan->setFillSolid(true);
-    m_picUPC = new draw::Surface(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5}, tahoma(9.75), this);
+    m_picUPC =
+        new draw::Surface(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5}, tahoma(9.75), this);
     m_picUPCy = new draw::Surface(QStringLiteral("picUPCy"), {120, 5400, 495, 375}, {}, QFont(), this);
     m_picUPCy->setVisible(false);
     m_boxes = {new draw::PictureBox(*m_picture1, w), new draw::PictureBox(*m_picEan, w),
@@ -184,10 +201,12 @@ void BarcodeGenerator::buildControls()
     HelpT->hide();
     Check2 = place(new QCheckBox(QStringLiteral("Help On/Off"), w), "Check2", 8760, 5760, 1455, 210);
 
-    Command1 = place(new QPushButton(QStringLiteral("Copy to Clipboard"), w), "Command1", 1200, 6000, 1935, 615);
+    Command1 =
+        place(new QPushButton(QStringLiteral("Copy to Clipboard"), w), "Command1", 1200, 6000, 1935, 615);
     Command4 = place(new QPushButton(QStringLiteral("File Save"), w), "Command4", 3240, 6000, 1215, 615);
     Command2 = place(new QPushButton(QStringLiteral("Clear Input"), w), "Command2", 4560, 6000, 1215, 615);
-    Label7 = place(new QLabel(QStringLiteral("For more informatin on Barcodes and more, visit"), w), "Label7", 6000, 6120, 4215, 255);
+    Label7 = place(new QLabel(QStringLiteral("For more informatin on Barcodes and more, visit"), w), "Label7",
+                   6000, 6120, 4215, 255);
     LblLink = place(new LinkLabel(QUrl(kLinkAddress).host(), w), "LblLink", 8040, 6360, 2175, 255);
     LblLink->setFont(tahoma(9.75));
     Line1 = place(new QFrame(w), "Line1", 8400, 6600, 1800, 15);
@@ -200,7 +219,8 @@ void BarcodeGenerator::buildControls()
     cmdClear = place(new QPushButton(QStringLiteral("Reset Images"), w), "cmdClear", 120, 4200, 735, 495);
     txtUPC = place(new QLineEdit(QStringLiteral("097363395843"), w), "txtUPC", 120, 4920, 495, 375);
     TempText = place(new QLineEdit(w), "TempText", 120, 5880, 495, 375);
-    for (QWidget* hidden : std::initializer_list<QWidget*>{EanText, EanGen, cmdGen, cmdClear, txtUPC, TempText})
+    for (QWidget* hidden :
+         std::initializer_list<QWidget*>{EanText, EanGen, cmdGen, cmdClear, txtUPC, TempText})
         hidden->hide();
 
     // Names for screen readers where a control has no caption of its own.
@@ -216,10 +236,9 @@ void BarcodeGenerator::buildControls()
     // Tab order follows the window from top to bottom, the input first.
     // The input and its count first, then the symbology buttons row by row,
     // the settings column, the help switch and the commands.
-    const QList<QWidget*> tabOrder{Text1,      Text2,      Option2,    Option7,    Option8,  Option1[1],
-                                   Option3,    Option1[0], Option1[3], Option1[2], Check1[0],
-                                   Check1[1],  Check1[2],  List1,      Check2,   Command1,
-                                   Command4,   Command2};
+    const QList<QWidget*> tabOrder{Text1,     Text2,      Option2,    Option7,    Option8,   Option1[1],
+                                   Option3,   Option1[0], Option1[3], Option1[2], Check1[0], Check1[1],
+                                   Check1[2], List1,      Check2,     Command1,   Command4,  Command2};
     for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i], tabOrder[i + 1]);
 

@@ -34,9 +34,8 @@ class frmSplashbm;
 // symbology knowledge lives in linear/, ean/ and modUPC/, the drawing in draw/.
 class BarcodeGenerator : public QMainWindow {
     Q_OBJECT
-public:
-    explicit BarcodeGenerator(std::unique_ptr<draw::Platform> platform = {},
-                              QWidget* parent = nullptr);
+  public:
+    explicit BarcodeGenerator(std::unique_ptr<draw::Platform> platform = {}, QWidget* parent = nullptr);
     ~BarcodeGenerator() override;
 
     static const QString kCaption;
@@ -135,11 +134,11 @@ public:
 
     frmSplashbm* splash() const { return m_splash; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildControls();
     void wireControls();
     linear::Options options() const;
@@ -159,8 +158,7 @@ private:
     // The hint shown in place of a hidden EAN or UPC-A picture, if any.
     std::optional<QString> pendingHint() const;
     bool requireInput();
-    QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title,
-                                        const QString& text,
+    QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
     std::unique_ptr<draw::Platform> m_platform;

@@ -9,9 +9,9 @@ inline const QString Code39 = QStringLiteral(
     "Known also as USS Code 39, 3 of 9. Code 39 can encode alphanumeric characters. The "
     "symbology is used in non-retail environment. Code 39 is designed to encode 26 upper case "
     "letters, 10 digits and 7 special characters. Code 39 has a checksum but it's rarely used.");
-inline const QString Interleaved2of5 = QStringLiteral(
-    "This Symbology is also known as ANSI/AIM ITF 25, ANSI/AIM I-2/5, Uniform Symbology "
-    "Specification ITF, USS ITF 2/5, ITF, I-2/5, 2 of 5 Interleaved, 2/5 Interleaved.");
+inline const QString Interleaved2of5 =
+    QStringLiteral("This Symbology is also known as ANSI/AIM ITF 25, ANSI/AIM I-2/5, Uniform Symbology "
+                   "Specification ITF, USS ITF 2/5, ITF, I-2/5, 2 of 5 Interleaved, 2/5 Interleaved.");
 inline const QString Code128 = QStringLiteral(
     "This Symbology is also known as ANSI/AIM 128, ANSI/AIM Code 128, USS Code 128, Uniform "
     "Symbology Specification Code 128. Code 128 is a high-density alphanumeric symbology. Used "
@@ -29,23 +29,23 @@ inline const QString Ean13 = QStringLiteral(
     "This Symbology is also known as European Article Number 13, GTIN-13. It is an extension "
     "of UPC-A to include the country information. Used with consumer products internationally. "
     "Composed by 2 number system, 5 manufacturer code, 5 product code and 1 check digit.");
-inline const QString UpcA = QStringLiteral(
-    "This Symbology is also known as Universal Product Code version A, UPC Code, UPC Symbol, "
-    "GTIN-12, GS1-12, UCC-12. Encoded as EAN-13. Most common and well-known in the USA. There "
-    "is 1 number system (NS), 5 manufacturer code, 5 product code and 1 check digit. NS "
-    "Description : 0 = Regular UPC Code 2 = Weight Items 3 = Drug/Health Items 4 = In-Store "
-    "Use on Non-Food Items 5 = Coupons 7 = Regular UPC Code And other are Reserved.");
-inline const QString Ean8 = QStringLiteral(
-    "This Symbology is also known as European Article Number 8, GTIN-8. EAN-8 is a short "
-    "version of EAN-13. Composed by 7 digits and 1 check digit.");
+inline const QString UpcA =
+    QStringLiteral("This Symbology is also known as Universal Product Code version A, UPC Code, UPC Symbol, "
+                   "GTIN-12, GS1-12, UCC-12. Encoded as EAN-13. Most common and well-known in the USA. There "
+                   "is 1 number system (NS), 5 manufacturer code, 5 product code and 1 check digit. NS "
+                   "Description : 0 = Regular UPC Code 2 = Weight Items 3 = Drug/Health Items 4 = In-Store "
+                   "Use on Non-Food Items 5 = Coupons 7 = Regular UPC Code And other are Reserved.");
+inline const QString Ean8 =
+    QStringLiteral("This Symbology is also known as European Article Number 8, GTIN-8. EAN-8 is a short "
+                   "version of EAN-13. Composed by 7 digits and 1 check digit.");
 inline const QString UpcE = QStringLiteral(
     "This Symbology is also known as Universal Product Code version E. Short version of UPC "
     "symbol, 8 characters.It is a conversion of an UPC-A for small package. You can provide "
     "directly an UPC-A (11 chars) or UPC-E (6 chars) code. UPC-E contain a system number and a "
     "check digit.");
-inline const QString Jan8 = QStringLiteral(
-    "This Symbology is also known as Japanese Article Number 8. 2 digits for Number System or "
-    "Country Code which MUST BE 49 or 45. 5 digits for Product Code. 1 digit for checksum.");
+inline const QString Jan8 =
+    QStringLiteral("This Symbology is also known as Japanese Article Number 8. 2 digits for Number System or "
+                   "Country Code which MUST BE 49 or 45. 5 digits for Product Code. 1 digit for checksum.");
 inline const QString Jan13 = QStringLiteral(
     "This Symbology is also known as Japanese Article Number 13. 2 digits for Number System or "
     "Country Code which MUST BE 49 or 45. 5 digits for Manufacturer (Company) Code or prefix. 5 "

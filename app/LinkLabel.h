@@ -5,14 +5,14 @@
 // A label that reports clicks and the mouse passing over it.
 class LinkLabel : public QLabel {
     Q_OBJECT
-public:
+  public:
     LinkLabel(const QString& text, QWidget* parent);
 
-signals:
+  signals:
     void clicked();
     void hovered();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 };

@@ -5,8 +5,7 @@
 #include <QPrinter>
 
 QMessageBox::StandardButton QtPlatform::message(QMessageBox::Icon icon, const QString& title,
-                                                const QString& text,
-                                                QMessageBox::StandardButtons buttons)
+                                                const QString& text, QMessageBox::StandardButtons buttons)
 {
     QMessageBox box(icon, title, text, buttons, m_parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());

@@ -9,13 +9,13 @@ class QLabel;
 // press or a click on its frame or picture.
 class frmSplashbm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmSplashbm(QWidget* parent);
 
     QGroupBox* Frame1 = nullptr;
     QLabel* imgLogo = nullptr;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -4,11 +4,11 @@
 #include "app/BarcodeGenerator.h"
 #include "draw/Surface.h"
 #include "ean/Ean.h"
+#include "ean/UpcCheck.h"
 #include "linear/Codabar.h"
 #include "linear/Code128.h"
 #include "linear/Code39.h"
 #include "linear/Interleaved2of5.h"
-#include "ean/UpcCheck.h"
 #include "modUPC/UPCCode.h"
 #include "output/Fonts.h"
 
@@ -67,7 +67,10 @@ void ours(benchmark::State& state, const Data& d)
     draw::Surface picUPCy(QStringLiteral("picUPCy"), {120, 5400, 495, 375}, {}, QFont());
     struct NoPlatform : draw::Platform {
         QMessageBox::StandardButton message(QMessageBox::Icon, const QString&, const QString&,
-                                            QMessageBox::StandardButtons) override { return QMessageBox::Ok; }
+                                            QMessageBox::StandardButtons) override
+        {
+            return QMessageBox::Ok;
+        }
         QString currentDirectory() override { return {}; }
         QString programFolder() override { return {}; }
         std::unique_ptr<QPrinter> printer() override { return {}; }
@@ -80,12 +83,18 @@ void ours(benchmark::State& state, const Data& d)
     for (auto _ : state) {
         const QString& text = inputs[i++ % inputs.size()];
         // As the window does it: EAN and UPC-A get their check digit first.
-        if (name == "Code128") linear::DrawCode128(picture, text, o);
-        else if (name == "Code39") linear::DrawCode39(picture, text, o);
-        else if (name == "Interleaved2of5") linear::DrawInterleaved2of5(picture, text, o);
-        else if (name == "Codabar") linear::DrawCodabar(picture, text, o);
-        else if (name == "EAN13") ean::DrawEan(picEan, *ean::completeCode(text));
-        else upc::UPCCode(text + QString::number(GetUPCCheckNumber(text)), form);
+        if (name == "Code128")
+            linear::DrawCode128(picture, text, o);
+        else if (name == "Code39")
+            linear::DrawCode39(picture, text, o);
+        else if (name == "Interleaved2of5")
+            linear::DrawInterleaved2of5(picture, text, o);
+        else if (name == "Codabar")
+            linear::DrawCodabar(picture, text, o);
+        else if (name == "EAN13")
+            ean::DrawEan(picEan, *ean::completeCode(text));
+        else
+            upc::UPCCode(text + QString::number(GetUPCCheckNumber(text)), form);
         benchmark::DoNotOptimize(picture.pixels().constBits());
     }
 }
@@ -133,7 +142,7 @@ void startToShown(benchmark::State& state)
 
 // Keeps the mean time of each run so that the pairs can be printed as ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     std::map<std::string, double> nanos;
     void ReportRuns(const std::vector<Run>& runs) override
     {
@@ -149,7 +158,8 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\nmedians of 5 repetitions\n%-16s %8s %14s %14s\n", "redraw", "ratio", "ours", "libzint");
+        std::printf("\nmedians of 5 repetitions\n%-16s %8s %14s %14s\n", "redraw", "ratio", "ours",
+                    "libzint");
         for (const Data& d : kData) {
             const double o = nanos["ours/" + std::string(d.name)];
             const double z = nanos["libzint/" + std::string(d.name)];
@@ -178,14 +188,22 @@ int main(int argc, char** argv)
     output::ensureTahoma();
     for (const Data& d : kData) {
         benchmark::RegisterBenchmark((std::string("ours/") + d.name).c_str(), ours, d)
-            ->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+            ->Unit(benchmark::kMicrosecond)
+            ->Repetitions(5)
+            ->ReportAggregatesOnly(true);
         benchmark::RegisterBenchmark((std::string("libzint/") + d.name).c_str(), zint, d)
-            ->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+            ->Unit(benchmark::kMicrosecond)
+            ->Repetitions(5)
+            ->ReportAggregatesOnly(true);
     }
     benchmark::RegisterBenchmark("window/Text1_Change/Code128", text1Change)
-        ->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+        ->Unit(benchmark::kMicrosecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true);
     benchmark::RegisterBenchmark("window/start_to_shown", startToShown)
-        ->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

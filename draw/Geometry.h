@@ -9,8 +9,14 @@ namespace draw {
 // high-dpi scaling takes it from there, so the conversion stays fixed.
 inline constexpr double kTwipsPerPixel = 15.0;
 
-inline int twipsToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
-inline double pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+inline int twipsToPixels(double twips)
+{
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+}
+inline double pixelsToTwips(int pixels)
+{
+    return pixels * kTwipsPerPixel;
+}
 
 inline QRect twipsRect(double left, double top, double width, double height)
 {

@@ -31,8 +31,7 @@ PictureBox::PictureBox(Surface& surface, QWidget* parent) : QWidget(parent), m_s
 
 void PictureBox::syncGeometry()
 {
-    const QRect r = twipsRect(m_surface.Left(), m_surface.Top(), m_surface.Width(),
-                              m_surface.Height());
+    const QRect r = twipsRect(m_surface.Left(), m_surface.Top(), m_surface.Width(), m_surface.Height());
     setGeometry(r.x(), r.y(), std::min(r.width(), kMaxWidgetWidth), r.height());
 }
 

@@ -10,14 +10,14 @@ class Surface;
 // drawn pixel for pixel, never smoothed, so bars stay crisp at any scale.
 class PictureBox : public QWidget {
     Q_OBJECT
-public:
+  public:
     PictureBox(Surface& surface, QWidget* parent);
     Surface& surface() const { return m_surface; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void syncGeometry();
     Surface& m_surface;
 };

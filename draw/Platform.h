@@ -12,7 +12,7 @@ namespace draw {
 // The few calls that would need a person or a device. The window receives one;
 // tests answer message boxes, print to PDF and save into a temporary directory.
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
     virtual QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title,
                                                 const QString& text,

@@ -40,8 +40,7 @@ int roundToInt(double v)
 }
 } // namespace
 
-Surface::Surface(const QString& name, const QRectF& twips, Scale scale, const QFont& font,
-                 QObject* parent)
+Surface::Surface(const QString& name, const QRectF& twips, Scale scale, const QFont& font, QObject* parent)
     : QObject(parent), m_twips(twips), m_scale(scale), m_font(font)
 {
     setObjectName(name);
@@ -190,8 +189,8 @@ void Surface::Box(double x1, double y1, double x2, double y2, Colour colour)
         p.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), toQColor(m_fillColor));
     }
     const QRgb outline = toRgb(colour);
-    m_ops.push_back(BoxOp{QRect(QPoint(left, top), QPoint(right, bottom)), outline,
-                          toRgb(m_fillColor), m_fillSolid});
+    m_ops.push_back(
+        BoxOp{QRect(QPoint(left, top), QPoint(right, bottom)), outline, toRgb(m_fillColor), m_fillSolid});
     drawLine(left, top, right, top, outline);
     drawLine(left, bottom, right, bottom, outline);
     drawLine(left, top, left, bottom, outline);
@@ -260,7 +259,8 @@ int Surface::setText(const QString& text, int px, Place&& place, Reach&& reach)
     glyphs.reserve(size_t(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype n = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        const char32_t code = n == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
+        const char32_t code =
+            n == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
         if (code < ascii.size()) {
             if (!ascii[code])
                 ascii[code] = sprite(text.mid(i, n));
@@ -290,7 +290,8 @@ int Surface::setText(const QString& text, int px, Place&& place, Reach&& reach)
 
 int Surface::textWidth(const QString& text)
 {
-    return setText(text, 0, [](const TextSprite&, int) {}, [](int) {});
+    return setText(
+        text, 0, [](const TextSprite&, int) {}, [](int) {});
 }
 
 void Surface::Print(const QString& text)
@@ -443,11 +444,11 @@ void Surface::replay(QPainter& painter, const QRect& area) const
     replayOps(painter, m_ops, area);
 }
 
-void Surface::replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
-                              bool fillBack)
+void Surface::replayRecording(QPainter& painter, const Recording& recording, const QRect& area, bool fillBack)
 {
     if (fillBack)
-        painter.fillRect(QRect(QPoint(0, 0), recording.size).intersected(area), QColor::fromRgb(recording.back));
+        painter.fillRect(QRect(QPoint(0, 0), recording.size).intersected(area),
+                         QColor::fromRgb(recording.back));
     if (recording.picture)
         replayRecording(painter, *recording.picture, area, true);
     replayOps(painter, recording.ops, area);

@@ -4,8 +4,8 @@
 
 #include <QFont>
 #include <QHash>
-#include <QLine>
 #include <QImage>
+#include <QLine>
 #include <QObject>
 #include <QRectF>
 #include <QString>
@@ -26,7 +26,7 @@ namespace draw {
 // the linear renderers draw first and size the surface afterwards.
 class Surface : public QObject {
     Q_OBJECT
-public:
+  public:
     // Twips per drawing unit; 15 x 15 is one pixel at 96 dots per inch.
     struct Scale {
         double xTwips = 15.0;
@@ -124,14 +124,14 @@ public:
     const QString& description() const { return m_description; }
     void setDescription(const QString& text);
 
-signals:
+  signals:
     void descriptionChanged(const QString& text);
     void changed();
     void refreshRequested();
     void geometryChanged();
     void visibilityChanged(bool visible);
 
-private:
+  private:
     // What was drawn, in pixels, so that it can be drawn again (replay).
     struct LineOp {
         QLine line;

@@ -13,21 +13,20 @@ namespace {
 // Seven modules per digit, "1" dark. ISO/IEC 15420, tables of number sets A, B, C.
 constexpr std::array<std::array<std::string_view, 10>, 3> kSets = {{
     // Set A (odd parity, left half)
-    {"0001101", "0011001", "0010011", "0111101", "0100011", "0110001", "0101111", "0111011",
-     "0110111", "0001011"},
+    {"0001101", "0011001", "0010011", "0111101", "0100011", "0110001", "0101111", "0111011", "0110111",
+     "0001011"},
     // Set B (even parity, left half)
-    {"0100111", "0110011", "0011011", "0100001", "0011101", "0111001", "0000101", "0010001",
-     "0001001", "0010111"},
+    {"0100111", "0110011", "0011011", "0100001", "0011101", "0111001", "0000101", "0010001", "0001001",
+     "0010111"},
     // Set C (right half)
-    {"1110010", "1100110", "1101100", "1000010", "1011100", "1001110", "1010000", "1000100",
-     "1001000", "1110100"},
+    {"1110010", "1100110", "1101100", "1000010", "1011100", "1001110", "1010000", "1000100", "1001000",
+     "1110100"},
 }};
 
 // The first digit of an EAN-13 code is carried by the sets of the left half:
 // "0" set A, "1" set B. ISO/IEC 15420, table 7.
 constexpr std::array<std::string_view, 10> kParity = {
-    "000000", "001011", "001101", "001110", "010011",
-    "011001", "011100", "010101", "010110", "011010",
+    "000000", "001011", "001101", "001110", "010011", "011001", "011100", "010101", "010110", "011010",
 };
 
 constexpr std::string_view kEdgeGuard = "101";
@@ -39,7 +38,10 @@ constexpr int kGuardBottom = 72;
 constexpr int kDataBottom = 66;
 constexpr int kDigitY = 66;
 
-int digitAt(const QString& s, qsizetype i) { return s.at(i).unicode() - u'0'; }
+int digitAt(const QString& s, qsizetype i)
+{
+    return s.at(i).unicode() - u'0';
+}
 
 // Check digit where positions with the given parity (0 for odd, from 1) weigh 3.
 int checkDigit(const QString& digits, int tripleParity)

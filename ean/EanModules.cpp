@@ -29,7 +29,8 @@ void drawEanModules(draw::Surface& picEan, int start, int mode)
                 continue;
             const int set = m <= 9 ? 0 : (m <= 19 ? 1 : 2);
             const int digit = m - 10 * set;
-            picEan.Print(QStringLiteral("\"%1\" Module for num.: %2").arg(QChar(kSetLetters[set])).arg(digit));
+            picEan.Print(
+                QStringLiteral("\"%1\" Module for num.: %2").arg(QChar(kSetLetters[set])).arg(digit));
             const char* pattern = eanPattern(set, digit);
             for (int k = 0; k < 7; ++k, x += 5) {
                 picEan.setFillColor(pattern[k] == '1' ? draw::kBlack : draw::kWhite);
@@ -44,8 +45,7 @@ void drawEanModules(draw::Surface& picEan, int start, int mode)
             for (int k = 0; k < 7; ++k, x += 4) {
                 picEan.setCurrentX(x + 3);
                 picEan.setCurrentY(16 * r + 3);
-                picEan.Print(k == 6 ? QStringLiteral(" 6?")
-                                    : QString(QChar(pattern[k] == '1' ? 'B' : 'A')));
+                picEan.Print(k == 6 ? QStringLiteral(" 6?") : QString(QChar(pattern[k] == '1' ? 'B' : 'A')));
             }
         }
     }

@@ -52,8 +52,8 @@ PrintOutcome printEan(QPrinter& printer, const QString& code, const QImage& imag
                         image.height() * 15 * perTwip);
     // Scaled here, pixel for pixel, so that no viewer or printer driver
     // smooths the module edges.
-    painter.drawImage(target.topLeft(), image.scaled(target.size().toSize(), Qt::IgnoreAspectRatio,
-                                                     Qt::FastTransformation));
+    painter.drawImage(target.topLeft(),
+                      image.scaled(target.size().toSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
     if (!painter.end()) {
         printer.abort();
         outcome.error = QStringLiteral("the document could not be finished");

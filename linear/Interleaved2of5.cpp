@@ -25,7 +25,10 @@ constexpr std::array<std::string_view, 10> kDigits = {
 constexpr std::string_view kStart = "0000"; // narrow bar, space, bar, space
 constexpr std::string_view kStop = "100";   // wide bar, narrow space, narrow bar
 
-bool isDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
+bool isDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
 
 } // namespace
 
@@ -67,8 +70,7 @@ LinearSymbol encodeInterleaved2of5(const QString& input, bool addCheck)
     return symbol;
 }
 
-std::optional<double> DrawInterleaved2of5(draw::Surface& picture, const QString& input,
-                                          const Options& o)
+std::optional<double> DrawInterleaved2of5(draw::Surface& picture, const QString& input, const Options& o)
 {
     picture.Cls();
     if (input.isEmpty())
@@ -76,11 +78,9 @@ std::optional<double> DrawInterleaved2of5(draw::Surface& picture, const QString&
     const LinearSymbol symbol = encodeInterleaved2of5(input, o.check != 0);
     // Single precision, fraction kept, as the label position has always been.
     const float labelX = (1.3f * float(o.optimize) + 2.0f) * float(symbol.text.size()) + 20.0f;
-    return renderLinear(picture, symbol,
-                        {.extraSpace = o.optimize,
-                         .labelX = labelX,
-                         .twipsPerUnit = 17,
-                         .label = o.label != 0});
+    return renderLinear(
+        picture, symbol,
+        {.extraSpace = o.optimize, .labelX = labelX, .twipsPerUnit = 17, .label = o.label != 0});
 }
 
 } // namespace linear

@@ -8,7 +8,6 @@ namespace linear {
 // with an optional modulo-10 check digit (rightmost data digit weighs 3).
 LinearSymbol encodeInterleaved2of5(const QString& input, bool addCheck);
 
-std::optional<double> DrawInterleaved2of5(draw::Surface& picture, const QString& input,
-                                          const Options& o);
+std::optional<double> DrawInterleaved2of5(draw::Surface& picture, const QString& input, const Options& o);
 
 } // namespace linear

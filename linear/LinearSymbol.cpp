@@ -8,8 +8,8 @@ namespace linear {
 
 QString invalidCharacterMessage(const QString& text, qsizetype index)
 {
-    const bool pair = text.at(index).isHighSurrogate() && index + 1 < text.size() &&
-                      text.at(index + 1).isLowSurrogate();
+    const bool pair =
+        text.at(index).isHighSurrogate() && index + 1 < text.size() && text.at(index + 1).isLowSurrogate();
     return text.mid(index, pair ? 2 : 1) + QStringLiteral(" is Invalid");
 }
 
@@ -48,8 +48,7 @@ int drawElements(draw::Surface& picture, const LinearSymbol& symbol, int barHeig
     return x;
 }
 
-std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& symbol,
-                                   const Layout& layout)
+std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& symbol, const Layout& layout)
 {
     if (!symbol.valid()) {
         picture.Print(symbol.error);

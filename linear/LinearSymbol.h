@@ -39,9 +39,9 @@ struct Options {
 
 // Where the renderers differ in drawing an encoded symbol.
 struct Layout {
-    int extraSpace = 0;        // pixels added to every space
-    double labelX = 0;         // where the label starts
-    double twipsPerUnit = 15;  // for sizing the picture from the final x
+    int extraSpace = 0;       // pixels added to every space
+    double labelX = 0;        // where the label starts
+    double twipsPerUnit = 15; // for sizing the picture from the final x
     bool label = true;
 };
 
@@ -63,7 +63,6 @@ int drawElements(draw::Surface& picture, const LinearSymbol& symbol, int barHeig
 
 // The common tail of every linear renderer: the message in place of a symbol,
 // or bars, label and the picture's new width. Returns the width it set, in twips.
-std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& symbol,
-                                   const Layout& layout);
+std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& symbol, const Layout& layout);
 
 } // namespace linear

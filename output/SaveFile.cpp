@@ -32,9 +32,10 @@ SaveResult saveBitmap(const QImage& image, const QString& path)
         return {false, file.errorString()};
     if (const qint64 written = file.write(bytes); written != bytes.size()) {
         // A short write (a full disk, a size limit) often comes without a reason.
-        const QString error = written >= 0 ? QStringLiteral("only %1 of %2 bytes could be written")
-                                                 .arg(written).arg(bytes.size())
-                                           : file.errorString();
+        const QString error =
+            written >= 0
+                ? QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(bytes.size())
+                : file.errorString();
         file.cancelWriting();
         return {false, error};
     }

@@ -16,12 +16,14 @@ namespace {
 
 draw::Surface makePicEan()
 {
-    return draw::Surface(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55}, testing::tahoma(11.25));
+    return draw::Surface(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55},
+                         testing::tahoma(11.25));
 }
 
 draw::Surface makePicUpc()
 {
-    return draw::Surface(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5}, testing::tahoma(9.75));
+    return draw::Surface(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5},
+                         testing::tahoma(9.75));
 }
 
 // The reference encoder's module row, "1" dark, guards included, no quiet zone.
@@ -30,7 +32,8 @@ std::string zintModules(int symbology, const QByteArray& data)
     zint_symbol* symbol = ZBarcode_Create();
     symbol->symbology = symbology;
     std::string modules;
-    if (ZBarcode_Encode(symbol, reinterpret_cast<const unsigned char*>(data.constData()), int(data.size())) < ZINT_ERROR)
+    if (ZBarcode_Encode(symbol, reinterpret_cast<const unsigned char*>(data.constData()), int(data.size())) <
+        ZINT_ERROR)
         for (int col = 0; col < symbol->width; ++col)
             modules += ((symbol->encoded_data[0][col >> 3] >> (col & 7)) & 1) ? '1' : '0';
     ZBarcode_Delete(symbol);
@@ -52,12 +55,15 @@ struct Upc {
     draw::Surface picUPC = makePicUpc();
     draw::Surface picUPCy{QStringLiteral("picUPCy"), {120, 5400, 495, 375}, {}, QFont()};
     testing::FakePlatform platform{QDir::tempPath()};
-    upc::UpcForm form{.caption = QStringLiteral("caption"), .picUPC = picUPC, .picUPCy = picUPCy, .platform = platform};
+    upc::UpcForm form{
+        .caption = QStringLiteral("caption"), .picUPC = picUPC, .picUPCy = picUPCy, .platform = platform};
     QString captions() const
     {
         QStringList all;
-        for (const auto& c : form.L) all << c;
-        for (const auto& c : form.R) all << c;
+        for (const auto& c : form.L)
+            all << c;
+        for (const auto& c : form.R)
+            all << c;
         return all.join(u',');
     }
 };
@@ -69,7 +75,7 @@ const std::string kSampleModules =
 
 class TestEan : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { output::ensureTahoma(); }
     void eanCheckDigits_data();
     void eanCheckDigits();
@@ -90,13 +96,20 @@ void TestEan::eanCheckDigits_data()
 {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("code");
-    QTest::newRow("EAN-13 example") << "123456789012" << "1234567890128";
-    QTest::newRow("twelve zeros") << "000000000000" << "0000000000000";
-    QTest::newRow("ISBN") << "978020137962" << "9780201379624";
-    QTest::newRow("EAN-8: 3 x 16 + 12 = 60") << "1234567" << "12345670";
-    QTest::newRow("a letter: no code") << "12345678901X" << "";
-    QTest::newRow("13 digits: no code") << "1234567890123" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("EAN-13 example") << "123456789012"
+                                    << "1234567890128";
+    QTest::newRow("twelve zeros") << "000000000000"
+                                  << "0000000000000";
+    QTest::newRow("ISBN") << "978020137962"
+                          << "9780201379624";
+    QTest::newRow("EAN-8: 3 x 16 + 12 = 60") << "1234567"
+                                             << "12345670";
+    QTest::newRow("a letter: no code") << "12345678901X"
+                                       << "";
+    QTest::newRow("13 digits: no code") << "1234567890123"
+                                        << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestEan::eanCheckDigits()
@@ -130,7 +143,8 @@ void TestEan::upcCheckDigits()
 void TestEan::eanModulesMatchPublishedEncoding_data()
 {
     QTest::addColumn<QString>("code");
-    for (const char* c : {"1234567890128", "0000000000000", "9780201379624", "4512345678906", "5901234123457"})
+    for (const char* c :
+         {"1234567890128", "0000000000000", "9780201379624", "4512345678906", "5901234123457"})
         QTest::newRow(c) << c;
     for (int first = 0; first <= 9; ++first) {
         // Every first digit, so every parity row is used once.
@@ -188,27 +202,37 @@ void TestEan::upcCaptionsAndModules_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("captions");
     QTest::addColumn<QString>("modules");
-    QTest::newRow("sample") << "097363395843" << "0,9,7,3,6,3,3,9,5,8,4,3" << QString::fromStdString(kSampleModules);
-    QTest::newRow("17 digits: the first 12") << "09736339584312345" << "0,9,7,3,6,3,3,9,5,8,4,3"
-                                             << QString::fromStdString(kSampleModules);
+    QTest::newRow("sample") << "097363395843"
+                            << "0,9,7,3,6,3,3,9,5,8,4,3" << QString::fromStdString(kSampleModules);
+    QTest::newRow("17 digits: the first 12")
+        << "09736339584312345"
+        << "0,9,7,3,6,3,3,9,5,8,4,3" << QString::fromStdString(kSampleModules);
     QString shortModules = "101";
-    for (const char* d : {"0011001", "0010011", "0111101", "0100011", "0110001", "0110001"}) shortModules += d;
+    for (const char* d : {"0011001", "0010011", "0111101", "0100011", "0110001", "0110001"})
+        shortModules += d;
     shortModules += "01010";
-    for (int i = 0; i < 6; ++i) shortModules += "1001110";
+    for (int i = 0; i < 6; ++i)
+        shortModules += "1001110";
     shortModules += "101";
-    QTest::newRow("five characters repeat the last") << "12345" << "1,2,3,4,5,5,5,5,5,5,5,5" << shortModules;
+    QTest::newRow("five characters repeat the last") << "12345"
+                                                     << "1,2,3,4,5,5,5,5,5,5,5,5" << shortModules;
     QString emptyModules = "101";
-    for (int i = 0; i < 6; ++i) emptyModules += "0001101";
+    for (int i = 0; i < 6; ++i)
+        emptyModules += "0001101";
     emptyModules += "01010";
-    for (int i = 0; i < 6; ++i) emptyModules += "1110010";
+    for (int i = 0; i < 6; ++i)
+        emptyModules += "1110010";
     emptyModules += "101";
-    QTest::newRow("empty text: digit 0 everywhere") << "" << ",,,,,,,,,,," << emptyModules;
+    QTest::newRow("empty text: digit 0 everywhere") << ""
+                                                    << ",,,,,,,,,,," << emptyModules;
     QString lastLetter = QString::fromStdString(kSampleModules);
     lastLetter.replace(85, 7, "1011100");
-    QTest::newRow("letter last takes the previous digit") << "09736339584X" << "0,9,7,3,6,3,3,9,5,8,4,X" << lastLetter;
+    QTest::newRow("letter last takes the previous digit") << "09736339584X"
+                                                          << "0,9,7,3,6,3,3,9,5,8,4,X" << lastLetter;
     QString firstLetter = QString::fromStdString(kSampleModules);
     firstLetter.replace(3, 7, "0001101");
-    QTest::newRow("letter first takes digit 0") << "X97363395843" << "X,9,7,3,6,3,3,9,5,8,4,3" << firstLetter;
+    QTest::newRow("letter first takes digit 0") << "X97363395843"
+                                                << "X,9,7,3,6,3,3,9,5,8,4,3" << firstLetter;
 }
 
 void TestEan::upcCaptionsAndModules()
@@ -229,8 +253,8 @@ void TestEan::upcDrawing()
     upc::UPCCode(QStringLiteral("12345678901"), upc.form); // something to replace
     upc::UPCCode(QStringLiteral("097363395843"), upc.form);
     const QImage image = upc.picUPC.Image();
-    const std::vector<int> black{20, 22, 26, 27, 29, 33, 35, 36, 38, 39, 40, 42, 43, 45, 46, 47, 48,
-                                 50, 52, 54, 55, 56, 57, 59, 60, 61, 62, 64, 66, 68, 70, 75, 77, 78,
+    const std::vector<int> black{20, 22, 26, 27, 29, 33, 35, 36, 38, 39,  40,  42,  43,  45,  46,  47, 48,
+                                 50, 52, 54, 55, 56, 57, 59, 60, 61, 62,  64,  66,  68,  70,  75,  77, 78,
                                  79, 81, 84, 87, 88, 89, 91, 94, 98, 100, 101, 102, 105, 110, 112, 114};
     std::vector<int> bars;
     for (int x : testing::darkColumns(image, 20))
@@ -278,7 +302,8 @@ void TestEan::upcDecodes()
         const QString text = QString::fromLatin1(data);
         const QString full = text + QString::number(GetUPCCheckNumber(text));
         upc::UPCCode(full, upc.form);
-        QCOMPARE(QString::fromStdString(testing::decode(upc.picUPC.Image(), ZXing::BarcodeFormat::UPCA)), full);
+        QCOMPARE(QString::fromStdString(testing::decode(upc.picUPC.Image(), ZXing::BarcodeFormat::UPCA)),
+                 full);
     }
 }
 

@@ -4,11 +4,11 @@
 
 #include "draw/Geometry.h"
 #include "draw/Surface.h"
-#include "output/Fonts.h"
 #include "linear/Codabar.h"
 #include "linear/Code128.h"
 #include "linear/Code39.h"
 #include "linear/Interleaved2of5.h"
+#include "output/Fonts.h"
 
 #include <QTest>
 
@@ -27,9 +27,12 @@ using DrawFn = std::optional<double> (*)(draw::Surface&, const QString&, const O
 
 DrawFn drawFor(const QString& symbology)
 {
-    if (symbology == u"Code 39") return &DrawCode39;
-    if (symbology == u"Interleaved 2 of 5") return &DrawInterleaved2of5;
-    if (symbology == u"Code 128") return &DrawCode128;
+    if (symbology == u"Code 39")
+        return &DrawCode39;
+    if (symbology == u"Interleaved 2 of 5")
+        return &DrawInterleaved2of5;
+    if (symbology == u"Code 128")
+        return &DrawCode128;
     return &DrawCodabar;
 }
 
@@ -48,8 +51,8 @@ std::vector<int> zintRuns(int symbology, const QByteArray& data, bool twoWidths)
     zint_symbol* symbol = ZBarcode_Create();
     symbol->symbology = symbology;
     std::vector<int> widths;
-    if (ZBarcode_Encode(symbol, reinterpret_cast<const unsigned char*>(data.constData()),
-                        int(data.size())) < ZINT_ERROR) {
+    if (ZBarcode_Encode(symbol, reinterpret_cast<const unsigned char*>(data.constData()), int(data.size())) <
+        ZINT_ERROR) {
         int run = 0;
         bool dark = true;
         for (int col = 0; col < symbol->width; ++col) {
@@ -75,7 +78,7 @@ std::vector<int> zintRuns(int symbology, const QByteArray& data, bool twoWidths)
 
 class TestLinear : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { output::ensureTahoma(); }
     void code39_data();
     void code39();
@@ -104,13 +107,20 @@ void TestLinear::code39_data()
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("error");
     QTest::newRow("A checks to A (row 10)") << "A" << true << "A" + QString("A") << "";
-    QTest::newRow("HELLO sums 97, checks to B") << "HELLO" << true << "HELLOB" << "";
-    QTest::newRow("Z3 sums 38, a blank check") << "Z3" << true << "Z3 " << "";
-    QTest::newRow("lower case drawn as upper") << "abc" << false << "ABC" << "";
-    QTest::newRow("spaces only are valid") << "   " << false << "   " << "";
-    QTest::newRow("star is the frame, not data") << "A*B" << false << "" << "* is Invalid";
-    QTest::newRow("colon outside the set") << "a:b" << false << "" << ": is Invalid";
-    QTest::newRow("leftmost bad one reported") << "A!B?" << false << "" << "! is Invalid";
+    QTest::newRow("HELLO sums 97, checks to B") << "HELLO" << true << "HELLOB"
+                                                << "";
+    QTest::newRow("Z3 sums 38, a blank check") << "Z3" << true << "Z3 "
+                                               << "";
+    QTest::newRow("lower case drawn as upper") << "abc" << false << "ABC"
+                                               << "";
+    QTest::newRow("spaces only are valid") << "   " << false << "   "
+                                           << "";
+    QTest::newRow("star is the frame, not data") << "A*B" << false << ""
+                                                 << "* is Invalid";
+    QTest::newRow("colon outside the set") << "a:b" << false << ""
+                                           << ": is Invalid";
+    QTest::newRow("leftmost bad one reported") << "A!B?" << false << ""
+                                               << "! is Invalid";
     QTest::newRow("non-BMP character named whole") << QString::fromUtf8("A\xF0\x9F\x98\x80") << false << ""
                                                    << QString::fromUtf8("\xF0\x9F\x98\x80 is Invalid");
 }
@@ -139,15 +149,22 @@ void TestLinear::interleaved_data()
     QTest::addColumn<bool>("check");
     QTest::addColumn<QString>("data");
     QTest::addColumn<QString>("error");
-    QTest::newRow("odd count padded") << "5" << false << "05" << "";
-    QTest::newRow("1234 + check: padded, sum 22, check 8") << "1234" << true << "012348" << "";
-    QTest::newRow("123 padded without check") << "123" << false << "0123" << "";
-    QTest::newRow("123 with check: sum 14, check 6") << "123" << true << "1236" << "";
-    QTest::newRow("sum a multiple of 10 checks to 0") << "55" << true << "0550" << "";
-    QTest::newRow("letter reported") << "12a4" << false << "" << "a is Invalid";
-    QTest::newRow("blank reported") << "1 2" << false << "" << "  is Invalid";
-    QTest::newRow("full-width digit is not a digit") << QString::fromUtf8("1\xEF\xBC\x92") << false << ""
-                                                     << QString::fromUtf8("\xEF\xBC\x92 is Invalid");
+    QTest::newRow("odd count padded") << "5" << false << "05"
+                                      << "";
+    QTest::newRow("1234 + check: padded, sum 22, check 8") << "1234" << true << "012348"
+                                                           << "";
+    QTest::newRow("123 padded without check") << "123" << false << "0123"
+                                              << "";
+    QTest::newRow("123 with check: sum 14, check 6") << "123" << true << "1236"
+                                                     << "";
+    QTest::newRow("sum a multiple of 10 checks to 0") << "55" << true << "0550"
+                                                      << "";
+    QTest::newRow("letter reported") << "12a4" << false << ""
+                                     << "a is Invalid";
+    QTest::newRow("blank reported") << "1 2" << false << ""
+                                    << "  is Invalid";
+    QTest::newRow("full-width digit is not a digit")
+        << QString::fromUtf8("1\xEF\xBC\x92") << false << "" << QString::fromUtf8("\xEF\xBC\x92 is Invalid");
 }
 
 void TestLinear::interleaved()
@@ -192,12 +209,24 @@ void TestLinear::codabar_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("elements");
     QTest::addColumn<QString>("error");
-    QTest::newRow("1") << "1" << "00110100000011000011010" << "";
-    QTest::newRow("signs are data") << "-$:/.+" << "" << "";
-    QTest::newRow("upper case A") << "A" << "" << "A is Invalid";
-    QTest::newRow("start/stop letter inside the data") << "1a2" << "" << "a is Invalid";
-    QTest::newRow("lone start/stop letter") << "d" << "" << "d is Invalid";
-    QTest::newRow("blank") << "1 2" << "" << "  is Invalid";
+    QTest::newRow("1") << "1"
+                       << "00110100000011000011010"
+                       << "";
+    QTest::newRow("signs are data") << "-$:/.+"
+                                    << ""
+                                    << "";
+    QTest::newRow("upper case A") << "A"
+                                  << ""
+                                  << "A is Invalid";
+    QTest::newRow("start/stop letter inside the data") << "1a2"
+                                                       << ""
+                                                       << "a is Invalid";
+    QTest::newRow("lone start/stop letter") << "d"
+                                            << ""
+                                            << "d is Invalid";
+    QTest::newRow("blank") << "1 2"
+                           << ""
+                           << "  is Invalid";
 }
 
 void TestLinear::codabar()
@@ -223,11 +252,14 @@ void TestLinear::patternsMatchReferenceEncoder_data()
         high += QChar(c);
     QTest::newRow("Code 128, blank to O") << "Code 128" << low;
     QTest::newRow("Code 128, P to tilde") << "Code 128" << high;
-    QTest::newRow("Code 128, check on row 95") << "Code 128" << "~";
-    QTest::newRow("Code 39, whole alphabet") << "Code 39" << "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
-    QTest::newRow("Codabar, digits and signs") << "Codabar" << "0123456789-$:/.+";
-    QTest::newRow("Interleaved 2 of 5, every digit in bars and spaces")
-        << "Interleaved 2 of 5" << "01234567899876543210";
+    QTest::newRow("Code 128, check on row 95") << "Code 128"
+                                               << "~";
+    QTest::newRow("Code 39, whole alphabet") << "Code 39"
+                                             << "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
+    QTest::newRow("Codabar, digits and signs") << "Codabar"
+                                               << "0123456789-$:/.+";
+    QTest::newRow("Interleaved 2 of 5, every digit in bars and spaces") << "Interleaved 2 of 5"
+                                                                        << "01234567899876543210";
 }
 
 void TestLinear::patternsMatchReferenceEncoder()
@@ -266,23 +298,28 @@ void TestLinear::workedExamples_data()
     // Elements 010010100 0 100001001 0 010010100; spaces 2 or 4 pixels when optimised.
     const QList<int> code39A{20, 25, 28, 29, 30, 33, 34, 35, 38, 41, 42, 43, 46, 49,
                              54, 57, 58, 59, 62, 67, 70, 71, 72, 75, 76, 77, 80};
-    QTest::newRow("Code 39 A, optimised, labelled") << "Code 39" << "A" << 1 << 1 << code39A << 1715.0;
+    QTest::newRow("Code 39 A, optimised, labelled") << "Code 39"
+                                                    << "A" << 1 << 1 << code39A << 1715.0;
     QTest::newRow("I2of5 5, no boxes")
-        << "Interleaved 2 of 5" << "5" << 0 << 0
-        << QList<int>{20, 22, 24, 28, 30, 31, 32, 36, 37, 38, 40, 42, 43, 44, 46} << 1299.0;
+        << "Interleaved 2 of 5"
+        << "5" << 0 << 0 << QList<int>{20, 22, 24, 28, 30, 31, 32, 36, 37, 38, 40, 42, 43, 44, 46} << 1299.0;
     QTest::newRow("I2of5 5, labelled")
-        << "Interleaved 2 of 5" << "5" << 0 << 1
-        << QList<int>{20, 22, 24, 28, 30, 31, 32, 36, 37, 38, 40, 42, 43, 44, 46} << 1299.0;
+        << "Interleaved 2 of 5"
+        << "5" << 0 << 1 << QList<int>{20, 22, 24, 28, 30, 31, 32, 36, 37, 38, 40, 42, 43, 44, 46} << 1299.0;
     const QList<int> code128A{20, 21, 23, 26, 31, 33, 37, 38, 42, 46, 48, 49, 53, 54, 58, 59, 60, 62, 64, 65};
-    QTest::newRow("Code 128 A, no boxes") << "Code 128" << "A" << 0 << 0 << code128A << 1490.0;
+    QTest::newRow("Code 128 A, no boxes") << "Code 128"
+                                          << "A" << 0 << 0 << code128A << 1490.0;
     // Printing optimisation leaves Code 128 spaces alone: same columns.
-    QTest::newRow("Code 128 A, optimised, labelled") << "Code 128" << "A" << 1 << 1 << code128A << 1490.0;
+    QTest::newRow("Code 128 A, optimised, labelled") << "Code 128"
+                                                     << "A" << 1 << 1 << code128A << 1490.0;
     QTest::newRow("Codabar 1, no boxes")
-        << "Codabar" << "1" << 0 << 0
-        << QList<int>{20, 22, 23, 24, 28, 32, 34, 36, 38, 39, 40, 44, 46, 48, 49, 50, 54, 58} << 1385.0;
+        << "Codabar"
+        << "1" << 0 << 0 << QList<int>{20, 22, 23, 24, 28, 32, 34, 36, 38, 39, 40, 44, 46, 48, 49, 50, 54, 58}
+        << 1385.0;
     QTest::newRow("Codabar 1, optimised, labelled")
-        << "Codabar" << "1" << 1 << 1
-        << QList<int>{20, 23, 24, 25, 30, 35, 38, 41, 44, 45, 46, 51, 54, 57, 58, 59, 64, 69} << 1550.0;
+        << "Codabar"
+        << "1" << 1 << 1 << QList<int>{20, 23, 24, 25, 30, 35, 38, 41, 44, 45, 46, 51, 54, 57, 58, 59, 64, 69}
+        << 1550.0;
 }
 
 void TestLinear::workedExamples()
@@ -320,11 +357,16 @@ void TestLinear::labelPlacement_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<int>("optimize");
     QTest::addColumn<double>("labelX");
-    QTest::newRow("Code 39 A") << "Code 39" << "A" << 1 << 42.0;
-    QTest::newRow("I2of5 05") << "Interleaved 2 of 5" << "5" << 0 << 24.0;
-    QTest::newRow("Code 128 A") << "Code 128" << "A" << 0 << 33.0;
-    QTest::newRow("Code 128 A optimised") << "Code 128" << "A" << 1 << 35.0;
-    QTest::newRow("Codabar 1 optimised") << "Codabar" << "1" << 1 << 35.0;
+    QTest::newRow("Code 39 A") << "Code 39"
+                               << "A" << 1 << 42.0;
+    QTest::newRow("I2of5 05") << "Interleaved 2 of 5"
+                              << "5" << 0 << 24.0;
+    QTest::newRow("Code 128 A") << "Code 128"
+                                << "A" << 0 << 33.0;
+    QTest::newRow("Code 128 A optimised") << "Code 128"
+                                          << "A" << 1 << 35.0;
+    QTest::newRow("Codabar 1 optimised") << "Codabar"
+                                         << "1" << 1 << 35.0;
 }
 
 void TestLinear::labelPlacement()
@@ -356,11 +398,15 @@ void TestLinear::invalidInputPrintsOnlyTheMessage_data()
 {
     QTest::addColumn<QString>("symbology");
     QTest::addColumn<QString>("input");
-    QTest::newRow("Code 39") << "Code 39" << "A*B";
-    QTest::newRow("Interleaved 2 of 5") << "Interleaved 2 of 5" << "12a4";
-    QTest::newRow("Code 128 tab") << "Code 128" << "A\tB";
+    QTest::newRow("Code 39") << "Code 39"
+                             << "A*B";
+    QTest::newRow("Interleaved 2 of 5") << "Interleaved 2 of 5"
+                                        << "12a4";
+    QTest::newRow("Code 128 tab") << "Code 128"
+                                  << "A\tB";
     QTest::newRow("Code 128 accented") << "Code 128" << QString::fromUtf8("caf\xC3\xA9");
-    QTest::newRow("Codabar") << "Codabar" << "A";
+    QTest::newRow("Codabar") << "Codabar"
+                             << "A";
 }
 
 void TestLinear::invalidInputPrintsOnlyTheMessage()
@@ -407,8 +453,7 @@ void TestLinear::everySymbolDecodes_data()
         for (int bits = 0; bits < 8; ++bits) {
             const int optimize = bits & 1, label = (bits >> 1) & 1, check = (bits >> 2) & 1;
             QTest::addRow("%s %s o%d l%d c%d", c.symbology, c.input, optimize, label, check)
-                << c.symbology << c.input << optimize << label << check
-                << (check ? c.checked : c.plain);
+                << c.symbology << c.input << optimize << label << check << (check ? c.checked : c.plain);
         }
 }
 

@@ -12,23 +12,23 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPainter>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QPainter>
 #include <QSvgRenderer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 
 #include <csignal>
 #include <sys/resource.h>
 
-using testing::Window;
 using testing::select;
+using testing::Window;
 
 namespace {
 
@@ -45,9 +45,9 @@ QByteArray readAll(const QString& path)
 
 class UrlCatcher : public QObject {
     Q_OBJECT
-public:
+  public:
     QList<QUrl> opened;
-public slots:
+  public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
@@ -55,7 +55,7 @@ public slots:
 
 class TestOutput : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void copyPutsTheShownSurface_data();
     void copyPutsTheShownSurface();
     void copyAndSaveNeedInput();
@@ -85,10 +85,14 @@ void TestOutput::copyPutsTheShownSurface_data()
     QTest::addColumn<QString>("symbology");
     QTest::addColumn<QString>("input");
     QTest::addColumn<bool>("enter");
-    QTest::newRow("Code 128 by button") << "Code 128" << "Hello" << false;
-    QTest::newRow("Code 39 by Enter") << "Code 39" << "HELLO" << true;
-    QTest::newRow("EAN-13") << "EAN-13" << "123456789012" << false;
-    QTest::newRow("UPC-A by Enter") << "UPC-A" << "09736339584" << true;
+    QTest::newRow("Code 128 by button") << "Code 128"
+                                        << "Hello" << false;
+    QTest::newRow("Code 39 by Enter") << "Code 39"
+                                      << "HELLO" << true;
+    QTest::newRow("EAN-13") << "EAN-13"
+                            << "123456789012" << false;
+    QTest::newRow("UPC-A by Enter") << "UPC-A"
+                                    << "09736339584" << true;
 }
 
 void TestOutput::copyPutsTheShownSurface()
@@ -105,7 +109,7 @@ void TestOutput::copyPutsTheShownSurface()
         QTest::keyClick(w->Text1, Qt::Key_Return);
     else
         w->Command1->click();
-    const draw::Surface& shown = symbology == u"EAN-13" ? w->picEan()
+    const draw::Surface& shown = symbology == u"EAN-13"  ? w->picEan()
                                  : symbology == u"UPC-A" ? w->picUPC()
                                                          : w->Picture1();
     QVERIFY(shown.Visible());
@@ -137,9 +141,18 @@ void TestOutput::copyAndSaveNeverExportAnEarlierNumber_data()
     QTest::addColumn<QString>("complete");
     QTest::addColumn<QString>("incomplete");
     QTest::addColumn<QString>("hint");
-    QTest::newRow("EAN-13 short") << "EAN-13" << "123456789012" << "12345678901" << "Enter 12 digit number for EAN-13";
-    QTest::newRow("EAN-13 letter") << "EAN-13" << "123456789012" << "12345678901X" << "Enter 12 digit number for EAN-13";
-    QTest::newRow("UPC-A letter") << "UPC-A" << "09736339584" << "0973633958X" << "Enter 11 digit number for UPC-A";
+    QTest::newRow("EAN-13 short") << "EAN-13"
+                                  << "123456789012"
+                                  << "12345678901"
+                                  << "Enter 12 digit number for EAN-13";
+    QTest::newRow("EAN-13 letter") << "EAN-13"
+                                   << "123456789012"
+                                   << "12345678901X"
+                                   << "Enter 12 digit number for EAN-13";
+    QTest::newRow("UPC-A letter") << "UPC-A"
+                                  << "09736339584"
+                                  << "0973633958X"
+                                  << "Enter 11 digit number for UPC-A";
 }
 
 void TestOutput::copyAndSaveNeverExportAnEarlierNumber()
@@ -183,7 +196,8 @@ void TestOutput::saveWritesTheBitmapAfterOk()
         w->Text1->setText(QString::fromLatin1(c.input));
         w.platform->messages.clear();
         w->Command4->click();
-        const QString path = QDir(dir.path()).filePath(QStringLiteral("TSL_%1.bmp").arg(QLatin1String(c.input)));
+        const QString path =
+            QDir(dir.path()).filePath(QStringLiteral("TSL_%1.bmp").arg(QLatin1String(c.input)));
         QCOMPARE(w.platform->messages.size(), size_t(1));
         const testing::Message& ask = w.platform->messages.front();
         QCOMPARE(ask.title, QStringLiteral("File Save"));
@@ -192,9 +206,9 @@ void TestOutput::saveWritesTheBitmapAfterOk()
                                .arg(QLatin1String(c.input), QDir::toNativeSeparators(path)));
         QCOMPARE(readAll(path).left(2), QByteArray("BM"));
         QImage saved(path, "BMP");
-        const draw::Surface& shown = c.symbology == QLatin1String("EAN-13") ? w->picEan()
+        const draw::Surface& shown = c.symbology == QLatin1String("EAN-13")  ? w->picEan()
                                      : c.symbology == QLatin1String("UPC-A") ? w->picUPC()
-                                                                            : w->Picture1();
+                                                                             : w->Picture1();
         QVERIFY(testing::samePixels(saved, shown.Image()));
         QCOMPARE(QString::fromStdString(testing::decode(saved, c.format)), QString::fromLatin1(c.decoded));
     }
@@ -388,7 +402,8 @@ void TestOutput::eanSaveWritesIntoTheProgramFolder()
         w->EanFileCommand(1);
     const QString path = QDir(dir.path()).filePath(QStringLiteral("EAN-1234567890128.bmp"));
     QCOMPARE(w.platform->messages.size(), size_t(2));
-    QCOMPARE(w.platform->messages[1].text, QStringLiteral("Ean saved as: \"%1\"").arg(QDir::toNativeSeparators(path)));
+    QCOMPARE(w.platform->messages[1].text,
+             QStringLiteral("Ean saved as: \"%1\"").arg(QDir::toNativeSeparators(path)));
     QVERIFY(testing::samePixels(QImage(path), w->picEan().Image()));
     // A failed save says so and keeps the old file.
     const QByteArray before = readAll(path);
@@ -420,14 +435,17 @@ void TestOutput::eanPrintsOnePage()
     QVERIFY(text.waitForFinished());
     QVERIFY(text.readAllStandardOutput().contains("EAN 13 Code: 1234567890128"));
     QProcess render;
-    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("288"), QStringLiteral("-png"),
-                                              QStringLiteral("-singlefile"), pdf, QDir(dir.path()).filePath(QStringLiteral("page"))});
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("288"), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf, QDir(dir.path()).filePath(QStringLiteral("page"))});
     QVERIFY(render.waitForFinished());
     const QImage page(QDir(dir.path()).filePath(QStringLiteral("page.png")));
     QVERIFY(!page.isNull());
     // The symbol at (200, 1600) twips: 40, 320 pixels at 288 dots per inch.
-    const QImage symbol = page.copy(0, 250, 600, 400).scaled(200, 133, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    QCOMPARE(QString::fromStdString(testing::decode(symbol, ZXing::BarcodeFormat::EAN13)), QStringLiteral("1234567890128"));
+    const QImage symbol =
+        page.copy(0, 250, 600, 400).scaled(200, 133, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QCOMPARE(QString::fromStdString(testing::decode(symbol, ZXing::BarcodeFormat::EAN13)),
+             QStringLiteral("1234567890128"));
 }
 
 void TestOutput::failingPrinterReportsOnce()
@@ -451,10 +469,18 @@ void TestOutput::copyOffersTheSameSymbolAsSvg_data()
     QTest::addColumn<int>("format");
     QTest::addColumn<QString>("decoded");
     QTest::addColumn<QString>("label");
-    QTest::newRow("Code 128") << "Code 128" << "Hello, SVG" << int(ZXing::BarcodeFormat::Code128) << "Hello, SVG" << "Hello, SVG";
-    QTest::newRow("Code 39") << "Code 39" << "VECTOR-39" << int(ZXing::BarcodeFormat::Code39) << "VECTOR-39" << "VECTOR-39";
-    QTest::newRow("EAN-13") << "EAN-13" << "123456789012" << int(ZXing::BarcodeFormat::EAN13) << "1234567890128" << " 8 ";
-    QTest::newRow("UPC-A") << "UPC-A" << "09736339584" << int(ZXing::BarcodeFormat::UPCA) << "097363395843" << "3";
+    QTest::newRow("Code 128") << "Code 128"
+                              << "Hello, SVG" << int(ZXing::BarcodeFormat::Code128) << "Hello, SVG"
+                              << "Hello, SVG";
+    QTest::newRow("Code 39") << "Code 39"
+                             << "VECTOR-39" << int(ZXing::BarcodeFormat::Code39) << "VECTOR-39"
+                             << "VECTOR-39";
+    QTest::newRow("EAN-13") << "EAN-13"
+                            << "123456789012" << int(ZXing::BarcodeFormat::EAN13) << "1234567890128"
+                            << " 8 ";
+    QTest::newRow("UPC-A") << "UPC-A"
+                           << "09736339584" << int(ZXing::BarcodeFormat::UPCA) << "097363395843"
+                           << "3";
 }
 
 void TestOutput::copyOffersTheSameSymbolAsSvg()
@@ -490,7 +516,9 @@ void TestOutput::copyOffersTheSameSymbolAsSvg()
             texts << xml.readElementText(QXmlStreamReader::IncludeChildElements);
     }
     QVERIFY(!xml.hasError());
-    const draw::Surface& shown = symbology == u"EAN-13" ? w->picEan() : symbology == u"UPC-A" ? w->picUPC() : w->Picture1();
+    const draw::Surface& shown = symbology == u"EAN-13"  ? w->picEan()
+                                 : symbology == u"UPC-A" ? w->picUPC()
+                                                         : w->Picture1();
     const QImage image = shown.Image();
     QCOMPARE(viewBox, QStringLiteral("0 0 %1 %2").arg(image.width()).arg(image.height()));
     QVERIFY(rects > 10);

@@ -14,7 +14,7 @@ using testing::Window;
 
 class TestScale : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void modulesAreWholeDevicePixels_data();
     void modulesAreWholeDevicePixels();
 };
@@ -26,12 +26,18 @@ void TestScale::modulesAreWholeDevicePixels_data()
     QTest::addColumn<int>("barTop");
     QTest::addColumn<int>("barBottom");
     QTest::addColumn<QRect>("labelArea");
-    QTest::newRow("Code 39") << "Code 39" << "SCALE-2" << 2 << 49 << QRect(0, 52, 300, 20);
-    QTest::newRow("Interleaved 2 of 5") << "Interleaved 2 of 5" << "1234567890" << 2 << 49 << QRect(0, 52, 300, 20);
-    QTest::newRow("Code 128") << "Code 128" << "Scale 2" << 2 << 49 << QRect(0, 52, 300, 20);
-    QTest::newRow("Codabar") << "Codabar" << "1234-5678" << 2 << 49 << QRect(0, 52, 300, 20);
-    QTest::newRow("EAN-13") << "EAN-13" << "123456789012" << 5 << 50 << QRect(0, 53, 117, 14);
-    QTest::newRow("UPC-A") << "UPC-A" << "09736339584" << 8 << 45 << QRect(0, 48, 133, 14);
+    QTest::newRow("Code 39") << "Code 39"
+                             << "SCALE-2" << 2 << 49 << QRect(0, 52, 300, 20);
+    QTest::newRow("Interleaved 2 of 5") << "Interleaved 2 of 5"
+                                        << "1234567890" << 2 << 49 << QRect(0, 52, 300, 20);
+    QTest::newRow("Code 128") << "Code 128"
+                              << "Scale 2" << 2 << 49 << QRect(0, 52, 300, 20);
+    QTest::newRow("Codabar") << "Codabar"
+                             << "1234-5678" << 2 << 49 << QRect(0, 52, 300, 20);
+    QTest::newRow("EAN-13") << "EAN-13"
+                            << "123456789012" << 5 << 50 << QRect(0, 53, 117, 14);
+    QTest::newRow("UPC-A") << "UPC-A"
+                           << "09736339584" << 8 << 45 << QRect(0, 48, 133, 14);
 }
 
 void TestScale::modulesAreWholeDevicePixels()
@@ -47,7 +53,9 @@ void TestScale::modulesAreWholeDevicePixels()
     QCOMPARE(w->devicePixelRatioF(), 2.0);
     testing::select(w.w.get(), symbology);
     w->Text1->setText(input);
-    const draw::Surface& surface = symbology == u"EAN-13" ? w->picEan() : symbology == u"UPC-A" ? w->picUPC() : w->Picture1();
+    const draw::Surface& surface = symbology == u"EAN-13"  ? w->picEan()
+                                   : symbology == u"UPC-A" ? w->picUPC()
+                                                           : w->Picture1();
     draw::PictureBox* box = w->pictureBox(surface);
     QVERIFY(box->isVisible());
     const QImage grabbed = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -61,12 +69,14 @@ void TestScale::modulesAreWholeDevicePixels()
             for (int dy = 0; dy < 2; ++dy)
                 for (int dx = 0; dx < 2; ++dx)
                     if (grabbed.pixel(2 * (x + b) + dx, 2 * (y + b) + dy) != expected)
-                        QFAIL(qPrintable(QStringLiteral("module (%1, %2) is not a pure 2 x 2 block").arg(x).arg(y)));
+                        QFAIL(qPrintable(
+                            QStringLiteral("module (%1, %2) is not a pure 2 x 2 block").arg(x).arg(y)));
         }
     // The label is drawn again at twice the pixels: not the 1x text enlarged,
     // and with solid ink in its strokes.
     const QRect area = labelArea.intersected(QRect(0, 0, width, image.height() - 1));
-    QImage enlarged = image.copy(area).scaled(area.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+    QImage enlarged = image.copy(area)
+                          .scaled(area.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
                           .convertToFormat(QImage::Format_RGB32);
     const QImage drawn = grabbed.copy(QRect((area.topLeft() + QPoint(b, b)) * 2, area.size() * 2));
     QVERIFY(testing::anyDark(drawn, drawn.rect()));

@@ -12,7 +12,7 @@ using draw::Surface;
 
 class TestSurface : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { output::ensureTahoma(); }
     void printAfterClsStartsTopLeft();
     void backColorErasesLikeCls();
@@ -166,7 +166,8 @@ void TestSurface::longTextIsSetWhole()
                 right = x;
             }
         QVERIFY2(left >= 30 && left <= 33, qPrintable(QString::number(left)));
-        QVERIFY2(std::abs(right - (30 + width)) <= 4, qPrintable(QStringLiteral("%1 vs %2").arg(right).arg(30 + width)));
+        QVERIFY2(std::abs(right - (30 + width)) <= 4,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(right).arg(30 + width)));
     }
 }
 

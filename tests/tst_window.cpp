@@ -10,9 +10,8 @@
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QScrollBar>
 #include <QElapsedTimer>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,12 +20,13 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 #include <sys/resource.h>
 
-using testing::Window;
 using testing::select;
+using testing::Window;
 
 namespace {
 
@@ -41,11 +41,16 @@ void setBoxes(BarcodeGenerator* w, int optimize, int label, int check)
 QString onView(BarcodeGenerator* w)
 {
     QStringList shown;
-    if (w->Picture1().Visible()) shown << "Picture1";
-    if (w->picEan().Visible()) shown << "picEan";
-    if (w->picUPC().Visible()) shown << "picUPC";
-    if (!w->Label9->isHidden()) shown << "Label9: " + w->Label9->text();
-    if (!w->Label5->isHidden()) shown << "Label5";
+    if (w->Picture1().Visible())
+        shown << "Picture1";
+    if (w->picEan().Visible())
+        shown << "picEan";
+    if (w->picUPC().Visible())
+        shown << "picUPC";
+    if (!w->Label9->isHidden())
+        shown << "Label9: " + w->Label9->text();
+    if (!w->Label5->isHidden())
+        shown << "Label5";
     return shown.join(", ");
 }
 
@@ -58,7 +63,7 @@ std::vector<int> barColumns(const draw::Surface& s, int row = 10)
 
 class TestWindow : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void startState();
     void typingDrawsCode39();
     void countFollowsEveryEdit();
@@ -252,9 +257,15 @@ void TestWindow::badInputNeverCrashes()
     const QString loneHigh(QChar(0xD800));
     const QString loneLow(QChar(0xDC00));
     const QStringList inputs{
-        loneHigh, loneLow, QStringLiteral("12") + loneHigh, QString::fromUtf8("\xF0\x9F\x98\x80"),
-        QStringLiteral("\t\r\n"), QString(QChar(0x7F)), QString::fromUtf8("\xC3\x9F"), // sharp s grows in upper case
-        QString(32767, u'1'), QString(32767, QChar(0xD800)),
+        loneHigh,
+        loneLow,
+        QStringLiteral("12") + loneHigh,
+        QString::fromUtf8("\xF0\x9F\x98\x80"),
+        QStringLiteral("\t\r\n"),
+        QString(QChar(0x7F)),
+        QString::fromUtf8("\xC3\x9F"), // sharp s grows in upper case
+        QString(32767, u'1'),
+        QString(32767, QChar(0xD800)),
     };
     QStringList all = inputs;
     for (int i = 0; i < 20; ++i) {
@@ -322,10 +333,10 @@ void TestWindow::helpFollowsTheSelection()
     w->Check2->setChecked(true);
     QVERIFY(!w->HelpT->isHidden());
     const std::pair<const char*, QString> expected[] = {
-        {"Codabar", helptext::Codabar},  {"Code 128", helptext::Code128},
-        {"EAN-13", helptext::Ean13},     {"Interleaved 2 of 5", helptext::Interleaved2of5},
-        {"JAN-13", helptext::Jan13},     {"ISBN", helptext::Isbn},
-        {"UPC-A", helptext::UpcA},       {"Code 39", helptext::Code39},
+        {"Codabar", helptext::Codabar}, {"Code 128", helptext::Code128},
+        {"EAN-13", helptext::Ean13},    {"Interleaved 2 of 5", helptext::Interleaved2of5},
+        {"JAN-13", helptext::Jan13},    {"ISBN", helptext::Isbn},
+        {"UPC-A", helptext::UpcA},      {"Code 39", helptext::Code39},
     };
     for (const auto& [name, text] : expected) {
         select(w.w.get(), QString::fromLatin1(name));
@@ -373,9 +384,15 @@ void TestWindow::clearInput_data()
     QTest::addColumn<QString>("symbology");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("Code 39") << "Code 39" << "ABC" << "Picture1";
-    QTest::newRow("EAN-13") << "EAN-13" << "123456789012" << "picEan";
-    QTest::newRow("UPC-A") << "UPC-A" << "09736339584" << "picUPC";
+    QTest::newRow("Code 39") << "Code 39"
+                             << "ABC"
+                             << "Picture1";
+    QTest::newRow("EAN-13") << "EAN-13"
+                            << "123456789012"
+                            << "picEan";
+    QTest::newRow("UPC-A") << "UPC-A"
+                           << "09736339584"
+                           << "picUPC";
 }
 
 void TestWindow::clearInput()
@@ -402,23 +419,51 @@ void TestWindow::routing_data()
     const QString ean13Hint = "Label9: Enter 12 digit number for EAN-13";
     const QString janHint = "Label9: Enter 12 digit number starting with '45' or '49' for JAN-13";
     const QString isbnHint = "Label9: Enter 12 digit number starting with '978' or '979' for ISBN";
-    QTest::newRow("EAN-13 11 digits") << "EAN-13" << "12345678901" << ean13Hint;
-    QTest::newRow("EAN-13 12 digits") << "EAN-13" << "123456789012" << "picEan";
-    QTest::newRow("EAN-13 13 digits") << "EAN-13" << "1234567890123" << ean13Hint;
-    QTest::newRow("EAN-13 12 with a letter") << "EAN-13" << "12345678901X" << ean13Hint;
-    QTest::newRow("JAN-13 46") << "JAN-13" << "461234567890" << janHint;
-    QTest::newRow("JAN-13 45") << "JAN-13" << "451234567890" << "picEan";
-    QTest::newRow("JAN-13 49") << "JAN-13" << "491234567890" << "picEan";
-    QTest::newRow("JAN-13 49 with a letter") << "JAN-13" << "4912345678X0" << janHint;
-    QTest::newRow("ISBN 977") << "ISBN" << "977020137962" << isbnHint;
-    QTest::newRow("ISBN 978") << "ISBN" << "978020137962" << "picEan";
-    QTest::newRow("ISBN 979") << "ISBN" << "979020137962" << "picEan";
-    QTest::newRow("EAN-8 7 digits") << "EAN-8" << "1234567" << "picEan";
-    QTest::newRow("EAN-8 6 digits") << "EAN-8" << "123456" << "Label9: Enter 7 digit number for EAN-8";
-    QTest::newRow("UPC-A 10 digits") << "UPC-A" << "0973633958" << "Label5";
-    QTest::newRow("UPC-A 11 digits") << "UPC-A" << "09736339584" << "picUPC";
-    QTest::newRow("UPC-A 11 with a letter") << "UPC-A" << "0973633958X" << "Label5";
-    QTest::newRow("UPC-A 12 digits") << "UPC-A" << "097363395843" << "Label5";
+    QTest::newRow("EAN-13 11 digits") << "EAN-13"
+                                      << "12345678901" << ean13Hint;
+    QTest::newRow("EAN-13 12 digits") << "EAN-13"
+                                      << "123456789012"
+                                      << "picEan";
+    QTest::newRow("EAN-13 13 digits") << "EAN-13"
+                                      << "1234567890123" << ean13Hint;
+    QTest::newRow("EAN-13 12 with a letter") << "EAN-13"
+                                             << "12345678901X" << ean13Hint;
+    QTest::newRow("JAN-13 46") << "JAN-13"
+                               << "461234567890" << janHint;
+    QTest::newRow("JAN-13 45") << "JAN-13"
+                               << "451234567890"
+                               << "picEan";
+    QTest::newRow("JAN-13 49") << "JAN-13"
+                               << "491234567890"
+                               << "picEan";
+    QTest::newRow("JAN-13 49 with a letter") << "JAN-13"
+                                             << "4912345678X0" << janHint;
+    QTest::newRow("ISBN 977") << "ISBN"
+                              << "977020137962" << isbnHint;
+    QTest::newRow("ISBN 978") << "ISBN"
+                              << "978020137962"
+                              << "picEan";
+    QTest::newRow("ISBN 979") << "ISBN"
+                              << "979020137962"
+                              << "picEan";
+    QTest::newRow("EAN-8 7 digits") << "EAN-8"
+                                    << "1234567"
+                                    << "picEan";
+    QTest::newRow("EAN-8 6 digits") << "EAN-8"
+                                    << "123456"
+                                    << "Label9: Enter 7 digit number for EAN-8";
+    QTest::newRow("UPC-A 10 digits") << "UPC-A"
+                                     << "0973633958"
+                                     << "Label5";
+    QTest::newRow("UPC-A 11 digits") << "UPC-A"
+                                     << "09736339584"
+                                     << "picUPC";
+    QTest::newRow("UPC-A 11 with a letter") << "UPC-A"
+                                            << "0973633958X"
+                                            << "Label5";
+    QTest::newRow("UPC-A 12 digits") << "UPC-A"
+                                     << "097363395843"
+                                     << "Label5";
 }
 
 void TestWindow::routing()
@@ -429,11 +474,11 @@ void TestWindow::routing()
     Window w;
     select(w.w.get(), symbology);
     // First a complete number, so a stale symbol would have something to show.
-    const QString complete = symbology == u"UPC-A"  ? "12345678901"
-                             : symbology == u"EAN-8" ? "7654321"
+    const QString complete = symbology == u"UPC-A"    ? "12345678901"
+                             : symbology == u"EAN-8"  ? "7654321"
                              : symbology == u"JAN-13" ? "450000000000"
-                             : symbology == u"ISBN" ? "978000000000"
-                                                    : "000000000000";
+                             : symbology == u"ISBN"   ? "978000000000"
+                                                      : "000000000000";
     w->Text1->setText(complete);
     QTest::keyClicks(w->Text1, QString()); // no-op; keeps focus handling honest
     w->Text1->setText(input);
@@ -442,8 +487,9 @@ void TestWindow::routing()
     if (shown == u"picEan") {
         const QString code = w->EanText->text();
         QVERIFY(code.startsWith(input));
-        QCOMPARE(QString::fromStdString(testing::decode(
-                     w->picEan().Image(), input.size() == 7 ? ZXing::BarcodeFormat::EAN8 : ZXing::BarcodeFormat::EAN13)),
+        QCOMPARE(QString::fromStdString(
+                     testing::decode(w->picEan().Image(), input.size() == 7 ? ZXing::BarcodeFormat::EAN8
+                                                                            : ZXing::BarcodeFormat::EAN13)),
                  code);
     }
     if (shown == u"picUPC")
@@ -504,7 +550,8 @@ void TestWindow::everyControlHasAnAccessibleName()
     // bottom and left to right.
     QList<QWidget*> chain{w->Text1};
     for (QWidget* next = w->Text1->nextInFocusChain(); next != w->Text1; next = next->nextInFocusChain())
-        if (next->isVisibleTo(w.w.get()) && (next->focusPolicy() & Qt::TabFocus) && next->parentWidget() == w->centralWidget())
+        if (next->isVisibleTo(w.w.get()) && (next->focusPolicy() & Qt::TabFocus) &&
+            next->parentWidget() == w->centralWidget())
             chain << next;
     QStringList names;
     for (QWidget* c : chain)

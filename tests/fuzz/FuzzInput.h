@@ -39,12 +39,12 @@ inline QString digitsWhen(bool fold, QString text)
 }
 
 // Aborts with the condition's text, so the fuzzer reports it as a crash.
-#define FUZZ_REQUIRE(condition)                                                                    \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            std::abort();                                                                          \
-        }                                                                                          \
+#define FUZZ_REQUIRE(condition)                                                                              \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", #condition, __FILE__, __LINE__);          \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (false)
 
 } // namespace fuzz

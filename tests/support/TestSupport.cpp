@@ -32,16 +32,16 @@ std::string decode(const QImage& image, ZXing::BarcodeFormat format)
     constexpr int kScale = 3;
     constexpr int kQuiet = 40;
     QImage scaled = image.convertToFormat(QImage::Format_Grayscale8)
-                        .scaled(image.width() * kScale, image.height() * kScale,
-                                Qt::IgnoreAspectRatio, Qt::FastTransformation);
+                        .scaled(image.width() * kScale, image.height() * kScale, Qt::IgnoreAspectRatio,
+                                Qt::FastTransformation);
     QImage framed(scaled.width() + 2 * kQuiet, scaled.height() + 2 * kQuiet, QImage::Format_Grayscale8);
     framed.fill(255);
     {
         QPainter p(&framed);
         p.drawImage(kQuiet, kQuiet, scaled);
     }
-    const ZXing::ImageView view(framed.constBits(), framed.width(), framed.height(),
-                                ZXing::ImageFormat::Lum, int(framed.bytesPerLine()));
+    const ZXing::ImageView view(framed.constBits(), framed.width(), framed.height(), ZXing::ImageFormat::Lum,
+                                int(framed.bytesPerLine()));
     ZXing::DecodeHints hints;
     hints.setFormats(format);
     hints.setTryHarder(true);
@@ -83,8 +83,7 @@ bool anyDark(const QImage& image, const QRect& area)
 }
 
 QMessageBox::StandardButton FakePlatform::message(QMessageBox::Icon icon, const QString& title,
-                                                  const QString& text,
-                                                  QMessageBox::StandardButtons buttons)
+                                                  const QString& text, QMessageBox::StandardButtons buttons)
 {
     messages.push_back({icon, title, text, buttons});
     if (answers.empty())
@@ -101,16 +100,18 @@ std::unique_ptr<QPrinter> FakePlatform::printer()
     if (brokenPrinter)
         printer->setOutputFileName(QDir(m_folder).filePath(QStringLiteral("no-such-dir/out.pdf")));
     else
-        printer->setOutputFileName(pdfPath.isEmpty() ? QDir(m_folder).filePath(QStringLiteral("print.pdf")) : pdfPath);
+        printer->setOutputFileName(pdfPath.isEmpty() ? QDir(m_folder).filePath(QStringLiteral("print.pdf"))
+                                                     : pdfPath);
     return printer;
 }
 
 void select(BarcodeGenerator* w, const QString& name)
 {
     const std::pair<const char*, QRadioButton*> buttons[] = {
-        {"Code 39", w->Option1[0]}, {"Interleaved 2 of 5", w->Option1[1]}, {"Code 128", w->Option1[2]},
-        {"Codabar", w->Option1[3]}, {"EAN-13", w->Option2},              {"JAN-13", w->Option7},
-        {"ISBN", w->Option8},       {"UPC-A", w->Option3},
+        {"Code 39", w->Option1[0]},  {"Interleaved 2 of 5", w->Option1[1]},
+        {"Code 128", w->Option1[2]}, {"Codabar", w->Option1[3]},
+        {"EAN-13", w->Option2},      {"JAN-13", w->Option7},
+        {"ISBN", w->Option8},        {"UPC-A", w->Option3},
     };
     for (const auto& [label, button] : buttons)
         if (name == QLatin1String(label)) {

@@ -42,10 +42,9 @@ struct Message {
 // Answers message boxes from a queue (OK when empty), records them, and saves
 // and prints into a temporary folder.
 class FakePlatform : public draw::Platform {
-public:
+  public:
     explicit FakePlatform(QString folder) : m_folder(std::move(folder)) {}
-    QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title,
-                                        const QString& text,
+    QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons) override;
     QString currentDirectory() override { return m_folder; }
     QString programFolder() override { return m_folder; }
@@ -53,10 +52,10 @@ public:
 
     std::vector<Message> messages;
     std::deque<QMessageBox::StandardButton> answers;
-    QString pdfPath;       // where the printer writes; empty for an unusable printer
+    QString pdfPath; // where the printer writes; empty for an unusable printer
     bool brokenPrinter = false;
 
-private:
+  private:
     QString m_folder;
 };
 
