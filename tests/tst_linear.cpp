@@ -444,10 +444,12 @@ void TestLinear::everySymbolDecodes_data()
         {"Code 39", "Hello-39 .", "HELLO-39 .", "HELLO-39 .5"},
         {"Code 39", "$/+%", "$/+%", "$/+%X"},
         {"Interleaved 2 of 5", "1234567", "01234567", "12345670"},
+        {"Interleaved 2 of 5", "98765432100", "098765432100", "987654321005"},
         {"Code 128", "Hello, World!", "Hello, World!", "Hello, World!"},
         {"Code 128", "~{|}` \"'", "~{|}` \"'", "~{|}` \"'"},
         {"Codabar", "31117013206375", "31117013206375", "31117013206375"},
         {"Codabar", "12-$:/.+", "12-$:/.+", "12-$:/.+"},
+        {"Codabar", "0123456789", "0123456789", "0123456789"},
     };
     for (const Case& c : cases)
         for (int bits = 0; bits < 8; ++bits) {
