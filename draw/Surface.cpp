@@ -167,7 +167,7 @@ void Surface::Line(double x1, double y1, double x2, double y2, Colour colour)
     const QLine line(toPixelX(x1), toPixelY(y1), toPixelX(x2), toPixelY(y2));
     const QRgb rgb = toRgb(colour);
     drawLine(line.x1(), line.y1(), line.x2(), line.y2(), rgb);
-    m_ops.push_back(LineOp{line, rgb, m_drawWidth});
+    m_ops.list.push_back(LineOp{line, rgb, m_drawWidth});
     touch();
 }
 
@@ -189,7 +189,7 @@ void Surface::Box(double x1, double y1, double x2, double y2, Colour colour)
         p.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), toQColor(m_fillColor));
     }
     const QRgb outline = toRgb(colour);
-    m_ops.push_back(
+    m_ops.list.push_back(
         BoxOp{QRect(QPoint(left, top), QPoint(right, bottom)), outline, toRgb(m_fillColor), m_fillSolid});
     drawLine(left, top, right, top, outline);
     drawLine(left, bottom, right, bottom, outline);
@@ -298,7 +298,8 @@ void Surface::Print(const QString& text)
 {
     const int px = toPixelX(m_currentX);
     const int py = toPixelY(m_currentY);
-    m_ops.push_back(TextOp{QPoint(px, py), text, m_font, toRgb(m_foreColor)});
+    m_ops.list.push_back(TextOp{QPoint(px, py), int(m_ops.texts.size())});
+    m_ops.texts.push_back({text, m_font, toRgb(m_foreColor)});
     double lineHeight = 0;
     setText(
         text, px,
@@ -454,8 +455,9 @@ void Surface::replayRecording(QPainter& painter, const Recording& recording, con
     replayOps(painter, recording.ops, area);
 }
 
-void Surface::replayOps(QPainter& painter, const std::vector<Op>& ops, const QRect& area)
+void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& area)
 {
+    const std::vector<Op>& ops = recorded.list;
     for (size_t i = 0; i < ops.size(); ++i) {
         if (const auto* line = std::get_if<LineOp>(&ops[i])) {
             const QLine& l = line->line;
@@ -495,17 +497,18 @@ void Surface::replayOps(QPainter& painter, const std::vector<Op>& ops, const QRe
             painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), outline);
             painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), outline);
             painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), outline);
-        } else if (const auto* text = std::get_if<TextOp>(&ops[i])) {
+        } else if (const auto* op = std::get_if<TextOp>(&ops[i])) {
+            const Ops::Text* text = &recorded.texts[size_t(op->index)];
             // Point sizes are meant at 96 dots per inch, whatever the device says.
             QFont font = text->font;
             if (font.pointSizeF() > 0 && painter.device())
                 font.setPointSizeF(font.pointSizeF() * 96.0 / painter.device()->logicalDpiY());
             const QFontMetricsF metrics(font, painter.device());
-            if (text->topLeft.x() > area.right() || text->topLeft.y() > area.bottom())
+            if (op->topLeft.x() > area.right() || op->topLeft.y() > area.bottom())
                 continue;
             painter.setFont(font);
             painter.setPen(QColor::fromRgb(text->colour));
-            painter.drawText(QPointF(text->topLeft.x(), text->topLeft.y() + metrics.ascent()), text->text);
+            painter.drawText(QPointF(op->topLeft.x(), op->topLeft.y() + metrics.ascent()), text->text);
         }
     }
 }

@@ -146,20 +146,32 @@ class Surface : public QObject {
     };
     struct TextOp {
         QPoint topLeft;
-        QString text;
-        QFont font;
-        QRgb colour;
+        int index; // into Ops::texts: keeps every operation small
     };
     using Op = std::variant<LineOp, BoxOp, TextOp>;
+    struct Ops {
+        struct Text {
+            QString text;
+            QFont font;
+            QRgb colour;
+        };
+        std::vector<Op> list;
+        std::vector<Text> texts;
+        void clear()
+        {
+            list.clear();
+            texts.clear();
+        }
+    };
     struct Recording {
         QRgb back = 0xFFFFFFFF;
         QSize size;
         std::shared_ptr<const Recording> picture;
-        std::vector<Op> ops;
+        Ops ops;
     };
     static void replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
                                 bool fillBack);
-    static void replayOps(QPainter& painter, const std::vector<Op>& ops, const QRect& area);
+    static void replayOps(QPainter& painter, const Ops& ops, const QRect& area);
     std::shared_ptr<const Recording> snapshot() const;
 
     struct TextSprite {
@@ -196,7 +208,7 @@ class Surface : public QObject {
     bool m_dirty = false;
     QString m_fontKey; // prefix of the sprite keys: the font they were rasterised in
     QHash<QString, TextSprite> m_sprites;
-    std::vector<Op> m_ops; // since the last Cls
+    Ops m_ops; // since the last Cls
     std::shared_ptr<const Recording> m_pictureRecording;
     QString m_description;
     QImage m_picture;
