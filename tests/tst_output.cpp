@@ -292,13 +292,17 @@ void TestOutput::fontChoiceRelabelsAllPictures()
     Window w;
     w->Text1->setText(QStringLiteral("FONT"));
     const QImage before = w->Picture1().Image();
-    const auto items = w->List1->findItems(QStringLiteral("DejaVu Serif"), Qt::MatchExactly);
+    // A serif face if the machine has one, so the label visibly changes.
+    auto items = w->List1->findItems(QStringLiteral("DejaVu Serif"), Qt::MatchExactly);
+    if (items.isEmpty())
+        items = w->List1->findItems(QStringLiteral("Serif"), Qt::MatchContains);
     QVERIFY(!items.isEmpty());
+    const QString family = items.front()->text();
     w->List1->setCurrentItem(items.front());
     w->List1_Click();
-    QCOMPARE(w->FontB->text(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(w->FontB->text(), family);
     for (const draw::Surface* s : {&w->Picture1(), &w->picUPC(), &w->picEan()})
-        QCOMPARE(s->Font().family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(s->Font().family(), family);
     QCOMPARE(w->Picture1().Font().pointSizeF(), 14.25);
     QCOMPARE(w->picUPC().Font().pointSizeF(), 9.75);
     const QImage after = w->Picture1().Image();
