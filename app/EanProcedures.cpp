@@ -6,7 +6,6 @@
 #include "ean/EanOutput.h"
 #include "output/SaveFile.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPrinter>
