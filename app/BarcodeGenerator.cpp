@@ -306,11 +306,6 @@ draw::PictureBox* BarcodeGenerator::pictureBox(const draw::Surface& surface) con
     return nullptr;
 }
 
-double BarcodeGenerator::widthTwips() const
-{
-    return draw::pixelsToTwips(width());
-}
-
 void BarcodeGenerator::widenFor(std::optional<double> pictureWidthTwips)
 {
     if (!pictureWidthTwips || *pictureWidthTwips <= 9500)

@@ -93,9 +93,6 @@ class BarcodeGenerator : public QMainWindow {
     int LinearSymbology = 0;
     qint16 EanViewMode = 0;
 
-    // Window width in twips (the client area).
-    double widthTwips() const;
-
     // Event handlers.
     void Form_Load();
     void Text1_Change();
