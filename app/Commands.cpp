@@ -5,14 +5,20 @@
 #include "output/Clipboard.h"
 #include "output/SaveFile.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QScreen>
 #include <QUrl>
+
+#include <algorithm>
 
 QMessageBox::StandardButton BarcodeGenerator::message(QMessageBox::Icon icon, const QString& title,
                                                       const QString& text,
@@ -68,6 +74,19 @@ void BarcodeGenerator::Text1_KeyPress(int keyAscii)
         Command1_Click();
 }
 
+namespace {
+// A long input or a deep folder would make the message box taller or wider than
+// the screen, its buttons out of reach. Half the screen, where a message box
+// wraps its text; shortened in the middle, a path keeps the folder's start and
+// the file's end.
+QString fitted(const QWidget& window, const QString& text)
+{
+    const QFontMetrics metrics(QApplication::font("QMessageBox"));
+    const int width = std::min(window.screen()->availableGeometry().width() / 2, 480);
+    return metrics.elidedText(text, Qt::ElideMiddle, width);
+}
+} // namespace
+
 void BarcodeGenerator::Command4_Click()
 {
     if (!requireInput())
@@ -76,20 +95,40 @@ void BarcodeGenerator::Command4_Click()
         message(QMessageBox::Information, kCaption, *hint);
         return;
     }
+    const QString title = QStringLiteral("File Save");
+    const QString folder = m_platform->currentDirectory();
+    // A folder removed while the program runs has no path any more; the write
+    // would fail later for a reason that names something else.
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        message(QMessageBox::Warning, title,
+                QStringLiteral(
+                    "The current folder no longer exists, so the barcode image can't be saved in it."));
+        return;
+    }
     const QString input = Text1->text();
     const QString fileName = QStringLiteral("TSL_") + output::safeFileName(input) + QStringLiteral(".bmp");
-    const QString folder = m_platform->currentDirectory();
+    // Asking first would only lead to a failure the user can do nothing about.
+    if (const qsizetype bytes = fileName.toUtf8().size(); bytes > output::kMaxFileNameBytes) {
+        message(
+            QMessageBox::Warning, title,
+            QStringLiteral("The barcode image can't be saved: a file name made from this input would be %1 "
+                           "bytes long, and the file system allows %2.")
+                .arg(bytes)
+                .arg(output::kMaxFileNameBytes));
+        return;
+    }
     const QString path = QDir(folder).filePath(fileName);
-    const QString question = QStringLiteral("Do you want to save the barcode image of ") + input +
-                             QStringLiteral(" as ") + QDir::toNativeSeparators(path);
-    if (message(QMessageBox::NoIcon, QStringLiteral("File Save"), question,
-                QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+    const QString question = QStringLiteral("Do you want to save the barcode image of ") +
+                             fitted(*this, output::withoutDirectionControls(input)) + QStringLiteral(" as ") +
+                             fitted(*this, QDir::toNativeSeparators(path));
+    if (message(QMessageBox::NoIcon, title, question, QMessageBox::Ok | QMessageBox::Cancel) !=
+        QMessageBox::Ok)
         return;
     const output::SaveResult result = output::saveBitmap(selectedSurface().Image(), path);
     if (!result.saved)
-        message(QMessageBox::Warning, QStringLiteral("File Save"),
+        message(QMessageBox::Warning, title,
                 QStringLiteral("The barcode image was not saved as %1: %2")
-                    .arg(QDir::toNativeSeparators(path), result.error));
+                    .arg(fitted(*this, QDir::toNativeSeparators(path)), result.error));
 }
 
 void BarcodeGenerator::cmdClear_Click()

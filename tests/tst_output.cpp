@@ -2,6 +2,7 @@
 // save and print.
 #include "support/TestSupport.h"
 
+#include "app/QtPlatform.h"
 #include "ean/EanModules.h"
 #include "output/SaveFile.h"
 
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSvgRenderer>
@@ -26,6 +28,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using testing::select;
 using testing::Window;
@@ -63,9 +66,19 @@ class TestOutput : public QObject {
     void copyAndSaveNeverExportAnEarlierNumber();
     void saveWritesTheBitmapAfterOk();
     void cancelWritesNothing();
+    void unsafeCharactersBecomeUnderscores_data();
     void unsafeCharactersBecomeUnderscores();
     void failedSaveKeepsTheOldFile();
     void fileNamesHoldNoForbiddenCharacter();
+    void directionControlsBecomeUnderscores_data();
+    void directionControlsBecomeUnderscores();
+    void saveReplacesALinkNeverItsTarget_data();
+    void saveReplacesALinkNeverItsTarget();
+    void saveSaysWhenTheFolderIsGone_data();
+    void saveSaysWhenTheFolderIsGone();
+    void saveRefusesANameTooLongAtOnce_data();
+    void saveRefusesANameTooLongAtOnce();
+    void saveQuestionFitsTheScreen();
     void fontChoiceRelabelsAllPictures();
     void linkOpensTheAddressAndReactsToTheMouse();
     void resetImagesClearsUpc();
@@ -225,16 +238,37 @@ void TestOutput::cancelWritesNothing()
     QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
+void TestOutput::unsafeCharactersBecomeUnderscores_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("shown"); // the input as the question shows it
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("separators") << "../a/b:c"
+                                << "../a/b:c"
+                                << "TSL_.._a_b_c.bmp";
+    // Listed as "TSL_pmb.exe.CBA" if the override reached the name.
+    QTest::newRow("right-to-left override") << QStringLiteral("\u202EABC.exe") << "_ABC.exe"
+                                            << "TSL__ABC.exe.bmp";
+    QTest::newRow("isolate and marks") << QStringLiteral("\u2067A\u200FB\u2069") << "_A_B_"
+                                       << "TSL__A_B_.bmp";
+}
+
 void TestOutput::unsafeCharactersBecomeUnderscores()
 {
+    QFETCH(QString, input);
+    QFETCH(QString, shown);
+    QFETCH(QString, fileName);
     QTemporaryDir dir;
     Window w(dir.path());
     select(w.w.get(), QStringLiteral("Code 128"));
-    w->Text1->setText(QStringLiteral("../a/b:c"));
+    w->Text1->setText(input);
+    w.platform->messages.clear();
     w->Command4->click();
-    const QString expected = QDir(dir.path()).filePath(QStringLiteral("TSL_.._a_b_c.bmp"));
-    QVERIFY(w.platform->messages.front().text.endsWith(QDir::toNativeSeparators(expected)));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("TSL_.._a_b_c.bmp")});
+    QCOMPARE(w.platform->messages.size(), size_t(1));
+    QCOMPARE(w.platform->messages.front().text,
+             QStringLiteral("Do you want to save the barcode image of %1 as %2")
+                 .arg(shown, QDir::toNativeSeparators(QDir(dir.path()).filePath(fileName))));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{fileName});
 }
 
 void TestOutput::failedSaveKeepsTheOldFile()
@@ -270,7 +304,10 @@ void TestOutput::failedSaveKeepsTheOldFile()
     QCOMPARE(w.platform->messages.size(), size_t(2));
     QVERIFY(w.platform->messages[1].text.startsWith(QStringLiteral("The barcode image was not saved as ")));
     QVERIFY(QFileInfo(QDir(dir.path()).filePath(QStringLiteral("TSL_DIR.bmp"))).isDir());
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("TSL_OLD.bmp")});
+
+    // No temporary file is left behind by any of the failures.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("TSL_OLD.bmp")});
 }
 
 void TestOutput::fileNamesHoldNoForbiddenCharacter()
@@ -285,6 +322,207 @@ void TestOutput::fileNamesHoldNoForbiddenCharacter()
         QVERIFY(!QStringLiteral("/\\:*?\"<>|").contains(c));
     }
     QCOMPARE(output::safeFileName(QStringLiteral("AB CD")), QStringLiteral("AB CD"));
+}
+
+void TestOutput::directionControlsBecomeUnderscores_data()
+{
+    // Each range's ends and the code units just outside them.
+    QTest::addColumn<char16_t>("unit");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("U+061B kept") << char16_t(0x061B) << false;
+    QTest::newRow("U+061C arabic letter mark") << char16_t(0x061C) << true;
+    QTest::newRow("U+200D kept") << char16_t(0x200D) << false;
+    QTest::newRow("U+200E left-to-right mark") << char16_t(0x200E) << true;
+    QTest::newRow("U+200F right-to-left mark") << char16_t(0x200F) << true;
+    QTest::newRow("U+2010 kept") << char16_t(0x2010) << false;
+    QTest::newRow("U+2029 kept") << char16_t(0x2029) << false;
+    QTest::newRow("U+202A left-to-right embedding") << char16_t(0x202A) << true;
+    QTest::newRow("U+202E right-to-left override") << char16_t(0x202E) << true;
+    QTest::newRow("U+202F kept") << char16_t(0x202F) << false;
+    QTest::newRow("U+2065 kept") << char16_t(0x2065) << false;
+    QTest::newRow("U+2066 left-to-right isolate") << char16_t(0x2066) << true;
+    QTest::newRow("U+2069 pop directional isolate") << char16_t(0x2069) << true;
+    QTest::newRow("U+206A kept") << char16_t(0x206A) << false;
+}
+
+void TestOutput::directionControlsBecomeUnderscores()
+{
+    QFETCH(char16_t, unit);
+    QFETCH(bool, replaced);
+    const QString text = QStringLiteral("A") + QChar(unit) + QStringLiteral("B");
+    const QString expected = replaced ? QStringLiteral("A_B") : text;
+    QCOMPARE(output::safeFileName(text), expected);
+    QCOMPARE(output::withoutDirectionControls(text), expected);
+}
+
+void TestOutput::saveReplacesALinkNeverItsTarget_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("link to a file outside") << "file";
+    QTest::newRow("dangling link") << "dangling";
+    QTest::newRow("link to a named pipe") << "pipe";
+    QTest::newRow("file of its own") << "own";
+}
+
+void TestOutput::saveReplacesALinkNeverItsTarget()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir root;
+    QDir(root.path()).mkdir(QStringLiteral("here"));
+    QDir(root.path()).mkdir(QStringLiteral("outside"));
+    const QString here = root.filePath(QStringLiteral("here"));
+    const QString outside = root.filePath(QStringLiteral("outside"));
+    const QString path = QDir(here).filePath(QStringLiteral("TSL_LINK.bmp"));
+    const QString victim = QDir(outside).filePath(QStringLiteral("victim"));
+    if (kind == u"file" || kind == u"own") {
+        QFile f(kind == u"own" ? path : victim);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("victim");
+        f.close();
+        // A replaced file keeps who may read it.
+        QVERIFY(::chmod(QFile::encodeName(f.fileName()).constData(), 0640) == 0);
+    }
+    if (kind == u"pipe")
+        QVERIFY(::mkfifo(QFile::encodeName(victim).constData(), 0600) == 0);
+    if (kind != u"own")
+        QVERIFY(QFile::link(QStringLiteral("../outside/victim"), path));
+    const QStringList outsideBefore =
+        QDir(outside).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+
+    Window w(here);
+    w->Text1->setText(QStringLiteral("LINK"));
+    w.platform->messages.clear();
+    w->Command4->click();
+    QCOMPARE(w.platform->messages.size(), size_t(1)); // the question, and no failure
+
+    // The new file stands where the link stood, and nothing outside has changed.
+    const QFileInfo saved(path);
+    QVERIFY(!saved.isSymLink());
+    QVERIFY(saved.isFile());
+    QVERIFY(testing::samePixels(QImage(path, "BMP"), w->Picture1().Image()));
+    QCOMPARE(QDir(here).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+             QStringList{QStringLiteral("TSL_LINK.bmp")});
+    QCOMPARE(QDir(outside).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+             outsideBefore);
+    struct stat st {};
+    if (kind == u"file")
+        QCOMPARE(readAll(victim), QByteArray("victim"));
+    if (kind == u"pipe")
+        QVERIFY(::lstat(QFile::encodeName(victim).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    QCOMPARE(st.st_mode & 0777, kind == u"own" ? mode_t(0640) : mode_t(0666 & ~mask));
+}
+
+void TestOutput::saveSaysWhenTheFolderIsGone_data()
+{
+    QTest::addColumn<bool>("processFolder"); // else the folder the window was given
+    QTest::newRow("folder removed") << false;
+    QTest::newRow("process's current folder removed") << true;
+}
+
+void TestOutput::saveSaysWhenTheFolderIsGone()
+{
+    QFETCH(bool, processFolder);
+    QTemporaryDir root;
+    const QString gone = root.filePath(QStringLiteral("gone"));
+    QVERIFY(QDir(root.path()).mkdir(QStringLiteral("gone")));
+    Window w(gone);
+    w->Text1->setText(QStringLiteral("GONE"));
+    w.platform->messages.clear();
+    const QString before = QDir::currentPath();
+    if (processFolder) {
+        // What the real platform reports from inside a removed folder.
+        QVERIFY(QDir::setCurrent(gone));
+        QVERIFY(QDir(root.path()).rmdir(QStringLiteral("gone")));
+        w.platform->currentFolder = QtPlatform(nullptr).currentDirectory();
+    } else {
+        QVERIFY(QDir(root.path()).rmdir(QStringLiteral("gone")));
+    }
+    w->Command4->click();
+    QDir::setCurrent(before);
+    QCOMPARE(w.platform->messages.size(), size_t(1)); // said at once, without asking first
+    const testing::Message& m = w.platform->messages.front();
+    QCOMPARE(m.icon, QMessageBox::Warning);
+    QCOMPARE(m.title, QStringLiteral("File Save"));
+    QCOMPARE(m.text, QStringLiteral(
+                         "The current folder no longer exists, so the barcode image can't be saved in it."));
+    QVERIFY(QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+}
+
+void TestOutput::saveRefusesANameTooLongAtOnce_data()
+{
+    // "TSL_" and ".bmp" add 8 bytes to the input's UTF-8.
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("bytes"); // of the file name
+    QTest::newRow("247 ASCII: 255 bytes") << QString(247, u'A') << 255;
+    QTest::newRow("248 ASCII: 256 bytes") << QString(248, u'A') << 256;
+    QTest::newRow("123 two-byte: 254 bytes") << QString(123, u'\u00E9') << 254;
+    QTest::newRow("124 two-byte: 256 bytes") << QString(124, u'\u00E9') << 256;
+    QTest::newRow("2000 characters") << QString(2000, u'A') << 2008;
+}
+
+void TestOutput::saveRefusesANameTooLongAtOnce()
+{
+    QFETCH(QString, input);
+    QFETCH(int, bytes);
+    QTemporaryDir dir;
+    Window w(dir.path());
+    select(w.w.get(), QStringLiteral("Code 128"));
+    w->Text1->setText(input);
+    w.platform->messages.clear();
+    w->Command4->click();
+    QCOMPARE(w.platform->messages.size(), size_t(1));
+    const testing::Message& m = w.platform->messages.front();
+    QCOMPARE(m.title, QStringLiteral("File Save"));
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    if (bytes <= 255) {
+        QCOMPARE(m.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(files, QStringList{QStringLiteral("TSL_") + input + QStringLiteral(".bmp")});
+    } else {
+        QCOMPARE(m.icon, QMessageBox::Warning);
+        QCOMPARE(m.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(m.text,
+                 QStringLiteral("The barcode image can't be saved: a file name made from this input would "
+                                "be %1 bytes long, and the file system allows 255.")
+                     .arg(bytes));
+        QVERIFY(files.isEmpty());
+    }
+}
+
+void TestOutput::saveQuestionFitsTheScreen()
+{
+    // The longest name the file system takes, in a folder nested deep: both would
+    // otherwise stretch the question far beyond the screen.
+    QTemporaryDir root;
+    QString folder = root.path();
+    while (folder.size() < 3000)
+        folder += QStringLiteral("/") + QString(60, u'f');
+    QVERIFY(QDir().mkpath(folder));
+    const QString input(247, u'W');
+    Window w(folder);
+    w->show();
+    select(w.w.get(), QStringLiteral("Code 128"));
+    w->Text1->setText(input);
+    w.platform->messages.clear();
+    w->Command4->click();
+    QCOMPARE(w.platform->messages.size(), size_t(1));
+    const testing::Message& ask = w.platform->messages.front();
+    QVERIFY(ask.text.startsWith(QStringLiteral("Do you want to save the barcode image of WWW")));
+    QVERIFY(ask.text.endsWith(QStringLiteral("WWW.bmp")));
+    // Shortened in the middle: the folder's start and the file's end stay.
+    QVERIFY(ask.text.contains(QStringLiteral(" as ") + root.path().left(10)));
+    QCOMPARE(QDir(folder).entryList(QDir::Files),
+             QStringList{QStringLiteral("TSL_") + input + QStringLiteral(".bmp")});
+
+    // The box as the window's platform shows it, buttons and all on the screen.
+    QMessageBox box(ask.icon, ask.title, ask.text, ask.buttons, w.w.get());
+    box.show();
+    const QRect screen = w->screen()->availableGeometry();
+    QVERIFY2(box.width() <= screen.width() && box.height() <= screen.height(),
+             qPrintable(QStringLiteral("%1 x %2").arg(box.width()).arg(box.height())));
+    box.close();
 }
 
 void TestOutput::fontChoiceRelabelsAllPictures()

@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,13 +47,14 @@ class FakePlatform : public draw::Platform {
     explicit FakePlatform(QString folder) : m_folder(std::move(folder)) {}
     QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons) override;
-    QString currentDirectory() override { return m_folder; }
+    QString currentDirectory() override { return currentFolder.value_or(m_folder); }
     QString programFolder() override { return m_folder; }
     std::unique_ptr<QPrinter> printer() override;
 
     std::vector<Message> messages;
     std::deque<QMessageBox::StandardButton> answers;
-    QString pdfPath; // where the printer writes; empty for an unusable printer
+    QString pdfPath;                      // where the printer writes; empty for an unusable printer
+    std::optional<QString> currentFolder; // what the current-directory query answers, if not the folder
     bool brokenPrinter = false;
 
   private:
