@@ -128,7 +128,7 @@ void TestEan::upcCheckDigits_data()
     QTest::newRow("empty") << "" << 0;
     QTest::newRow("1") << "1" << 7;
     QTest::newRow("a letter counts as 0") << "0973633958X" << 5;
-    QTest::newRow("twelve nines, no negative digit") << "999999999999" << 4;
+    QTest::newRow("twelve nines sum to 216: 4, not the 6 of 210 - sum") << "999999999999" << 4;
     QTest::newRow("25 characters: the first 21 count") << "0973633958412345678901999" << 8;
     QTest::newRow("first 21 of the above") << "097363395841234567890" << 8;
 }
