@@ -535,6 +535,9 @@ void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& are
             const Ops::Text* text = &recorded.texts[size_t(op->index)];
             // Point sizes are meant at 96 dots per inch, whatever the device says.
             QFont font = text->font;
+            // An SVG painter writes the family into an attribute as it is.
+            if (forXml)
+                font.setFamily(xmlChars(font.family()).toHtmlEscaped());
             if (font.pointSizeF() > 0 && painter.device())
                 font.setPointSizeF(font.pointSizeF() * 96.0 / painter.device()->logicalDpiY());
             const QFontMetricsF metrics(font, painter.device());

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QTest>
+#include <QXmlStreamReader>
 
 using draw::Surface;
 
@@ -28,6 +29,7 @@ class TestSurface : public QObject {
     void clsRestoresTheBackgroundPicture();
     void pointSizesRenderAt96Dpi();
     void textStartsAtCurrentXAndAdvancesByTheFont();
+    void svgHoldsAnyFontName();
     void everyOutputShowsOnlyTheLastDrawing_data();
     void everyOutputShowsOnlyTheLastDrawing();
 };
@@ -175,6 +177,22 @@ void TestSurface::textStartsAtCurrentXAndAdvancesByTheFont()
         QVERIFY2(std::abs(right - (30 + width)) <= 4,
                  qPrintable(QStringLiteral("%1 vs %2").arg(right).arg(30 + width)));
     }
+}
+
+void TestSurface::svgHoldsAnyFontName()
+{
+    // Label fonts come from the system's list, whatever their names hold.
+    const QString family = QStringLiteral("Odd & \"Quoted\" <Face>");
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, testing::tahoma(14.25));
+    s.setFontName(family);
+    s.Print(QStringLiteral("X"));
+    QXmlStreamReader xml(s.toSvg());
+    QStringList families;
+    while (xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd())
+        if (xml.isStartElement() && xml.name() == u"text")
+            families << xml.attributes().value(QStringLiteral("font-family")).toString();
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(families, QStringList{family});
 }
 
 void TestSurface::everyOutputShowsOnlyTheLastDrawing_data()
