@@ -38,6 +38,29 @@ int roundToInt(double v)
 {
     return static_cast<int>(v >= 0 ? v + 0.5 : v - 0.5);
 }
+
+// The characters XML 1.0 allows at all, escaped or not: control characters
+// (an invalid one named in a message), unpaired surrogates and U+FFFE/U+FFFF
+// would make the whole SVG unreadable, so they are left out of it.
+QString xmlChars(const QString& text)
+{
+    QString kept;
+    kept.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            kept += c;
+            kept += text.at(++i);
+            continue;
+        }
+        const char16_t u = c.unicode();
+        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF ||
+            (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r'))
+            continue;
+        kept += c;
+    }
+    return kept;
+}
 } // namespace
 
 Surface::Surface(const QString& name, const QRectF& twips, Scale scale, const QFont& font, QObject* parent)
@@ -239,8 +262,10 @@ const Surface::TextSprite& Surface::sprite(const QString& text)
 
 // Labels are printable ASCII: set glyph by glyph from rasterised glyphs,
 // without shaping, they cost a fraction of a layout. Short texts such as the EAN
-// digits are kept whole; anything else is shaped whole. `reach` learns how far
-// right the ink goes before `place` puts each piece at its x; returns the width.
+// digits, and other text up to kMaxSpriteText characters (which may need
+// shaping), are rasterised as one piece; longer text goes glyph by glyph too.
+// `reach` learns how far right the ink goes before `place` puts each piece at
+// its x; returns the width.
 template <typename Place, typename Reach>
 int Surface::setText(const QString& text, int px, Place&& place, Reach&& reach)
 {
@@ -419,6 +444,8 @@ std::shared_ptr<const Surface::Recording> Surface::snapshot() const
     recording->back = toRgb(m_backColor);
     recording->size = QSize(m_extent, m_image.height());
     recording->picture = m_pictureRecording;
+    if (!m_pictureRecording)
+        recording->backdrop = m_picture;
     recording->ops = m_ops;
     return recording;
 }
@@ -445,17 +472,24 @@ void Surface::replay(QPainter& painter, const QRect& area) const
     replayOps(painter, m_ops, area);
 }
 
-void Surface::replayRecording(QPainter& painter, const Recording& recording, const QRect& area, bool fillBack)
+void Surface::replayRecording(QPainter& painter, const Recording& recording, const QRect& area, bool fillBack,
+                              bool forXml)
 {
     if (fillBack)
         painter.fillRect(QRect(QPoint(0, 0), recording.size).intersected(area),
                          QColor::fromRgb(recording.back));
-    if (recording.picture)
-        replayRecording(painter, *recording.picture, area, true);
-    replayOps(painter, recording.ops, area);
+    if (recording.picture) {
+        replayRecording(painter, *recording.picture, area, true, forXml);
+    } else if (!recording.backdrop.isNull()) {
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(0, 0, recording.backdrop);
+        painter.restore();
+    }
+    replayOps(painter, recording.ops, area, forXml);
 }
 
-void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& area)
+void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& area, bool forXml)
 {
     const std::vector<Op>& ops = recorded.list;
     for (size_t i = 0; i < ops.size(); ++i) {
@@ -501,6 +535,9 @@ void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& are
             const Ops::Text* text = &recorded.texts[size_t(op->index)];
             // Point sizes are meant at 96 dots per inch, whatever the device says.
             QFont font = text->font;
+            // An SVG painter writes the family into an attribute as it is.
+            if (forXml)
+                font.setFamily(xmlChars(font.family()).toHtmlEscaped());
             if (font.pointSizeF() > 0 && painter.device())
                 font.setPointSizeF(font.pointSizeF() * 96.0 / painter.device()->logicalDpiY());
             const QFontMetricsF metrics(font, painter.device());
@@ -508,26 +545,38 @@ void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& are
                 continue;
             painter.setFont(font);
             painter.setPen(QColor::fromRgb(text->colour));
-            painter.drawText(QPointF(op->topLeft.x(), op->topLeft.y() + metrics.ascent()), text->text);
+            painter.drawText(QPointF(op->topLeft.x(), op->topLeft.y() + metrics.ascent()),
+                             forXml ? xmlChars(text->text) : text->text);
         }
     }
 }
 
 QByteArray Surface::toSvg() const
 {
+    return writeSvg(*snapshot(), m_description);
+}
+
+std::function<QByteArray()> Surface::svgWriter() const
+{
+    return [recording = snapshot(), title = m_description] { return writeSvg(*recording, title); };
+}
+
+QByteArray Surface::writeSvg(const Recording& recording, const QString& title)
+{
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    const QSize size(m_extent, m_image.height());
+    const QRect area(QPoint(0, 0), recording.size);
     QSvgGenerator generator;
     generator.setOutputDevice(&buffer);
-    generator.setSize(size);
-    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setSize(area.size());
+    generator.setViewBox(area);
     generator.setResolution(96);
-    generator.setTitle(m_description);
+    // The generator writes the title as it is given but escapes text.
+    generator.setTitle(xmlChars(title).toHtmlEscaped());
     {
         QPainter painter(&generator);
-        replay(painter, QRect(QPoint(0, 0), size));
+        replayRecording(painter, recording, area, true, true);
     }
     return bytes;
 }

@@ -10,6 +10,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <variant>
 #include <vector>
@@ -64,13 +65,8 @@ class Surface : public QObject {
     Colour BackColor() const { return m_backColor; }
     // Like Cls: the picture area is erased even when the colour does not change.
     void setBackColor(Colour colour);
-    Colour ForeColor() const { return m_foreColor; }
-    void setForeColor(Colour colour) { m_foreColor = colour; }
-    Colour FillColor() const { return m_fillColor; }
     void setFillColor(Colour colour) { m_fillColor = colour; }
-    bool fillSolid() const { return m_fillSolid; }
     void setFillSolid(bool solid) { m_fillSolid = solid; }
-    int DrawWidth() const { return m_drawWidth; }
     void setDrawWidth(int width) { m_drawWidth = width < 1 ? 1 : width; }
 
     // Outer rectangle in twips.
@@ -86,11 +82,9 @@ class Surface : public QObject {
     // The persistent image: everything drawn since the last Cls over the
     // background picture, as wide as the interior or the drawing, whichever is wider.
     QImage Image() const;
-    const QImage& Picture() const { return m_picture; }
     // An empty image removes the background picture.
     void setPicture(const QImage& picture);
 
-    Scale scale() const { return m_scale; }
     // Pixel size of the interior as the current Width and Height give it.
     QSize interiorSize() const;
     // The pixels behind Image(), for painting without a copy; only the first
@@ -119,9 +113,12 @@ class Surface : public QObject {
     void replay(QPainter& painter, const QRect& area) const;
     // The image as SVG: bars as rectangles, text as text, one user unit a pixel.
     QByteArray toSvg() const;
+    // The same SVG, written only when called: what the picture shows now is
+    // kept, so a clipboard can offer it without building megabytes of XML for
+    // a long symbol that no program may ever ask for.
+    std::function<QByteArray()> svgWriter() const;
 
     // What the picture shows, in words: the encoded data or the message.
-    const QString& description() const { return m_description; }
     void setDescription(const QString& text);
 
   signals:
@@ -167,11 +164,14 @@ class Surface : public QObject {
         QRgb back = 0xFFFFFFFF;
         QSize size;
         std::shared_ptr<const Recording> picture;
+        QImage backdrop; // a background picture that has no recording of its own
         Ops ops;
     };
+    // `forXml` leaves out of the text what an XML document cannot hold.
     static void replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
-                                bool fillBack);
-    static void replayOps(QPainter& painter, const Ops& ops, const QRect& area);
+                                bool fillBack, bool forXml = false);
+    static void replayOps(QPainter& painter, const Ops& ops, const QRect& area, bool forXml = false);
+    static QByteArray writeSvg(const Recording& recording, const QString& title);
     std::shared_ptr<const Recording> snapshot() const;
 
     struct TextSprite {

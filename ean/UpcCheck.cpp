@@ -13,6 +13,8 @@ qint16 GetUPCCheckNumber(const QString& code)
         const int digit = (c >= u'0' && c <= u'9') ? c - u'0' : 0;
         (i % 2 == 0 ? odd : even) += digit;
     }
-    // Reduced twice so that sums above 210 (12 or more digits) still give a digit.
+    // The standard rule, reduced twice. The last digit of 210 - sum agrees with
+    // it only while the sum stays at most 210, which eleven digits never pass;
+    // longer codes can (twelve nines sum to 216: that shortcut gives 6, the rule 4).
     return static_cast<qint16>((10 - (3 * odd + even) % 10) % 10);
 }

@@ -1,5 +1,6 @@
 #include "linear/LinearSymbol.h"
 
+#include "draw/Geometry.h"
 #include "draw/Surface.h"
 
 #include <algorithm>
@@ -58,10 +59,10 @@ std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& s
     picture.setDescription(symbol.label());
     // One growth of the image for bars and label together: long symbols are
     // hundreds of thousands of pixels wide.
-    int right = symbolEnd(symbol, layout.extraSpace);
-    if (layout.label)
-        right = std::max(right, int(layout.labelX) + 1 + picture.textWidth(symbol.label()));
-    picture.extendTo(right);
+    const int end = symbolEnd(symbol, layout.extraSpace);
+    const int labelEnd =
+        layout.label ? picture.toPixelX(layout.labelX) + picture.textWidth(symbol.label()) : 0;
+    picture.extendTo(std::max(end, labelEnd));
     // With a label the bars stop short so the text fits under them.
     const int barHeight = layout.label ? 50 : 58;
     const int x = drawElements(picture, symbol, barHeight, layout.extraSpace);
@@ -70,7 +71,10 @@ std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& s
         picture.setCurrentY(kLabelY);
         picture.Print(symbol.label());
     }
-    const double width = x * layout.twipsPerUnit + 500;
+    // A label longer than its bars (long runs of digits, whose glyphs are
+    // wider than their characters) widens the picture with the same margin the
+    // bars get, rather than losing its end.
+    const double width = std::max(x * layout.twipsPerUnit + 500, labelEnd * draw::kTwipsPerPixel + 500);
     picture.setWidth(width);
     return picture.Width();
 }

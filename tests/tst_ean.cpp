@@ -128,7 +128,7 @@ void TestEan::upcCheckDigits_data()
     QTest::newRow("empty") << "" << 0;
     QTest::newRow("1") << "1" << 7;
     QTest::newRow("a letter counts as 0") << "0973633958X" << 5;
-    QTest::newRow("twelve nines, no negative digit") << "999999999999" << 4;
+    QTest::newRow("twelve nines sum to 216: 4, not the 6 of 210 - sum") << "999999999999" << 4;
     QTest::newRow("25 characters: the first 21 count") << "0973633958412345678901999" << 8;
     QTest::newRow("first 21 of the above") << "097363395841234567890" << 8;
 }
@@ -178,12 +178,23 @@ void TestEan::drawEanColumnsAndDigits()
     }
     // Data bars reach 66 units (row 51), where the digits begin.
     QCOMPARE(rowModules(image, 11, 95, 51), rowModules(image, 11, 95, 30));
-    // Each digit is printed one blank right of its place: ink starts within a
-    // few pixels of it, and the first digit stands in the margin.
+    // Each digit is printed as a number (blank, digit, blank) at its place: the
+    // first in the margin, the others one unit left of their first module. Below
+    // the guards (row 56 on) the digit line is exactly those thirteen prints.
     const int places[] = {2, 13, 20, 27, 34, 41, 48, 60, 67, 74, 81, 88, 95};
-    for (int x : places)
-        QVERIFY2(testing::anyDark(image, QRect(x + 2, 52, 6, 14)), qPrintable(QString::number(x)));
-    QVERIFY(!testing::anyDark(image, QRect(0, 52, 4, 14)));
+    draw::Surface digits = makePicEan();
+    digits.setFontSize(10);
+    for (int i = 0; i < 13; ++i) {
+        digits.setCurrentX(places[i]);
+        digits.setCurrentY(66);
+        digits.Print(QStringLiteral(" %1 ").arg(QStringLiteral("1234567890128").at(i)));
+    }
+    const QImage expected = digits.Image();
+    QVERIFY(testing::anyDark(expected, QRect(0, 56, expected.width(), expected.height() - 56)));
+    for (int y = 56; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != expected.pixel(x, y))
+                QFAIL(qPrintable(QStringLiteral("digit line differs at (%1, %2)").arg(x).arg(y)));
     QCOMPARE(picEan.BackColor(), draw::kWhite);
 }
 
@@ -268,6 +279,28 @@ void TestEan::upcDrawing()
         QCOMPARE(testing::darkRows(image, x).second, 55);
     for (int x : {33, 75, 94})
         QVERIFY(testing::isDark(image.pixel(x, 46)));
+    // Every dark module ends where its bar does: the guards and the modules of
+    // the number-system and check digits at 50 units (row 55), the others at
+    // 42 (row 46). Below its end a column shows only what the twelve digits
+    // printed alone at their places show there.
+    draw::Surface digits = makePicUpc();
+    const int textX[] = {10, 32, 38, 44, 50, 56, 71, 78, 84, 90, 96, 118};
+    for (int i = 0; i < 12; ++i) {
+        digits.setCurrentX(textX[i]);
+        digits.setCurrentY(42);
+        digits.Print(QStringLiteral("097363395843").mid(i, 1));
+    }
+    const QImage printed = digits.Image();
+    for (int x : black) {
+        const bool isLong = x <= 29 || (x >= 65 && x <= 69) || x >= 105;
+        const int bottom = isLong ? 55 : 46;
+        QCOMPARE(testing::darkRows(image, x).first, 7);
+        for (int y = 7; y <= bottom; ++y)
+            QVERIFY2(testing::isDark(image.pixel(x, y)), qPrintable(QStringLiteral("bar at %1").arg(x)));
+        for (int y = bottom + 1; y <= 57; ++y)
+            QVERIFY2(image.pixel(x, y) == printed.pixel(x, y),
+                     qPrintable(QStringLiteral("bar at %1 reaches row %2").arg(x).arg(y)));
+    }
     // The number-system digit left of the guard, the check digit right of it.
     QVERIFY(testing::anyDark(image, QRect(10, 47, 9, 14)));
     QVERIFY(testing::anyDark(image, QRect(118, 47, 10, 14)));

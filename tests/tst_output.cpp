@@ -8,6 +8,7 @@
 
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,6 +91,9 @@ class TestOutput : public QObject {
     void failingPrinterReportsOnce();
     void copyOffersTheSameSymbolAsSvg_data();
     void copyOffersTheSameSymbolAsSvg();
+    void clipboardSvgIsWellFormed_data();
+    void clipboardSvgIsWellFormed();
+    void clipboardSvgIsWrittenOnlyWhenAskedFor();
     void bitmapsCarry96Dpi();
 };
 
@@ -785,6 +789,104 @@ void TestOutput::copyOffersTheSameSymbolAsSvg()
             QCOMPARE(testing::darkColumns(raster, 20), testing::darkColumns(image, 20));
         }
     }
+}
+
+void TestOutput::clipboardSvgIsWellFormed_data()
+{
+    QTest::addColumn<QString>("symbology");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("format");    // -1: a message, no symbol
+    QTest::addColumn<QString>("shown"); // the text of the picture, as XML can hold it
+    QTest::newRow("Code 128 markup characters")
+        << "Code 128"
+        << R"(A<B>&"C')" << int(ZXing::BarcodeFormat::Code128) << R"(A<B>&"C')";
+    QTest::newRow("Code 128 entity-like text")
+        << "Code 128"
+        << "&amp; &#0; ]]>" << int(ZXing::BarcodeFormat::Code128) << "&amp; &#0; ]]>";
+    QTest::newRow("Code 39 message naming <") << "Code 39"
+                                              << "< is Invalid" << -1 << "< is Invalid";
+    QTest::newRow("Code 39 message naming a control character")
+        << "Code 39" << QStringLiteral("A\x01B") << -1 << " is Invalid";
+    QTest::newRow("Codabar message naming a non-character")
+        << "Codabar" << QString(QChar(0xFFFF)) << -1 << " is Invalid";
+}
+
+void TestOutput::clipboardSvgIsWellFormed()
+{
+    QFETCH(QString, symbology);
+    QFETCH(QString, input);
+    QFETCH(int, format);
+    QFETCH(QString, shown);
+    Window w;
+    select(w.w.get(), symbology);
+    w->Text1->setText(input);
+    QCOMPARE(w->Text1->text(), input);
+    w->Command1->click();
+    const QByteArray svg = QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("image/svg+xml"));
+    QVERIFY(!svg.isEmpty());
+
+    QXmlStreamReader xml(svg);
+    QString title;
+    QStringList texts;
+    while (xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd()) {
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == u"title")
+            title = xml.readElementText();
+        else if (xml.name() == u"text")
+            texts << xml.readElementText(QXmlStreamReader::IncludeChildElements);
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    // What the picture says reaches a vector editor unchanged, less what XML
+    // cannot carry at all.
+    QCOMPARE(title, shown);
+    QCOMPARE(texts, QStringList{shown});
+
+    const QImage image = w->Picture1().Image();
+    QSvgRenderer renderer(svg);
+    QVERIFY(renderer.isValid());
+    QImage raster(image.size(), QImage::Format_RGB32);
+    raster.fill(Qt::white);
+    QPainter p(&raster);
+    renderer.render(&p, QRectF(QPointF(0, 0), QSizeF(raster.size())));
+    p.end();
+    if (format >= 0) {
+        QCOMPARE(QString::fromStdString(testing::decode(raster, ZXing::BarcodeFormat(format))), input);
+        QCOMPARE(testing::darkColumns(raster, 20), testing::darkColumns(image, 20));
+    }
+}
+
+void TestOutput::clipboardSvgIsWrittenOnlyWhenAskedFor()
+{
+    Window w;
+    w->Text1->setText(QString(32767, u'W')); // the longest Code 39 symbol the box takes
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const long drawnPeak = usage.ru_maxrss;
+    QElapsedTimer timer;
+    timer.start();
+    w->Command1->click();
+    const qint64 copyMs = timer.elapsed();
+    getrusage(RUSAGE_SELF, &usage);
+    const long copyPeak = usage.ru_maxrss;
+    // The SVG shows what was copied, even after the picture has changed.
+    w->Text1->setText(QStringLiteral("AFTER"));
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data->formats().contains(QStringLiteral("image/svg+xml")));
+    timer.restart();
+    const QByteArray svg = data->data(QStringLiteral("image/svg+xml"));
+    const qint64 svgMs = timer.elapsed();
+    getrusage(RUSAGE_SELF, &usage);
+    qInfo("Code 39, 32767 characters: copy %lld ms (peak %ld MB, %ld MB before), SVG when asked %lld ms "
+          "(%lld MB, peak %ld MB)",
+          copyMs, copyPeak / 1024, drawnPeak / 1024, svgMs, qint64(svg.size()) >> 20, usage.ru_maxrss / 1024);
+    QVERIFY(svg.contains("WWWWWWWWWWWWWWWW"));
+    QVERIFY(!svg.contains("AFTER"));
+    QCOMPARE(data->data(QStringLiteral("image/svg+xml")), svg); // written once, then kept
+#if !defined(__SANITIZE_ADDRESS__)
+    // Writing the SVG is the slow part; the copy itself must not wait for it.
+    QVERIFY2(copyMs * 3 < svgMs, "the copy builds the SVG at once");
+#endif
 }
 
 void TestOutput::bitmapsCarry96Dpi()

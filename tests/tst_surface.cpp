@@ -3,10 +3,15 @@
 
 #include "draw/Geometry.h"
 #include "draw/Surface.h"
+#include "linear/Code128.h"
+#include "linear/Code39.h"
 #include "output/Fonts.h"
 
 #include <QFontMetricsF>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QTest>
+#include <QXmlStreamReader>
 
 using draw::Surface;
 
@@ -23,7 +28,10 @@ class TestSurface : public QObject {
     void boxesAreFilledAndOutlined();
     void clsRestoresTheBackgroundPicture();
     void pointSizesRenderAt96Dpi();
-    void longTextIsSetWhole();
+    void textStartsAtCurrentXAndAdvancesByTheFont();
+    void svgHoldsAnyFontName();
+    void everyOutputShowsOnlyTheLastDrawing_data();
+    void everyOutputShowsOnlyTheLastDrawing();
 };
 
 void TestSurface::printAfterClsStartsTopLeft()
@@ -146,10 +154,10 @@ void TestSurface::pointSizesRenderAt96Dpi()
     QVERIFY2(capHeight > 60 && capHeight < 80, qPrintable(QString::number(capHeight)));
 }
 
-void TestSurface::longTextIsSetWhole()
+void TestSurface::textStartsAtCurrentXAndAdvancesByTheFont()
 {
-    // Short texts are shaped whole, long ones set glyph by glyph: both start at
-    // CurrentX and advance by the font's advance.
+    // Short texts are set from one rasterised piece, long ones glyph by glyph:
+    // both start at CurrentX and advance by the font's advance.
     Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, testing::tahoma(14.25));
     for (const int count : {10, 1000}) {
         s.Cls();
@@ -169,6 +177,80 @@ void TestSurface::longTextIsSetWhole()
         QVERIFY2(std::abs(right - (30 + width)) <= 4,
                  qPrintable(QStringLiteral("%1 vs %2").arg(right).arg(30 + width)));
     }
+}
+
+void TestSurface::svgHoldsAnyFontName()
+{
+    // Label fonts come from the system's list, whatever their names hold.
+    const QString family = QStringLiteral("Odd & \"Quoted\" <Face>");
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, testing::tahoma(14.25));
+    s.setFontName(family);
+    s.Print(QStringLiteral("X"));
+    QXmlStreamReader xml(s.toSvg());
+    QStringList families;
+    while (xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd())
+        if (xml.isStartElement() && xml.name() == u"text")
+            families << xml.attributes().value(QStringLiteral("font-family")).toString();
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(families, QStringList{family});
+}
+
+void TestSurface::everyOutputShowsOnlyTheLastDrawing_data()
+{
+    QTest::addColumn<QString>("symbology");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QString>("decoded");
+    QTest::newRow("Code 128, long then short") << "Code 128"
+                                               << "A much longer symbol drawn first"
+                                               << "Short"
+                                               << "Short";
+    QTest::newRow("Code 39, symbol then message") << "Code 39"
+                                                  << "FIRST SYMBOL"
+                                                  << "A*B"
+                                                  << "<no symbol>";
+}
+
+void TestSurface::everyOutputShowsOnlyTheLastDrawing()
+{
+    QFETCH(QString, symbology);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, decoded);
+    const auto draw = symbology == u"Code 128" ? &linear::DrawCode128 : &linear::DrawCode39;
+    const auto format =
+        symbology == u"Code 128" ? ZXing::BarcodeFormat::Code128 : ZXing::BarcodeFormat::Code39;
+    Surface s(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, testing::tahoma(14.25));
+    const linear::Options options{.optimize = 0, .label = 1, .check = 0};
+    draw(s, first, options);
+    draw(s, second, options);
+    const QImage image = s.Image();
+
+    QImage fromSvg(image.size(), QImage::Format_RGB32);
+    fromSvg.fill(Qt::white);
+    {
+        QSvgRenderer svg(s.toSvg());
+        QPainter p(&fromSvg);
+        svg.render(&p, QRectF(QPointF(0, 0), QSizeF(image.size())));
+    }
+    // The recording drawn again at twice the pixels, read back a pixel per module.
+    QImage replayed(image.size() * 2, QImage::Format_RGB32);
+    replayed.setDotsPerMeterX(3780);
+    replayed.setDotsPerMeterY(3780);
+    replayed.fill(Qt::white);
+    {
+        QPainter p(&replayed);
+        p.scale(2, 2);
+        s.replay(p, image.rect());
+    }
+    const QImage halved = replayed.scaled(image.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+
+    // Rows through the bars, below any message, column by column.
+    for (const int row : {30, 45})
+        for (const QImage* other : std::initializer_list<const QImage*>{&fromSvg, &halved})
+            QCOMPARE(testing::darkColumns(*other, row), testing::darkColumns(image, row));
+    for (const QImage* other : std::initializer_list<const QImage*>{&image, &fromSvg, &halved})
+        QCOMPARE(QString::fromStdString(testing::decode(*other, format)), decoded);
 }
 
 QTEST_MAIN(TestSurface)

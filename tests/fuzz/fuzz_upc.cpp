@@ -1,12 +1,36 @@
 // UPC-A: the check digit is always a digit and completes the weighted sum of
 // an all-digit number; the symbol is always 95 modules with its guards, whatever
-// the twelve captions hold.
+// the twelve captions hold. Eleven digits and their check digit, drawn, read
+// back from the modules as a scanner reads them and complete the sum.
 #include "FuzzInput.h"
 #include "ean/UpcCheck.h"
 #include "modUPC/UPCCode.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+
+namespace {
+
+// Left-hand (odd parity) digit patterns, GS1 General Specifications 5.2.1.2;
+// right-hand digits are their complements.
+constexpr std::array<std::string_view, 10> kLeft = {"0001101", "0011001", "0010011", "0111101", "0100011",
+                                                    "0110001", "0101111", "0111011", "0110111", "0001011"};
+
+// The digit a scanner reads from seven modules, or -1.
+int readDigit(std::string modules, bool left)
+{
+    if (!left)
+        for (char& c : modules)
+            c = c == '1' ? '0' : '1';
+    for (int d = 0; d < 10; ++d)
+        if (kLeft[size_t(d)] == modules)
+            return d;
+    return -1;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -40,6 +64,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ones += c == '1';
         FUZZ_REQUIRE(ones % 2 == (left ? 1 : 0)); // odd parity left, even right
         FUZZ_REQUIRE(digit.front() == (left ? '0' : '1') && digit.back() == (left ? '1' : '0'));
+    }
+
+    if (digits && text.size() >= 11) {
+        const QString data = text.left(11);
+        const std::string symbol =
+            upc::upcModules(upc::upcCaptions(data + QString::number(GetUPCCheckNumber(data))));
+        int weighted = 0;
+        for (size_t d = 0; d < 12; ++d) {
+            const bool left = d < 6;
+            const int read = readDigit(symbol.substr(left ? 3 + 7 * d : 8 + 7 * d, 7), left);
+            FUZZ_REQUIRE(read >= 0);
+            if (d < 11)
+                FUZZ_REQUIRE(read == data.at(qsizetype(d)).unicode() - u'0');
+            weighted += read * (d % 2 == 0 ? 3 : 1);
+        }
+        FUZZ_REQUIRE(weighted % 10 == 0);
     }
     return 0;
 }
