@@ -419,9 +419,12 @@ void TestOutput::linkOpensByMouseAndKeyboard()
     QVERIFY(link->grab().toImage() != unfocused);
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
-    if (key == 0)
+    if (key == 0) {
+        // A click opens the site and leaves the focus where it was.
+        w->Text1->setFocus();
         QTest::mouseClick(link, Qt::LeftButton);
-    else
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->Text1));
+    } else
         QTest::keyClick(link, Qt::Key(key));
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     QCOMPARE(catcher.opened, QList<QUrl>{QUrl(BarcodeGenerator::kLinkAddress)});

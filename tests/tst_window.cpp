@@ -3,6 +3,7 @@
 #include "support/TestSupport.h"
 
 #include "app/HelpTexts.h"
+#include "app/LinkLabel.h"
 #include "app/Placement.h"
 #include "app/frmSplashbm.h"
 #include "draw/Geometry.h"
@@ -608,7 +609,7 @@ void TestWindow::everyControlHasAnAccessibleName()
     QCOMPARE(chain[2], static_cast<QWidget*>(w->Option2));
     QCOMPARE(chain[13], static_cast<QWidget*>(w->List1));
     QCOMPARE(chain[17], static_cast<QWidget*>(w->Command2));
-    QCOMPARE(chain[18], reinterpret_cast<QWidget*>(w->LblLink));
+    QCOMPARE(chain[18], static_cast<QWidget*>(w->LblLink));
 }
 
 void TestWindow::aboutWindowOpensAndCloses()
