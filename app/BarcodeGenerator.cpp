@@ -2,8 +2,10 @@
 // the window data, in its start state, and the wiring of events to handlers.
 #include "app/BarcodeGenerator.h"
 
+#include "app/FontList.h"
 #include "app/HelpTexts.h"
 #include "app/LinkLabel.h"
+#include "app/Placement.h"
 #include "app/QtPlatform.h"
 #include "app/frmSplashbm.h"
 #include "draw/Geometry.h"
@@ -25,6 +27,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 using draw::twipsRect;
 
@@ -152,7 +156,7 @@ void BarcodeGenerator::buildControls()
     FontB->setFont(tahoma(9.75, true));
     FontB->setFocusPolicy(Qt::NoFocus);
     FontB->setStyleSheet(QStringLiteral("QLineEdit { background: #808080; color: white; }"));
-    List1 = place(new QListWidget(w), "List1", 7920, 3240, 2295, 960);
+    List1 = place(new FontList(w), "List1", 7920, 3240, 2295, 960);
     List1->setSortingEnabled(true);
 
     Label6 = headerLabel(w, "Label6", QStringLiteral("Barcode Data Input"), 1200, 3480, 3855, 255);
@@ -233,12 +237,13 @@ void BarcodeGenerator::buildControls()
     LblLink->setAccessibleName(LblLink->text());
     LblLink->setAccessibleDescription(QStringLiteral("Opens %1 in the web browser").arg(kLinkAddress));
 
-    // Tab order follows the window from top to bottom, the input first.
-    // The input and its count first, then the symbology buttons row by row,
-    // the settings column, the help switch and the commands.
-    const QList<QWidget*> tabOrder{Text1,     Text2,      Option2,    Option7,    Option8,   Option1[1],
-                                   Option3,   Option1[0], Option1[3], Option1[2], Check1[0], Check1[1],
-                                   Check1[2], List1,      Check2,     Command1,   Command4,  Command2};
+    // Tab order follows the window from top to bottom: the input and its count
+    // first, then the symbology buttons row by row, the settings column, the
+    // help switch, the commands and the link.
+    const QList<QWidget*> tabOrder{Text1,      Text2,     Option2,    Option7,    Option8,
+                                   Option1[1], Option3,   Option1[0], Option1[3], Option1[2],
+                                   Check1[0],  Check1[1], Check1[2],  List1,      Check2,
+                                   Command1,   Command4,  Command2,   LblLink};
     for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i], tabOrder[i + 1]);
 
@@ -246,8 +251,12 @@ void BarcodeGenerator::buildControls()
     m_central->setMinimumSize(client);
     resize(client.width(), client.height() + menuBar()->sizeHint().height());
     m_central->setMinimumSize(0, 0);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        QRect centred(QPoint(), frameGeometry().size());
+        centred.moveCenter(available.center());
+        move(keptOnScreen(centred, available));
+    }
     Text1->setFocus();
 }
 
@@ -255,6 +264,7 @@ void BarcodeGenerator::wireControls()
 {
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
     connect(Text1, &QLineEdit::returnPressed, this, [this] { Text1_KeyPress(13); });
+    connect(Text2, &QLineEdit::textChanged, this, &BarcodeGenerator::fitCount);
     for (int i = 0; i < 4; ++i)
         connect(Option1[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
     connect(Option2, &QRadioButton::clicked, this, &BarcodeGenerator::Option2_Click);
@@ -275,6 +285,8 @@ void BarcodeGenerator::wireControls()
     connect(cmdClear, &QPushButton::clicked, this, &BarcodeGenerator::cmdClear_Click);
     connect(List1, &QListWidget::itemClicked, this, &BarcodeGenerator::List1_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &BarcodeGenerator::List1_DblClick);
+    connect(static_cast<FontList*>(List1), &FontList::chosenByKeyboard, this,
+            &BarcodeGenerator::List1_KeyChoice);
     connect(LblLink, &LinkLabel::clicked, this, &BarcodeGenerator::LblLink_Click);
     connect(LblLink, &LinkLabel::hovered, this, &BarcodeGenerator::LblLink_MouseMove);
     connect(Scroll1, &QScrollBar::valueChanged, this, &BarcodeGenerator::Scroll1_Change);
@@ -306,17 +318,49 @@ draw::PictureBox* BarcodeGenerator::pictureBox(const draw::Surface& surface) con
     return nullptr;
 }
 
+// The count's box is as narrow as the window data has it; the longest input
+// has a five-digit count, which the window's font would scroll out of view.
+void BarcodeGenerator::fitCount()
+{
+    QStyleOptionFrame frame;
+    frame.initFrom(Text2);
+    frame.rect = Text2->contentsRect();
+    frame.lineWidth =
+        Text2->hasFrame() ? Text2->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, Text2) : 0;
+    frame.state |= QStyle::State_Sunken | QStyle::State_ReadOnly;
+    const QMargins margins = Text2->textMargins();
+    // QLineEdit keeps two pixels free on either side and one for the caret,
+    // and scrolls a text that leaves it no room for them.
+    const int room = Text2->style()->subElementRect(QStyle::SE_LineEditContents, &frame, Text2).width() -
+                     margins.left() - margins.right() - 2 * 2 - 1;
+    QFont font = this->font();
+    for (;;) {
+        const QFontMetrics metrics(font);
+        const int bearings = std::max(0, -metrics.minLeftBearing()) + std::max(0, -metrics.minRightBearing());
+        if (metrics.horizontalAdvance(Text2->text()) + bearings <= room || font.pointSizeF() <= 5)
+            break;
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    }
+    Text2->setFont(font);
+}
+
 void BarcodeGenerator::widenFor(std::optional<double> pictureWidthTwips)
 {
     if (!pictureWidthTwips || *pictureWidthTwips <= 9500)
         return;
     int wanted = draw::twipsToPixels(*pictureWidthTwips + 2000);
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     // A window wider than the screen cannot be seen whole (and X refuses one
     // beyond 32767 pixels); the picture's image still holds the whole symbol.
-    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
-        wanted = std::min(wanted, s->availableGeometry().width());
-    if (wanted > width())
-        resize(wanted, height());
+    // The frame counts: the window manager's border must fit on the screen too.
+    if (s)
+        wanted = std::min(wanted, s->availableGeometry().width() - (frameGeometry().width() - width()));
+    if (wanted <= width())
+        return;
+    resize(wanted, height());
+    // Grown to the right, the window may now overhang the screen's edge.
+    if (s)
+        move(keptOnScreen(frameGeometry(), s->availableGeometry()));
 }
 
 void BarcodeGenerator::help_Click()

@@ -3,7 +3,6 @@
 #include "draw/Platform.h"
 #include "draw/Surface.h"
 #include "linear/LinearSymbol.h"
-#include "modUPC/UPCCode.h"
 
 #include <QMainWindow>
 
@@ -116,6 +115,7 @@ class BarcodeGenerator : public QMainWindow {
     void cmdClear_Click();
     void List1_Click();
     void List1_DblClick();
+    void List1_KeyChoice();
     void LblLink_Click();
     void LblLink_MouseMove();
     void Form_MouseMove();
@@ -140,6 +140,7 @@ class BarcodeGenerator : public QMainWindow {
     void wireControls();
     linear::Options options() const;
     void widenFor(std::optional<double> pictureWidthTwips);
+    void fitCount();
     void reenterInput();
     void showSurfaces(bool picture1, bool upc, bool ean);
     void routeEanAndUpc();

@@ -161,6 +161,14 @@ void BarcodeGenerator::List1_DblClick()
     List1_Click();
 }
 
+// A choice from the keyboard does what a click does, but leaves the focus in
+// the list, so that the arrows can go on trying one font after another.
+void BarcodeGenerator::List1_KeyChoice()
+{
+    List1_Click();
+    List1->setFocus();
+}
+
 void BarcodeGenerator::LblLink_Click()
 {
     QDesktopServices::openUrl(QUrl(kLinkAddress));
@@ -173,9 +181,16 @@ void setLinkLook(QLabel* link, bool hovered)
     font.setBold(false);
     font.setUnderline(hovered);
     link->setFont(font);
-    QPalette palette = link->palette();
-    palette.setColor(QPalette::WindowText, hovered ? QColor(0, 0, 255) : QColor(0, 0, 0));
-    link->setPalette(palette);
+    if (hovered) {
+        QPalette palette = link->palette();
+        palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+        link->setPalette(palette);
+    } else {
+        // Back to the inherited palette, so the link reads in the normal text
+        // colour of whatever theme is in use, dark ones included, and follows
+        // a theme change.
+        link->setPalette(QPalette());
+    }
 }
 } // namespace
 

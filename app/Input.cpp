@@ -8,6 +8,7 @@
 #include "linear/Code128.h"
 #include "linear/Code39.h"
 #include "linear/Interleaved2of5.h"
+#include "modUPC/UPCCode.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -96,6 +97,9 @@ void BarcodeGenerator::showEanHint(const QString& hint)
 {
     Label9->setText(hint);
     Label9->show();
+    // "Clear Input" under JAN-13 or ISBN leaves Picture1 on view; the linear
+    // symbol drawn at the next keystroke would cover the hint.
+    Picture1().setVisible(false);
     picEan().setVisible(false);
 }
 

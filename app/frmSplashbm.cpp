@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 
 frmSplashbm::frmSplashbm(QWidget* parent)
@@ -28,9 +29,20 @@ frmSplashbm::frmSplashbm(QWidget* parent)
     imgLogo->installEventFilter(this);
 }
 
-void frmSplashbm::keyPressEvent(QKeyEvent*)
+void frmSplashbm::keyPressEvent(QKeyEvent* event)
 {
-    close();
+    // Only a key that types something closes the window. A bare Alt, Ctrl,
+    // Shift or Super is usually the start of a shortcut (Alt+F4 meant for this
+    // window); closing on it would send the rest of the shortcut to the main
+    // window.
+    const bool typing = !event->text().isEmpty() && !event->text().front().isNull();
+    const bool confirming =
+        event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape;
+    if (typing || confirming) {
+        close();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool frmSplashbm::eventFilter(QObject* watched, QEvent* event)

@@ -2,10 +2,12 @@
 // save and print.
 #include "support/TestSupport.h"
 
+#include "app/LinkLabel.h"
 #include "app/QtPlatform.h"
 #include "ean/EanModules.h"
 #include "output/SaveFile.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QElapsedTimer>
@@ -27,6 +29,7 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <climits>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -81,7 +84,12 @@ class TestOutput : public QObject {
     void saveRefusesANameTooLongAtOnce();
     void saveQuestionFitsTheScreen();
     void fontChoiceRelabelsAllPictures();
-    void linkOpensTheAddressAndReactsToTheMouse();
+    void fontChoiceByKeyboard_data();
+    void fontChoiceByKeyboard();
+    void linkHoverFollowsTheMouse_data();
+    void linkHoverFollowsTheMouse();
+    void linkOpensByMouseAndKeyboard_data();
+    void linkOpensByMouseAndKeyboard();
     void resetImagesClearsUpc();
     void moduleDisplay_data();
     void moduleDisplay();
@@ -557,22 +565,115 @@ void TestOutput::fontChoiceRelabelsAllPictures()
     QVERIFY(after != before);
 }
 
-void TestOutput::linkOpensTheAddressAndReactsToTheMouse()
+void TestOutput::fontChoiceByKeyboard_data()
 {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("move"); // from the current row; INT_MAX for the last row
+    QTest::newRow("Down") << int(Qt::Key_Down) << 1;
+    QTest::newRow("Up") << int(Qt::Key_Up) << -1;
+    QTest::newRow("End") << int(Qt::Key_End) << INT_MAX;
+    QTest::newRow("Return") << int(Qt::Key_Return) << 0;
+    QTest::newRow("Space") << int(Qt::Key_Space) << 0;
+}
+
+// A keyboard choice does what a click does, and the focus stays in the list.
+void TestOutput::fontChoiceByKeyboard()
+{
+    QFETCH(int, key);
+    QFETCH(int, move);
     Window w;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.w.get()));
+    QListWidget* list = w->List1;
+    QVERIFY(list->count() >= 3);
+    w->Text1->setText(QStringLiteral("FONT"));
+    list->setFocus();
+    list->setCurrentRow(1); // as a click's press would, without the click
+    QCOMPARE(w->FontB->text(), QStringLiteral("Tahoma"));
+    QTest::keyClick(list, Qt::Key(key));
+    const int row = move == INT_MAX ? list->count() - 1 : 1 + move;
+    QCOMPARE(list->currentRow(), row);
+    const QString family = list->item(row)->text();
+    QCOMPARE(w->FontB->text(), family);
+    for (const draw::Surface* s : {&w->Picture1(), &w->picUPC(), &w->picEan()})
+        QCOMPARE(s->Font().family(), family);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(list));
+    // The same picture as a click on that font gives.
+    Window clicked;
+    clicked->Text1->setText(QStringLiteral("FONT"));
+    clicked->List1->setCurrentRow(row);
+    clicked->List1_Click();
+    QVERIFY(testing::samePixels(w->Picture1().Image(), clicked->Picture1().Image()));
+}
+
+void TestOutput::linkHoverFollowsTheMouse_data()
+{
+    QTest::addColumn<QPalette>("theme");
+    QTest::newRow("light") << QPalette(Qt::black, Qt::white, Qt::white, Qt::darkGray, Qt::gray, Qt::black,
+                                       Qt::white);
+    QPalette dark(QColor(230, 230, 230), QColor(40, 40, 40), QColor(70, 70, 70), QColor(20, 20, 20),
+                  QColor(50, 50, 50), QColor(230, 230, 230), QColor(30, 30, 30));
+    QTest::newRow("dark") << dark;
+}
+
+void TestOutput::linkHoverFollowsTheMouse()
+{
+    QFETCH(QPalette, theme);
+    Window w;
+    w->setPalette(theme);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.w.get()));
+    auto* link = w->LblLink;
+    const QColor normal = theme.color(QPalette::WindowText);
+    QCOMPARE(link->palette().color(QPalette::WindowText), normal);
+    // Real moves, as the window system delivers them: over the link, then over
+    // a free part of the window.
+    QTest::mouseMove(link, link->rect().center());
+    QVERIFY(link->font().underline());
+    QVERIFY(!link->font().bold());
+    QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QTest::mouseMove(w->centralWidget(), QPoint(5, w->centralWidget()->height() - 5));
+    QVERIFY(!link->font().underline());
+    // The theme's text colour, not a fixed black that a dark theme hides.
+    QCOMPARE(link->palette().color(QPalette::WindowText), normal);
+    QTest::mouseMove(link, link->rect().center() + QPoint(10, 0));
+    QVERIFY(link->font().underline());
+}
+
+void TestOutput::linkOpensByMouseAndKeyboard_data()
+{
+    QTest::addColumn<int>("key"); // 0 for a click
+    QTest::newRow("click") << 0;
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+}
+
+void TestOutput::linkOpensByMouseAndKeyboard()
+{
+    QFETCH(int, key);
+    Window w;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.w.get()));
+    auto* link = w->LblLink;
+    QCOMPARE(link->text(), QUrl(BarcodeGenerator::kLinkAddress).host());
+    // Reached with Tab after the last command, and then drawn with a focus frame.
+    const QImage unfocused = link->grab().toImage();
+    w->Command2->setFocus();
+    QTest::keyClick(w->Command2, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(link));
+    QVERIFY(link->grab().toImage() != unfocused);
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
-    QTest::mouseClick(reinterpret_cast<QWidget*>(w->LblLink), Qt::LeftButton);
+    if (key == 0) {
+        // A click opens the site and leaves the focus where it was.
+        w->Text1->setFocus();
+        QTest::mouseClick(link, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->Text1));
+    } else
+        QTest::keyClick(link, Qt::Key(key));
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     QCOMPARE(catcher.opened, QList<QUrl>{QUrl(BarcodeGenerator::kLinkAddress)});
-    QCOMPARE(reinterpret_cast<QLabel*>(w->LblLink)->text(), QUrl(BarcodeGenerator::kLinkAddress).host());
-    w->LblLink_MouseMove();
-    QLabel* link = reinterpret_cast<QLabel*>(w->LblLink);
-    QVERIFY(link->font().underline());
-    QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    w->Form_MouseMove();
-    QVERIFY(!link->font().underline());
-    QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 0));
 }
 
 void TestOutput::resetImagesClearsUpc()

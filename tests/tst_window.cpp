@@ -3,6 +3,8 @@
 #include "support/TestSupport.h"
 
 #include "app/HelpTexts.h"
+#include "app/LinkLabel.h"
+#include "app/Placement.h"
 #include "app/frmSplashbm.h"
 #include "draw/Geometry.h"
 #include "draw/PictureBox.h"
@@ -15,12 +17,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -87,6 +91,15 @@ class TestWindow : public QObject {
     void upcHintFollowsTheButton();
     void everyControlHasAnAccessibleName();
     void aboutWindowOpensAndCloses();
+    void aboutClosesOnlyOnATypingKey_data();
+    void aboutClosesOnlyOnATypingKey();
+    void hintNeverSitsBehindALinearSymbol_data();
+    void hintNeverSitsBehindALinearSymbol();
+    void countShowsWhole_data();
+    void countShowsWhole();
+    void placementKeepsTheCornerOnScreen_data();
+    void placementKeepsTheCornerOnScreen();
+    void screenShowsEverySameWidthEdit();
 };
 
 void TestWindow::startState()
@@ -185,13 +198,38 @@ void TestWindow::windowNeverNarrowsNorOutgrowsTheScreen()
     Window w;
     w->show();
     select(w.w.get(), QStringLiteral("Code 128"));
+    // Run on the usual screen and on one narrower than the window (ctest
+    // tst_window_small_screen): centred where it fits, never with its menu off
+    // the screen's left or top edge, never over the right edge when it could
+    // clear it.
+    const QRect available = w->screen()->availableGeometry();
+    const auto onScreen = [&] {
+        const QRect frame = w->frameGeometry();
+        return frame.x() >= available.x() && frame.y() >= available.y() &&
+               (frame.width() > available.width() || frame.right() <= available.right());
+    };
+    const QRect start = w->frameGeometry();
+    const bool fits = start.width() <= available.width();
+    if (fits) // the shown window may settle a few pixels wider
+        QVERIFY(qAbs(start.center().x() - available.center().x()) <= 3);
+    QVERIFY2(onScreen(), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                        .arg(start.x())
+                                        .arg(start.y())
+                                        .arg(start.width())
+                                        .arg(start.height())));
     w->Text1->setText(QString(55, u'x'));
     const int wide = w->width();
-    QVERIFY(wide > draw::twipsToPixels(10935));
+    if (fits)
+        QVERIFY(wide > draw::twipsToPixels(10935));
+    // Grown to the right, it moves left rather than overhang the screen's edge.
+    QVERIFY2(
+        onScreen(),
+        qPrintable(QStringLiteral("%1 + %2").arg(w->frameGeometry().x()).arg(w->frameGeometry().width())));
     w->Text1->setText(QStringLiteral("x"));
     QCOMPARE(w->width(), wide);
     w->Text1->setText(QString(32767, u'x'));
-    QVERIFY(w->width() <= w->screen()->availableGeometry().width());
+    QVERIFY(onScreen());
+    QVERIFY(w->frameGeometry().width() <= std::max(available.width(), start.width()));
     // The image still holds the whole symbol: 55 + 11n modules, stop bar last.
     const QImage image = w->Picture1().Image();
     const int lastBar = 55 + 11 * 32767 - 1;
@@ -480,7 +518,6 @@ void TestWindow::routing()
                              : symbology == u"ISBN"   ? "978000000000"
                                                       : "000000000000";
     w->Text1->setText(complete);
-    QTest::keyClicks(w->Text1, QString()); // no-op; keeps focus handling honest
     w->Text1->setText(input);
     QCOMPARE(onView(w.w.get()), shown);
     QCOMPARE(w->Text2->text(), QString::number(input.size()));
@@ -556,7 +593,7 @@ void TestWindow::everyControlHasAnAccessibleName()
     QStringList names;
     for (QWidget* c : chain)
         names << c->objectName();
-    QVERIFY2(chain.size() == 18, qPrintable(names.join(u',')));
+    QVERIFY2(chain.size() == 19, qPrintable(names.join(u',')));
     const auto readingOrder = [](const QList<QWidget*>& part) {
         for (qsizetype i = 1; i < part.size(); ++i) {
             const QPoint a = part[i - 1]->pos(), b = part[i]->pos();
@@ -568,10 +605,11 @@ void TestWindow::everyControlHasAnAccessibleName()
     QCOMPARE(chain[1], static_cast<QWidget*>(w->Text2));
     QVERIFY(readingOrder(chain.mid(2, 8)));  // symbology buttons
     QVERIFY(readingOrder(chain.mid(10, 4))); // settings
-    QVERIFY(readingOrder(chain.mid(14, 4))); // help switch and commands
+    QVERIFY(readingOrder(chain.mid(14, 5))); // help switch, commands and the link
     QCOMPARE(chain[2], static_cast<QWidget*>(w->Option2));
     QCOMPARE(chain[13], static_cast<QWidget*>(w->List1));
     QCOMPARE(chain[17], static_cast<QWidget*>(w->Command2));
+    QCOMPARE(chain[18], static_cast<QWidget*>(w->LblLink));
 }
 
 void TestWindow::aboutWindowOpensAndCloses()
@@ -597,6 +635,183 @@ void TestWindow::aboutWindowOpensAndCloses()
     QVERIFY(w->close());
     QVERIFY(!about->isVisible());
     QCOMPARE(w->Image1->pixmap().size(), QSize(380, 35));
+}
+
+void TestWindow::aboutClosesOnlyOnATypingKey_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("letter") << int(Qt::Key_A) << true;
+    QTest::newRow("digit") << int(Qt::Key_7) << true;
+    QTest::newRow("space") << int(Qt::Key_Space) << true;
+    QTest::newRow("Return") << int(Qt::Key_Return) << true;
+    QTest::newRow("Enter") << int(Qt::Key_Enter) << true;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << true;
+    // The start of a shortcut such as Alt+F4 must leave the window open, or
+    // the rest of it reaches the main window.
+    QTest::newRow("Alt") << int(Qt::Key_Alt) << false;
+    QTest::newRow("Ctrl") << int(Qt::Key_Control) << false;
+    QTest::newRow("Shift") << int(Qt::Key_Shift) << false;
+    QTest::newRow("Super") << int(Qt::Key_Meta) << false;
+    QTest::newRow("F4") << int(Qt::Key_F4) << false;
+}
+
+void TestWindow::aboutClosesOnlyOnATypingKey()
+{
+    QFETCH(int, key);
+    QFETCH(bool, closes);
+    Window w;
+    w->show();
+    w->help->trigger();
+    frmSplashbm* about = w->splash();
+    QVERIFY(about->isVisible());
+    QTest::keyClick(about, Qt::Key(key));
+    QCOMPARE(about->isVisible(), !closes);
+    QVERIFY(w->isVisible());
+}
+
+void TestWindow::hintNeverSitsBehindALinearSymbol_data()
+{
+    QTest::addColumn<QString>("symbology");
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("JAN-13") << "JAN-13"
+                            << "Enter 12 digit number starting with '45' or '49' for JAN-13";
+    QTest::newRow("ISBN") << "ISBN"
+                          << "Enter 12 digit number starting with '978' or '979' for ISBN";
+    QTest::newRow("EAN-13") << "EAN-13"
+                            << "Enter 12 digit number for EAN-13";
+    QTest::newRow("EAN-8") << "EAN-8"
+                           << "Enter 7 digit number for EAN-8";
+}
+
+void TestWindow::hintNeverSitsBehindALinearSymbol()
+{
+    QFETCH(QString, symbology);
+    QFETCH(QString, hint);
+    Window w;
+    w->show();
+    select(w.w.get(), symbology);
+    w->Text1->setText(QStringLiteral("123"));
+    w->Command2->click();
+    // The first keystrokes after "Clear Input" draw a Code 39 symbol into Picture1.
+    QTest::keyClicks(w->Text1, QStringLiteral("97"));
+    QCOMPARE(onView(w.w.get()), "Label9: " + hint);
+    QVERIFY(testing::anyDark(w->Picture1().Image(), QRect(0, 0, 200, 50)));
+}
+
+void TestWindow::countShowsWhole_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::newRow("one digit") << 1;
+    QTest::newRow("four digits") << 9999;
+    QTest::newRow("five digits, the longest input") << 32767;
+}
+
+void TestWindow::countShowsWhole()
+{
+    QFETCH(int, length);
+    Window w;
+    w->show();
+    w->Text1->setText(QString(length, u'1'));
+    const QString count = QString::number(length);
+    QCOMPARE(w->Text2->text(), count);
+    // What the box shows: its ink must span the whole number, as the same
+    // text drawn without a box does, not the part a scrolled line edit leaves.
+    const auto inkSpan = [](const QImage& image, int margin) {
+        int first = -1, last = -1;
+        for (int x = margin; x < image.width() - margin; ++x)
+            for (int y = margin; y < image.height() - margin; ++y)
+                if (testing::isDark(image.pixel(x, y))) {
+                    if (first < 0)
+                        first = x;
+                    last = x;
+                    break;
+                }
+        return std::make_pair(first, last);
+    };
+    const QImage shown = w->Text2->grab().toImage();
+    const auto [first, last] = inkSpan(shown, 2);
+    QImage alone(200, 40, QImage::Format_RGB32);
+    alone.fill(Qt::white);
+    {
+        QPainter p(&alone);
+        p.setFont(w->Text2->font());
+        p.setPen(Qt::black);
+        p.drawText(alone.rect(), Qt::AlignCenter, count);
+    }
+    const auto [aloneFirst, aloneLast] = inkSpan(alone, 0);
+    QVERIFY(first >= 0);
+    QVERIFY2(qAbs((last - first) - (aloneLast - aloneFirst)) <= 1,
+             qPrintable(QStringLiteral("ink %1 to %2 in the box, %3 px alone")
+                            .arg(first)
+                            .arg(last)
+                            .arg(aloneLast - aloneFirst + 1)));
+    // Centred, as the window data has it.
+    QVERIFY(qAbs((first + last) - (shown.width() - 1)) <= 3);
+    // Short counts keep the window's font.
+    if (length < 1000)
+        QCOMPARE(w->Text2->font().pointSizeF(), w->font().pointSizeF());
+}
+
+void TestWindow::placementKeepsTheCornerOnScreen_data()
+{
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("placed");
+    // The window as built is 729 x 479 pixels with its menu.
+    QTest::newRow("centred on 1920 x 1080, fits")
+        << QRect(595, 300, 729, 479) << QRect(0, 0, 1920, 1080) << QPoint(595, 300);
+    QTest::newRow("centred on 640 x 480, too wide")
+        << QRect(-44, 0, 729, 479) << QRect(0, 0, 640, 480) << QPoint(0, 0);
+    QTest::newRow("centred under a 32 px top panel, too tall")
+        << QRect(-44, -10, 729, 520) << QRect(0, 32, 640, 448) << QPoint(0, 32);
+    QTest::newRow("second screen to the right")
+        << QRect(1800, 100, 729, 479) << QRect(1920, 0, 1280, 1024) << QPoint(1920, 100);
+    QTest::newRow("widened past the right edge")
+        << QRect(35, 60, 800, 479) << QRect(0, 0, 800, 600) << QPoint(0, 60);
+    QTest::newRow("widened, room to the left")
+        << QRect(1000, 60, 1000, 479) << QRect(0, 0, 1920, 1080) << QPoint(920, 60);
+    QTest::newRow("below the bottom")
+        << QRect(100, 900, 729, 479) << QRect(0, 0, 1920, 1080) << QPoint(100, 601);
+    QTest::newRow("screen to the left, negative")
+        << QRect(-1500, -200, 729, 479) << QRect(-1280, 0, 1280, 1024) << QPoint(-1280, 0);
+}
+
+void TestWindow::placementKeepsTheCornerOnScreen()
+{
+    QFETCH(QRect, frame);
+    QFETCH(QRect, available);
+    QFETCH(QPoint, placed);
+    QCOMPARE(keptOnScreen(frame, available), placed);
+}
+
+void TestWindow::screenShowsEverySameWidthEdit()
+{
+    Window w;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.w.get()));
+    draw::PictureBox* box = w->pictureBox(w->Picture1());
+    const int b = draw::Surface::kBorder;
+    // What reached the screen, not a fresh paint: grab() would paint the box
+    // anew and hide a missed update.
+    const auto onScreen = [&] {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        const QPoint at = box->mapTo(w.w.get(), QPoint(b, b));
+        return w->screen()
+            ->grabWindow(w->winId(), at.x(), at.y(), box->width() - 2 * b, box->height() - 2 * b)
+            .toImage();
+    };
+    QStringList seen;
+    for (const char* input : {"AB", "CD", "XY"}) {
+        w->Text1->setText(QString::fromLatin1(input));
+        const QImage shown = onScreen();
+        const QImage drawn = w->Picture1().Image().copy(QRect(QPoint(), shown.size()));
+        QVERIFY2(testing::samePixels(shown, drawn), input);
+        seen << QString::fromStdString(testing::decode(shown, ZXing::BarcodeFormat::Code39));
+    }
+    // Same width each time, so no resize could have forced the repaint.
+    QCOMPARE(seen, (QStringList{"AB", "CD", "XY"}));
 }
 
 QTEST_MAIN(TestWindow)
