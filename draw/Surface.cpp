@@ -33,6 +33,19 @@ QImage blankImage(int width, int height)
     return image;
 }
 
+QColor ink(const Surface::Recolour& recolour, QRgb colour)
+{
+    return recolour ? recolour(colour) : QColor::fromRgb(colour);
+}
+
+// A transparent background leaves nothing behind, not even an invisible
+// rectangle in vector output.
+void fill(QPainter& painter, const QRect& rect, const QColor& colour)
+{
+    if (colour.alpha() != 0)
+        painter.fillRect(rect, colour);
+}
+
 // Half away from zero, as lround, without the library call on the bar path.
 int roundToInt(double v)
 {
@@ -431,31 +444,31 @@ void Surface::setDescription(const QString& text)
     emit descriptionChanged(text);
 }
 
-void Surface::replay(QPainter& painter, const QRect& area) const
+void Surface::replay(QPainter& painter, const QRect& area, const Recolour& recolour) const
 {
-    painter.fillRect(area, toQColor(m_backColor));
+    fill(painter, area, ink(recolour, toRgb(m_backColor)));
     if (m_pictureRecording) {
-        replayRecording(painter, *m_pictureRecording, area, true);
+        replayRecording(painter, *m_pictureRecording, area, true, recolour);
     } else if (!m_picture.isNull()) {
         painter.save();
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         painter.drawImage(0, 0, m_picture);
         painter.restore();
     }
-    replayOps(painter, m_ops, area);
+    replayOps(painter, m_ops, area, recolour);
 }
 
-void Surface::replayRecording(QPainter& painter, const Recording& recording, const QRect& area, bool fillBack)
+void Surface::replayRecording(QPainter& painter, const Recording& recording, const QRect& area, bool fillBack,
+                              const Recolour& recolour)
 {
     if (fillBack)
-        painter.fillRect(QRect(QPoint(0, 0), recording.size).intersected(area),
-                         QColor::fromRgb(recording.back));
+        fill(painter, QRect(QPoint(0, 0), recording.size).intersected(area), ink(recolour, recording.back));
     if (recording.picture)
-        replayRecording(painter, *recording.picture, area, true);
-    replayOps(painter, recording.ops, area);
+        replayRecording(painter, *recording.picture, area, true, recolour);
+    replayOps(painter, recording.ops, area, recolour);
 }
 
-void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& area)
+void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& area, const Recolour& recolour)
 {
     const std::vector<Op>& ops = recorded.list;
     for (size_t i = 0; i < ops.size(); ++i) {
@@ -479,10 +492,13 @@ void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& are
                 i += size_t(count - 1);
                 const QRect bar(l.x1(), top, count, bottom - top + 1);
                 if (bar.intersects(area))
-                    painter.fillRect(bar, QColor::fromRgb(line->colour));
+                    fill(painter, bar, ink(recolour, line->colour));
                 continue;
             }
-            QPen pen(QColor::fromRgb(line->colour), line->width);
+            const QColor colour = ink(recolour, line->colour);
+            if (colour.alpha() == 0)
+                continue;
+            QPen pen(colour, line->width);
             pen.setCapStyle(Qt::SquareCap);
             painter.setPen(pen);
             painter.drawLine(l);
@@ -491,12 +507,12 @@ void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& are
             if (!r.intersects(area))
                 continue;
             if (box->filled)
-                painter.fillRect(r, QColor::fromRgb(box->fill));
-            const QColor outline = QColor::fromRgb(box->outline);
-            painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), outline);
-            painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), outline);
-            painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), outline);
-            painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), outline);
+                fill(painter, r, ink(recolour, box->fill));
+            const QColor outline = ink(recolour, box->outline);
+            fill(painter, QRect(r.left(), r.top(), r.width(), 1), outline);
+            fill(painter, QRect(r.left(), r.bottom(), r.width(), 1), outline);
+            fill(painter, QRect(r.left(), r.top(), 1, r.height()), outline);
+            fill(painter, QRect(r.right(), r.top(), 1, r.height()), outline);
         } else if (const auto* op = std::get_if<TextOp>(&ops[i])) {
             const Ops::Text* text = &recorded.texts[size_t(op->index)];
             // Point sizes are meant at 96 dots per inch, whatever the device says.
@@ -506,8 +522,11 @@ void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& are
             const QFontMetricsF metrics(font, painter.device());
             if (op->topLeft.x() > area.right() || op->topLeft.y() > area.bottom())
                 continue;
+            const QColor colour = ink(recolour, text->colour);
+            if (colour.alpha() == 0)
+                continue;
             painter.setFont(font);
-            painter.setPen(QColor::fromRgb(text->colour));
+            painter.setPen(colour);
             painter.drawText(QPointF(op->topLeft.x(), op->topLeft.y() + metrics.ascent()), text->text);
         }
     }

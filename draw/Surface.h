@@ -10,6 +10,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <variant>
 #include <vector>
@@ -113,10 +114,14 @@ class Surface : public QObject {
     // resolution.
     void setPicture(const Surface& source);
 
+    // The colour each recorded colour is drawn in again: export puts the user's
+    // foreground and background in place of the ink and the paper.
+    using Recolour = std::function<QColor(QRgb)>;
     // Draws what the image holds again, from the recorded operations, in pixel
     // coordinates: crisp bars and sharp text at any device pixel ratio, and
-    // vector output for an SVG painter. Only what meets `area` is drawn.
-    void replay(QPainter& painter, const QRect& area) const;
+    // vector output for an SVG painter. Only what meets `area` is drawn; fully
+    // transparent colours are not drawn at all.
+    void replay(QPainter& painter, const QRect& area, const Recolour& recolour = {}) const;
     // The image as SVG: bars as rectangles, text as text, one user unit a pixel.
     QByteArray toSvg() const;
 
@@ -170,8 +175,8 @@ class Surface : public QObject {
         Ops ops;
     };
     static void replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
-                                bool fillBack);
-    static void replayOps(QPainter& painter, const Ops& ops, const QRect& area);
+                                bool fillBack, const Recolour& recolour);
+    static void replayOps(QPainter& painter, const Ops& ops, const QRect& area, const Recolour& recolour);
     std::shared_ptr<const Recording> snapshot() const;
 
     struct TextSprite {

@@ -19,14 +19,18 @@ QString safeFileName(const QString& name)
 SaveResult saveBitmap(const QImage& image, const QString& path)
 {
     // Encoded in memory first: the bitmap writer does not notice every failed
-    // write, so the bytes that reach the disk are counted here instead.
+    // write, so the bytes that reach the disk are counted by saveBytes instead.
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "BMP");
     if (!writer.write(image))
         return {false, writer.errorString()};
+    return saveBytes(bytes, path);
+}
 
+SaveResult saveBytes(const QByteArray& bytes, const QString& path)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return {false, file.errorString()};

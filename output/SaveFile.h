@@ -15,8 +15,11 @@ struct SaveResult {
     QString error; // why not, in words for the user
 };
 
-// Writes an uncompressed Windows bitmap through a temporary file that replaces
-// the target only once complete: a failed save leaves any old file untouched.
+// Writes the bytes through a temporary file that replaces the target only once
+// complete: a failed save leaves any old file untouched.
+SaveResult saveBytes(const QByteArray& bytes, const QString& path);
+
+// An uncompressed Windows bitmap, saved as saveBytes saves.
 SaveResult saveBitmap(const QImage& image, const QString& path);
 
 } // namespace output
