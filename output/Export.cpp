@@ -26,9 +26,6 @@ constexpr int kMaxDpi = 9600;
 // Four bytes a pixel: beyond this a picture takes more memory than a desktop
 // can spare, and no label printer needs it.
 constexpr qint64 kMaxPixels = qint64(1) << 27;
-// The raster engine keeps device coordinates in 16.16 fixed point in places,
-// so a wide picture is painted in strips narrower than that.
-constexpr int kStripWidth = 16384;
 // Symbol contrast below this (difference of reflectances, 0 to 1) fails the
 // usual print-quality grading.
 constexpr double kMinContrast = 0.4;
@@ -296,21 +293,11 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     // Drawn in the recorded shades on white, then every pixel takes its colour
     // by its ink: antialiased label edges blend into the chosen pair exactly
     // as they did into black and white.
-    const QSize source = surfaceSize(surface);
-    for (int left = 0; left < image.width(); left += kStripWidth) {
-        const int width = std::min(kStripWidth, image.width() - left);
-        // A view into the image's own rows: no copy, no seam.
-        QImage strip(image.bits() + qsizetype(left) * 4, width, image.height(), image.bytesPerLine(),
-                     QImage::Format_RGB32);
-        strip.setDotsPerMeterX(image.dotsPerMeterX());
-        strip.setDotsPerMeterY(image.dotsPerMeterY());
-        strip.fill(Qt::white);
-        QPainter painter(&strip);
-        painter.translate(-left, 0);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
         painter.scale(scale, scale);
-        const int first = left / scale;
-        const int last = (left + width + scale - 1) / scale;
-        surface.replay(painter, QRect(first, 0, last - first, source.height()));
+        surface.replay(painter, QRect(QPoint(0, 0), surfaceSize(surface)));
     }
     if (settings.transparent)
         image.reinterpretAsFormat(QImage::Format_ARGB32);
