@@ -353,15 +353,16 @@ PrintResult printSymbol(QPagedPaintDevice& device, const draw::Surface& surface,
     result.dotsPerModuleY = wholeDots(moduleMm, dpiY);
     result.moduleMm = result.dotsPerModuleX * kMmPerInch / dpiX;
     const QSize source = surfaceSize(surface);
-    const QSize symbol(source.width() * result.dotsPerModuleX, source.height() * result.dotsPerModuleY);
+    // In doubles: a long symbol at a fine printer's resolution passes the int range.
+    const QSizeF symbol(double(source.width()) * result.dotsPerModuleX,
+                        double(source.height()) * result.dotsPerModuleY);
 
     QFont captionFont = surface.Font();
     captionFont.setPointSizeF(kCaptionPoints);
     const QFontMetricsF metrics(captionFont, &device);
     const double gap = caption.isEmpty() ? 0 : metrics.height() / 2;
     const double captionHeight = caption.isEmpty() ? 0 : metrics.height();
-    const double width =
-        std::max<double>(symbol.width(), caption.isEmpty() ? 0 : metrics.horizontalAdvance(caption));
+    const double width = std::max(symbol.width(), caption.isEmpty() ? 0 : metrics.horizontalAdvance(caption));
     const double height = symbol.height() + gap + captionHeight;
     if (width > device.width() || height > device.height()) {
         const auto mm = [](double dots, int dpi) { return QString::number(dots * kMmPerInch / dpi, 'f', 1); };

@@ -299,7 +299,9 @@ class TestExport : public QObject {
     void failedWriteKeepsTheOldFile();
     void printsAtTrueSize_data();
     void printsAtTrueSize();
-    void printRefusesWhatDoesNotFit();
+    void printFailuresAreReported();
+    void onePixelIsOneModule_data();
+    void onePixelIsOneModule();
 
   private:
     QTemporaryDir m_dir;
@@ -752,10 +754,10 @@ void TestExport::printsAtTrueSize()
     constexpr int dpi = 600;
     const QString pdf = path(QStringLiteral("print.pdf"));
     QFile::remove(pdf);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
+    w.platform->pdfPath = pdf;
+    const std::unique_ptr<QPrinter> device = w.platform->printer();
+    QPrinter& printer = *device;
     printer.setResolution(dpi);
-    printer.setOutputFileName(pdf);
     const output::PrintResult printed = output::printSymbol(printer, surface, moduleMm, caption);
     QVERIFY2(printed.ok(), qPrintable(printed.error));
     QCOMPARE(printed.dotsPerModuleX, dots);
@@ -794,23 +796,59 @@ void TestExport::printsAtTrueSize()
              true);
 }
 
-void TestExport::printRefusesWhatDoesNotFit()
+void TestExport::printFailuresAreReported()
 {
     Window w(m_dir.path());
     select(w.w.get(), QStringLiteral("Code 128"));
     w->Text1->setText(QStringLiteral("Far too wide for any page at two millimetres a module"));
     const QString pdf = path(QStringLiteral("too-wide.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setResolution(600);
-    printer.setOutputFileName(pdf);
-    const output::PrintResult printed = output::printSymbol(printer, w->Picture1(), 2.0, QString());
-    QVERIFY(!printed.ok());
-    QVERIFY2(printed.error.contains(QStringLiteral("printable area")), qPrintable(printed.error));
+    w.platform->pdfPath = pdf;
+    std::unique_ptr<QPrinter> printer = w.platform->printer();
+    printer->setResolution(600);
+    const output::PrintResult tooWide = output::printSymbol(*printer, w->Picture1(), 2.0);
+    QVERIFY(!tooWide.ok());
+    QVERIFY2(tooWide.error.contains(QStringLiteral("printable area")), qPrintable(tooWide.error));
+    QVERIFY(!QFileInfo::exists(pdf));
+    QVERIFY(!output::printSymbol(*printer, w->Picture1(), 0.0).ok());
     QVERIFY(!QFileInfo::exists(pdf));
     // Narrow enough, the same symbol prints.
-    QVERIFY(output::printSymbol(printer, w->Picture1(), 0.2, QString()).ok());
+    QVERIFY(output::printSymbol(*printer, w->Picture1(), 0.2).ok());
     QVERIFY(QFileInfo::exists(pdf));
+
+    w.platform->brokenPrinter = true;
+    printer = w.platform->printer();
+    const output::PrintResult broken = output::printSymbol(*printer, w->Picture1(), 0.2);
+    QVERIFY(!broken.ok());
+    QVERIFY(!broken.error.isEmpty());
+}
+
+void TestExport::onePixelIsOneModule_data()
+{
+    QTest::addColumn<QString>("symbology");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("modules"); // from the first bar to the end of the last
+    // Start, ten characters and the check of 11 modules each, then the stop's 13.
+    QTest::newRow("Code 128") << "Code 128"
+                              << "Size 42 mm" << 12 * 11 + 13;
+    QTest::newRow("EAN-13") << "EAN-13"
+                            << "123456789012" << 95;
+    QTest::newRow("UPC-A") << "UPC-A"
+                           << "09736339584" << 95;
+}
+
+// The module width given in millimetres is the width of one surface pixel:
+// that holds only while every renderer draws a module one pixel wide.
+void TestExport::onePixelIsOneModule()
+{
+    QFETCH(QString, symbology);
+    QFETCH(QString, input);
+    QFETCH(int, modules);
+    Window w(m_dir.path());
+    select(w.w.get(), symbology);
+    w->Text1->setText(input);
+    const std::vector<int> bars = testing::darkColumns(shown(w, symbology).Image(), kBarRow);
+    QVERIFY(!bars.empty());
+    QCOMPARE(bars.back() + 1 - bars.front(), modules);
 }
 
 QTEST_MAIN(TestExport)
