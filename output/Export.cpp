@@ -26,14 +26,17 @@ constexpr int kMaxDpi = 9600;
 // Four bytes a pixel: beyond this a picture takes more memory than a desktop
 // can spare, and no label printer needs it.
 constexpr qint64 kMaxPixels = qint64(1) << 27;
-// Symbol contrast below this (difference of reflectances, 0 to 1) fails the
-// usual print-quality grading.
+// Symbol contrast (difference of reflectances, 0 to 1) below this grades D or
+// worse in the print-quality grading of ISO/IEC 15416.
 constexpr double kMinContrast = 0.4;
-// SVG sizes are written in hundredths of a millimetre.
+// The SVG width and height are its size over its resolution: at 2540 dots per
+// inch they are exact to a hundredth of a millimetre.
 constexpr int kSvgDotsPerInch = 2540;
 // PDF coordinates are this fine; the module is exact in the file regardless.
 constexpr int kPdfDotsPerInch = 1200;
 constexpr double kPointsPerInch = 72.0;
+// The largest page a PDF reader must accept (PDF 1.7, Annex C): 200 inches.
+constexpr double kMaxPdfPoints = 14400;
 constexpr double kCaptionPoints = 10.0;
 
 QString checkModule(double moduleMm)
@@ -129,11 +132,11 @@ Encoded encodeSvg(const draw::Surface& surface, const ExportSettings& settings, 
     buffer.open(QIODevice::WriteOnly);
     QSvgGenerator generator;
     generator.setOutputDevice(&buffer);
-    // One user unit a millimetre, so that coordinates in the file read as sizes.
     generator.setResolution(kSvgDotsPerInch);
     const double unitsPerMm = kSvgDotsPerInch / kMmPerInch;
     generator.setSize(QSize(int(std::lround(plan.sizeMm.width() * unitsPerMm)),
                             int(std::lround(plan.sizeMm.height() * unitsPerMm))));
+    // One user unit a millimetre, so that coordinates in the file read as sizes.
     generator.setViewBox(QRectF(QPointF(0, 0), plan.sizeMm));
     generator.setTitle(surface.description());
     QPainter painter;
@@ -245,6 +248,13 @@ ExportPlan plan(QSize surfacePixels, const ExportSettings& settings)
     if (isVector(settings.format)) {
         result.moduleMm = settings.moduleMm;
         result.sizeMm = QSizeF(surfacePixels) * settings.moduleMm;
+        const double longest = std::max(result.sizeMm.width(), result.sizeMm.height());
+        if (settings.format == Format::Pdf && longest / kMmPerInch * kPointsPerInch > kMaxPdfPoints)
+            result.error =
+                QStringLiteral("At this module width the symbol is %1 mm long; a PDF page can be at "
+                               "most %2 mm on a side.")
+                    .arg(QString::number(longest, 'f', 0))
+                    .arg(QString::number(kMaxPdfPoints / kPointsPerInch * kMmPerInch, 'f', 0));
         return result;
     }
     if (settings.dpi < 1 || settings.dpi > kMaxDpi)

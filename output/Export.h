@@ -32,13 +32,15 @@ struct ExportSettings {
     Format format = Format::Png;
     double moduleMm = 0.33;
     int dpi = 300; // pixel formats only
+    // Used opaque: a background is either painted or, with `transparent`, left out.
     QColor foreground = Qt::black;
     QColor background = Qt::white;
     bool transparent = false; // PNG, SVG and PDF only
 };
 
 // What a file will be, before it is written. A vector file has no pixels; it
-// gets the module width exactly as asked.
+// gets the module width exactly as asked (a PDF page is the symbol's size
+// rounded up to whole points).
 struct ExportPlan {
     QString error;   // why it cannot be written; empty when it can
     QString warning; // written as asked, but it may not scan

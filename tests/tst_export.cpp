@@ -643,6 +643,9 @@ void TestExport::refusesWhatItCannotWrite_data()
     QTest::newRow("transparent PNG") << Format::Png << 0.33 << 300 << true << "";
     // About 50,000 x 12,000 pixels.
     QTest::newRow("too many pixels") << Format::Png << 25.0 << 600 << false << "too large";
+    // Over 200 inches wide, the largest page a PDF reader must take; SVG has no such limit.
+    QTest::newRow("PDF page too long") << Format::Pdf << 25.0 << 300 << false << "PDF page";
+    QTest::newRow("SVG of any length") << Format::Svg << 25.0 << 300 << false << "";
 }
 
 void TestExport::refusesWhatItCannotWrite()
