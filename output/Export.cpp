@@ -292,32 +292,39 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     if (!p.ok())
         return {{}, p.error};
     const int scale = p.pixelsPerModule;
+    const Rendered outOfMemory{{},
+                               QStringLiteral("There is not enough memory for a picture of %1 x %2 pixels.")
+                                   .arg(p.sizePixels.width())
+                                   .arg(p.sizePixels.height())};
     QImage image(p.sizePixels, QImage::Format_RGB32);
     if (image.isNull())
-        return {{},
-                QStringLiteral("There is not enough memory for a picture of %1 x %2 pixels.")
-                    .arg(p.sizePixels.width())
-                    .arg(p.sizePixels.height())};
+        return outOfMemory;
     image.setDotsPerMeterX(dotsPerMeter(settings.dpi));
     image.setDotsPerMeterY(dotsPerMeter(settings.dpi));
-    // Drawn in the recorded shades on white, then every pixel takes its colour
-    // by its ink: antialiased label edges blend into the chosen pair exactly
-    // as they did into black and white.
+    // Drawn in the recorded shades on white; then every pixel becomes its ink
+    // level, an index into the palette of the chosen colours: antialiased label
+    // edges blend into the chosen pair exactly as they did into black and white,
+    // and a byte a pixel makes files small and quick to compress.
     image.fill(Qt::white);
     {
         QPainter painter(&image);
         painter.scale(scale, scale);
         surface.replay(painter, QRect(QPoint(0, 0), surfaceSize(surface)));
     }
-    if (settings.transparent)
-        image.reinterpretAsFormat(QImage::Format_ARGB32);
+    QImage indexed(image.size(), QImage::Format_Indexed8);
+    if (indexed.isNull())
+        return outOfMemory;
     const Palette colours = palette(settings);
+    indexed.setColorTable(QList<QRgb>(colours.begin(), colours.end()));
+    indexed.setDotsPerMeterX(image.dotsPerMeterX());
+    indexed.setDotsPerMeterY(image.dotsPerMeterY());
     for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const auto* from = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        uchar* to = indexed.scanLine(y);
         for (int x = 0; x < image.width(); ++x)
-            row[x] = colours[size_t(inkOf(row[x]))];
+            to[x] = uchar(inkOf(from[x]));
     }
-    return {image, {}};
+    return {indexed, {}};
 }
 
 Encoded encode(const draw::Surface& surface, const ExportSettings& settings)

@@ -89,7 +89,8 @@ ExportPlan plan(const draw::Surface& surface, const ExportSettings& settings);
 
 // The whole picture drawn again at the plan's whole pixels per module: every
 // bar a whole number of pixels, never resampled, the label set at that size.
-// The image carries the chosen resolution.
+// The image carries the chosen resolution; its pixels index a palette of the
+// chosen colours, by how much ink each holds.
 Rendered render(const draw::Surface& surface, const ExportSettings& settings);
 
 // The file's contents, for a file, a drag or standard output alike.
