@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QSvgGenerator>
 #include <QTextLayout>
@@ -31,6 +32,19 @@ QImage blankImage(int width, int height)
     image.setDotsPerMeterX(kDotsPerMeter);
     image.setDotsPerMeterY(kDotsPerMeter);
     return image;
+}
+
+QColor ink(const Surface::Recolour& recolour, QRgb colour)
+{
+    return recolour ? recolour(colour) : QColor::fromRgb(colour);
+}
+
+// A transparent background leaves nothing behind, not even an invisible
+// rectangle in vector output.
+void fill(QPainter& painter, const QRect& rect, const QColor& colour)
+{
+    if (colour.alpha() != 0)
+        painter.fillRect(rect, colour);
 }
 
 // Half away from zero, as lround, without the library call on the bar path.
@@ -458,39 +472,40 @@ void Surface::setDescription(const QString& text)
     emit descriptionChanged(text);
 }
 
-void Surface::replay(QPainter& painter, const QRect& area) const
+void Surface::replay(QPainter& painter, const QRect& area, const Recolour& recolour) const
 {
-    painter.fillRect(area, toQColor(m_backColor));
+    fill(painter, area, ink(recolour, toRgb(m_backColor)));
     if (m_pictureRecording) {
-        replayRecording(painter, *m_pictureRecording, area, true);
+        replayRecording(painter, *m_pictureRecording, area, true, recolour);
     } else if (!m_picture.isNull()) {
         painter.save();
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         painter.drawImage(0, 0, m_picture);
         painter.restore();
     }
-    replayOps(painter, m_ops, area);
+    replayOps(painter, m_ops, area, recolour);
 }
 
 void Surface::replayRecording(QPainter& painter, const Recording& recording, const QRect& area, bool fillBack,
-                              bool forXml)
+                              const Recolour& recolour)
 {
     if (fillBack)
-        painter.fillRect(QRect(QPoint(0, 0), recording.size).intersected(area),
-                         QColor::fromRgb(recording.back));
+        fill(painter, QRect(QPoint(0, 0), recording.size).intersected(area), ink(recolour, recording.back));
     if (recording.picture) {
-        replayRecording(painter, *recording.picture, area, true, forXml);
+        replayRecording(painter, *recording.picture, area, true, recolour);
     } else if (!recording.backdrop.isNull()) {
         painter.save();
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         painter.drawImage(0, 0, recording.backdrop);
         painter.restore();
     }
-    replayOps(painter, recording.ops, area, forXml);
+    replayOps(painter, recording.ops, area, recolour);
 }
 
-void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& area, bool forXml)
+void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& area, const Recolour& recolour)
 {
+    // Whatever paints SVG writes text into XML, from the clipboard's copy or an export.
+    const bool forXml = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::SVG;
     const std::vector<Op>& ops = recorded.list;
     for (size_t i = 0; i < ops.size(); ++i) {
         if (const auto* line = std::get_if<LineOp>(&ops[i])) {
@@ -513,10 +528,13 @@ void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& are
                 i += size_t(count - 1);
                 const QRect bar(l.x1(), top, count, bottom - top + 1);
                 if (bar.intersects(area))
-                    painter.fillRect(bar, QColor::fromRgb(line->colour));
+                    fill(painter, bar, ink(recolour, line->colour));
                 continue;
             }
-            QPen pen(QColor::fromRgb(line->colour), line->width);
+            const QColor colour = ink(recolour, line->colour);
+            if (colour.alpha() == 0)
+                continue;
+            QPen pen(colour, line->width);
             pen.setCapStyle(Qt::SquareCap);
             painter.setPen(pen);
             painter.drawLine(l);
@@ -525,12 +543,12 @@ void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& are
             if (!r.intersects(area))
                 continue;
             if (box->filled)
-                painter.fillRect(r, QColor::fromRgb(box->fill));
-            const QColor outline = QColor::fromRgb(box->outline);
-            painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), outline);
-            painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), outline);
-            painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), outline);
-            painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), outline);
+                fill(painter, r, ink(recolour, box->fill));
+            const QColor outline = ink(recolour, box->outline);
+            fill(painter, QRect(r.left(), r.top(), r.width(), 1), outline);
+            fill(painter, QRect(r.left(), r.bottom(), r.width(), 1), outline);
+            fill(painter, QRect(r.left(), r.top(), 1, r.height()), outline);
+            fill(painter, QRect(r.right(), r.top(), 1, r.height()), outline);
         } else if (const auto* op = std::get_if<TextOp>(&ops[i])) {
             const Ops::Text* text = &recorded.texts[size_t(op->index)];
             // Point sizes are meant at 96 dots per inch, whatever the device says.
@@ -543,8 +561,11 @@ void Surface::replayOps(QPainter& painter, const Ops& recorded, const QRect& are
             const QFontMetricsF metrics(font, painter.device());
             if (op->topLeft.x() > area.right() || op->topLeft.y() > area.bottom())
                 continue;
+            const QColor colour = ink(recolour, text->colour);
+            if (colour.alpha() == 0)
+                continue;
             painter.setFont(font);
-            painter.setPen(QColor::fromRgb(text->colour));
+            painter.setPen(colour);
             painter.drawText(QPointF(op->topLeft.x(), op->topLeft.y() + metrics.ascent()),
                              forXml ? xmlChars(text->text) : text->text);
         }
@@ -573,12 +594,17 @@ QByteArray Surface::writeSvg(const Recording& recording, const QString& title)
     generator.setViewBox(area);
     generator.setResolution(96);
     // The generator writes the title as it is given but escapes text.
-    generator.setTitle(xmlChars(title).toHtmlEscaped());
+    generator.setTitle(svgTitle(title));
     {
         QPainter painter(&generator);
-        replayRecording(painter, recording, area, true, true);
+        replayRecording(painter, recording, area, true, {});
     }
     return bytes;
+}
+
+QString svgTitle(const QString& text)
+{
+    return xmlChars(text).toHtmlEscaped();
 }
 
 } // namespace draw

@@ -25,6 +25,10 @@ namespace draw {
 //
 // Drawing beyond the current width is kept (the image grows on demand), because
 // the linear renderers draw first and size the surface afterwards.
+// Text as an SVG generator may write it into its title: escaped, and without
+// what XML cannot hold at all.
+QString svgTitle(const QString& text);
+
 class Surface : public QObject {
     Q_OBJECT
   public:
@@ -107,10 +111,14 @@ class Surface : public QObject {
     // resolution.
     void setPicture(const Surface& source);
 
+    // The colour each recorded colour is drawn in again: export puts the user's
+    // foreground and background in place of the ink and the paper.
+    using Recolour = std::function<QColor(QRgb)>;
     // Draws what the image holds again, from the recorded operations, in pixel
     // coordinates: crisp bars and sharp text at any device pixel ratio, and
-    // vector output for an SVG painter. Only what meets `area` is drawn.
-    void replay(QPainter& painter, const QRect& area) const;
+    // vector output for an SVG painter. Only what meets `area` is drawn; fully
+    // transparent colours are not drawn at all.
+    void replay(QPainter& painter, const QRect& area, const Recolour& recolour = {}) const;
     // The image as SVG: bars as rectangles, text as text, one user unit a pixel.
     QByteArray toSvg() const;
     // The same SVG, written only when called: what the picture shows now is
@@ -119,6 +127,7 @@ class Surface : public QObject {
     std::function<QByteArray()> svgWriter() const;
 
     // What the picture shows, in words: the encoded data or the message.
+    const QString& description() const { return m_description; }
     void setDescription(const QString& text);
 
   signals:
@@ -167,10 +176,10 @@ class Surface : public QObject {
         QImage backdrop; // a background picture that has no recording of its own
         Ops ops;
     };
-    // `forXml` leaves out of the text what an XML document cannot hold.
     static void replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
-                                bool fillBack, bool forXml = false);
-    static void replayOps(QPainter& painter, const Ops& ops, const QRect& area, bool forXml = false);
+                                bool fillBack, const Recolour& recolour);
+    // An SVG painter gets text without what an XML document cannot hold.
+    static void replayOps(QPainter& painter, const Ops& ops, const QRect& area, const Recolour& recolour);
     static QByteArray writeSvg(const Recording& recording, const QString& title);
     std::shared_ptr<const Recording> snapshot() const;
 

@@ -102,14 +102,18 @@ SaveResult failure()
 SaveResult saveBitmap(const QImage& image, const QString& path)
 {
     // Encoded in memory first: the bitmap writer does not notice every failed
-    // write, so the bytes that reach the disk are counted here instead.
+    // write, so the bytes that reach the disk are counted by saveBytes instead.
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "BMP");
     if (!writer.write(image))
         return {false, writer.errorString()};
+    return saveBytes(bytes, path);
+}
 
+SaveResult saveBytes(const QByteArray& bytes, const QString& path)
+{
     const QByteArray target = QFile::encodeName(path);
     struct stat old {};
     const bool exists = ::lstat(target.constData(), &old) == 0;

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "output/SaveFile.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QSize>
+#include <QSizeF>
+#include <QString>
+
+#include <optional>
+
+class QPagedPaintDevice;
+
+namespace draw {
+class Surface;
+}
+
+namespace output {
+
+// One surface pixel is one module on every surface the renderers draw on: the
+// narrow element of the linear symbols is one pixel wide, and the EAN and UPC-A
+// surfaces place one module per horizontal unit of one pixel. A module width in
+// millimetres therefore scales the whole picture, label and quiet space included,
+// so that the file matches the window exactly, only larger.
+
+enum class Format { Png, Svg, Pdf, Bmp, Tiff };
+
+struct ExportSettings {
+    Format format = Format::Png;
+    double moduleMm = 0.33;
+    int dpi = 300; // pixel formats only
+    // Used opaque: a background is either painted or, with `transparent`, left out.
+    QColor foreground = Qt::black;
+    QColor background = Qt::white;
+    bool transparent = false; // PNG, SVG and PDF only
+};
+
+// What a file will be, before it is written. A vector file has no pixels; it
+// gets the module width exactly as asked (a PDF page is the symbol's size
+// rounded up to whole points).
+struct ExportPlan {
+    QString error;   // why it cannot be written; empty when it can
+    QString warning; // written as asked, but it may not scan
+    int pixelsPerModule = 0;
+    double moduleMm = 0; // as obtained after rounding to whole pixels
+    QSize sizePixels;    // empty for vector formats
+    QSizeF sizeMm;
+    bool ok() const { return error.isEmpty(); }
+};
+
+struct Encoded {
+    QByteArray bytes;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+struct Rendered {
+    QImage image;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+struct PrintResult {
+    QString error;
+    int dotsPerModuleX = 0;
+    int dotsPerModuleY = 0;
+    double moduleMm = 0; // across the bars, as obtained on that printer
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Names as a user sees them ("PNG") and the file suffix without the dot ("png").
+QString formatName(Format format);
+QString formatSuffix(Format format);
+std::optional<Format> formatFromSuffix(const QString& suffix);
+bool isVector(Format format);
+bool allowsTransparency(Format format);
+// Whether this installation can write the format: TIFF needs an image plugin.
+bool isAvailable(Format format);
+QList<Format> availableFormats();
+
+// The pixels of the picture that export scales: the surface's whole image.
+QSize surfaceSize(const draw::Surface& surface);
+
+ExportPlan plan(QSize surfacePixels, const ExportSettings& settings);
+ExportPlan plan(const draw::Surface& surface, const ExportSettings& settings);
+
+// The whole picture drawn again at the plan's whole pixels per module: every
+// bar a whole number of pixels, never resampled, the label set at that size.
+// The image carries the chosen resolution; its pixels index a palette of the
+// chosen colours, by how much ink each holds.
+Rendered render(const draw::Surface& surface, const ExportSettings& settings);
+
+// The file's contents, for a file, a drag or standard output alike.
+Encoded encode(const draw::Surface& surface, const ExportSettings& settings);
+
+// Writes the file whole or not at all: a failure leaves an existing file as it was.
+SaveResult write(const draw::Surface& surface, const ExportSettings& settings, const QString& path);
+
+// The picture at its true size on the page, at the top-left of the printable
+// area: each module the whole number of printer dots nearest to `moduleMm`,
+// the caption under it unless empty. Nothing is printed when it does not fit.
+PrintResult printSymbol(QPagedPaintDevice& device, const draw::Surface& surface, double moduleMm,
+                        const QString& caption = QString());
+
+} // namespace output
