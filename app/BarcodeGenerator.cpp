@@ -71,7 +71,7 @@ QRadioButton* optionButton(QWidget* parent, const char* name, const QString& tex
 
 } // namespace
 
-BarcodeGenerator::BarcodeGenerator(std::unique_ptr<draw::Platform> platform, QWidget* parent)
+BarcodeGenerator::BarcodeGenerator(std::unique_ptr<Platform> platform, QWidget* parent)
     : QMainWindow(parent), m_platform(platform ? std::move(platform) : std::make_unique<QtPlatform>(this))
 {
     output::ensureTahoma();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "draw/Platform.h"
+#include "app/Platform.h"
 #include "draw/Surface.h"
 #include "linear/LinearSymbol.h"
 #include "modUPC/UPCCode.h"
@@ -35,7 +35,7 @@ class frmSplashbm;
 class BarcodeGenerator : public QMainWindow {
     Q_OBJECT
   public:
-    explicit BarcodeGenerator(std::unique_ptr<draw::Platform> platform = {}, QWidget* parent = nullptr);
+    explicit BarcodeGenerator(std::unique_ptr<Platform> platform = {}, QWidget* parent = nullptr);
     ~BarcodeGenerator() override;
 
     static const QString kCaption;
@@ -158,7 +158,7 @@ class BarcodeGenerator : public QMainWindow {
     QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
-    std::unique_ptr<draw::Platform> m_platform;
+    std::unique_ptr<Platform> m_platform;
     draw::Surface* m_picture1 = nullptr;
     draw::Surface* m_picEan = nullptr;
     draw::Surface* m_picUPC = nullptr;

@@ -66,17 +66,7 @@ void ours(benchmark::State& state, const Data& d)
     draw::Surface picEan(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55}, tahoma(11.25));
     draw::Surface picUPC(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5}, tahoma(9.75));
     draw::Surface picUPCy(QStringLiteral("picUPCy"), {120, 5400, 495, 375}, {}, QFont());
-    struct NoPlatform : draw::Platform {
-        QMessageBox::StandardButton message(QMessageBox::Icon, const QString&, const QString&,
-                                            QMessageBox::StandardButtons) override
-        {
-            return QMessageBox::Ok;
-        }
-        QString currentDirectory() override { return {}; }
-        QString programFolder() override { return {}; }
-        std::unique_ptr<QPrinter> printer() override { return {}; }
-    } platform;
-    upc::UpcForm form{.picUPC = picUPC, .picUPCy = picUPCy, .platform = platform};
+    upc::UpcForm form{.picUPC = picUPC, .picUPCy = picUPCy};
     const linear::Options o{1, 1, 1};
     const std::string name = d.name;
     const std::vector<QString> inputs = variants(d);

@@ -1,6 +1,5 @@
 #include "modUPC/UPCCode.h"
 
-#include "draw/Platform.h"
 #include "draw/Surface.h"
 
 #include <algorithm>
@@ -84,19 +83,15 @@ std::string upcModules(const std::array<QString, 12>& captions)
     return modules;
 }
 
-void UPCCode(const QString& text, UpcForm& form)
+std::optional<QString> UPCCode(const QString& text, UpcForm& form)
 {
     form.L.fill(QString());
     form.R.fill(QString());
     form.picUPC.Cls();
     if (form.txtUPC.isEmpty()) {
-        form.platform.message(QMessageBox::Critical, form.caption,
-                              QStringLiteral("You must enter a minimum 12 digit number to "
-                                             "complete the  \r\nbarcode example properly. Any "
-                                             "length over 12 digits will  \r\nbe ignored."),
-                              QMessageBox::Ok);
         form.txtUPC = QStringLiteral("097363395843");
-        return;
+        return QStringLiteral("You must enter a minimum 12 digit number to complete the  \r\nbarcode "
+                              "example properly. Any length over 12 digits will  \r\nbe ignored.");
     }
 
     const std::array<QString, 12> captions = upcCaptions(text);
@@ -133,6 +128,7 @@ void UPCCode(const QString& text, UpcForm& form)
     for (const QString& c : captions)
         number += c;
     form.picUPC.setDescription(QStringLiteral("UPC-A ") + number);
+    return std::nullopt;
 }
 
 } // namespace upc

@@ -3,12 +3,12 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace draw {
-class Platform;
 class Surface;
-} // namespace draw
+}
 
 namespace upc {
 
@@ -18,10 +18,8 @@ struct UpcForm {
     std::array<QString, 6> L;
     std::array<QString, 6> R;
     QString txtUPC = QStringLiteral("097363395843");
-    QString caption; // title of the message box
     draw::Surface& picUPC;
     const draw::Surface& picUPCy;
-    draw::Platform& platform;
 };
 
 // Position k (1 to 12) holds the last of the first k characters, so a short text
@@ -33,8 +31,8 @@ std::array<QString, 12> upcCaptions(const QString& text);
 std::string upcModules(const std::array<QString, 12>& captions);
 
 // Draws the twelve characters as a UPC-A symbol on picUPC and leaves it there as
-// the background picture. Needs a non-empty sample field; otherwise it says so
-// and restores the sample.
-void UPCCode(const QString& text, UpcForm& form);
+// the background picture. Needs a non-empty sample field; otherwise it restores
+// the sample and returns the error the caller shows the user.
+std::optional<QString> UPCCode(const QString& text, UpcForm& form);
 
 } // namespace upc

@@ -41,7 +41,7 @@ struct Message {
 
 // Answers message boxes from a queue (OK when empty), records them, and saves
 // and prints into a temporary folder.
-class FakePlatform : public draw::Platform {
+class FakePlatform : public Platform {
   public:
     explicit FakePlatform(QString folder) : m_folder(std::move(folder)) {}
     QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title, const QString& text,
