@@ -2,7 +2,7 @@
 
 #include "app/Platform.h"
 #include "draw/Surface.h"
-#include "linear/LinearSymbol.h"
+#include "linear/LinearRenderer.h"
 #include "modUPC/UPCCode.h"
 
 #include <QMainWindow>

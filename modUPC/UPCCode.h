@@ -4,7 +4,6 @@
 
 #include <array>
 #include <optional>
-#include <string>
 
 namespace draw {
 class Surface;
@@ -21,14 +20,6 @@ struct UpcForm {
     draw::Surface& picUPC;
     const draw::Surface& picUPCy;
 };
-
-// Position k (1 to 12) holds the last of the first k characters, so a short text
-// repeats its last character and characters after the 12th are ignored.
-std::array<QString, 12> upcCaptions(const QString& text);
-
-// The 95 modules, "1" dark. A caption that is not a digit takes the modules of
-// the last digit that was one, from the table of its own half (0 before any).
-std::string upcModules(const std::array<QString, 12>& captions);
 
 // Draws the twelve characters as a UPC-A symbol on picUPC and leaves it there as
 // the background picture. Needs a non-empty sample field; otherwise it restores

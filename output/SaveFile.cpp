@@ -6,16 +6,6 @@
 
 namespace output {
 
-QString safeFileName(const QString& name)
-{
-    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
-    QString safe;
-    safe.reserve(name.size());
-    for (const QChar c : name)
-        safe += (c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c)) ? QChar(u'_') : c;
-    return safe;
-}
-
 SaveResult saveBitmap(const QImage& image, const QString& path)
 {
     // Encoded in memory first: the bitmap writer does not notice every failed

@@ -1,7 +1,7 @@
 // Code 128: Start B, one eleven-module character per input character, the
 // check character and the thirteen-module stop, or the one message.
 #include "FuzzInput.h"
-#include "linear/Code128.h"
+#include "linear/Code128Encoder.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The file-name rule: same length, nothing a Linux or Windows file name
 // refuses, every allowed character kept.
 #include "FuzzInput.h"
-#include "output/SaveFile.h"
+#include "output/FileName.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // the twelve captions hold.
 #include "FuzzInput.h"
 #include "ean/UpcCheck.h"
-#include "modUPC/UPCCode.h"
+#include "modUPC/UpcModules.h"
 
 #include <cstdio>
 #include <cstdlib>
