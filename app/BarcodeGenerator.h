@@ -4,6 +4,7 @@
 #include "draw/Surface.h"
 #include "linear/LinearRenderer.h"
 #include "modUPC/UPCCode.h"
+#include "output/Surfaces.h"
 
 #include <QMainWindow>
 
@@ -88,7 +89,10 @@ class BarcodeGenerator : public QMainWindow {
     draw::Surface& picEan() const { return *m_picEan; }
     draw::Surface& picUPC() const { return *m_picUPC; }
     draw::Surface& picUPCy() const { return *m_picUPCy; }
+    draw::Surface& surface(output::SurfaceId id) const;
     draw::PictureBox* pictureBox(const draw::Surface& surface) const;
+    // The symbology of the checked button.
+    output::Symbology selectedSymbology() const;
 
     int LinearSymbology = 0;
     qint16 EanViewMode = 0;

@@ -7,6 +7,7 @@
 #include "ean/UpcCheck.h"
 #include "modUPC/UPCCode.h"
 #include "output/Fonts.h"
+#include "output/Surfaces.h"
 
 #include <QTest>
 
@@ -16,14 +17,12 @@ namespace {
 
 draw::Surface makePicEan()
 {
-    return draw::Surface(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55},
-                         testing::tahoma(11.25));
+    return output::makeSurface(output::SurfaceId::picEan);
 }
 
 draw::Surface makePicUpc()
 {
-    return draw::Surface(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5},
-                         testing::tahoma(9.75));
+    return output::makeSurface(output::SurfaceId::picUPC);
 }
 
 // The reference encoder's module row, "1" dark, guards included, no quiet zone.
@@ -53,7 +52,7 @@ std::string rowModules(const QImage& image, int firstX, int count, int row)
 
 struct Upc {
     draw::Surface picUPC = makePicUpc();
-    draw::Surface picUPCy{QStringLiteral("picUPCy"), {120, 5400, 495, 375}, {}, QFont()};
+    draw::Surface picUPCy = output::makeSurface(output::SurfaceId::picUPCy);
     upc::UpcForm form{.picUPC = picUPC, .picUPCy = picUPCy};
     QString captions() const
     {

@@ -9,6 +9,7 @@
 #include "linear/Code39.h"
 #include "linear/Interleaved2of5.h"
 #include "output/Fonts.h"
+#include "output/Surfaces.h"
 
 #include <QTest>
 
@@ -20,7 +21,7 @@ namespace {
 
 draw::Surface makePicture1()
 {
-    return draw::Surface(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, testing::tahoma(14.25));
+    return output::makeSurface(output::SurfaceId::Picture1);
 }
 
 using DrawFn = std::optional<double> (*)(draw::Surface&, const QString&, const Options&);
