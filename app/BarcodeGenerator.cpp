@@ -11,6 +11,7 @@
 #include "draw/Geometry.h"
 #include "draw/PictureBox.h"
 #include "output/Fonts.h"
+#include "output/Surfaces.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,18 +32,11 @@
 #include <QStyleOptionFrame>
 
 using draw::twipsRect;
+using output::tahoma;
 
 const QString BarcodeGenerator::kCaption = QStringLiteral("Tessaline Barcode Generator  - Freeware -");
 
 namespace {
-
-QFont tahoma(double points, bool bold = false)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 template <typename W>
 W* place(W* widget, const char* name, double left, double top, double width, double height)
@@ -75,7 +69,7 @@ QRadioButton* optionButton(QWidget* parent, const char* name, const QString& tex
 
 } // namespace
 
-BarcodeGenerator::BarcodeGenerator(std::unique_ptr<draw::Platform> platform, QWidget* parent)
+BarcodeGenerator::BarcodeGenerator(std::unique_ptr<Platform> platform, QWidget* parent)
     : QMainWindow(parent), m_platform(platform ? std::move(platform) : std::make_unique<QtPlatform>(this))
 {
     output::ensureTahoma();
@@ -177,14 +171,12 @@ void BarcodeGenerator::buildControls()
                    3975, 255);
     Label5->setFont(tahoma(9.75));
 
-    m_picture1 =
-        new draw::Surface(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, tahoma(14.25), this);
-    m_picEan = new draw::Surface(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55},
-                                 tahoma(11.25), this);
+    using output::SurfaceId;
+    m_picture1 = new draw::Surface(output::makeSurface(SurfaceId::Picture1, this));
+    m_picEan = new draw::Surface(output::makeSurface(SurfaceId::picEan, this));
     m_picEan->setFillSolid(true);
-    m_picUPC =
-        new draw::Surface(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5}, tahoma(9.75), this);
-    m_picUPCy = new draw::Surface(QStringLiteral("picUPCy"), {120, 5400, 495, 375}, {}, QFont(), this);
+    m_picUPC = new draw::Surface(output::makeSurface(SurfaceId::picUPC, this));
+    m_picUPCy = new draw::Surface(output::makeSurface(SurfaceId::picUPCy, this));
     m_picUPCy->setVisible(false);
     m_boxes = {new draw::PictureBox(*m_picture1, w), new draw::PictureBox(*m_picEan, w),
                new draw::PictureBox(*m_picUPC, w), new draw::PictureBox(*m_picUPCy, w)};

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "draw/Platform.h"
+#include "app/Platform.h"
 #include "draw/Surface.h"
-#include "linear/LinearSymbol.h"
+#include "linear/LinearRenderer.h"
+#include "modUPC/UPCCode.h"
+#include "output/Surfaces.h"
 
 #include <QMainWindow>
 
@@ -34,7 +36,7 @@ class frmSplashbm;
 class BarcodeGenerator : public QMainWindow {
     Q_OBJECT
   public:
-    explicit BarcodeGenerator(std::unique_ptr<draw::Platform> platform = {}, QWidget* parent = nullptr);
+    explicit BarcodeGenerator(std::unique_ptr<Platform> platform = {}, QWidget* parent = nullptr);
     ~BarcodeGenerator() override;
 
     static const QString kCaption;
@@ -87,7 +89,10 @@ class BarcodeGenerator : public QMainWindow {
     draw::Surface& picEan() const { return *m_picEan; }
     draw::Surface& picUPC() const { return *m_picUPC; }
     draw::Surface& picUPCy() const { return *m_picUPCy; }
+    draw::Surface& surface(output::SurfaceId id) const;
     draw::PictureBox* pictureBox(const draw::Surface& surface) const;
+    // The symbology of the checked button.
+    output::Symbology selectedSymbology() const;
 
     int LinearSymbology = 0;
     qint16 EanViewMode = 0;
@@ -159,7 +164,7 @@ class BarcodeGenerator : public QMainWindow {
     QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
-    std::unique_ptr<draw::Platform> m_platform;
+    std::unique_ptr<Platform> m_platform;
     draw::Surface* m_picture1 = nullptr;
     draw::Surface* m_picEan = nullptr;
     draw::Surface* m_picUPC = nullptr;

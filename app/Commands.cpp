@@ -27,13 +27,40 @@ QMessageBox::StandardButton BarcodeGenerator::message(QMessageBox::Icon icon, co
     return m_platform->message(icon, title, text, buttons);
 }
 
+draw::Surface& BarcodeGenerator::surface(output::SurfaceId id) const
+{
+    switch (id) {
+    case output::SurfaceId::picEan: return picEan();
+    case output::SurfaceId::picUPC: return picUPC();
+    case output::SurfaceId::picUPCy: return picUPCy();
+    case output::SurfaceId::Picture1: break;
+    }
+    return Picture1();
+}
+
+output::Symbology BarcodeGenerator::selectedSymbology() const
+{
+    using output::Symbology;
+    const std::pair<QRadioButton*, Symbology> buttons[] = {
+        {Option1[0], Symbology::Code39},  {Option1[1], Symbology::Interleaved2of5},
+        {Option1[2], Symbology::Code128}, {Option1[3], Symbology::Codabar},
+        {Option2, Symbology::Ean13},      {Option7, Symbology::Jan13},
+        {Option8, Symbology::Isbn},       {Option3, Symbology::UpcA},
+        {Option4, Symbology::Ean8},
+    };
+    for (const auto& [button, symbology] : buttons)
+        if (button->isChecked())
+            return symbology;
+    return Symbology::Code39;
+}
+
 draw::Surface& BarcodeGenerator::selectedSurface() const
 {
-    if (Option3->isChecked())
-        return picUPC();
-    if (Option2->isChecked() || Option7->isChecked() || Option8->isChecked())
-        return picEan();
-    return Picture1();
+    // EAN-8 has no button on view; Copy and File Save have always taken
+    // Picture1 while it is selected.
+    if (Option4->isChecked())
+        return Picture1();
+    return surface(output::surfaceFor(selectedSymbology()));
 }
 
 std::optional<QString> BarcodeGenerator::pendingHint() const

@@ -11,6 +11,17 @@
 #include <QPrinter>
 #include <QScrollBar>
 
+namespace {
+
+// EAN-<code>.bmp in the given folder, the code made safe as a file name.
+QString eanFilePath(const QString& folder, const QString& code)
+{
+    return QDir(folder).filePath(QStringLiteral("EAN-") + output::safeFileName(code) +
+                                 QStringLiteral(".bmp"));
+}
+
+} // namespace
+
 void BarcodeGenerator::ShowEanModules(qint16 start)
 {
     Scroll1->setMaximum(EanViewMode == 1 ? 5 : 25);
@@ -43,7 +54,7 @@ void BarcodeGenerator::EanFileCommand(qint16 index)
             message(QMessageBox::Warning, kCaption, QStringLiteral("Nothing to save!"));
             return;
         }
-        const QString path = ean::eanFilePath(m_platform->programFolder(), EanText->text());
+        const QString path = eanFilePath(m_platform->programFolder(), EanText->text());
         const output::SaveResult result = output::saveBitmap(picEan().Image(), path);
         if (result.saved)
             message(QMessageBox::NoIcon, kCaption,

@@ -174,12 +174,9 @@ qint16 BarcodeGenerator::GetUPCCheckNumber(const QString& code) const
 
 void BarcodeGenerator::drawUpc(const QString& text)
 {
-    upc::UpcForm form{.txtUPC = txtUPC->text(),
-                      .caption = windowTitle(),
-                      .picUPC = picUPC(),
-                      .picUPCy = picUPCy(),
-                      .platform = *m_platform};
-    upc::UPCCode(text, form);
+    upc::UpcForm form{.txtUPC = txtUPC->text(), .picUPC = picUPC(), .picUPCy = picUPCy()};
+    if (const std::optional<QString> error = upc::UPCCode(text, form))
+        message(QMessageBox::Critical, windowTitle(), *error);
     for (int i = 0; i < 6; ++i) {
         L[i]->setText(form.L[i]);
         R[i]->setText(form.R[i]);

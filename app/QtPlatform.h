@@ -1,12 +1,12 @@
 #pragma once
 
-#include "draw/Platform.h"
+#include "app/Platform.h"
 
 class QWidget;
 
 // The real platform: modal message boxes over the window, the process's
 // current directory, the program's folder and the system printer.
-class QtPlatform : public draw::Platform {
+class QtPlatform : public Platform {
   public:
     explicit QtPlatform(QWidget* parent) : m_parent(parent) {}
     QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title, const QString& text,

@@ -11,11 +11,11 @@
 #include "linear/Interleaved2of5.h"
 #include "modUPC/UPCCode.h"
 #include "output/Fonts.h"
+#include "output/Surfaces.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QPrinter>
 #include <QRadioButton>
 
 #include <benchmark/benchmark.h>
@@ -27,13 +27,6 @@
 #include <string>
 
 namespace {
-
-QFont tahoma(double points)
-{
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPointSizeF(points);
-    return f;
-}
 
 struct Data {
     const char* name;
@@ -62,21 +55,12 @@ std::vector<QString> variants(const Data& d)
 
 void ours(benchmark::State& state, const Data& d)
 {
-    draw::Surface picture(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, tahoma(14.25));
-    draw::Surface picEan(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55}, tahoma(11.25));
-    draw::Surface picUPC(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5}, tahoma(9.75));
-    draw::Surface picUPCy(QStringLiteral("picUPCy"), {120, 5400, 495, 375}, {}, QFont());
-    struct NoPlatform : draw::Platform {
-        QMessageBox::StandardButton message(QMessageBox::Icon, const QString&, const QString&,
-                                            QMessageBox::StandardButtons) override
-        {
-            return QMessageBox::Ok;
-        }
-        QString currentDirectory() override { return {}; }
-        QString programFolder() override { return {}; }
-        std::unique_ptr<QPrinter> printer() override { return {}; }
-    } platform;
-    upc::UpcForm form{.picUPC = picUPC, .picUPCy = picUPCy, .platform = platform};
+    using output::SurfaceId;
+    draw::Surface picture = output::makeSurface(SurfaceId::Picture1);
+    draw::Surface picEan = output::makeSurface(SurfaceId::picEan);
+    draw::Surface picUPC = output::makeSurface(SurfaceId::picUPC);
+    draw::Surface picUPCy = output::makeSurface(SurfaceId::picUPCy);
+    upc::UpcForm form{.picUPC = picUPC, .picUPCy = picUPCy};
     const linear::Options o{1, 1, 1};
     const std::string name = d.name;
     const std::vector<QString> inputs = variants(d);

@@ -127,6 +127,7 @@ class Surface : public QObject {
     std::function<QByteArray()> svgWriter() const;
 
     // What the picture shows, in words: the encoded data or the message.
+    Colour ForeColor() const { return m_foreColor; }
     const QString& description() const { return m_description; }
     void setDescription(const QString& text);
 

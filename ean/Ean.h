@@ -1,9 +1,13 @@
 #pragma once
 
+#include "draw/Colour.h"
+#include "ean/EanEncoder.h"
+
 #include <QString>
 
 #include <optional>
-#include <string>
+#include <span>
+#include <string_view>
 
 namespace draw {
 class Surface;
@@ -11,15 +15,28 @@ class Surface;
 
 namespace ean {
 
-// True for a text of "0" to "9" only (the empty text included).
-bool isDigits(const QString& text);
+// Modules [first, first + count) of a row.
+struct ModuleRun {
+    int first;
+    int count;
+};
 
-// The complete code for 12 digits (EAN-13: even positions weigh 3) or 7 digits
-// (EAN-8: odd positions weigh 3); nothing for any other input.
-std::optional<QString> completeCode(const QString& input);
+// How a module row becomes lines: one line per module from x = firstX, from
+// top down to the short bottom, or to the long one inside a long run.
+struct ModuleBars {
+    int firstX;
+    int top;
+    int shortBottom;
+    int longBottom;
+    std::span<const ModuleRun> longRuns; // in order, not overlapping
+    draw::Colour dark;
+    // Light modules drawn in this colour too, so that nothing underneath shows
+    // through; none leaves them untouched.
+    std::optional<draw::Colour> light;
+};
 
-// "1" for a dark module: 95 for a 13-digit code, 67 for an 8-digit one.
-std::string eanModules(const QString& code);
+// The one loop that draws EAN-13, EAN-8 and UPC-A modules.
+void drawModules(draw::Surface& picture, std::string_view modules, const ModuleBars& bars);
 
 // Draws the complete code on picEan: guards from y 5 to 72, data bars from 5 to
 // 66, digits printed as numbers under them from x = 11.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include "ean/EanEncoder.h"
 
 namespace draw {
 class Surface;
@@ -12,8 +12,5 @@ namespace ean {
 // of digits 0 to 9). Mode 0 shows each pattern as seven cells, mode 1 the
 // position rows.
 void drawEanModules(draw::Surface& picEan, int start, int mode);
-
-// The seven modules of a digit in set 0 (A), 1 (B) or 2 (C).
-const char* eanPattern(int set, int digit);
 
 } // namespace ean

@@ -1,9 +1,7 @@
 #include "ean/EanOutput.h"
 
 #include "draw/Surface.h"
-#include "output/SaveFile.h"
 
-#include <QDir>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
@@ -18,12 +16,6 @@ constexpr int kPrinterError = 482; // the number printing errors have always car
 bool symbolPresent(const draw::Surface& picEan)
 {
     return picEan.BackColor() == draw::kWhite;
-}
-
-QString eanFilePath(const QString& folder, const QString& code)
-{
-    return QDir(folder).filePath(QStringLiteral("EAN-") + output::safeFileName(code) +
-                                 QStringLiteral(".bmp"));
 }
 
 PrintOutcome printEan(QPrinter& printer, const QString& code, const QImage& image)

@@ -15,9 +15,6 @@ namespace ean {
 // paints it another colour.
 bool symbolPresent(const draw::Surface& picEan);
 
-// EAN-<code>.bmp in the given folder, the code made safe as a file name.
-QString eanFilePath(const QString& folder, const QString& code);
-
 struct PrintOutcome {
     bool printed = false;
     QString device;      // the printer's name, or the file printed to

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "linear/LinearSymbol.h"
+#include "linear/CodabarEncoder.h"
+#include "linear/LinearRenderer.h"
 
 namespace linear {
-
-// Codabar between the start and stop character "a"; digits and "-$:/.+" only.
-LinearSymbol encodeCodabar(const QString& input);
 
 std::optional<double> DrawCodabar(draw::Surface& picture, const QString& input, const Options& o);
 

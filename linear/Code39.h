@@ -1,12 +1,9 @@
 #pragma once
 
-#include "linear/LinearSymbol.h"
+#include "linear/Code39Encoder.h"
+#include "linear/LinearRenderer.h"
 
 namespace linear {
-
-// Code 39 of the input in upper case, framed by "*", with an optional
-// modulo-43 check character.
-LinearSymbol encodeCode39(const QString& input, bool addCheck);
 
 std::optional<double> DrawCode39(draw::Surface& picture, const QString& input, const Options& o);
 

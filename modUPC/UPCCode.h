@@ -3,12 +3,11 @@
 #include <QString>
 
 #include <array>
-#include <string>
+#include <optional>
 
 namespace draw {
-class Platform;
 class Surface;
-} // namespace draw
+}
 
 namespace upc {
 
@@ -18,23 +17,13 @@ struct UpcForm {
     std::array<QString, 6> L;
     std::array<QString, 6> R;
     QString txtUPC = QStringLiteral("097363395843");
-    QString caption; // title of the message box
     draw::Surface& picUPC;
     const draw::Surface& picUPCy;
-    draw::Platform& platform;
 };
 
-// Position k (1 to 12) holds the last of the first k characters, so a short text
-// repeats its last character and characters after the 12th are ignored.
-std::array<QString, 12> upcCaptions(const QString& text);
-
-// The 95 modules, "1" dark. A caption that is not a digit takes the modules of
-// the last digit that was one, from the table of its own half (0 before any).
-std::string upcModules(const std::array<QString, 12>& captions);
-
 // Draws the twelve characters as a UPC-A symbol on picUPC and leaves it there as
-// the background picture. Needs a non-empty sample field; otherwise it says so
-// and restores the sample.
-void UPCCode(const QString& text, UpcForm& form);
+// the background picture. Needs a non-empty sample field; otherwise it restores
+// the sample and returns the error the caller shows the user.
+std::optional<QString> UPCCode(const QString& text, UpcForm& form);
 
 } // namespace upc

@@ -15,6 +15,14 @@ void ensureTahoma()
     }
 }
 
+QFont tahoma(double points, bool bold)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
 QStringList screenFonts()
 {
     // Families offered by several foundries come as "Name [Foundry]"; a label

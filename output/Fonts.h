@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QStringList>
 
 namespace output {
@@ -7,6 +8,9 @@ namespace output {
 // Makes "Tahoma" available where the system has none, from the compatible face
 // that Debian's fonts-wine installs outside fontconfig's folders.
 void ensureTahoma();
+
+// The label and control face of the window data at a point size.
+QFont tahoma(double points, bool bold = false);
 
 // The installed screen fonts, as the label font list shows them.
 QStringList screenFonts();

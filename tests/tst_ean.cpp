@@ -7,6 +7,7 @@
 #include "ean/UpcCheck.h"
 #include "modUPC/UPCCode.h"
 #include "output/Fonts.h"
+#include "output/Surfaces.h"
 
 #include <QTest>
 
@@ -16,14 +17,12 @@ namespace {
 
 draw::Surface makePicEan()
 {
-    return draw::Surface(QStringLiteral("picEan"), {1200, 4440, 1815, 1095}, {15, 11.55},
-                         testing::tahoma(11.25));
+    return output::makeSurface(output::SurfaceId::picEan);
 }
 
 draw::Surface makePicUpc()
 {
-    return draw::Surface(QStringLiteral("picUPC"), {1200, 4440, 2055, 1095}, {15, 16.5},
-                         testing::tahoma(9.75));
+    return output::makeSurface(output::SurfaceId::picUPC);
 }
 
 // The reference encoder's module row, "1" dark, guards included, no quiet zone.
@@ -53,10 +52,8 @@ std::string rowModules(const QImage& image, int firstX, int count, int row)
 
 struct Upc {
     draw::Surface picUPC = makePicUpc();
-    draw::Surface picUPCy{QStringLiteral("picUPCy"), {120, 5400, 495, 375}, {}, QFont()};
-    testing::FakePlatform platform{QDir::tempPath()};
-    upc::UpcForm form{
-        .caption = QStringLiteral("caption"), .picUPC = picUPC, .picUPCy = picUPCy, .platform = platform};
+    draw::Surface picUPCy = output::makeSurface(output::SurfaceId::picUPCy);
+    upc::UpcForm form{.picUPC = picUPC, .picUPCy = picUPCy};
     QString captions() const
     {
         QStringList all;
@@ -252,10 +249,10 @@ void TestEan::upcCaptionsAndModules()
     QFETCH(QString, captions);
     QFETCH(QString, modules);
     Upc upc;
-    upc::UPCCode(text, upc.form);
+    const std::optional<QString> error = upc::UPCCode(text, upc.form);
     QCOMPARE(upc.captions(), captions);
     QCOMPARE(QString::fromStdString(rowModules(upc.picUPC.Image(), 20, 95, 20)), modules);
-    QVERIFY(upc.platform.messages.empty());
+    QVERIFY(!error);
 }
 
 void TestEan::upcDrawing()
@@ -315,12 +312,9 @@ void TestEan::upcNeedsTheSampleField()
     upc::UPCCode(QStringLiteral("097363395843"), upc.form);
     const QImage before = upc.picUPC.Image();
     upc.form.txtUPC.clear();
-    upc::UPCCode(QStringLiteral("12345678901"), upc.form);
-    QCOMPARE(upc.platform.messages.size(), size_t(1));
-    const testing::Message& m = upc.platform.messages.front();
-    QCOMPARE(m.icon, QMessageBox::Critical);
-    QCOMPARE(m.title, QStringLiteral("caption"));
-    QCOMPARE(m.text, QStringLiteral("You must enter a minimum 12 digit number to complete the  \r\n"
+    const std::optional<QString> error = upc::UPCCode(QStringLiteral("12345678901"), upc.form);
+    QVERIFY(error);
+    QCOMPARE(*error, QStringLiteral("You must enter a minimum 12 digit number to complete the  \r\n"
                                     "barcode example properly. Any length over 12 digits will  \r\n"
                                     "be ignored."));
     QCOMPARE(upc.form.txtUPC, QStringLiteral("097363395843"));

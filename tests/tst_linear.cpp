@@ -9,6 +9,7 @@
 #include "linear/Code39.h"
 #include "linear/Interleaved2of5.h"
 #include "output/Fonts.h"
+#include "output/Surfaces.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
@@ -22,7 +23,7 @@ namespace {
 
 draw::Surface makePicture1()
 {
-    return draw::Surface(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, testing::tahoma(14.25));
+    return output::makeSurface(output::SurfaceId::Picture1);
 }
 
 using DrawFn = std::optional<double> (*)(draw::Surface&, const QString&, const Options&);
@@ -111,7 +112,7 @@ QImage rendered(const draw::Surface& picture, Output output)
 // pixel: where the first glyph's ink starts, apart from any surface.
 QImage paintedAlone(const QString& text, int scale)
 {
-    QFont font = testing::tahoma(14.25);
+    QFont font = output::tahoma(14.25);
     font.setKerning(false);
     QImage image(QSize(40, 100) * scale, QImage::Format_RGB32);
     image.setDevicePixelRatio(scale);

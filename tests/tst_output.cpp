@@ -134,9 +134,7 @@ void TestOutput::copyPutsTheShownSurface()
         QTest::keyClick(w->Text1, Qt::Key_Return);
     else
         w->Command1->click();
-    const draw::Surface& shown = symbology == u"EAN-13"  ? w->picEan()
-                                 : symbology == u"UPC-A" ? w->picUPC()
-                                                         : w->Picture1();
+    const draw::Surface& shown = testing::drawnOn(w.w.get(), symbology);
     QVERIFY(shown.Visible());
     QVERIFY(testing::samePixels(clipboardImage(), shown.Image()));
     QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasText()); // emptied first
@@ -231,9 +229,7 @@ void TestOutput::saveWritesTheBitmapAfterOk()
                                .arg(QLatin1String(c.input), QDir::toNativeSeparators(path)));
         QCOMPARE(readAll(path).left(2), QByteArray("BM"));
         QImage saved(path, "BMP");
-        const draw::Surface& shown = c.symbology == QLatin1String("EAN-13")  ? w->picEan()
-                                     : c.symbology == QLatin1String("UPC-A") ? w->picUPC()
-                                                                             : w->Picture1();
+        const draw::Surface& shown = testing::drawnOn(w.w.get(), QString::fromLatin1(c.symbology));
         QVERIFY(testing::samePixels(saved, shown.Image()));
         QCOMPARE(QString::fromStdString(testing::decode(saved, c.format)), QString::fromLatin1(c.decoded));
     }
@@ -867,9 +863,7 @@ void TestOutput::copyOffersTheSameSymbolAsSvg()
             texts << xml.readElementText(QXmlStreamReader::IncludeChildElements);
     }
     QVERIFY(!xml.hasError());
-    const draw::Surface& shown = symbology == u"EAN-13"  ? w->picEan()
-                                 : symbology == u"UPC-A" ? w->picUPC()
-                                                         : w->Picture1();
+    const draw::Surface& shown = testing::drawnOn(w.w.get(), symbology);
     const QImage image = shown.Image();
     QCOMPARE(viewBox, QStringLiteral("0 0 %1 %2").arg(image.width()).arg(image.height()));
     QVERIFY(rects > 10);

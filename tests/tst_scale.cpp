@@ -53,9 +53,7 @@ void TestScale::modulesAreWholeDevicePixels()
     QCOMPARE(w->devicePixelRatioF(), 2.0);
     testing::select(w.w.get(), symbology);
     w->Text1->setText(input);
-    const draw::Surface& surface = symbology == u"EAN-13"  ? w->picEan()
-                                   : symbology == u"UPC-A" ? w->picUPC()
-                                                           : w->Picture1();
+    const draw::Surface& surface = testing::drawnOn(w.w.get(), symbology);
     draw::PictureBox* box = w->pictureBox(surface);
     QVERIFY(box->isVisible());
     const QImage grabbed = box->grab().toImage().convertToFormat(QImage::Format_RGB32);

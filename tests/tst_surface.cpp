@@ -36,7 +36,7 @@ class TestSurface : public QObject {
 
 void TestSurface::printAfterClsStartsTopLeft()
 {
-    Surface s(QStringLiteral("s"), {0, 0, 4635, 1215}, {}, testing::tahoma(14.25));
+    Surface s(QStringLiteral("s"), {0, 0, 4635, 1215}, {}, output::tahoma(14.25));
     s.setCurrentX(40);
     s.setCurrentY(40);
     s.Cls();
@@ -50,7 +50,7 @@ void TestSurface::printAfterClsStartsTopLeft()
 
 void TestSurface::backColorErasesLikeCls()
 {
-    Surface s(QStringLiteral("s"), {0, 0, 1500, 1500}, {}, testing::tahoma(10));
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1500}, {}, output::tahoma(10));
     s.Line(10, 1, 10, 50);
     QVERIFY(testing::anyDark(s.Image(), s.Image().rect()));
     s.setBackColor(draw::kWhite); // unchanged colour, still erased
@@ -59,7 +59,7 @@ void TestSurface::backColorErasesLikeCls()
 
 void TestSurface::drawingBeyondTheWidthIsKept()
 {
-    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, testing::tahoma(10));
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, output::tahoma(10));
     QCOMPARE(s.Image().width(), 96); // 100 pixels less the frame
     for (int x : {20, 500, 1999})
         s.Line(x, 1, x, 50);
@@ -76,7 +76,7 @@ void TestSurface::drawingBeyondTheWidthIsKept()
 
 void TestSurface::hiddenSurfaceKeepsItsDrawing()
 {
-    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, testing::tahoma(10));
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, output::tahoma(10));
     s.setVisible(false);
     s.Line(30, 1, 30, 50);
     s.setVisible(true);
@@ -105,14 +105,14 @@ void TestSurface::userScalesPlaceLines()
     QFETCH(double, y2);
     QFETCH(int, top);
     QFETCH(int, bottom);
-    Surface s(QStringLiteral("s"), {0, 0, 2055, 1095}, {15, yTwips}, testing::tahoma(10));
+    Surface s(QStringLiteral("s"), {0, 0, 2055, 1095}, {15, yTwips}, output::tahoma(10));
     s.Line(40, y1, 40, y2);
     QCOMPARE(testing::darkRows(s.Image(), 40), std::make_pair(top, bottom));
 }
 
 void TestSurface::boxesAreFilledAndOutlined()
 {
-    Surface s(QStringLiteral("s"), {0, 0, 1815, 1095}, {15, 11.55}, testing::tahoma(8));
+    Surface s(QStringLiteral("s"), {0, 0, 1815, 1095}, {15, 11.55}, output::tahoma(8));
     s.setFillSolid(true);
     s.setFillColor(draw::kBlack);
     s.Box(60, 2, 65, 14, draw::kLightGrey);
@@ -127,7 +127,7 @@ void TestSurface::boxesAreFilledAndOutlined()
 
 void TestSurface::clsRestoresTheBackgroundPicture()
 {
-    Surface s(QStringLiteral("s"), {0, 0, 1500, 1500}, {}, testing::tahoma(10));
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1500}, {}, output::tahoma(10));
     s.Line(5, 1, 5, 20);
     s.setPicture(s.Image());
     s.Line(9, 1, 9, 20);
@@ -140,7 +140,7 @@ void TestSurface::clsRestoresTheBackgroundPicture()
 void TestSurface::pointSizesRenderAt96Dpi()
 {
     // 72 points are 96 pixels at 96 dots per inch, whatever the screen says.
-    Surface s(QStringLiteral("s"), {0, 0, 3000, 3000}, {}, testing::tahoma(72));
+    Surface s(QStringLiteral("s"), {0, 0, 3000, 3000}, {}, output::tahoma(72));
     s.Print(QStringLiteral("H"));
     const QImage image = s.Image();
     int top = -1, bottom = -1;
@@ -158,14 +158,14 @@ void TestSurface::textStartsAtCurrentXAndAdvancesByTheFont()
 {
     // Short texts are set from one rasterised piece, long ones glyph by glyph:
     // both start at CurrentX and advance by the font's advance.
-    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, testing::tahoma(14.25));
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, output::tahoma(14.25));
     for (const int count : {10, 1000}) {
         s.Cls();
         s.setCurrentX(30);
         s.setCurrentY(10);
         s.Print(QString(count, u'H'));
         const QImage image = s.Image();
-        const QFontMetricsF metrics(testing::tahoma(14.25), &image);
+        const QFontMetricsF metrics(output::tahoma(14.25), &image);
         const double width = count * metrics.horizontalAdvance(u'H');
         int left = image.width(), right = -1;
         for (int x = 0; x < image.width(); ++x)
@@ -183,7 +183,7 @@ void TestSurface::svgHoldsAnyFontName()
 {
     // Label fonts come from the system's list, whatever their names hold.
     const QString family = QStringLiteral("Odd & \"Quoted\" <Face>");
-    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, testing::tahoma(14.25));
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1215}, {}, output::tahoma(14.25));
     s.setFontName(family);
     s.Print(QStringLiteral("X"));
     QXmlStreamReader xml(s.toSvg());
@@ -220,7 +220,7 @@ void TestSurface::everyOutputShowsOnlyTheLastDrawing()
     const auto draw = symbology == u"Code 128" ? &linear::DrawCode128 : &linear::DrawCode39;
     const auto format =
         symbology == u"Code 128" ? ZXing::BarcodeFormat::Code128 : ZXing::BarcodeFormat::Code39;
-    Surface s(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, testing::tahoma(14.25));
+    Surface s(QStringLiteral("Picture1"), {1200, 4440, 4635, 1215}, {}, output::tahoma(14.25));
     const linear::Options options{.optimize = 0, .label = 1, .check = 0};
     draw(s, first, options);
     draw(s, second, options);

@@ -89,6 +89,7 @@ class TestWindow : public QObject {
     void routing_data();
     void routing();
     void upcHintFollowsTheButton();
+    void upcSampleErrorIsAnErrorBox();
     void everyControlHasAnAccessibleName();
     void aboutWindowOpensAndCloses();
     void aboutClosesOnlyOnATypingKey_data();
@@ -549,6 +550,21 @@ void TestWindow::upcHintFollowsTheButton()
     QCOMPARE(onView(w.w.get()), QStringLiteral("Label5"));
     w->Text1->clear();
     QCOMPARE(onView(w.w.get()), QString());
+}
+
+// The UPC-A renderer only returns its complaint; the window must still show it
+// as an error over its own caption, and only once.
+void TestWindow::upcSampleErrorIsAnErrorBox()
+{
+    Window w;
+    w->txtUPC->clear();
+    w->cmdGen_Click();
+    QCOMPARE(w.platform->messages.size(), size_t(1));
+    const testing::Message& m = w.platform->messages.front();
+    QCOMPARE(m.icon, QMessageBox::Critical);
+    QCOMPARE(m.title, w->windowTitle());
+    QVERIFY(m.text.startsWith(QStringLiteral("You must enter a minimum 12 digit number")));
+    QCOMPARE(w->txtUPC->text(), QStringLiteral("097363395843"));
 }
 
 void TestWindow::everyControlHasAnAccessibleName()

@@ -1,7 +1,7 @@
 // Codabar: data characters from the set between the "a" start and stop, seven
 // elements each with a narrow gap, or the message naming the first bad one.
 #include "FuzzInput.h"
-#include "linear/Codabar.h"
+#include "linear/CodabarEncoder.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // character is read back from the elements, as a scanner reads it, and must
 // complete the modulo-103 sum of the characters read before it.
 #include "FuzzInput.h"
-#include "linear/Code128.h"
+#include "linear/Code128Encoder.h"
 
 #include <array>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // Code 39: a framed symbol of nine-element characters with three wide each, or
 // the message that names the first character outside the set.
 #include "FuzzInput.h"
-#include "linear/Code39.h"
+#include "linear/Code39Encoder.h"
 
 #include <cstdio>
 #include <cstdlib>

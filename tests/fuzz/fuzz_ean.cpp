@@ -2,7 +2,7 @@
 // sum is a multiple of 10; its modules have guards where the standard puts
 // them and digits of the parity their half requires.
 #include "FuzzInput.h"
-#include "ean/Ean.h"
+#include "ean/EanEncoder.h"
 
 #include <cstdio>
 #include <cstdlib>

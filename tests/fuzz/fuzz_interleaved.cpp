@@ -1,7 +1,7 @@
 // Interleaved 2 of 5: an even number of digits in pairs of five-element
 // patterns with two wide each, framed by start and stop, or the message.
 #include "FuzzInput.h"
-#include "linear/Interleaved2of5.h"
+#include "linear/Interleaved2of5Encoder.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 // back from the modules as a scanner reads them and complete the sum.
 #include "FuzzInput.h"
 #include "ean/UpcCheck.h"
-#include "modUPC/UPCCode.h"
+#include "modUPC/UpcModules.h"
 
 #include <array>
 #include <cstdio>

@@ -9,13 +9,6 @@
 
 namespace testing {
 
-QFont tahoma(double points)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(points);
-    return font;
-}
-
 bool samePixels(const QImage& a, const QImage& b)
 {
     return a.size() == b.size() &&
@@ -103,6 +96,13 @@ std::unique_ptr<QPrinter> FakePlatform::printer()
         printer->setOutputFileName(pdfPath.isEmpty() ? QDir(m_folder).filePath(QStringLiteral("print.pdf"))
                                                      : pdfPath);
     return printer;
+}
+
+const draw::Surface& drawnOn(const BarcodeGenerator* w, const QString& symbology)
+{
+    const std::optional<output::Symbology> s = output::symbologyNamed(symbology);
+    Q_ASSERT(s);
+    return w->surface(output::surfaceFor(*s));
 }
 
 void select(BarcodeGenerator* w, const QString& name)

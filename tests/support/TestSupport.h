@@ -19,9 +19,6 @@ namespace testing {
 // module is several pixels, with a white quiet zone around it.
 std::string decode(const QImage& image, ZXing::BarcodeFormat format);
 
-// The label face at a point size, as the window data gives them.
-QFont tahoma(double points);
-
 // Same size and the same colour at every pixel, whatever the two formats.
 bool samePixels(const QImage& a, const QImage& b);
 
@@ -42,7 +39,7 @@ struct Message {
 
 // Answers message boxes from a queue (OK when empty), records them, and saves
 // and prints into a temporary folder.
-class FakePlatform : public draw::Platform {
+class FakePlatform : public Platform {
   public:
     explicit FakePlatform(QString folder) : m_folder(std::move(folder)) {}
     QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title, const QString& text,
@@ -60,6 +57,9 @@ class FakePlatform : public draw::Platform {
   private:
     QString m_folder;
 };
+
+// The surface the symbology of that display name is drawn on.
+const draw::Surface& drawnOn(const BarcodeGenerator* window, const QString& symbology);
 
 // Clicks the symbology button of that name ("Code 39", "EAN-13", "UPC-A", ...);
 // EAN-8 has no visible button and is selected by code.

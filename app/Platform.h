@@ -7,10 +7,9 @@
 class QPagedPaintDevice;
 class QPrinter;
 
-namespace draw {
-
 // The few calls that would need a person or a device. The window receives one;
 // tests answer message boxes, print to PDF and save into a temporary directory.
+// It belongs to the front ends: nothing below them asks the user anything.
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -21,5 +20,3 @@ class Platform {
     virtual QString programFolder() = 0;
     virtual std::unique_ptr<QPrinter> printer() = 0;
 };
-
-} // namespace draw

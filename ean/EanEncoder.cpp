@@ -1,0 +1,74 @@
+#include "ean/EanEncoder.h"
+#include "ean/EanTables.h"
+
+namespace ean {
+
+namespace {
+
+int digitAt(const QString& s, qsizetype i)
+{
+    return s.at(i).unicode() - u'0';
+}
+
+// Check digit where positions with the given parity (0 for odd, from 1) weigh 3.
+int checkDigit(const QString& digits, int tripleParity)
+{
+    int sum = 0;
+    for (qsizetype i = 0; i < digits.size(); ++i)
+        sum += digitAt(digits, i) * ((i % 2 == tripleParity) ? 3 : 1);
+    return (10 - sum % 10) % 10;
+}
+
+} // namespace
+
+const char* eanPattern(int set, int digit)
+{
+    return kSets[size_t(set)][size_t(digit)].data();
+}
+
+bool isDigits(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.unicode() < u'0' || c.unicode() > u'9')
+            return false;
+    return true;
+}
+
+std::optional<QString> completeCode(const QString& input)
+{
+    if ((input.size() != 12 && input.size() != 7) || !isDigits(input))
+        return std::nullopt;
+    // EAN-13 weighs the even positions 3, EAN-8 the odd ones: in both the digit
+    // next to the check digit weighs 3.
+    const int tripleParity = input.size() == 12 ? 1 : 0;
+    return input + QChar(u'0' + checkDigit(input, tripleParity));
+}
+
+std::string eanModules(const QString& code)
+{
+    std::string modules;
+    if ((code.size() != 13 && code.size() != 8) || !isDigits(code))
+        return modules;
+    const bool ean13 = code.size() == 13;
+    const qsizetype half = ean13 ? 6 : 4;
+    const qsizetype first = ean13 ? 1 : 0; // EAN-13's first digit has no bars
+    const std::string_view parity = ean13 ? kParity[digitAt(code, 0)] : "0000";
+    modules.reserve(size_t(3 + 7 * half + 5 + 7 * half + 3));
+    modules += kEdgeGuard;
+    for (qsizetype i = 0; i < half; ++i)
+        modules += kSets[parity[i] - '0'][digitAt(code, first + i)];
+    modules += kCentreGuard;
+    for (qsizetype i = 0; i < half; ++i)
+        modules += kSets[2][digitAt(code, first + half + i)];
+    modules += kEdgeGuard;
+    return modules;
+}
+
+std::string upcaModules(const QString& digits)
+{
+    if (digits.size() != 12)
+        return {};
+    return eanModules(QLatin1Char('0') + digits);
+}
+
+} // namespace ean
