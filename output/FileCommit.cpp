@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,30 +20,35 @@ QString systemError(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// New files get the permissions any other program's would: 0666 less the umask.
-mode_t fileMode()
-{
-    static const mode_t mode = [] {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        return mode_t(0666 & ~mask);
-    }();
-    return mode;
-}
-
 } // namespace
 
 StagedFile stageFile(const QByteArray& bytes, const QString& target)
 {
     const QFileInfo info(target);
-    if (!QDir().mkpath(info.absolutePath()))
-        return {{}, QStringLiteral("cannot create the folder %1").arg(info.absolutePath())};
-    QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                                        QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(temp.data());
+    const QString folder = info.absolutePath();
+    // A batch writes thousands of files into a few folders: ask once per folder.
+    thread_local QString madeFolder;
+    if (folder != madeFolder) {
+        if (!QDir().mkpath(folder))
+            return {{}, QStringLiteral("cannot create the folder %1").arg(folder)};
+        madeFolder = folder;
+    }
+    // Hidden, unique to this process and this call; created with the mode any
+    // other program's new file gets (0666 less the umask).
+    static std::atomic<quint64> counter{0};
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = QFile::encodeName(QStringLiteral("%1/.%2.%3-%4.part")
+                                     .arg(folder, info.fileName())
+                                     .arg(::getpid())
+                                     .arg(counter.fetch_add(1)));
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0)
         return {{}, systemError(errno)};
-    ::fchmod(fd, fileMode());
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
     QString error;

@@ -1,6 +1,7 @@
 #include "output/SymbolFile.h"
 
 #include "draw/Surface.h"
+#include "output/PngWriter.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -71,10 +72,14 @@ EncodedFile encodeRaster(const draw::Surface& surface, const FileSettings& s)
     const int dpm = int(std::lround(s.dpi / kMmPerInch * 1000));
     image.setDotsPerMeterX(dpm);
     image.setDotsPerMeterY(dpm);
+    if (s.format == FileFormat::Png) {
+        PngBytes png = encodePng(image);
+        return {std::move(png.bytes), png.error};
+    }
     EncodedFile file;
     QBuffer buffer(&file.bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, s.format == FileFormat::Bmp ? "BMP" : "PNG");
+    QImageWriter writer(&buffer, "BMP");
     if (!writer.write(image)) {
         file.bytes.clear();
         file.error = writer.errorString();
