@@ -345,6 +345,7 @@ int run(int argc, char** argv)
     const bool showProgress = !parser.isSet(o.quiet) && ::isatty(STDERR_FILENO);
     QTextStream err(stderr);
     qint64 shownAt = -1;
+    qint64 shownDone = -1;
     output::BatchProgress last;
     auto clearProgress = [&] {
         if (shownAt >= 0)
@@ -366,10 +367,15 @@ int run(int argc, char** argv)
             if (tenths == shownAt && p.done != p.total)
                 return;
             shownAt = tenths;
+            shownDone = p.done;
             err << '\r' << progressLine(p) << "\x1b[K" << Qt::flush;
         });
-    if (showProgress && last.done > 0)
-        err << '\r' << progressLine(last) << "\x1b[K\n" << Qt::flush;
+    if (showProgress && last.done > 0) {
+        // The last count stays on the screen, whether or not it was drawn yet.
+        if (shownDone != last.done || shownAt < 0)
+            err << '\r' << progressLine(last) << "\x1b[K";
+        err << '\n' << Qt::flush;
+    }
     if (summary.failed > 0) {
         err << QStringLiteral("barcode-generator: %1 of %2 lines not written")
                    .arg(summary.failed)
