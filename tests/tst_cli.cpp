@@ -6,6 +6,7 @@
 #include "output/BatchRunner.h"
 #include "output/SymbolJob.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QLabel>
@@ -180,6 +181,8 @@ class TestCli : public QObject {
     void batchFromStandardInput();
     void batchIsTheSameForAnyNumberOfWorkers();
     void batchExistingFilesFailWithoutForce();
+    void batchReportsAFolderItCannotMake();
+    void cancelledBatchLeavesOnlyWholeFiles();
 };
 
 void TestCli::jobDrawsWhatTheWindowShows_data()
@@ -665,6 +668,57 @@ void TestCli::batchExistingFilesFailWithoutForce()
     QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(QStringLiteral("out/2.png"))),
                                                     ZXing::BarcodeFormat::Code128)),
              QStringLiteral("B"));
+}
+
+void TestCli::batchReportsAFolderItCannotMake()
+{
+    QTemporaryDir dir;
+    // A file where the folder should be: no folder can be made there.
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("taken")), "file"));
+    const Run run =
+        runProgram(QString::fromLatin1("-t code128 --batch - -o taken/{n}.png").split(QLatin1Char(' ')),
+                   dir.path(), "A\nB\n");
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(QLatin1String("line 1: taken/1.png not written: cannot create the folder")),
+             qPrintable(run.err));
+    QVERIFY2(run.err.contains(QLatin1String("2 of 2 lines not written")), qPrintable(run.err));
+    QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("taken")});
+}
+
+void TestCli::cancelledBatchLeavesOnlyWholeFiles()
+{
+    QTemporaryDir dir;
+    QByteArray lines;
+    for (int i = 0; i < 400; ++i)
+        lines += "LINE " + QByteArray::number(i) + '\n';
+    QBuffer input(&lines);
+    QVERIFY(input.open(QIODevice::ReadOnly));
+    output::BatchSettings settings;
+    settings.symbology = Symbology::Code128;
+    settings.pattern = dir.filePath(QStringLiteral("{n}.png"));
+    settings.jobs = 2;
+    std::atomic<bool> cancel{false};
+    qint64 seen = 0;
+    const output::BatchSummary summary = output::BatchRunner(settings).run(
+        input, output::countLines(input), [](const output::LineOutcome&) {},
+        [&](const output::BatchProgress& p) {
+            seen = p.done;
+            if (p.done == 25)
+                cancel = true;
+        },
+        &cancel);
+    QVERIFY(summary.cancelled);
+    QCOMPARE(summary.written, 25);
+    QCOMPARE(seen, 25);
+    // Lines drawn ahead of the cancel leave no temporary file behind.
+    const QStringList files = filesIn(dir.path());
+    QCOMPARE(files.size(), 25);
+    for (const QString& name : files) {
+        const QString line = QStringLiteral("LINE %1").arg(name.section(QLatin1Char('.'), 0, 0).toInt() - 1);
+        QCOMPARE(QString::fromStdString(
+                     testing::decode(QImage(dir.filePath(name)), ZXing::BarcodeFormat::Code128)),
+                 line);
+    }
 }
 
 QTEST_MAIN(TestCli)
