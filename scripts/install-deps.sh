@@ -5,9 +5,10 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 # Build: compiler, Qt, fonts. Tests: decoder, reference encoder, PDF tools, fuzzing
 # (clang), desktop-file and AppStream validators. xvfb/xauth for looking at the window.
+# zint: the batch benchmark compares with its command line.
 PKGS=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev fonts-wine fonts-dejavu-core
-      libzxing-dev libzint-dev libbenchmark-dev poppler-utils clang libclang-rt-14-dev
-      desktop-file-utils appstream xvfb xauth)
+      libzxing-dev libzint-dev libbenchmark-dev libpng-dev poppler-utils clang libclang-rt-14-dev
+      desktop-file-utils appstream xvfb xauth zint)
 missing=()
 for p in "${PKGS[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

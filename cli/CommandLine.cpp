@@ -1,0 +1,390 @@
+#include "cli/CommandLine.h"
+
+#include "output/BatchRunner.h"
+#include "output/FileCommit.h"
+#include "output/Fonts.h"
+#include "output/SymbolFile.h"
+#include "output/SymbolJob.h"
+
+#include <QColor>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <cmath>
+#include <cstdio>
+#include <unistd.h>
+
+#ifndef BARCODE_VERSION
+#error "BARCODE_VERSION comes from the CMake project"
+#endif
+
+namespace cli {
+
+namespace {
+
+// Qt's own window options, with and without a value; a run with nothing else
+// opens the window.
+const QStringList kQtValueOptions = {QStringLiteral("platform"),
+                                     QStringLiteral("platformpluginpath"),
+                                     QStringLiteral("platformtheme"),
+                                     QStringLiteral("plugin"),
+                                     QStringLiteral("qwindowgeometry"),
+                                     QStringLiteral("qwindowicon"),
+                                     QStringLiteral("qwindowtitle"),
+                                     QStringLiteral("session"),
+                                     QStringLiteral("display"),
+                                     QStringLiteral("geometry"),
+                                     QStringLiteral("name"),
+                                     QStringLiteral("title"),
+                                     QStringLiteral("style"),
+                                     QStringLiteral("stylesheet"),
+                                     QStringLiteral("visual"),
+                                     QStringLiteral("ncols"),
+                                     QStringLiteral("cmap")};
+const QStringList kQtFlags = {QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                              QStringLiteral("nograb"), QStringLiteral("dograb"), QStringLiteral("sync")};
+
+void printError(const QString& text)
+{
+    QTextStream(stderr) << text << '\n';
+}
+
+int usageError(const QString& text)
+{
+    printError(QStringLiteral("barcode-generator: %1\nTry 'barcode-generator --help' for more.").arg(text));
+    return kUsage;
+}
+
+QString typeNames()
+{
+    QStringList names;
+    for (const output::SymbologyInfo& s : output::kSymbologies)
+        if (s.visible)
+            names << QString::fromLatin1(s.cliName);
+    return names.join(QStringLiteral(", "));
+}
+
+struct Options {
+    QCommandLineOption type{{QStringLiteral("t"), QStringLiteral("type")},
+                            QStringLiteral("Symbology: %1 (default code39).").arg(typeNames()),
+                            QStringLiteral("TYPE"),
+                            QStringLiteral("code39")};
+    QCommandLineOption data{{QStringLiteral("d"), QStringLiteral("data")},
+                            QStringLiteral("The data to encode."),
+                            QStringLiteral("DATA")};
+    QCommandLineOption output{
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("The file to write; png, svg, pdf or bmp by its extension; - writes PNG to standard "
+                       "output. With --batch a pattern: {n} the line number, {data} the line's data."),
+        QStringLiteral("FILE")};
+    QCommandLineOption batch{QStringLiteral("batch"),
+                             QStringLiteral("One symbol per line of FILE (- for standard input)."),
+                             QStringLiteral("FILE")};
+    QCommandLineOption noOptimize{QStringLiteral("no-optimize"),
+                                  QStringLiteral("Clear \"Optimize for Printing\" (linear symbologies).")};
+    QCommandLineOption noLabel{QStringLiteral("no-label"),
+                               QStringLiteral("Clear \"Add Label\" (linear symbologies).")};
+    QCommandLineOption check{QStringLiteral("check"),
+                             QStringLiteral("Check \"Add Check Character\" (Code 39, Interleaved 2 of 5).")};
+    QCommandLineOption moduleMm{QStringLiteral("module-mm"),
+                                QStringLiteral("Module width in millimetres (default: one pixel at 96 dpi)."),
+                                QStringLiteral("MM")};
+    QCommandLineOption dpi{QStringLiteral("dpi"), QStringLiteral("Resolution of the file (default 96)."),
+                           QStringLiteral("N")};
+    QCommandLineOption fg{QStringLiteral("fg"),
+                          QStringLiteral("Bar colour: a name or #rrggbb (default black)."),
+                          QStringLiteral("COLOR")};
+    QCommandLineOption bg{QStringLiteral("bg"),
+                          QStringLiteral("Background colour: a name or #rrggbb (default white)."),
+                          QStringLiteral("COLOR")};
+    QCommandLineOption transparent{QStringLiteral("transparent"), QStringLiteral("No background (PNG).")};
+    QCommandLineOption font{QStringLiteral("font"), QStringLiteral("Label font family (default Tahoma)."),
+                            QStringLiteral("FAMILY")};
+    QCommandLineOption force{QStringLiteral("force"), QStringLiteral("Replace existing files.")};
+    QCommandLineOption jobs{QStringLiteral("jobs"),
+                            QStringLiteral("Workers for --batch (default: one per core)."),
+                            QStringLiteral("N")};
+    QCommandLineOption quiet{QStringLiteral("quiet"), QStringLiteral("No progress line for --batch.")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and exit.")};
+
+    void addTo(QCommandLineParser& parser) const
+    {
+        parser.addOptions({type, data, output, batch, noOptimize, noLabel, check, moduleMm, dpi, fg, bg,
+                           transparent, font, force, jobs, quiet, help, version});
+    }
+};
+
+const char* const kDescription =
+    "Draws a barcode without opening the window, exactly as the window draws it.\n"
+    "Without arguments the window opens.\n\n"
+    "Examples:\n"
+    "  barcode-generator -t code128 -d 'HELLO 123' -o hello.png\n"
+    "  barcode-generator -t ean13 -d 501234567890 --module-mm 0.33 --dpi 300 -o ean.pdf\n"
+    "  barcode-generator -t code39 --batch items.txt -o 'labels/{n}.png'\n"
+    "  seq 1 100 | barcode-generator -t itf --batch - -o 'itf-{data}.svg'\n\n"
+    "With --batch a file's lines are counted first and {n} is padded to the count's width;\n"
+    "lines from standard input are numbered without padding. No file is replaced without\n"
+    "--force. Exit status: 0 all written, 1 bad data or a file not written, 2 usage error.";
+
+// Where the window greys a box the option cannot change it; say so rather
+// than drawing something else than was asked without a word.
+void reportOverruled(output::Symbology symbology, const std::vector<int>& overruled,
+                     const std::array<bool, 3>& given)
+{
+    static const char* const asked[] = {"--no-optimize", "--no-label", "--check"};
+    for (const int box : overruled)
+        if (given[size_t(box)])
+            printError(QStringLiteral("barcode-generator: %1 is fixed for %2 (\"%3\" %4); %5 ignored")
+                           .arg(QLatin1String(asked[box]), output::symbologyTitle(symbology),
+                                QLatin1String(output::kBoxCaptions[size_t(box)]),
+                                box == 2 && symbology == output::Symbology::Codabar
+                                    ? QStringLiteral("clear")
+                                    : QStringLiteral("checked"),
+                                QLatin1String(asked[box])));
+}
+
+int writeToStdout(const QByteArray& bytes)
+{
+    QFile out;
+    if (!out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered) || out.write(bytes) != bytes.size()) {
+        printError(QStringLiteral("barcode-generator: standard output: %1").arg(out.errorString()));
+        return kFailed;
+    }
+    return kSuccess;
+}
+
+} // namespace
+
+bool wantsCommandLine(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        QString arg = QString::fromLocal8Bit(argv[i]);
+        if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-"))
+            return true;
+        arg.remove(0, arg.startsWith(QLatin1String("--")) ? 2 : 1);
+        if (kQtFlags.contains(arg))
+            continue;
+        if (const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            eq > 0 && kQtValueOptions.contains(arg.left(eq)))
+            continue;
+        if (kQtValueOptions.contains(arg)) {
+            ++i;
+            continue;
+        }
+        return true;
+    }
+    return false;
+}
+
+QString progressLine(const output::BatchProgress& p)
+{
+    const double rate = p.seconds > 0 ? p.done / p.seconds : 0;
+    QString line = p.total >= 0 ? QStringLiteral("%1/%2 lines").arg(p.done).arg(p.total)
+                                : QStringLiteral("%1 lines").arg(p.done);
+    line += QStringLiteral(", %1/s").arg(qRound64(rate));
+    if (p.total >= 0 && rate > 0) {
+        const qint64 left = qint64(std::ceil((p.total - p.done) / rate));
+        line += QStringLiteral(", %1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
+    }
+    if (p.failed > 0)
+        line += QStringLiteral(", %1 failed").arg(p.failed);
+    return line;
+}
+
+int run(int argc, char** argv)
+{
+    // No window is ever shown: a display server is neither needed nor asked for.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("barcode-generator"));
+    QGuiApplication::setApplicationVersion(QStringLiteral(BARCODE_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    const Options o;
+    o.addTo(parser);
+    if (!parser.parse(QGuiApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(o.help)) {
+        QTextStream(stdout) << parser.helpText();
+        return kSuccess;
+    }
+    if (parser.isSet(o.version)) {
+        QTextStream(stdout) << "barcode-generator " << BARCODE_VERSION << '\n';
+        return kSuccess;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+
+    const auto symbology = output::symbologyFromName(parser.value(o.type));
+    if (!symbology)
+        return usageError(
+            QStringLiteral("unknown type '%1' (one of %2)").arg(parser.value(o.type), typeNames()));
+    const bool batch = parser.isSet(o.batch);
+    if (batch == parser.isSet(o.data))
+        return usageError(batch ? QStringLiteral("--data and --batch exclude each other")
+                                : QStringLiteral("--data or --batch is needed"));
+    if (!parser.isSet(o.output))
+        return usageError(QStringLiteral("--output is needed"));
+    const QString target = parser.value(o.output);
+
+    output::FileSettings file;
+    if (target == QLatin1String("-")) {
+        if (batch)
+            return usageError(QStringLiteral("--batch writes files: --output needs a pattern, not -"));
+        file.format = output::FileFormat::Png;
+    } else if (const auto format = output::formatFromPath(target)) {
+        file.format = *format;
+    } else {
+        return usageError(QStringLiteral("'%1': the extension must be png, svg, pdf or bmp").arg(target));
+    }
+    if (parser.isSet(o.moduleMm)) {
+        bool ok = false;
+        const double mm = parser.value(o.moduleMm).toDouble(&ok);
+        if (!ok || !(mm > 0) || mm > 100)
+            return usageError(QStringLiteral("--module-mm takes a width above 0 and up to 100 mm"));
+        file.moduleMm = mm;
+    }
+    if (parser.isSet(o.dpi)) {
+        bool ok = false;
+        file.dpi = parser.value(o.dpi).toInt(&ok);
+        if (!ok || file.dpi < 1 || file.dpi > 9600)
+            return usageError(QStringLiteral("--dpi takes a whole number from 1 to 9600"));
+    }
+    for (const auto& [option, colour] :
+         {std::pair{&o.fg, &file.foreground}, std::pair{&o.bg, &file.background}}) {
+        if (!parser.isSet(*option))
+            continue;
+        *colour = QColor::fromString(parser.value(*option));
+        if (!colour->isValid())
+            return usageError(QStringLiteral("'%1' is not a colour").arg(parser.value(*option)));
+    }
+    file.transparent = parser.isSet(o.transparent);
+    QString font;
+    if (parser.isSet(o.font)) {
+        output::ensureTahoma();
+        font = parser.value(o.font);
+        if (!QFontDatabase::hasFamily(font))
+            return usageError(QStringLiteral("no font family '%1' is installed").arg(font));
+    }
+    int jobs = 0;
+    if (parser.isSet(o.jobs)) {
+        bool ok = false;
+        jobs = parser.value(o.jobs).toInt(&ok);
+        if (!ok || jobs < 1 || jobs > 256)
+            return usageError(QStringLiteral("--jobs takes a whole number from 1 to 256"));
+    }
+
+    const linear::Options asked{.optimize = parser.isSet(o.noOptimize) ? 0 : 1,
+                                .label = parser.isSet(o.noLabel) ? 0 : 1,
+                                .check = parser.isSet(o.check) ? 1 : 0};
+    reportOverruled(*symbology, output::settleOptions(*symbology, asked).overruled,
+                    {parser.isSet(o.noOptimize), parser.isSet(o.noLabel), parser.isSet(o.check)});
+
+    if (!batch) {
+        output::SymbolSurfaces surfaces(font);
+        const output::SymbolResult symbol =
+            output::drawSymbol(surfaces, *symbology, parser.value(o.data), asked);
+        if (!symbol.ok()) {
+            printError(symbol.message);
+            return kFailed;
+        }
+        const output::EncodedFile encoded = output::encodeSymbol(*symbol.surface, file);
+        if (!encoded.error.isEmpty())
+            return usageError(encoded.error);
+        if (target == QLatin1String("-"))
+            return writeToStdout(encoded.bytes);
+        const output::CommitResult result =
+            output::commitFile(output::stageFile(encoded.bytes, target), target, parser.isSet(o.force));
+        if (result.status == output::CommitStatus::Exists) {
+            printError(QStringLiteral("barcode-generator: %1 exists (--force replaces it)").arg(target));
+            return kFailed;
+        }
+        if (result.status == output::CommitStatus::Failed) {
+            printError(QStringLiteral("barcode-generator: %1 not written: %2").arg(target, result.error));
+            return kFailed;
+        }
+        return kSuccess;
+    }
+
+    // Batches refuse what would fail on every line before reading a line.
+    if (!output::patternNamesEachLine(target))
+        return usageError(
+            QStringLiteral("the --output pattern needs {n} or {data} to name each line's file"));
+    if (file.format != output::FileFormat::Png && file.format != output::FileFormat::Bmp &&
+        (file.transparent || file.foreground.rgb() != qRgb(0, 0, 0) ||
+         file.background.rgb() != qRgb(255, 255, 255)))
+        return usageError(QStringLiteral("colours and transparency are written to PNG and BMP files only"));
+    if (file.transparent && file.format == output::FileFormat::Bmp)
+        return usageError(QStringLiteral("a BMP file cannot have a transparent background"));
+
+    QFile input;
+    const QString source = parser.value(o.batch);
+    const bool opened = source == QLatin1String("-")
+                            ? input.open(stdin, QIODevice::ReadOnly)
+                            : (input.setFileName(source), input.open(QIODevice::ReadOnly));
+    if (!opened) {
+        printError(QStringLiteral("barcode-generator: %1: %2").arg(source, input.errorString()));
+        return kFailed;
+    }
+    const qint64 total = output::countLines(input);
+
+    output::BatchSettings settings{.symbology = *symbology,
+                                   .options = asked,
+                                   .labelFont = font,
+                                   .file = file,
+                                   .pattern = target,
+                                   .replace = parser.isSet(o.force),
+                                   .jobs = jobs};
+    const bool showProgress = !parser.isSet(o.quiet) && ::isatty(STDERR_FILENO);
+    QTextStream err(stderr);
+    qint64 shownAt = -1;
+    qint64 shownDone = -1;
+    output::BatchProgress last;
+    auto clearProgress = [&] {
+        if (shownAt >= 0)
+            err << "\r\x1b[K" << Qt::flush;
+    };
+    const output::BatchSummary summary = output::BatchRunner(settings).run(
+        input, total,
+        [&](const output::LineOutcome& outcome) {
+            clearProgress();
+            err << QStringLiteral("line %1: %2").arg(outcome.line).arg(outcome.message) << '\n' << Qt::flush;
+            shownAt = -1;
+        },
+        [&](const output::BatchProgress& p) {
+            if (!showProgress)
+                return;
+            last = p;
+            // A few redraws a second are enough to read; more only cost time.
+            const qint64 tenths = qint64(p.seconds * 10);
+            if (tenths == shownAt && p.done != p.total)
+                return;
+            shownAt = tenths;
+            shownDone = p.done;
+            err << '\r' << progressLine(p) << "\x1b[K" << Qt::flush;
+        });
+    if (showProgress && last.done > 0) {
+        // The last count stays on the screen, whether or not it was drawn yet.
+        if (shownDone != last.done || shownAt < 0)
+            err << '\r' << progressLine(last) << "\x1b[K";
+        err << '\n' << Qt::flush;
+    }
+    if (summary.failed > 0) {
+        err << QStringLiteral("barcode-generator: %1 of %2 lines not written")
+                   .arg(summary.failed)
+                   .arg(summary.lines)
+            << '\n';
+        return kFailed;
+    }
+    return kSuccess;
+}
+
+} // namespace cli

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+namespace output {
+struct BatchProgress;
+}
+
+namespace cli {
+
+enum ExitStatus { kSuccess = 0, kFailed = 1, kUsage = 2 };
+
+// True when the arguments ask for the command line: anything beyond the
+// options Qt itself takes for a window.
+bool wantsCommandLine(int argc, char** argv);
+
+// Draws and writes without a window or a display; returns the exit status.
+// Makes its own application object, on the offscreen platform.
+int run(int argc, char** argv);
+
+// "done/total lines, rate, time left" for a terminal; without a total, the
+// lines done and the rate.
+QString progressLine(const output::BatchProgress& progress);
+
+} // namespace cli

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "output/SymbolFile.h"
+#include "output/SymbolJob.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+class QIODevice;
+
+namespace output {
+
+struct BatchSettings {
+    Symbology symbology = Symbology::Code39;
+    linear::Options options;
+    QString labelFont;
+    FileSettings file;
+    // "{n}" becomes the line number, "{data}" the line as File Save names it.
+    QString pattern;
+    bool replace = false;
+    int jobs = 0; // workers; 0 for one per core
+};
+
+// What became of one line; reported in line order.
+struct LineOutcome {
+    qint64 line = 0;
+    QString path;    // the file it was meant for, when it got that far
+    QString message; // the window's message, or why the file was not written
+    bool written = false;
+};
+
+struct BatchProgress {
+    qint64 done = 0;
+    qint64 total = -1; // unknown while the input streams in
+    qint64 failed = 0;
+    double seconds = 0;
+};
+
+struct BatchSummary {
+    qint64 lines = 0;
+    qint64 written = 0;
+    qint64 failed = 0;
+    bool cancelled = false;
+};
+
+// The lines of a file that can be read twice, counted without keeping them;
+// -1 for a pipe or a terminal. Leaves the device at its start.
+qint64 countLines(QIODevice& input);
+
+// "{n}" padded with zeros to `width` digits (no padding for 0), "{data}" made
+// safe as one file name: no separator, and never "." or "..".
+QString batchPath(const QString& pattern, qint64 line, int width, const QString& data);
+
+// Does the pattern name each line's file apart from the others?
+bool patternNamesEachLine(const QString& pattern);
+
+// Draws one symbol per line of the input and writes it to the pattern's file.
+// The lines are read as they come and drawn on all workers at once, a bounded
+// number ahead of the one being written; files are put in place and outcomes
+// reported in line order, so the result is the same for any number of workers.
+// `report` and `progress` run on the calling thread; `progress` after every
+// line. A cancel stops before the next line is put in place: every file
+// written is complete.
+class BatchRunner {
+  public:
+    using Report = std::function<void(const LineOutcome&)>;
+    using Progress = std::function<void(const BatchProgress&)>;
+
+    explicit BatchRunner(BatchSettings settings);
+    BatchSummary run(QIODevice& input, qint64 totalLines, const Report& report, const Progress& progress,
+                     const std::atomic<bool>* cancel = nullptr);
+
+  private:
+    BatchSettings m_settings;
+};
+
+} // namespace output

@@ -1,0 +1,133 @@
+#include "output/SymbolJob.h"
+
+#include "ean/Ean.h"
+#include "ean/UpcCheck.h"
+#include "linear/Codabar.h"
+#include "linear/Code128.h"
+#include "linear/Code39.h"
+#include "linear/Interleaved2of5.h"
+#include "modUPC/UPCCode.h"
+#include "output/Fonts.h"
+
+namespace output {
+
+namespace {
+
+bool startsWithAny(const QString& text, std::initializer_list<const char*> prefixes)
+{
+    for (const char* p : prefixes)
+        if (text.startsWith(QLatin1String(p)))
+            return true;
+    return false;
+}
+
+const QString kNoData = QStringLiteral("Please Type the Barcode Data First");
+
+} // namespace
+
+std::optional<Symbology> symbologyFromName(const QString& name)
+{
+    for (const SymbologyInfo& s : kSymbologies)
+        if (s.visible && name.compare(QLatin1String(s.cliName), Qt::CaseInsensitive) == 0)
+            return s.symbology;
+    return std::nullopt;
+}
+
+QString symbologyTitle(Symbology symbology)
+{
+    return QString::fromLatin1(symbologyInfo(symbology).displayName);
+}
+
+SettledOptions settleOptions(Symbology symbology, const linear::Options& asked)
+{
+    SettledOptions settled{asked, {}};
+    auto fix = [&](int box, int& value, int fixed) {
+        if (value != fixed)
+            settled.overruled.push_back(box);
+        value = fixed;
+    };
+    switch (symbology) {
+    case Symbology::Code39:
+    case Symbology::Interleaved2of5: break;
+    // Code 128 always carries its check character; Codabar never has one.
+    case Symbology::Code128: fix(2, settled.options.check, 1); break;
+    case Symbology::Codabar: fix(2, settled.options.check, 0); break;
+    // The EAN and UPC-A buttons check all three boxes and grey them.
+    default:
+        fix(0, settled.options.optimize, 1);
+        fix(1, settled.options.label, 1);
+        fix(2, settled.options.check, 1);
+        break;
+    }
+    return settled;
+}
+
+SymbolSurfaces::SymbolSurfaces(const QString& labelFont)
+{
+    ensureTahoma();
+    // The factory's prvalue initialises the surface in place: a QObject never moves.
+    auto make = [](SurfaceId id) { return std::unique_ptr<draw::Surface>(new draw::Surface(makeSurface(id))); };
+    m_picture1 = make(SurfaceId::Picture1);
+    m_picEan = make(SurfaceId::picEan);
+    // As the window sets it: the code-set display fills its cells.
+    m_picEan->setFillSolid(true);
+    m_picUPC = make(SurfaceId::picUPC);
+    m_picUPCy = make(SurfaceId::picUPCy);
+    m_picUPCy->setVisible(false);
+    // The font list sets the family of these three, as the window's does.
+    if (!labelFont.isEmpty())
+        for (draw::Surface* s : {m_picture1.get(), m_picUPC.get(), m_picEan.get()})
+            s->setFontName(labelFont);
+}
+
+SymbolSurfaces::~SymbolSurfaces() = default;
+
+SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QString& data,
+                        const linear::Options& asked)
+{
+    if (data.isEmpty())
+        return {nullptr, kNoData};
+    const linear::Options o = settleOptions(symbology, asked).options;
+    const qsizetype n = data.size();
+    const bool digits = ean::isDigits(data);
+
+    auto linearResult = [&](std::optional<double> width) -> SymbolResult {
+        if (!width)
+            return {nullptr, surfaces.Picture1().description()};
+        return {&surfaces.Picture1(), {}};
+    };
+    auto eanResult = [&](bool complete, const char* hint) -> SymbolResult {
+        if (!complete)
+            return {nullptr, QString::fromLatin1(hint)};
+        ean::DrawEan(surfaces.picEan(), *ean::completeCode(data));
+        return {&surfaces.picEan(), {}};
+    };
+
+    switch (symbology) {
+    case Symbology::Code39: return linearResult(linear::DrawCode39(surfaces.Picture1(), data, o));
+    case Symbology::Interleaved2of5:
+        return linearResult(linear::DrawInterleaved2of5(surfaces.Picture1(), data, o));
+    case Symbology::Code128: return linearResult(linear::DrawCode128(surfaces.Picture1(), data, o));
+    case Symbology::Codabar: return linearResult(linear::DrawCodabar(surfaces.Picture1(), data, o));
+    case Symbology::Ean13: return eanResult(n == 12 && digits, "Enter 12 digit number for EAN-13");
+    case Symbology::Jan13:
+        return eanResult(n == 12 && digits && startsWithAny(data, {"49", "45"}),
+                         "Enter 12 digit number starting with '45' or '49' for JAN-13");
+    case Symbology::Isbn:
+        return eanResult(n == 12 && digits && startsWithAny(data, {"978", "979"}),
+                         "Enter 12 digit number starting with '978' or '979' for ISBN");
+    case Symbology::UpcA: {
+        // Eleven characters with a non-digit leave the window's picture as it
+        // was; there is no earlier symbol here, so the hint says what to type.
+        if (n != 11 || !digits)
+            return {nullptr, QStringLiteral("Enter 11 digit number for UPC-A")};
+        // The sample number is never empty here, so UPCCode has nothing to complain of.
+        upc::UpcForm form{.picUPC = surfaces.picUPC(), .picUPCy = surfaces.picUPCy()};
+        upc::UPCCode(data + QString::number(GetUPCCheckNumber(data)), form);
+        return {&surfaces.picUPC(), {}};
+    }
+    }
+    return {nullptr, kNoData};
+}
+
+} // namespace output

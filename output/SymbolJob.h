@@ -1,0 +1,72 @@
+#pragma once
+
+#include "draw/Surface.h"
+#include "linear/LinearRenderer.h"
+#include "output/Surfaces.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+namespace output {
+
+// By command-line name (code39, itf, ...), in any case.
+std::optional<Symbology> symbologyFromName(const QString& name);
+QString symbologyTitle(Symbology symbology);
+
+// The three option boxes in the window's order, by their captions.
+inline constexpr std::array<const char*, 3> kBoxCaptions = {"Optimize for Printing", "Add Label",
+                                                            "Add Check Character"};
+
+struct SettledOptions {
+    linear::Options options;
+    // Indexes into kBoxCaptions of the boxes the window fixes to another value
+    // than the one asked for.
+    std::vector<int> overruled;
+};
+
+// The option values the window draws with once the symbology is chosen: where
+// it greys a box, the box holds the value the window gives it, whatever was asked.
+SettledOptions settleOptions(Symbology symbology, const linear::Options& asked);
+
+// One set of picture areas, made as the window makes its own, so that a symbol
+// drawn here is pixel for pixel the one the window shows. Not shared between
+// threads: every worker owns one.
+class SymbolSurfaces {
+  public:
+    // An empty family keeps the window's label font, Tahoma.
+    explicit SymbolSurfaces(const QString& labelFont = QString());
+    ~SymbolSurfaces();
+    SymbolSurfaces(const SymbolSurfaces&) = delete;
+    SymbolSurfaces& operator=(const SymbolSurfaces&) = delete;
+
+    draw::Surface& Picture1() { return *m_picture1; }
+    draw::Surface& picEan() { return *m_picEan; }
+    draw::Surface& picUPC() { return *m_picUPC; }
+    const draw::Surface& picUPCy() const { return *m_picUPCy; }
+
+  private:
+    std::unique_ptr<draw::Surface> m_picture1;
+    std::unique_ptr<draw::Surface> m_picEan;
+    std::unique_ptr<draw::Surface> m_picUPC;
+    std::unique_ptr<draw::Surface> m_picUPCy;
+};
+
+// Either the surface that holds the symbol, ready to export, or the message the
+// window shows instead: in the picture ("X is Invalid", "Invalid Character(s)"),
+// in the EAN/UPC hint label, or in the box asking for data.
+struct SymbolResult {
+    draw::Surface* surface = nullptr;
+    QString message;
+    bool ok() const { return surface != nullptr; }
+};
+
+// Draws the data as the window does after the symbology's button and the text
+// were entered with these option values (settled as above).
+SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QString& data,
+                        const linear::Options& options);
+
+} // namespace output

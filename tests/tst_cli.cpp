@@ -1,0 +1,725 @@
+// Symbols drawn without the window, and the program run as a command: one
+// symbol, batches, the files they leave and the messages they give.
+#include "support/TestSupport.h"
+
+#include "cli/CommandLine.h"
+#include "output/BatchRunner.h"
+#include "output/SymbolJob.h"
+
+#include <QBuffer>
+#include <QCheckBox>
+#include <QDirIterator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QProcess>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifndef PROGRAM_PATH
+#error "PROGRAM_PATH names the built program"
+#endif
+
+using output::Symbology;
+using testing::select;
+using testing::Window;
+
+namespace {
+
+struct Kind {
+    Symbology symbology;
+    const char* title;
+    const char* name;
+    ZXing::BarcodeFormat format;
+};
+
+const Kind kKinds[] = {
+    {Symbology::Code39, "Code 39", "code39", ZXing::BarcodeFormat::Code39},
+    {Symbology::Interleaved2of5, "Interleaved 2 of 5", "itf", ZXing::BarcodeFormat::ITF},
+    {Symbology::Code128, "Code 128", "code128", ZXing::BarcodeFormat::Code128},
+    {Symbology::Codabar, "Codabar", "codabar", ZXing::BarcodeFormat::Codabar},
+    {Symbology::Ean13, "EAN-13", "ean13", ZXing::BarcodeFormat::EAN13},
+    {Symbology::Jan13, "JAN-13", "jan13", ZXing::BarcodeFormat::EAN13},
+    {Symbology::Isbn, "ISBN", "isbn", ZXing::BarcodeFormat::EAN13},
+    {Symbology::UpcA, "UPC-A", "upca", ZXing::BarcodeFormat::UPCA},
+};
+
+const Kind& kind(const QString& name)
+{
+    for (const Kind& k : kKinds)
+        if (name == QLatin1String(k.name))
+            return k;
+    qFatal("no symbology %s", qPrintable(name));
+}
+
+// What the window shows for the data: the picture it would export, or its message.
+struct Shown {
+    QImage image;
+    QString message;
+};
+
+Shown showInWindow(const Kind& k, const QString& data, const linear::Options& o, const QString& font)
+{
+    Window w;
+    select(w.w.get(), QString::fromLatin1(k.title));
+    if (k.symbology <= Symbology::Codabar) {
+        w->Check1[0]->setChecked(o.optimize != 0);
+        w->Check1[1]->setChecked(o.label != 0);
+        if (w->Check1[2]->isEnabled())
+            w->Check1[2]->setChecked(o.check != 0);
+    }
+    if (!font.isEmpty()) {
+        const auto items = w->List1->findItems(font, Qt::MatchExactly);
+        if (items.isEmpty())
+            return {};
+        w->List1->setCurrentItem(items.front());
+        w->List1_Click();
+    }
+    w->Text1->setText(data);
+    if (k.symbology == Symbology::UpcA)
+        return w->picUPC().Visible() ? Shown{w->picUPC().Image(), {}} : Shown{{}, w->Label5->text()};
+    if (k.symbology >= Symbology::Ean13)
+        return w->picEan().Visible() ? Shown{w->picEan().Image(), {}} : Shown{{}, w->Label9->text()};
+    const QString description = w->Picture1().description();
+    return description.endsWith(QLatin1String("Invalid")) || description.startsWith(QLatin1String("Invalid"))
+               ? Shown{{}, description}
+               : Shown{w->Picture1().Image(), {}};
+}
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+// The program as a user's shell runs it, with no display of any kind.
+Run runProgram(const QStringList& arguments, const QString& folder = QString(), const QByteArray& input = {})
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(env);
+    if (!folder.isEmpty())
+        process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(PROGRAM_PATH), arguments);
+    if (!process.waitForStarted())
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+QImage rasterise(const QString& path)
+{
+    if (path.endsWith(QLatin1String(".svg"))) {
+        QSvgRenderer svg(path);
+        // One user unit a device pixel: the size in millimetres is for print.
+        QImage image(svg.viewBox().size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        svg.render(&painter);
+        return image;
+    }
+    if (path.endsWith(QLatin1String(".pdf"))) {
+        const QString stem = path + QStringLiteral("-page");
+        QProcess::execute(QStringLiteral("pdftoppm"),
+                          {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                           QStringLiteral("-singlefile"), path, stem});
+        return QImage(stem + QStringLiteral(".png"));
+    }
+    return QImage(path);
+}
+
+QStringList filesIn(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    return names;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+  private slots:
+    void jobDrawsWhatTheWindowShows_data();
+    void jobDrawsWhatTheWindowShows();
+    void jobGivesTheWindowsMessage_data();
+    void jobGivesTheWindowsMessage();
+    void greyedBoxesAreFixed();
+    void batchPathNamesEachLine_data();
+    void batchPathNamesEachLine();
+    void progressLine_data();
+    void progressLine();
+
+    void eachSymbologyToEachFormatDecodes_data();
+    void eachSymbologyToEachFormatDecodes();
+    void standardOutputCarriesPng();
+    void coloursReachThePixels();
+    void refusals_data();
+    void refusals();
+    void helpAndVersion();
+    void existingFileNeedsForce();
+    void batchWritesTheValidLinesAndReportsTheOthers();
+    void batchFromStandardInput();
+    void batchIsTheSameForAnyNumberOfWorkers();
+    void batchExistingFilesFailWithoutForce();
+    void batchReportsAFolderItCannotMake();
+    void cancelledBatchLeavesOnlyWholeFiles();
+};
+
+void TestCli::jobDrawsWhatTheWindowShows_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<int>("optimize");
+    QTest::addColumn<int>("label");
+    QTest::addColumn<int>("check");
+    QTest::addColumn<QString>("font");
+    QTest::newRow("Code 39") << "code39"
+                             << "CODE-39 $" << 1 << 1 << 0 << "";
+    QTest::newRow("Code 39 lower case, check, narrow") << "code39"
+                                                       << "abc12" << 0 << 1 << 1 << "";
+    QTest::newRow("Code 39 without label") << "code39"
+                                           << "NOLABEL" << 1 << 0 << 0 << "";
+    QTest::newRow("Interleaved 2 of 5 with check") << "itf"
+                                                   << "1234567" << 1 << 1 << 1 << "";
+    QTest::newRow("Interleaved 2 of 5 narrow") << "itf"
+                                               << "00998877" << 0 << 0 << 0 << "";
+    QTest::newRow("Code 128") << "code128"
+                              << "Hello, World! ~{}" << 1 << 1 << 0 << "";
+    QTest::newRow("Code 128 narrow, unlabelled") << "code128"
+                                                 << "x" << 0 << 0 << 0 << "";
+    QTest::newRow("Codabar") << "codabar"
+                             << "0123456789-$:/.+" << 1 << 1 << 0 << "";
+    QTest::newRow("EAN-13") << "ean13"
+                            << "123456789012" << 1 << 1 << 0 << "";
+    QTest::newRow("JAN-13") << "jan13"
+                            << "490123456789" << 1 << 1 << 0 << "";
+    QTest::newRow("ISBN") << "isbn"
+                          << "978020137962" << 1 << 1 << 0 << "";
+    QTest::newRow("UPC-A") << "upca"
+                           << "09736339584" << 1 << 1 << 0 << "";
+    QTest::newRow("Code 128 in another font") << "code128"
+                                              << "Serif 42" << 1 << 1 << 0 << "DejaVu Serif";
+    QTest::newRow("EAN-13 in another font") << "ean13"
+                                            << "000000000000" << 1 << 1 << 0 << "DejaVu Serif";
+    QTest::newRow("UPC-A in another font") << "upca"
+                                           << "01234567890" << 1 << 1 << 0 << "DejaVu Serif";
+}
+
+void TestCli::jobDrawsWhatTheWindowShows()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, data);
+    QFETCH(int, optimize);
+    QFETCH(int, label);
+    QFETCH(int, check);
+    QFETCH(QString, font);
+    const linear::Options o{optimize, label, check};
+    const Shown window = showInWindow(kind(type), data, o, font);
+    QVERIFY2(!window.image.isNull(), qPrintable(window.message + font));
+    // A used set of surfaces, as a batch worker has after its first line.
+    output::SymbolSurfaces surfaces(font);
+    QVERIFY(
+        output::drawSymbol(surfaces, Symbology::Code39, QStringLiteral("WIDER THAN THE NEXT ONE"), {}).ok());
+    QVERIFY(output::drawSymbol(surfaces, Symbology::UpcA, QStringLiteral("12345678901"), {}).ok());
+    const output::SymbolResult job = output::drawSymbol(surfaces, kind(type).symbology, data, o);
+    QVERIFY2(job.ok(), qPrintable(job.message));
+    QVERIFY(testing::samePixels(job.surface->Image(), window.image));
+}
+
+void TestCli::jobGivesTheWindowsMessage_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("Code 39") << "code39"
+                             << "AB#C"
+                             << "# is Invalid";
+    QTest::newRow("Interleaved 2 of 5") << "itf"
+                                        << "12a4"
+                                        << "a is Invalid";
+    QTest::newRow("Code 128") << "code128" << QString::fromUtf8("caf\xC3\xA9") << "Invalid Character(s)";
+    QTest::newRow("Codabar") << "codabar"
+                             << "1A"
+                             << "A is Invalid";
+    QTest::newRow("EAN-13 short") << "ean13"
+                                  << "12345678901"
+                                  << "Enter 12 digit number for EAN-13";
+    QTest::newRow("EAN-13 letter") << "ean13"
+                                   << "12345678901X"
+                                   << "Enter 12 digit number for EAN-13";
+    QTest::newRow("JAN-13 prefix") << "jan13"
+                                   << "461234567890"
+                                   << "Enter 12 digit number starting with '45' or '49' for JAN-13";
+    QTest::newRow("ISBN prefix") << "isbn"
+                                 << "977123456789"
+                                 << "Enter 12 digit number starting with '978' or '979' for ISBN";
+    QTest::newRow("UPC-A short") << "upca"
+                                 << "1234567890"
+                                 << "Enter 11 digit number for UPC-A";
+    QTest::newRow("UPC-A eleven with a letter") << "upca"
+                                                << "1234567890A"
+                                                << "Enter 11 digit number for UPC-A";
+}
+
+void TestCli::jobGivesTheWindowsMessage()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, data);
+    QFETCH(QString, message);
+    output::SymbolSurfaces surfaces;
+    const output::SymbolResult job = output::drawSymbol(surfaces, kind(type).symbology, data, {});
+    QVERIFY(!job.ok());
+    QCOMPARE(job.message, message);
+    QCOMPARE(showInWindow(kind(type), data, {}, {}).message, message);
+}
+
+void TestCli::greyedBoxesAreFixed()
+{
+    // Code 128 carries its check character and Codabar none, whatever is asked;
+    // the EAN family and UPC-A have all three boxes checked.
+    const auto code128 = output::settleOptions(Symbology::Code128, {1, 1, 0});
+    QCOMPARE(code128.options.check, 1);
+    const auto codabar = output::settleOptions(Symbology::Codabar, {0, 0, 1});
+    QCOMPARE(codabar.options.check, 0);
+    QCOMPARE(codabar.options.optimize, 0);
+    QCOMPARE(codabar.overruled, std::vector<int>{2});
+    const auto ean = output::settleOptions(Symbology::Isbn, {0, 0, 0});
+    QCOMPARE(ean.options.optimize + ean.options.label + ean.options.check, 3);
+    QCOMPARE(ean.overruled, (std::vector<int>{0, 1, 2}));
+    QVERIFY(output::settleOptions(Symbology::Code39, {0, 0, 1}).overruled.empty());
+
+    // Drawn: Code 128 asked without a check character equals it asked with one.
+    output::SymbolSurfaces a;
+    output::SymbolSurfaces b;
+    const QImage without =
+        output::drawSymbol(a, Symbology::Code128, QStringLiteral("AB"), {1, 1, 0}).surface->Image();
+    QVERIFY(testing::samePixels(
+        without,
+        output::drawSymbol(b, Symbology::Code128, QStringLiteral("AB"), {1, 1, 1}).surface->Image()));
+}
+
+void TestCli::batchPathNamesEachLine_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<qint64>("line");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("padded") << "labels/{n}.png" << qint64(7) << 3 << "x"
+                            << "labels/007.png";
+    QTest::newRow("wider than the width") << "{n}.png" << qint64(1234) << 2 << "x"
+                                          << "1234.png";
+    QTest::newRow("no padding") << "{n}.png" << qint64(7) << 0 << "x"
+                                << "7.png";
+    QTest::newRow("data as File Save names it") << "out/{data}-{n}.svg" << qint64(2) << 1 << "a/b:c*?"
+                                                << "out/a_b_c__-2.svg";
+    QTest::newRow("dots cannot climb") << "out/{data}/x.png" << qint64(1) << 1 << ".."
+                                       << "out/__/x.png";
+    QTest::newRow("a dot in a name stays") << "{data}.png" << qint64(1) << 1 << "A.B"
+                                           << "A.B.png";
+}
+
+void TestCli::batchPathNamesEachLine()
+{
+    QFETCH(QString, pattern);
+    QFETCH(qint64, line);
+    QFETCH(int, width);
+    QFETCH(QString, data);
+    QFETCH(QString, path);
+    QCOMPARE(output::batchPath(pattern, line, width, data), path);
+}
+
+void TestCli::progressLine_data()
+{
+    QTest::addColumn<qint64>("done");
+    QTest::addColumn<qint64>("total");
+    QTest::addColumn<qint64>("failed");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("a third") << qint64(1000) << qint64(3000) << qint64(0) << 2.0
+                             << "1000/3000 lines, 500/s, 0:04 left";
+    QTest::newRow("minutes left") << qint64(10) << qint64(100010) << qint64(2) << 1.0
+                                  << "10/100010 lines, 10/s, 166:40 left, 2 failed";
+    QTest::newRow("done") << qint64(50) << qint64(50) << qint64(0) << 0.5 << "50/50 lines, 100/s, 0:00 left";
+    QTest::newRow("total unknown") << qint64(42) << qint64(-1) << qint64(0) << 2.0 << "42 lines, 21/s";
+    QTest::newRow("at the start") << qint64(0) << qint64(10) << qint64(0) << 0.0 << "0/10 lines, 0/s";
+}
+
+void TestCli::progressLine()
+{
+    QFETCH(qint64, done);
+    QFETCH(qint64, total);
+    QFETCH(qint64, failed);
+    QFETCH(double, seconds);
+    QFETCH(QString, line);
+    QCOMPARE(cli::progressLine({done, total, failed, seconds}), line);
+}
+
+void TestCli::eachSymbologyToEachFormatDecodes_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("decoded");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("extra");
+    struct Case {
+        const char* type;
+        const char* data;
+        const char* decoded;
+    };
+    const Case cases[] = {
+        {"code39", "CLI-39", "CLI-39"},
+        {"itf", "123456", "123456"},
+        {"code128", "Cli 128!", "Cli 128!"},
+        {"codabar", "40156", "40156"},
+        {"ean13", "123456789012", "1234567890128"},
+        {"jan13", "451234567890", "4512345678906"},
+        {"isbn", "978020137962", "9780201379624"},
+        {"upca", "09736339584", "097363395843"},
+    };
+    const std::pair<const char*, QStringList> files[] = {
+        {"png", {}},
+        {"bmp", {}},
+        {"svg",
+         {QStringLiteral("--module-mm"), QStringLiteral("0.5"), QStringLiteral("--dpi"),
+          QStringLiteral("203")}},
+        {"pdf",
+         {QStringLiteral("--module-mm"), QStringLiteral("0.33"), QStringLiteral("--dpi"),
+          QStringLiteral("300")}},
+    };
+    for (const Case& c : cases)
+        for (const auto& [extension, extra] : files)
+            QTest::addRow("%s to %s", c.type, extension)
+                << c.type << c.data << c.decoded << QStringLiteral("out.%1").arg(QLatin1String(extension))
+                << extra;
+}
+
+void TestCli::eachSymbologyToEachFormatDecodes()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, data);
+    QFETCH(QString, decoded);
+    QFETCH(QString, file);
+    QFETCH(QStringList, extra);
+    QTemporaryDir dir;
+    const Run run = runProgram(
+        QStringList{QStringLiteral("-t"), type, QStringLiteral("-d"), data, QStringLiteral("-o"), file} +
+            extra,
+        dir.path());
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(filesIn(dir.path()), QStringList{file});
+    const QImage image = rasterise(dir.filePath(file));
+    QVERIFY(!image.isNull());
+    QCOMPARE(QString::fromStdString(testing::decode(image, kind(type).format)), decoded);
+}
+
+void TestCli::standardOutputCarriesPng()
+{
+    QTemporaryDir dir;
+    const Run run = runProgram({QStringLiteral("-t"), QStringLiteral("code128"), QStringLiteral("-d"),
+                                QStringLiteral("piped"), QStringLiteral("-o"), QStringLiteral("-")},
+                               dir.path());
+    QCOMPARE(run.status, 0);
+    QVERIFY(filesIn(dir.path()).isEmpty());
+    const QImage image = QImage::fromData(run.out, "PNG");
+    QCOMPARE(QString::fromStdString(testing::decode(image, ZXing::BarcodeFormat::Code128)),
+             QStringLiteral("piped"));
+    // One pixel per module at 96 dpi by default: the picture File Save writes.
+    output::SymbolSurfaces surfaces;
+    QVERIFY(testing::samePixels(
+        image,
+        output::drawSymbol(surfaces, Symbology::Code128, QStringLiteral("piped"), {}).surface->Image()));
+}
+
+void TestCli::coloursReachThePixels()
+{
+    QTemporaryDir dir;
+    const QStringList symbol{
+        QStringLiteral("-t"),  QStringLiteral("code39"),     QStringLiteral("-d"),
+        QStringLiteral("RGB"), QStringLiteral("--no-label"), QStringLiteral("--module-mm"),
+        QStringLiteral("0.5"), QStringLiteral("--dpi"),      QStringLiteral("203")};
+    Run run = runProgram(symbol + QStringList{QStringLiteral("--fg"), QStringLiteral("darkblue"),
+                                              QStringLiteral("--bg"), QStringLiteral("#ffff80"),
+                                              QStringLiteral("-o"), QStringLiteral("c.png")},
+                         dir.path());
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QImage coloured(dir.filePath(QStringLiteral("c.png")));
+    // 0.5 mm at 203 dpi: 4 pixels a module, and the dpi in the file.
+    QCOMPARE(qRound(coloured.dotsPerMeterX() * 0.0254), 203);
+    QSet<QRgb> colours;
+    for (int y = 0; y < coloured.height(); ++y)
+        for (int x = 0; x < coloured.width(); ++x)
+            colours.insert(coloured.pixel(x, y));
+    QCOMPARE(colours, (QSet<QRgb>{qRgb(0, 0, 0x8B), qRgb(0xFF, 0xFF, 0x80)}));
+    const std::vector<int> bars = testing::darkColumns(coloured, 20);
+    QCOMPARE(bars.front(), 20 * 4);
+    QCOMPARE(coloured.width() % 4, 0);
+
+    run = runProgram(
+        symbol + QStringList{QStringLiteral("--transparent"), QStringLiteral("-o"), QStringLiteral("t.png")},
+        dir.path());
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    const QImage clear(dir.filePath(QStringLiteral("t.png")));
+    QVERIFY(clear.hasAlphaChannel());
+    QCOMPARE(qAlpha(clear.pixel(0, 0)), 0);
+    QCOMPARE(clear.pixel(20 * 4, 40), qRgba(0, 0, 0, 255));
+}
+
+void TestCli::refusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    auto args = [](const char* text) { return QString::fromLatin1(text).split(QLatin1Char(' ')); };
+    QTest::newRow("Code 39 character") << args("-t code39 -d AB#C -o x.png") << 1 << "# is Invalid";
+    QTest::newRow("Code 128 character")
+        << QStringList{QStringLiteral("-t"),          QStringLiteral("code128"), QStringLiteral("-d"),
+                       QString::fromUtf8("\xC3\xA9"), QStringLiteral("-o"),      QStringLiteral("x.svg")}
+        << 1 << "Invalid Character(s)";
+    QTest::newRow("EAN-13 hint") << args("-t ean13 -d 123 -o x.pdf") << 1
+                                 << "Enter 12 digit number for EAN-13";
+    QTest::newRow("UPC-A hint") << args("-t upca -d 123 -o x.bmp") << 1 << "Enter 11 digit number for UPC-A";
+    QTest::newRow("empty data") << QStringList{QStringLiteral("-d"), QString(), QStringLiteral("-o"),
+                                               QStringLiteral("x.png")}
+                                << 1 << "Please Type the Barcode Data First";
+    QTest::newRow("unknown type") << args("-t qr -d 1 -o x.png") << 2 << "unknown type 'qr'";
+    QTest::newRow("unknown option") << args("--frobnicate") << 2 << "Unknown option 'frobnicate'";
+    QTest::newRow("no output") << args("-d 1") << 2 << "--output is needed";
+    QTest::newRow("no data") << args("-o x.png") << 2 << "--data or --batch is needed";
+    QTest::newRow("unknown extension")
+        << args("-d 1 -o x.gif") << 2 << "extension must be png, svg, pdf or bmp";
+    QTest::newRow("bad colour") << args("-d 1 --fg nocolour -o x.png") << 2 << "'nocolour' is not a colour";
+    QTest::newRow("bad module") << args("-d 1 --module-mm 0 -o x.png") << 2 << "--module-mm";
+    QTest::newRow("bad dpi") << args("-d 1 --dpi x -o x.png") << 2 << "--dpi";
+    QTest::newRow("transparent BMP") << args("-d 1 --transparent -o x.bmp") << 2 << "BMP";
+    QTest::newRow("missing font") << args("-d 1 --font NoSuchFamilyAnywhere -o x.png") << 2
+                                  << "NoSuchFamilyAnywhere";
+    QTest::newRow("batch pattern without a line") << args("--batch - -o same.png") << 2 << "{n} or {data}";
+    QTest::newRow("batch and data") << args("--batch - -d 1 -o {n}.png") << 2 << "exclude each other";
+    QTest::newRow("missing batch file")
+        << args("--batch nothing-here.txt -o {n}.png") << 1 << "nothing-here.txt";
+}
+
+void TestCli::refusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const Run run = runProgram(arguments, dir.path());
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY(run.out.isEmpty());
+    // Nothing written, not even a temporary file.
+    QCOMPARE(filesIn(dir.path()), QStringList());
+}
+
+void TestCli::helpAndVersion()
+{
+    Run run = runProgram({QStringLiteral("--help")});
+    QCOMPARE(run.status, 0);
+    for (const char* option :
+         {"--type", "--data", "--output", "--batch", "--no-optimize", "--no-label", "--check", "--module-mm",
+          "--dpi", "--fg", "--bg", "--transparent", "--font", "--jobs", "--quiet"})
+        QVERIFY2(run.out.contains(option), option);
+    run = runProgram({QStringLiteral("--version")});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(QString::fromUtf8(run.out).trimmed(),
+             QStringLiteral("barcode-generator %1").arg(QLatin1String(BARCODE_VERSION)));
+    // A box the symbology greys is named when asked otherwise.
+    QTemporaryDir dir;
+    run = runProgram(QString::fromLatin1("-t codabar --check -d 12 -o c.png").split(QLatin1Char(' ')),
+                     dir.path());
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.contains(QLatin1String("--check is fixed for Codabar")), qPrintable(run.err));
+    run = runProgram(QString::fromLatin1("-t code128 --check -d 12 -o d.png").split(QLatin1Char(' ')),
+                     dir.path());
+    QVERIFY2(!run.err.contains(QLatin1String("fixed")), qPrintable(run.err));
+}
+
+void TestCli::existingFileNeedsForce()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("keep.png"));
+    QVERIFY(writeFile(path, "old"));
+    const QStringList args = QString::fromLatin1("-t code128 -d NEW -o keep.png").split(QLatin1Char(' '));
+    Run run = runProgram(args, dir.path());
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(QLatin1String("keep.png exists")), qPrintable(run.err));
+    QCOMPARE(readAll(path), QByteArray("old"));
+    QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("keep.png")});
+
+    run = runProgram(args + QStringList{QStringLiteral("--force")}, dir.path());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(QString::fromStdString(testing::decode(QImage(path), ZXing::BarcodeFormat::Code128)),
+             QStringLiteral("NEW"));
+    QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("keep.png")});
+}
+
+void TestCli::batchWritesTheValidLinesAndReportsTheOthers()
+{
+    QTemporaryDir dir;
+    // Twelve lines: names are padded to two digits. Windows line ends are data
+    // ends too, and a last line needs no line end.
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("items.txt")),
+                      "ONE\nTWO\r\nbad#\n\nFIVE\n6\n7\n8\n9\n10\neleven?\nTWELVE"));
+    const Run run =
+        runProgram(QString::fromLatin1("-t code39 --batch items.txt -o out/{n}-{data}.png --jobs 3")
+                       .split(QLatin1Char(' ')),
+                   dir.path());
+    QCOMPARE(run.status, 1);
+    const QStringList reports = run.err.split(QLatin1Char('\n')).filter(QLatin1String("line "));
+    QCOMPARE(reports, (QStringList{QStringLiteral("line 3: # is Invalid"),
+                                   QStringLiteral("line 4: Please Type the Barcode Data First"),
+                                   QStringLiteral("line 11: ? is Invalid")}));
+    QVERIFY2(run.err.contains(QLatin1String("3 of 12 lines not written")), qPrintable(run.err));
+    QCOMPARE(filesIn(dir.filePath(QStringLiteral("out"))),
+             (QStringList{"01-ONE.png", "02-TWO.png", "05-FIVE.png", "06-6.png", "07-7.png", "08-8.png",
+                          "09-9.png", "10-10.png", "12-TWELVE.png"}));
+    QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(QStringLiteral("out/02-TWO.png"))),
+                                                    ZXing::BarcodeFormat::Code39)),
+             QStringLiteral("TWO"));
+}
+
+void TestCli::batchFromStandardInput()
+{
+    QTemporaryDir dir;
+    const Run run =
+        runProgram(QString::fromLatin1("-t ean13 --batch - -o {n}.svg --quiet").split(QLatin1Char(' ')),
+                   dir.path(), QByteArray("123456789012\n12345\n").repeated(6));
+    QCOMPARE(run.status, 1);
+    // The count is unknown while the lines stream in: no padding.
+    QCOMPARE(filesIn(dir.path()), (QStringList{"1.svg", "11.svg", "3.svg", "5.svg", "7.svg", "9.svg"}));
+    QCOMPARE(run.err.count(QLatin1String("Enter 12 digit number for EAN-13")), 6);
+    QVERIFY2(run.err.contains(QLatin1String("line 12: ")), qPrintable(run.err));
+    QCOMPARE(QString::fromStdString(testing::decode(rasterise(dir.filePath(QStringLiteral("11.svg"))),
+                                                    ZXing::BarcodeFormat::EAN13)),
+             QStringLiteral("1234567890128"));
+}
+
+void TestCli::batchIsTheSameForAnyNumberOfWorkers()
+{
+    QTemporaryDir dir;
+    QByteArray lines;
+    for (int i = 0; i < 300; ++i)
+        lines += QByteArray::number(i * 7919) + (i % 3 ? "-Ab" : "") + (i % 50 == 7 ? "\xC3\xA9" : "") + '\n';
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("lines.txt")), lines));
+    for (const char* format : {"png", "svg"}) {
+        QMap<QString, QByteArray> first;
+        for (const char* jobs : {"1", "4"}) {
+            const QString out = QStringLiteral("%1-%2").arg(QLatin1String(format), QLatin1String(jobs));
+            const Run run =
+                runProgram({QStringLiteral("-t"), QStringLiteral("code128"), QStringLiteral("--batch"),
+                            QStringLiteral("lines.txt"), QStringLiteral("-o"),
+                            out + QStringLiteral("/{n}.") + QLatin1String(format),
+                            QStringLiteral("--module-mm"), QStringLiteral("0.25"), QStringLiteral("--dpi"),
+                            QStringLiteral("300"), QStringLiteral("--jobs"), QLatin1String(jobs)},
+                           dir.path());
+            QCOMPARE(run.status, 1); // the accented lines
+            QCOMPARE(run.err.count(QLatin1String("Invalid Character(s)")), 6);
+            QMap<QString, QByteArray> files;
+            for (const QString& name : filesIn(dir.filePath(out)))
+                files.insert(name, readAll(dir.filePath(out + QLatin1Char('/') + name)));
+            QCOMPARE(files.size(), 294);
+            if (first.isEmpty())
+                first = files;
+            else
+                QVERIFY(files == first);
+        }
+    }
+}
+
+void TestCli::batchExistingFilesFailWithoutForce()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("out")));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("out/2.png")), "old"));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("items.txt")), "A\nB\nC\n"));
+    const QStringList args =
+        QString::fromLatin1("-t code128 --batch items.txt -o out/{n}.png").split(QLatin1Char(' '));
+    Run run = runProgram(args, dir.path());
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(QLatin1String("line 2: out/2.png exists")), qPrintable(run.err));
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("out/2.png"))), QByteArray("old"));
+    QCOMPARE(filesIn(dir.filePath(QStringLiteral("out"))), (QStringList{"1.png", "2.png", "3.png"}));
+
+    run = runProgram(args + QStringList{QStringLiteral("--force")}, dir.path());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(QStringLiteral("out/2.png"))),
+                                                    ZXing::BarcodeFormat::Code128)),
+             QStringLiteral("B"));
+}
+
+void TestCli::batchReportsAFolderItCannotMake()
+{
+    QTemporaryDir dir;
+    // A file where the folder should be: no folder can be made there.
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("taken")), "file"));
+    const Run run =
+        runProgram(QString::fromLatin1("-t code128 --batch - -o taken/{n}.png").split(QLatin1Char(' ')),
+                   dir.path(), "A\nB\n");
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(QLatin1String("line 1: taken/1.png not written: cannot create the folder")),
+             qPrintable(run.err));
+    QVERIFY2(run.err.contains(QLatin1String("2 of 2 lines not written")), qPrintable(run.err));
+    QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("taken")});
+}
+
+void TestCli::cancelledBatchLeavesOnlyWholeFiles()
+{
+    QTemporaryDir dir;
+    QByteArray lines;
+    for (int i = 0; i < 400; ++i)
+        lines += "LINE " + QByteArray::number(i) + '\n';
+    QBuffer input(&lines);
+    QVERIFY(input.open(QIODevice::ReadOnly));
+    output::BatchSettings settings;
+    settings.symbology = Symbology::Code128;
+    settings.pattern = dir.filePath(QStringLiteral("{n}.png"));
+    settings.jobs = 2;
+    std::atomic<bool> cancel{false};
+    qint64 seen = 0;
+    const output::BatchSummary summary = output::BatchRunner(settings).run(
+        input, output::countLines(input), [](const output::LineOutcome&) {},
+        [&](const output::BatchProgress& p) {
+            seen = p.done;
+            if (p.done == 25)
+                cancel = true;
+        },
+        &cancel);
+    QVERIFY(summary.cancelled);
+    QCOMPARE(summary.written, 25);
+    QCOMPARE(seen, 25);
+    // Lines drawn ahead of the cancel leave no temporary file behind.
+    const QStringList files = filesIn(dir.path());
+    QCOMPARE(files.size(), 25);
+    for (const QString& name : files) {
+        const QString line = QStringLiteral("LINE %1").arg(name.section(QLatin1Char('.'), 0, 0).toInt() - 1);
+        QCOMPARE(QString::fromStdString(
+                     testing::decode(QImage(dir.filePath(name)), ZXing::BarcodeFormat::Code128)),
+                 line);
+    }
+}
+
+QTEST_MAIN(TestCli)
+#include "tst_cli.moc"
