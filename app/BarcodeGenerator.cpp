@@ -5,6 +5,7 @@
 #include "app/HelpTexts.h"
 #include "app/LinkLabel.h"
 #include "app/QtPlatform.h"
+#include "app/ScanMark.h"
 #include "app/frmSplashbm.h"
 #include "draw/Geometry.h"
 #include "draw/PictureBox.h"
@@ -81,6 +82,7 @@ BarcodeGenerator::BarcodeGenerator(std::unique_ptr<draw::Platform> platform, QWi
     setFont(tahoma(9));
     setAttribute(Qt::WA_QuitOnClose);
     buildControls();
+    scanMark = new ScanMark(m_central);
     wireControls();
     Form_Load();
 }

@@ -1,0 +1,63 @@
+// The scan check of the window: after each redraw, the image that Copy and File
+// Save would hand out goes to the decoder, with what it should read as.
+#include "app/BarcodeGenerator.h"
+
+#include "app/ScanMark.h"
+#include "linear/Codabar.h"
+#include "linear/Code128.h"
+#include "linear/Code39.h"
+#include "linear/Interleaved2of5.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+void BarcodeGenerator::checkScan()
+{
+    const QString input = Text1->text();
+    // No symbol on view: nothing typed, or a hint in place of the EAN or UPC-A picture.
+    if (input.isEmpty() || pendingHint()) {
+        scanMark->clear();
+        return;
+    }
+    draw::Surface& surface = selectedSurface();
+    verify::AsyncChecker::Request request;
+    request.context.optimize = Check1[0]->isChecked();
+    if (&surface == &picUPC()) {
+        request.symbology = verify::Symbology::UpcA;
+        request.context.expected = input + QString::number(GetUPCCheckNumber(input));
+    } else if (&surface == &picEan()) {
+        const QString code = EanText->text();
+        request.symbology = code.size() == 8 ? verify::Symbology::Ean8 : verify::Symbology::Ean13;
+        request.context.expected = code;
+    } else {
+        const bool addCheck = Check1[2]->isChecked();
+        linear::LinearSymbol symbol;
+        switch (LinearSymbology) {
+        case 0:
+            symbol = linear::encodeCode39(input, addCheck);
+            request.symbology = verify::Symbology::Code39;
+            break;
+        case 1:
+            symbol = linear::encodeInterleaved2of5(input, addCheck);
+            request.symbology = verify::Symbology::Interleaved2of5;
+            break;
+        case 2:
+            symbol = linear::encodeCode128(input);
+            request.symbology = verify::Symbology::Code128;
+            break;
+        case 3:
+            symbol = linear::encodeCodabar(input);
+            request.symbology = verify::Symbology::Codabar;
+            break;
+        default: scanMark->clear(); return;
+        }
+        // The picture shows a message, not a symbol.
+        if (!symbol.valid()) {
+            scanMark->clear();
+            return;
+        }
+        request.context.expected = symbol.label();
+    }
+    request.image = surface.Image();
+    scanMark->check(std::move(request), pictureBox(surface));
+}
