@@ -26,6 +26,9 @@ class QScrollBar;
 namespace draw {
 class PictureBox;
 }
+namespace verify {
+struct Request;
+}
 class LinkLabel;
 class ScanMark;
 class frmSplashbm;
@@ -160,6 +163,8 @@ class BarcodeGenerator : public QMainWindow {
     bool requireInput();
     // Hands the selected picture to the scan check, or hides the mark when it shows no symbol.
     void checkScan();
+    // What the scan check reads, the picture copied; nothing while no symbol is on view.
+    std::optional<verify::Request> scanRequest() const;
     QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 

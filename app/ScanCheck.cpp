@@ -11,16 +11,14 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
-void BarcodeGenerator::checkScan()
+std::optional<verify::Request> BarcodeGenerator::scanRequest() const
 {
     const QString input = Text1->text();
     // No symbol on view: nothing typed, or a hint in place of the EAN or UPC-A picture.
-    if (input.isEmpty() || pendingHint()) {
-        scanMark->clear();
-        return;
-    }
-    draw::Surface& surface = selectedSurface();
-    verify::AsyncChecker::Request request;
+    if (input.isEmpty() || pendingHint())
+        return std::nullopt;
+    const draw::Surface& surface = selectedSurface();
+    verify::Request request;
     request.context.optimize = Check1[0]->isChecked();
     if (&surface == &picUPC()) {
         request.symbology = verify::Symbology::UpcA;
@@ -49,15 +47,24 @@ void BarcodeGenerator::checkScan()
             symbol = linear::encodeCodabar(input);
             request.symbology = verify::Symbology::Codabar;
             break;
-        default: scanMark->clear(); return;
+        default: return std::nullopt;
         }
         // The picture shows a message, not a symbol.
-        if (!symbol.valid()) {
-            scanMark->clear();
-            return;
-        }
+        if (!symbol.valid())
+            return std::nullopt;
         request.context.expected = symbol.label();
     }
     request.image = surface.Image();
-    scanMark->check(std::move(request), pictureBox(surface));
+    return request;
+}
+
+// Runs on every keystroke, so it only hands the work over: the picture is
+// copied, and a message in place of a symbol found, once typing pauses.
+void BarcodeGenerator::checkScan()
+{
+    if (Text1->text().isEmpty() || pendingHint()) {
+        scanMark->clear();
+        return;
+    }
+    scanMark->check([this] { return scanRequest(); }, pictureBox(selectedSurface()));
 }

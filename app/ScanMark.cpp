@@ -29,20 +29,26 @@ ScanMark::ScanMark(QWidget* parent) : QWidget(parent), m_checker(new verify::Asy
     layoutText();
     hide();
     connect(m_checker, &verify::AsyncChecker::checked, this, &ScanMark::show);
+    connect(m_checker, &verify::AsyncChecker::nothingToCheck, this, &ScanMark::hideMark);
 }
 
-void ScanMark::check(verify::AsyncChecker::Request request, draw::PictureBox* picture)
+void ScanMark::check(verify::AsyncChecker::Source source, draw::PictureBox* picture)
 {
     if (picture != m_picture) {
         restoreDescription();
         m_picture = picture;
     }
-    m_checker->check(std::move(request));
+    m_checker->check(std::move(source));
 }
 
 void ScanMark::clear()
 {
     m_checker->cancel();
+    hideMark();
+}
+
+void ScanMark::hideMark()
+{
     restoreDescription();
     m_picture = nullptr;
     m_verdict.reset();

@@ -19,9 +19,9 @@ class ScanMark : public QWidget {
   public:
     explicit ScanMark(QWidget* parent);
 
-    // Hands the image over and returns at once; the picture's accessible
-    // description gains the verdict when it arrives.
-    void check(verify::AsyncChecker::Request request, draw::PictureBox* picture);
+    // Returns at once; the checker fetches the request when it is ready for
+    // it. The picture's accessible description gains the verdict when it arrives.
+    void check(verify::AsyncChecker::Source source, draw::PictureBox* picture);
     // No symbol on view: the mark hides and any verdict still on its way is dropped.
     void clear();
 
@@ -40,6 +40,7 @@ class ScanMark : public QWidget {
 
   private:
     void show(const verify::Verdict& verdict);
+    void hideMark();
     void restoreDescription();
     void layoutText();
 

@@ -40,6 +40,13 @@ struct Verdict {
     QString details() const;
 };
 
+// One picture to check and what it should read as.
+struct Request {
+    Symbology symbology = Symbology::Code128;
+    QImage image;
+    Context context;
+};
+
 // Decodes the image as a scanner would meet it on paper: enlarged by whole
 // pixels (never smoothed, so every bar keeps its width ratio), framed by its own
 // background colour as a quiet zone, read by ZXing-cpp restricted to one
