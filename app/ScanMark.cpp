@@ -28,7 +28,7 @@ ScanMark::ScanMark(QWidget* parent) : QWidget(parent), m_checker(new verify::Asy
     m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
     layoutText();
     hide();
-    connect(m_checker, &verify::AsyncChecker::checked, this, &ScanMark::show);
+    connect(m_checker, &verify::AsyncChecker::checked, this, &ScanMark::showVerdict);
     connect(m_checker, &verify::AsyncChecker::nothingToCheck, this, &ScanMark::hideMark);
 }
 
@@ -64,7 +64,7 @@ void ScanMark::restoreDescription()
         m_picture->setAccessibleDescription(m_picture->surface().description());
 }
 
-void ScanMark::show(const verify::Verdict& verdict)
+void ScanMark::showVerdict(const verify::Verdict& verdict)
 {
     m_verdict = verdict;
     const QString line = verdict.headline();

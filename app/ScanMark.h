@@ -39,7 +39,7 @@ class ScanMark : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void show(const verify::Verdict& verdict);
+    void showVerdict(const verify::Verdict& verdict);
     void hideMark();
     void restoreDescription();
     void layoutText();
