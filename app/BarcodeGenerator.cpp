@@ -7,6 +7,7 @@
 #include "app/LinkLabel.h"
 #include "app/Placement.h"
 #include "app/QtPlatform.h"
+#include "app/ScanMark.h"
 #include "app/frmSplashbm.h"
 #include "draw/Geometry.h"
 #include "draw/PictureBox.h"
@@ -79,6 +80,7 @@ BarcodeGenerator::BarcodeGenerator(std::unique_ptr<Platform> platform, QWidget* 
     setFont(tahoma(9));
     setAttribute(Qt::WA_QuitOnClose);
     buildControls();
+    scanMark = new ScanMark(m_central);
     wireControls();
     Form_Load();
 }

@@ -27,7 +27,11 @@ class QScrollBar;
 namespace draw {
 class PictureBox;
 }
+namespace verify {
+struct Request;
+}
 class LinkLabel;
+class ScanMark;
 class frmSplashbm;
 
 // The one window: symbology buttons, option boxes, the input and the picture
@@ -84,6 +88,8 @@ class BarcodeGenerator : public QMainWindow {
     QScrollBar* Scroll1 = nullptr;
     std::array<QLabel*, 6> L{};
     std::array<QLabel*, 6> R{};
+    // What a standard decoder reads from the picture that Copy and File Save hand out.
+    ScanMark* scanMark = nullptr;
 
     draw::Surface& Picture1() const { return *m_picture1; }
     draw::Surface& picEan() const { return *m_picEan; }
@@ -161,6 +167,10 @@ class BarcodeGenerator : public QMainWindow {
     // The hint shown in place of a hidden EAN or UPC-A picture, if any.
     std::optional<QString> pendingHint() const;
     bool requireInput();
+    // Hands the selected picture to the scan check, or hides the mark when it shows no symbol.
+    void checkScan();
+    // What the scan check reads, the picture copied; nothing while no symbol is on view.
+    std::optional<verify::Request> scanRequest() const;
     QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 

@@ -43,11 +43,13 @@ void BarcodeGenerator::Text1_Change()
         Label5->hide();
         // The count follows the box even when it empties; the picture keeps its symbol.
         Text2->setText(QStringLiteral("0"));
+        checkScan();
         return;
     }
     DrawLinearBarcode();
     Text1->setFocus();
     Text2->setText(QString::number(input.size()));
+    checkScan();
 }
 
 void BarcodeGenerator::DrawLinearBarcode()

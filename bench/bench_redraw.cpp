@@ -12,6 +12,7 @@
 #include "modUPC/UPCCode.h"
 #include "output/Fonts.h"
 #include "output/Surfaces.h"
+#include "verify/ScanCheck.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -116,6 +117,22 @@ void text1Change(benchmark::State& state)
     }
 }
 
+// One scan check of a typical Code 128 picture, as the window's worker runs it
+// once typing pauses.
+void scanCheck(benchmark::State& state)
+{
+    draw::Surface picture(output::makeSurface(output::SurfaceId::Picture1));
+    linear::DrawCode128(picture, kData[0].text, {1, 1, 1});
+    const QImage image = picture.Image();
+    const verify::Context context{.expected = kData[0].text};
+    for (auto _ : state) {
+        const verify::Verdict verdict = verify::check(verify::Symbology::Code128, image, context);
+        if (!verdict.reads())
+            state.SkipWithError("the picture does not read");
+        benchmark::DoNotOptimize(verdict);
+    }
+}
+
 void startToShown(benchmark::State& state)
 {
     for (auto _ : state) {
@@ -153,6 +170,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 std::printf("%-16s %8.2f %11.1f us %11.1f us\n", d.name, o / z, o / 1e3, z / 1e3);
         }
         std::printf("%-16s %8s %11.1f us\n", "Text1_Change", "", nanos["window/Text1_Change/Code128"] / 1e3);
+        std::printf("%-16s %8s %11.1f us (on the worker, once typing pauses)\n", "scan check", "",
+                    nanos["verify/Code128"] / 1e3);
         std::printf("%-16s %8s %11.2f ms (a new window, warm)\n", "start to shown", "",
                     nanos["window/start_to_shown"] / 1e6);
         std::printf("%-16s %8s %11.2f ms (process start to the first window shown)\n", "cold start", "",
@@ -195,6 +214,10 @@ int main(int argc, char** argv)
             ->ReportAggregatesOnly(true);
     }
     benchmark::RegisterBenchmark("window/Text1_Change/Code128", text1Change)
+        ->Unit(benchmark::kMicrosecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true);
+    benchmark::RegisterBenchmark("verify/Code128", scanCheck)
         ->Unit(benchmark::kMicrosecond)
         ->Repetitions(5)
         ->ReportAggregatesOnly(true);

@@ -23,5 +23,4 @@ QString withoutDirectionControls(const QString& text);
 // exactly the name the user was shown, read in the same order.
 QString safeFileName(const QString& name);
 
-
 } // namespace output

@@ -66,7 +66,9 @@ SymbolSurfaces::SymbolSurfaces(const QString& labelFont)
 {
     ensureTahoma();
     // The factory's prvalue initialises the surface in place: a QObject never moves.
-    auto make = [](SurfaceId id) { return std::unique_ptr<draw::Surface>(new draw::Surface(makeSurface(id))); };
+    auto make = [](SurfaceId id) {
+        return std::unique_ptr<draw::Surface>(new draw::Surface(makeSurface(id)));
+    };
     m_picture1 = make(SurfaceId::Picture1);
     m_picEan = make(SurfaceId::picEan);
     // As the window sets it: the code-set display fills its cells.

@@ -1,0 +1,192 @@
+#include "verify/ScanCheck.h"
+
+#include <ZXing/ReadBarcode.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+namespace verify {
+
+namespace {
+
+ZXing::BarcodeFormat formatOf(Symbology symbology)
+{
+    switch (symbology) {
+    case Symbology::Code39: return ZXing::BarcodeFormat::Code39;
+    case Symbology::Interleaved2of5: return ZXing::BarcodeFormat::ITF;
+    case Symbology::Code128: return ZXing::BarcodeFormat::Code128;
+    case Symbology::Codabar: return ZXing::BarcodeFormat::Codabar;
+    case Symbology::Ean13: return ZXing::BarcodeFormat::EAN13;
+    case Symbology::Ean8: return ZXing::BarcodeFormat::EAN8;
+    case Symbology::UpcA: return ZXing::BarcodeFormat::UPCA;
+    }
+    return ZXing::BarcodeFormat::None;
+}
+
+// Paper around a printed symbol has the symbol's own background colour: the
+// most common grey of the image's left edge, where every renderer leaves space.
+uchar backgroundOf(const QImage& grey)
+{
+    std::array<int, 256> counts{};
+    for (int y = 0; y < grey.height(); ++y)
+        ++counts[grey.constScanLine(y)[0]];
+    return uchar(std::max_element(counts.begin(), counts.end()) - counts.begin());
+}
+
+// A scanner sees each module over several sensor pixels. Whole-pixel
+// enlargement keeps every bar and space at the exact ratio the image has, so
+// it adds nothing the image lacks; large images are read as they are.
+int enlargementFor(const QImage& image)
+{
+    constexpr qint64 kPixelBudget = 8'000'000;
+    const qint64 area = qint64(image.width()) * image.height();
+    for (int factor = 3; factor > 1; --factor)
+        if (area * factor * factor <= kPixelBudget)
+            return factor;
+    return 1;
+}
+
+// Ten modules of quiet zone at one pixel per module: the least any of these
+// symbologies asks for.
+constexpr int kQuietModules = 10;
+
+QImage asScanned(const QImage& grey, int factor)
+{
+    const int quiet = kQuietModules * factor;
+    QImage framed(grey.width() * factor + 2 * quiet, grey.height() * factor + 2 * quiet,
+                  QImage::Format_Grayscale8);
+    framed.fill(backgroundOf(grey));
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* from = grey.constScanLine(y);
+        uchar* to = framed.scanLine(quiet + y * factor) + quiet;
+        for (int x = 0; x < grey.width(); ++x)
+            std::memset(to + x * factor, from[x], size_t(factor));
+        for (int copy = 1; copy < factor; ++copy)
+            std::memcpy(framed.scanLine(quiet + y * factor + copy) + quiet, to,
+                        size_t(grey.width() * factor));
+    }
+    return framed;
+}
+
+QString decode(Symbology symbology, const QImage& grey)
+{
+    const QImage framed = asScanned(grey, enlargementFor(grey));
+    const ZXing::ImageView view(framed.constBits(), framed.width(), framed.height(), ZXing::ImageFormat::Lum,
+                                int(framed.bytesPerLine()));
+    ZXing::DecodeHints hints;
+    hints.setFormats(formatOf(symbology));
+    hints.setTryHarder(true);
+    // The window and the exports draw symbols upright.
+    hints.setTryRotate(false);
+    const ZXing::Result result = ZXing::ReadBarcode(view, hints);
+    return result.isValid() ? QString::fromStdString(result.text()) : QString();
+}
+
+// Symbols that this program draws as asked but that common decoders refuse,
+// with the reason in the user's terms.
+QString knownLimit(Symbology symbology, const Context& context)
+{
+    const QString& data = context.expected;
+    switch (symbology) {
+    case Symbology::Interleaved2of5:
+        if (!data.isEmpty() && data.size() < 6)
+            return QStringLiteral("Interleaved 2 of 5 of fewer than 6 digits is refused by many scanners.");
+        break;
+    case Symbology::Codabar:
+        if (!data.isEmpty() && data.size() < 2)
+            return QStringLiteral("Codabar of fewer than 2 characters is refused by many scanners.");
+        break;
+    case Symbology::Code39:
+        if (context.optimize && std::any_of(data.begin(), data.end(), [](QChar c) {
+                return c == u'$' || c == u'/' || c == u'+' || c == u'%';
+            }))
+            return QStringLiteral("With \"Optimize for Printing\" the spaces of $ / + % are widened until a "
+                                  "decoder takes narrow spaces for wide ones; clear that option.");
+        break;
+    default: break;
+    }
+    return {};
+}
+
+QString imageLimits(const QImage& grey, const Context& context)
+{
+    QStringList reasons;
+    const double contrast = symbolContrast(grey);
+    if (contrast < kMinimumContrast)
+        reasons << QStringLiteral(
+                       "The bars and the background differ by only %1% in lightness; print-quality "
+                       "grading asks for at least %2%.")
+                       .arg(std::lround(contrast * 100))
+                       .arg(std::lround(kMinimumContrast * 100));
+    if (context.dotsPerModule > 0 && context.dotsPerModule < 1)
+        reasons << QStringLiteral("A module is narrower than one dot of the output (%1 dots).")
+                       .arg(context.dotsPerModule, 0, 'g', 2);
+    return reasons.join(u' ');
+}
+
+} // namespace
+
+double symbolContrast(const QImage& image)
+{
+    if (image.isNull())
+        return 0;
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    int darkest = 255;
+    int lightest = 0;
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        const auto [lo, hi] = std::minmax_element(row, row + grey.width());
+        darkest = std::min(darkest, int(*lo));
+        lightest = std::max(lightest, int(*hi));
+    }
+    return std::max(0, lightest - darkest) / 255.0;
+}
+
+Verdict check(Symbology symbology, const QImage& image, const Context& context)
+{
+    Verdict verdict;
+    if (image.isNull() || image.width() < 1 || image.height() < 1) {
+        verdict.reason = QStringLiteral("There is no image to read.");
+        return verdict;
+    }
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    verdict.text = decode(symbology, grey);
+    if (verdict.text.isEmpty())
+        verdict.outcome = Verdict::Outcome::NotRead;
+    else if (context.expected.isEmpty() || verdict.text == context.expected)
+        verdict.outcome = Verdict::Outcome::Read;
+    else
+        verdict.outcome = Verdict::Outcome::Misread;
+    if (verdict.reads())
+        return verdict;
+
+    QStringList reasons;
+    if (verdict.outcome == Verdict::Outcome::Misread)
+        reasons
+            << QStringLiteral("It read \"%1\" where the data is \"%2\".").arg(verdict.text, context.expected);
+    for (const QString& reason : {knownLimit(symbology, context), imageLimits(grey, context)})
+        if (!reason.isEmpty())
+            reasons << reason;
+    verdict.reason = reasons.join(u' ');
+    return verdict;
+}
+
+QString Verdict::headline() const
+{
+    switch (outcome) {
+    case Outcome::Read: return QStringLiteral("Scans as ") + text;
+    case Outcome::Misread: return QStringLiteral("Scans as %1, not as the data").arg(text);
+    case Outcome::NotRead: break;
+    }
+    // Other scanners may still read it: say what this decoder did, no more.
+    return QStringLiteral("Not read by a standard decoder");
+}
+
+QString Verdict::details() const
+{
+    return reason.isEmpty() ? headline() : headline() + QStringLiteral(". ") + reason;
+}
+
+} // namespace verify
