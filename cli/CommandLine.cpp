@@ -1,14 +1,15 @@
 #include "cli/CommandLine.h"
 
 #include "output/BatchRunner.h"
-#include "output/FileCommit.h"
+#include "output/Export.h"
 #include "output/Fonts.h"
-#include "output/SymbolFile.h"
 #include "output/SymbolJob.h"
+#include "verify/ExportCheck.h"
 
 #include <QColor>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QTextStream>
@@ -24,6 +25,9 @@
 namespace cli {
 
 namespace {
+
+constexpr double kMmPerInch = 25.4;
+constexpr int kScreenDpi = 96;
 
 // Qt's own window options, with and without a value; a run with nothing else
 // opens the window.
@@ -77,8 +81,9 @@ struct Options {
                             QStringLiteral("DATA")};
     QCommandLineOption output{
         {QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("The file to write; png, svg, pdf or bmp by its extension; - writes PNG to standard "
-                       "output. With --batch a pattern: {n} the line number, {data} the line's data."),
+        QStringLiteral(
+            "The file to write; png, svg, pdf, bmp or tiff by its extension; - writes PNG to "
+            "standard output. With --batch a pattern: {n} the line number, {data} the line's data."),
         QStringLiteral("FILE")};
     QCommandLineOption batch{QStringLiteral("batch"),
                              QStringLiteral("One symbol per line of FILE (- for standard input)."),
@@ -92,7 +97,8 @@ struct Options {
     QCommandLineOption moduleMm{QStringLiteral("module-mm"),
                                 QStringLiteral("Module width in millimetres (default: one pixel at 96 dpi)."),
                                 QStringLiteral("MM")};
-    QCommandLineOption dpi{QStringLiteral("dpi"), QStringLiteral("Resolution of the file (default 96)."),
+    QCommandLineOption dpi{QStringLiteral("dpi"),
+                           QStringLiteral("Resolution of a PNG, BMP or TIFF file (default 96)."),
                            QStringLiteral("N")};
     QCommandLineOption fg{QStringLiteral("fg"),
                           QStringLiteral("Bar colour: a name or #rrggbb (default black)."),
@@ -100,7 +106,8 @@ struct Options {
     QCommandLineOption bg{QStringLiteral("bg"),
                           QStringLiteral("Background colour: a name or #rrggbb (default white)."),
                           QStringLiteral("COLOR")};
-    QCommandLineOption transparent{QStringLiteral("transparent"), QStringLiteral("No background (PNG).")};
+    QCommandLineOption transparent{QStringLiteral("transparent"),
+                                   QStringLiteral("No background (PNG, SVG, PDF).")};
     QCommandLineOption font{QStringLiteral("font"), QStringLiteral("Label font family (default Tahoma)."),
                             QStringLiteral("FAMILY")};
     QCommandLineOption force{QStringLiteral("force"), QStringLiteral("Replace existing files.")};
@@ -108,6 +115,11 @@ struct Options {
                             QStringLiteral("Workers for --batch (default: one per core)."),
                             QStringLiteral("N")};
     QCommandLineOption quiet{QStringLiteral("quiet"), QStringLiteral("No progress line for --batch.")};
+    QCommandLineOption verify{
+        QStringLiteral("verify"),
+        QStringLiteral(
+            "Decode each symbol before it is written; one that does not read back as its data is "
+            "not written and fails. Without it a single symbol is still checked, with a warning.")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
@@ -116,7 +128,7 @@ struct Options {
     void addTo(QCommandLineParser& parser) const
     {
         parser.addOptions({type, data, output, batch, noOptimize, noLabel, check, moduleMm, dpi, fg, bg,
-                           transparent, font, force, jobs, quiet, help, version});
+                           transparent, font, force, jobs, quiet, verify, help, version});
     }
 };
 
@@ -235,28 +247,34 @@ int run(int argc, char** argv)
         return usageError(QStringLiteral("--output is needed"));
     const QString target = parser.value(o.output);
 
-    output::FileSettings file;
+    // Without a module width a module is one pixel on a 96-dpi screen: the
+    // window's picture. A resolution alone keeps that size.
+    output::ExportSettings file{.moduleMm = kMmPerInch / kScreenDpi, .dpi = kScreenDpi};
     if (target == QLatin1String("-")) {
         if (batch)
             return usageError(QStringLiteral("--batch writes files: --output needs a pattern, not -"));
-        file.format = output::FileFormat::Png;
-    } else if (const auto format = output::formatFromPath(target)) {
+        file.format = output::Format::Png;
+    } else if (const auto format = output::formatFromSuffix(QFileInfo(target).suffix());
+               format && output::isAvailable(*format)) {
         file.format = *format;
     } else {
-        return usageError(QStringLiteral("'%1': the extension must be png, svg, pdf or bmp").arg(target));
+        QStringList suffixes;
+        for (const output::Format f : output::availableFormats())
+            suffixes << output::formatSuffix(f);
+        return usageError(QStringLiteral("'%1': the extension must be one of %2")
+                              .arg(target, suffixes.join(QStringLiteral(", "))));
     }
     if (parser.isSet(o.moduleMm)) {
         bool ok = false;
-        const double mm = parser.value(o.moduleMm).toDouble(&ok);
-        if (!ok || !(mm > 0) || mm > 100)
-            return usageError(QStringLiteral("--module-mm takes a width above 0 and up to 100 mm"));
-        file.moduleMm = mm;
+        file.moduleMm = parser.value(o.moduleMm).toDouble(&ok);
+        if (!ok)
+            return usageError(QStringLiteral("--module-mm takes a width in millimetres"));
     }
     if (parser.isSet(o.dpi)) {
         bool ok = false;
         file.dpi = parser.value(o.dpi).toInt(&ok);
-        if (!ok || file.dpi < 1 || file.dpi > 9600)
-            return usageError(QStringLiteral("--dpi takes a whole number from 1 to 9600"));
+        if (!ok)
+            return usageError(QStringLiteral("--dpi takes a whole number of dots per inch"));
     }
     for (const auto& [option, colour] :
          {std::pair{&o.fg, &file.foreground}, std::pair{&o.bg, &file.background}}) {
@@ -267,6 +285,12 @@ int run(int argc, char** argv)
             return usageError(QStringLiteral("'%1' is not a colour").arg(parser.value(*option)));
     }
     file.transparent = parser.isSet(o.transparent);
+    // The exporter's own limits, before anything is drawn: a batch would
+    // otherwise fail the same way on every line.
+    if (const output::ExportPlan p = output::plan(QSize(1, 1), file); !p.ok())
+        return usageError(p.error);
+    else if (!p.warning.isEmpty())
+        printError(QStringLiteral("barcode-generator: warning: %1").arg(p.warning));
     QString font;
     if (parser.isSet(o.font)) {
         output::ensureTahoma();
@@ -296,18 +320,32 @@ int run(int argc, char** argv)
             printError(symbol.message);
             return kFailed;
         }
-        const output::EncodedFile encoded = output::encodeSymbol(*symbol.surface, file);
-        if (!encoded.error.isEmpty())
-            return usageError(encoded.error);
+        const verify::Verdict verdict =
+            verify::checkExport(*symbol.surface, file, verify::symbologyOf(*symbology),
+                                {.expected = symbol.reading,
+                                 .optimize = output::settleOptions(*symbology, asked).options.optimize != 0});
+        if (!verdict.reads()) {
+            if (parser.isSet(o.verify)) {
+                printError(
+                    QStringLiteral("barcode-generator: %1 not written: %2").arg(target, verdict.details()));
+                return kFailed;
+            }
+            printError(QStringLiteral("barcode-generator: warning: %1").arg(verdict.details()));
+        }
+        const output::Encoded encoded = output::encode(*symbol.surface, file);
+        if (!encoded.ok()) {
+            printError(QStringLiteral("barcode-generator: %1 not written: %2").arg(target, encoded.error));
+            return kFailed;
+        }
         if (target == QLatin1String("-"))
             return writeToStdout(encoded.bytes);
-        const output::CommitResult result =
-            output::commitFile(output::stageFile(encoded.bytes, target), target, parser.isSet(o.force));
-        if (result.status == output::CommitStatus::Exists) {
+        const output::SaveResult result =
+            output::saveBytes(encoded.bytes, target, {.keepExisting = !parser.isSet(o.force)});
+        if (result.existed) {
             printError(QStringLiteral("barcode-generator: %1 exists (--force replaces it)").arg(target));
             return kFailed;
         }
-        if (result.status == output::CommitStatus::Failed) {
+        if (!result.saved) {
             printError(QStringLiteral("barcode-generator: %1 not written: %2").arg(target, result.error));
             return kFailed;
         }
@@ -318,12 +356,6 @@ int run(int argc, char** argv)
     if (!output::patternNamesEachLine(target))
         return usageError(
             QStringLiteral("the --output pattern needs {n} or {data} to name each line's file"));
-    if (file.format != output::FileFormat::Png && file.format != output::FileFormat::Bmp &&
-        (file.transparent || file.foreground.rgb() != qRgb(0, 0, 0) ||
-         file.background.rgb() != qRgb(255, 255, 255)))
-        return usageError(QStringLiteral("colours and transparency are written to PNG and BMP files only"));
-    if (file.transparent && file.format == output::FileFormat::Bmp)
-        return usageError(QStringLiteral("a BMP file cannot have a transparent background"));
 
     QFile input;
     const QString source = parser.value(o.batch);
@@ -343,6 +375,16 @@ int run(int argc, char** argv)
                                    .pattern = target,
                                    .replace = parser.isSet(o.force),
                                    .jobs = jobs};
+    if (parser.isSet(o.verify)) {
+        const verify::Symbology decoderName = verify::symbologyOf(*symbology);
+        const bool optimize = output::settleOptions(*symbology, asked).options.optimize != 0;
+        settings.verify = [file, decoderName, optimize](const draw::Surface& surface,
+                                                        const output::SymbolResult& symbol) {
+            const verify::Verdict verdict = verify::checkExport(
+                surface, file, decoderName, {.expected = symbol.reading, .optimize = optimize});
+            return verdict.reads() ? QString() : verdict.details();
+        };
+    }
     const bool showProgress = !parser.isSet(o.quiet) && ::isatty(STDERR_FILENO);
     QTextStream err(stderr);
     qint64 shownAt = -1;

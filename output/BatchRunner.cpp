@@ -1,6 +1,5 @@
 #include "output/BatchRunner.h"
 
-#include "output/FileCommit.h"
 #include "output/SaveFile.h"
 
 #include <QElapsedTimer>
@@ -24,7 +23,7 @@ struct Drawn {
     qint64 line = 0;
     QString path;
     StagedFile staged;
-    QString message; // the window's message for bad data
+    QString message; // the window's message for bad data, or why it was not staged
 };
 
 // Each worker draws on a set of surfaces of its own; there are never more
@@ -136,10 +135,16 @@ BatchSummary BatchRunner::run(QIODevice& input, qint64 totalLines, const Report&
             const SymbolResult symbol = drawSymbol(*own, s.symbology, data, s.options);
             if (!symbol.ok()) {
                 drawn.message = symbol.message;
+            } else if (QString unread = s.verify ? s.verify(*symbol.surface, symbol) : QString();
+                       !unread.isEmpty()) {
+                drawn.message = QStringLiteral("%1 not written: %2").arg(drawn.path, unread);
             } else {
-                const EncodedFile file = encodeSymbol(*symbol.surface, s.file);
-                drawn.staged =
-                    file.error.isEmpty() ? stageFile(file.bytes, drawn.path) : StagedFile{{}, file.error};
+                const Encoded file = encode(*symbol.surface, s.file);
+                if (file.ok())
+                    drawn.staged =
+                        stageBytes(file.bytes, drawn.path, {.keepExisting = !s.replace, .makeFolders = true});
+                else
+                    drawn.message = QStringLiteral("%1 not written: %2").arg(drawn.path, file.error);
             }
             surfaces.give(own);
             return drawn;
@@ -159,17 +164,16 @@ BatchSummary BatchRunner::run(QIODevice& input, qint64 totalLines, const Report&
         LineOutcome outcome{drawn.line, drawn.path, drawn.message, false};
         if (drawn.message.isEmpty()) {
             if (cancel && cancel->load()) {
-                // Drawn but not yet in place: it goes, every file already written stays.
-                if (drawn.staged.ok())
-                    QFile::remove(drawn.staged.tempPath);
+                // Drawn but not yet in place: dropping it removes it, every
+                // file already written stays.
                 summary.cancelled = true;
                 return;
             }
-            const CommitResult result = commitFile(drawn.staged, drawn.path, s.replace);
-            outcome.written = result.status == CommitStatus::Written;
-            if (result.status == CommitStatus::Exists)
+            const SaveResult result = drawn.staged.commit();
+            outcome.written = result.saved;
+            if (result.existed)
                 outcome.message = QStringLiteral("%1 exists (--force replaces it)").arg(drawn.path);
-            else if (result.status == CommitStatus::Failed)
+            else if (!result.saved)
                 outcome.message = QStringLiteral("%1 not written: %2").arg(drawn.path, result.error);
         }
         ++state.done;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/SymbolFile.h"
+#include "output/Export.h"
 #include "output/SymbolJob.h"
 
 #include <QString>
@@ -16,11 +16,15 @@ struct BatchSettings {
     Symbology symbology = Symbology::Code39;
     linear::Options options;
     QString labelFont;
-    FileSettings file;
+    ExportSettings file;
     // "{n}" becomes the line number, "{data}" the line as File Save names it.
     QString pattern;
     bool replace = false;
     int jobs = 0; // workers; 0 for one per core
+    // Decoded before it is put in place: a line whose file does not read back
+    // as its data is not written and counts as failed. Costs about as much as
+    // drawing and writing it.
+    std::function<QString(const draw::Surface&, const SymbolResult&)> verify;
 };
 
 // What became of one line; reported in line order.

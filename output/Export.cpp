@@ -1,6 +1,7 @@
 #include "output/Export.h"
 
 #include "draw/Surface.h"
+#include "output/PngWriter.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>
@@ -296,32 +297,36 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
                                QStringLiteral("There is not enough memory for a picture of %1 x %2 pixels.")
                                    .arg(p.sizePixels.width())
                                    .arg(p.sizePixels.height())};
-    QImage image(p.sizePixels, QImage::Format_RGB32);
-    if (image.isNull())
-        return outOfMemory;
-    image.setDotsPerMeterX(dotsPerMeter(settings.dpi));
-    image.setDotsPerMeterY(dotsPerMeter(settings.dpi));
     // Drawn in the recorded shades on white; then every pixel becomes its ink
     // level, an index into the palette of the chosen colours: antialiased label
     // edges blend into the chosen pair exactly as they did into black and white,
     // and a byte a pixel makes files small and quick to compress.
-    image.fill(Qt::white);
-    {
+    QImage image;
+    if (scale == 1) {
+        // At a pixel a module the picture is the window's own, label pixels
+        // included: the command line's default size hands out what Copy and
+        // File Save do.
+        image = surface.pixels().convertToFormat(QImage::Format_RGB32);
+    } else {
+        image = QImage(p.sizePixels, QImage::Format_RGB32);
+        if (image.isNull())
+            return outOfMemory;
+        image.fill(Qt::white);
         QPainter painter(&image);
         painter.scale(scale, scale);
         surface.replay(painter, QRect(QPoint(0, 0), surfaceSize(surface)));
     }
-    QImage indexed(image.size(), QImage::Format_Indexed8);
-    if (indexed.isNull())
+    QImage indexed(p.sizePixels, QImage::Format_Indexed8);
+    if (indexed.isNull() || image.isNull())
         return outOfMemory;
     const Palette colours = palette(settings);
     indexed.setColorTable(QList<QRgb>(colours.begin(), colours.end()));
-    indexed.setDotsPerMeterX(image.dotsPerMeterX());
-    indexed.setDotsPerMeterY(image.dotsPerMeterY());
-    for (int y = 0; y < image.height(); ++y) {
+    indexed.setDotsPerMeterX(dotsPerMeter(settings.dpi));
+    indexed.setDotsPerMeterY(dotsPerMeter(settings.dpi));
+    for (int y = 0; y < indexed.height(); ++y) {
         const auto* from = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         uchar* to = indexed.scanLine(y);
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = 0; x < indexed.width(); ++x)
             to[x] = uchar(inkOf(from[x]));
     }
     return {indexed, {}};
@@ -339,6 +344,10 @@ Encoded encode(const draw::Surface& surface, const ExportSettings& settings)
     const Rendered picture = render(surface, settings);
     if (!picture.ok())
         return {{}, picture.error};
+    if (settings.format == Format::Png) {
+        PngBytes png = encodePng(picture.image);
+        return {std::move(png.bytes), png.error};
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

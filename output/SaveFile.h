@@ -2,6 +2,7 @@
 
 #include "output/FileName.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -10,13 +11,55 @@ namespace output {
 struct SaveResult {
     bool saved = false;
     QString error; // why not, in words for the user
+    // Nothing was written because a file was already there and SaveOptions
+    // asked to keep it; `error` is empty then.
+    bool existed = false;
 };
+
+struct SaveOptions {
+    // Keep an existing file instead of replacing it; the check and the placing
+    // are one step, so two writers cannot both think the name free.
+    bool keepExisting = false;
+    // Create the target's missing folders first.
+    bool makeFolders = false;
+};
+
+// A file written in full under a hidden name in its target's folder, not yet
+// in place: a batch writes on its workers and puts files in place in line
+// order. Removed when dropped uncommitted, so a cancel leaves nothing behind.
+class StagedFile {
+  public:
+    StagedFile() = default;
+    ~StagedFile();
+    StagedFile(StagedFile&& other) noexcept;
+    StagedFile& operator=(StagedFile&& other) noexcept;
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    bool ok() const { return m_error.isEmpty() && !m_temp.isEmpty(); }
+    const QString& error() const { return m_error; }
+    // Puts the file in place; at most once.
+    SaveResult commit();
+
+  private:
+    friend StagedFile stageBytes(const QByteArray& bytes, const QString& path, const SaveOptions& options);
+    void discard();
+
+    QByteArray m_temp;
+    QByteArray m_target;
+    QString m_error;
+    bool m_keepExisting = false;
+};
+
+// Writes the bytes beside the target and flushes them to the disk; a short
+// write (a full disk, a size limit) is an error and leaves nothing behind.
+StagedFile stageBytes(const QByteArray& bytes, const QString& path, const SaveOptions& options = {});
 
 // Writes the bytes through a temporary file in the same folder that replaces the
 // target only once complete: a failed save leaves any old file untouched. A
 // symbolic link at the path is replaced by the file, never followed, so nothing
 // outside that folder is written.
-SaveResult saveBytes(const QByteArray& bytes, const QString& path);
+SaveResult saveBytes(const QByteArray& bytes, const QString& path, const SaveOptions& options = {});
 
 // An uncompressed Windows bitmap, saved as saveBytes saves.
 SaveResult saveBitmap(const QImage& image, const QString& path);

@@ -94,15 +94,18 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QSt
     const bool digits = ean::isDigits(data);
 
     auto linearResult = [&](std::optional<double> width) -> SymbolResult {
+        // The renderers describe a symbol by its label, which is what a decoder reads.
+        const QString description = surfaces.Picture1().description();
         if (!width)
-            return {nullptr, surfaces.Picture1().description()};
-        return {&surfaces.Picture1(), {}};
+            return {nullptr, description};
+        return {&surfaces.Picture1(), {}, description};
     };
     auto eanResult = [&](bool complete, const char* hint) -> SymbolResult {
         if (!complete)
             return {nullptr, QString::fromLatin1(hint)};
-        ean::DrawEan(surfaces.picEan(), *ean::completeCode(data));
-        return {&surfaces.picEan(), {}};
+        const QString code = *ean::completeCode(data);
+        ean::DrawEan(surfaces.picEan(), code);
+        return {&surfaces.picEan(), {}, code};
     };
 
     switch (symbology) {
@@ -125,8 +128,9 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QSt
             return {nullptr, QStringLiteral("Enter 11 digit number for UPC-A")};
         // The sample number is never empty here, so UPCCode has nothing to complain of.
         upc::UpcForm form{.picUPC = surfaces.picUPC(), .picUPCy = surfaces.picUPCy()};
-        upc::UPCCode(data + QString::number(GetUPCCheckNumber(data)), form);
-        return {&surfaces.picUPC(), {}};
+        const QString number = data + QString::number(GetUPCCheckNumber(data));
+        upc::UPCCode(number, form);
+        return {&surfaces.picUPC(), {}, number};
     }
     }
     return {nullptr, kNoData};

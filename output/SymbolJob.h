@@ -61,6 +61,9 @@ class SymbolSurfaces {
 struct SymbolResult {
     draw::Surface* surface = nullptr;
     QString message;
+    // What a decoder reads from the symbol: the data with any check character
+    // the symbol carries, without start and stop characters.
+    QString reading;
     bool ok() const { return surface != nullptr; }
 };
 

@@ -115,12 +115,14 @@ Run runProgram(const QStringList& arguments, const QString& folder = QString(), 
             process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
 }
 
-QImage rasterise(const QString& path)
+// A vector file drawn again at one pixel per module of `moduleMm`, as the
+// window shows it; decode() then enlarges it as a scanner would.
+QImage rasterise(const QString& path, double moduleMm = 25.4 / 96)
 {
     if (path.endsWith(QLatin1String(".svg"))) {
         QSvgRenderer svg(path);
-        // One user unit a device pixel: the size in millimetres is for print.
-        QImage image(svg.viewBox().size(), QImage::Format_RGB32);
+        // The view box is in millimetres.
+        QImage image((svg.viewBoxF().size() / moduleMm).toSize(), QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
         svg.render(&painter);
@@ -129,7 +131,7 @@ QImage rasterise(const QString& path)
     if (path.endsWith(QLatin1String(".pdf"))) {
         const QString stem = path + QStringLiteral("-page");
         QProcess::execute(QStringLiteral("pdftoppm"),
-                          {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                          {QStringLiteral("-r"), QString::number(25.4 / moduleMm), QStringLiteral("-png"),
                            QStringLiteral("-singlefile"), path, stem});
         return QImage(stem + QStringLiteral(".png"));
     }
@@ -428,7 +430,9 @@ void TestCli::eachSymbologyToEachFormatDecodes()
         dir.path());
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QCOMPARE(filesIn(dir.path()), QStringList{file});
-    const QImage image = rasterise(dir.filePath(file));
+    const qsizetype module = extra.indexOf(QStringLiteral("--module-mm"));
+    const QImage image = module >= 0 ? rasterise(dir.filePath(file), extra.at(module + 1).toDouble())
+                                     : rasterise(dir.filePath(file));
     QVERIFY(!image.isNull());
     QCOMPARE(QString::fromStdString(testing::decode(image, kind(type).format)), decoded);
 }
@@ -507,9 +511,13 @@ void TestCli::refusals_data()
     QTest::newRow("no output") << args("-d 1") << 2 << "--output is needed";
     QTest::newRow("no data") << args("-o x.png") << 2 << "--data or --batch is needed";
     QTest::newRow("unknown extension")
-        << args("-d 1 -o x.gif") << 2 << "extension must be png, svg, pdf or bmp";
+        << args("-d 1 -o x.gif") << 2 << "extension must be one of png, svg, pdf, bmp";
     QTest::newRow("bad colour") << args("-d 1 --fg nocolour -o x.png") << 2 << "'nocolour' is not a colour";
-    QTest::newRow("bad module") << args("-d 1 --module-mm 0 -o x.png") << 2 << "--module-mm";
+    QTest::newRow("bad module") << args("-d 1 --module-mm 0 -o x.png") << 2
+                                << "module width must be more than 0";
+    QTest::newRow("module not a number") << args("-d 1 --module-mm wide -o x.png") << 2 << "--module-mm";
+    QTest::newRow("transparent BMP in a batch") << args("--batch - -o {n}.bmp --transparent") << 2
+                                                << "BMP files cannot have a transparent background";
     QTest::newRow("bad dpi") << args("-d 1 --dpi x -o x.png") << 2 << "--dpi";
     QTest::newRow("transparent BMP") << args("-d 1 --transparent -o x.bmp") << 2 << "BMP";
     QTest::newRow("missing font") << args("-d 1 --font NoSuchFamilyAnywhere -o x.png") << 2
