@@ -185,6 +185,11 @@ class TestCli : public QObject {
     void batchExistingFilesFailWithoutForce();
     void batchReportsAFolderItCannotMake();
     void cancelledBatchLeavesOnlyWholeFiles();
+    void verifyTurnsAnUnreadSymbolIntoAFailure_data();
+    void verifyTurnsAnUnreadSymbolIntoAFailure();
+    void batchVerifyRefusesOnlyTheUnreadLines();
+    void vectorFilesTakeTheColours_data();
+    void vectorFilesTakeTheColours();
 };
 
 void TestCli::jobDrawsWhatTheWindowShows_data()
@@ -726,6 +731,101 @@ void TestCli::cancelledBatchLeavesOnlyWholeFiles()
         QCOMPARE(QString::fromStdString(
                      testing::decode(QImage(dir.filePath(name)), ZXing::BarcodeFormat::Code128)),
                  line);
+    }
+}
+
+void TestCli::verifyTurnsAnUnreadSymbolIntoAFailure_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QString>("message"); // on standard error; empty for none
+    auto args = [](const char* text) { return QString::fromLatin1(text).split(QLatin1Char(' ')); };
+    // Grey on a slightly lighter grey: drawn as asked, but no decoder tells the bars apart.
+    const QStringList faint = args("-t code128 -d FAINT --fg #777777 --bg #808080");
+    const QStringList good = args("-t code128 -d FAINT --fg darkblue --bg #ffffe0");
+    for (const char* file : {"out.png", "out.svg", "out.pdf"}) {
+        const QStringList out{QStringLiteral("-o"), QLatin1String(file)};
+        QTest::addRow("faint, %s, warned", file)
+            << faint + out << 0 << true << "warning: Not read by a standard decoder";
+        QTest::addRow("faint, %s, --verify", file)
+            << faint + out + QStringList{QStringLiteral("--verify")} << 1 << false
+            << QStringLiteral("%1 not written: Not read by a standard decoder").arg(QLatin1String(file));
+        QTest::addRow("good pair, %s, --verify", file)
+            << good + out + QStringList{QStringLiteral("--verify")} << 0 << true << QString();
+    }
+    QTest::newRow("short ITF, --verify, the reason said")
+        << args("-t itf -d 12 -o out.png --verify") << 1 << false << "fewer than 6 digits";
+}
+
+void TestCli::verifyTurnsAnUnreadSymbolIntoAFailure()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(bool, written);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const Run run = runProgram(arguments, dir.path());
+    QCOMPARE(run.status, status);
+    if (message.isEmpty())
+        QVERIFY2(!run.err.contains(QLatin1String("barcode-generator")), qPrintable(run.err));
+    else
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    const QString file = arguments.at(arguments.indexOf(QStringLiteral("-o")) + 1);
+    QCOMPARE(filesIn(dir.path()), written ? QStringList{file} : QStringList{});
+}
+
+void TestCli::batchVerifyRefusesOnlyTheUnreadLines()
+{
+    QTemporaryDir dir;
+    // Interleaved 2 of 5 of two digits is drawn, but decoders refuse it.
+    const Run run = runProgram(
+        QString::fromLatin1("-t itf --batch - -o {n}.png --verify --jobs 2").split(QLatin1Char(' ')),
+        dir.path(), "123456\n12\n7890123456\n");
+    QCOMPARE(run.status, 1);
+    const QStringList reports = run.err.split(QLatin1Char('\n')).filter(QLatin1String("line "));
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.front().startsWith(QLatin1String("line 2: 2.png not written: Not read")),
+             qPrintable(run.err));
+    QCOMPARE(filesIn(dir.path()), (QStringList{"1.png", "3.png"}));
+    QCOMPARE(QString::fromStdString(
+                 testing::decode(QImage(dir.filePath(QStringLiteral("3.png"))), ZXing::BarcodeFormat::ITF)),
+             QStringLiteral("7890123456"));
+}
+
+void TestCli::vectorFilesTakeTheColours_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("SVG") << "c.svg";
+    QTest::newRow("PDF") << "c.pdf";
+}
+
+// The colours once refused for vector files: the bars and the background are
+// the chosen pair, the same in a batch as for one symbol.
+void TestCli::vectorFilesTakeTheColours()
+{
+    QFETCH(QString, file);
+    QTemporaryDir dir;
+    const QStringList colours =
+        QString::fromLatin1("-t code39 --no-label --fg #00008b --bg #ffff80 --module-mm 0.5")
+            .split(QLatin1Char(' '));
+    Run run = runProgram(
+        colours + QStringList{QStringLiteral("-d"), QStringLiteral("RGB"), QStringLiteral("-o"), file},
+        dir.path());
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    run = runProgram(colours + QStringList{QStringLiteral("--batch"), QStringLiteral("-"),
+                                           QStringLiteral("-o"), QStringLiteral("batch/{data}-") + file},
+                     dir.path(), "RGB\n");
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    for (const QString& path : {dir.filePath(file), dir.filePath(QStringLiteral("batch/RGB-") + file)}) {
+        const QImage image = rasterise(path, 0.5);
+        QVERIFY(!image.isNull());
+        QSet<QRgb> seen;
+        // The row through the bars, away from the anti-aliased page edge.
+        const int row = image.height() / 2;
+        for (int x = 2; x < image.width() - 2; ++x)
+            seen.insert(image.pixel(x, row) & 0xffffff);
+        QCOMPARE(seen, (QSet<QRgb>{0x00008b, 0xffff80}));
     }
 }
 
