@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -30,6 +31,11 @@ class PictureBox;
 namespace verify {
 struct Request;
 }
+namespace output {
+struct BatchProgress;
+struct BatchSummary;
+} // namespace output
+struct BatchExportRequest;
 class LinkLabel;
 class ScanMark;
 class frmSplashbm;
@@ -141,6 +147,12 @@ class BarcodeGenerator : public QMainWindow {
     void ShowEanAbout();
 
     frmSplashbm* splash() const { return m_splash; }
+
+    // Batch Export...: the dialog, then the batch with a progress dialog and a summary.
+    void BatchExport();
+    // The batch itself, summary message included; `keepGoing` sees every line.
+    output::BatchSummary runBatchExport(const BatchExportRequest& request,
+                                        const std::function<bool(const output::BatchProgress&)>& keepGoing);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

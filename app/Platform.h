@@ -19,4 +19,8 @@ class Platform {
     virtual QString currentDirectory() = 0;
     virtual QString programFolder() = 0;
     virtual std::unique_ptr<QPrinter> printer() = 0;
+    // A file to read, or an empty string when the user cancels.
+    virtual QString openFileName(const QString& title, const QString& folder, const QString& filter) = 0;
+    // A folder to write into, or an empty string when the user cancels.
+    virtual QString existingFolder(const QString& title, const QString& folder) = 0;
 };

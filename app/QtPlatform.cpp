@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QPrinter>
 
 QMessageBox::StandardButton QtPlatform::message(QMessageBox::Icon icon, const QString& title,
@@ -24,4 +25,14 @@ QString QtPlatform::programFolder()
 std::unique_ptr<QPrinter> QtPlatform::printer()
 {
     return std::make_unique<QPrinter>(QPrinter::HighResolution);
+}
+
+QString QtPlatform::openFileName(const QString& title, const QString& folder, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(m_parent, title, folder, filter);
+}
+
+QString QtPlatform::existingFolder(const QString& title, const QString& folder)
+{
+    return QFileDialog::getExistingDirectory(m_parent, title, folder);
 }

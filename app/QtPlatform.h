@@ -14,6 +14,8 @@ class QtPlatform : public Platform {
     QString currentDirectory() override;
     QString programFolder() override;
     std::unique_ptr<QPrinter> printer() override;
+    QString openFileName(const QString& title, const QString& folder, const QString& filter) override;
+    QString existingFolder(const QString& title, const QString& folder) override;
 
   private:
     QWidget* m_parent;

@@ -47,12 +47,16 @@ class FakePlatform : public Platform {
     QString currentDirectory() override { return currentFolder.value_or(m_folder); }
     QString programFolder() override { return m_folder; }
     std::unique_ptr<QPrinter> printer() override;
+    QString openFileName(const QString&, const QString&, const QString&) override { return openFileAnswer; }
+    QString existingFolder(const QString&, const QString&) override { return folderAnswer; }
 
     std::vector<Message> messages;
     std::deque<QMessageBox::StandardButton> answers;
     QString pdfPath;                      // where the printer writes; empty for an unusable printer
     std::optional<QString> currentFolder; // what the current-directory query answers, if not the folder
     bool brokenPrinter = false;
+    QString openFileAnswer; // what the file chooser answers; empty for Cancel
+    QString folderAnswer;   // what the folder chooser answers; empty for Cancel
 
   private:
     QString m_folder;

@@ -1,0 +1,217 @@
+// Batch Export in the window: the dialog, the files it leaves and the summary.
+#include "support/TestSupport.h"
+
+#include "app/BatchExport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+using testing::select;
+using testing::Window;
+
+namespace {
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A dialog filled as a user would: pasted lines into a folder, PNG at 0.33 mm and 300 dpi.
+void fill(BatchExportDialog& d, const QString& lines, const QString& folder)
+{
+    d.lines->setPlainText(lines);
+    d.folder->setText(folder);
+    d.format->setCurrentIndex(d.format->findText(QStringLiteral("PNG")));
+    d.moduleMm->setValue(0.33);
+    d.dpi->setValue(300);
+}
+
+} // namespace
+
+class TestBatchExport : public QObject {
+    Q_OBJECT
+  private slots:
+    void incompleteRequestsAreSaidNotRun_data();
+    void incompleteRequestsAreSaidNotRun();
+    void choosersGoThroughThePlatform();
+    void writesTheValidLinesAndNamesTheOthers();
+    void linesFromAFileInAVectorFormat();
+    void cancelLeavesOnlyWholeFiles();
+};
+
+void TestBatchExport::incompleteRequestsAreSaidNotRun_data()
+{
+    QTest::addColumn<QString>("lines");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("names");
+    QTest::addColumn<QString>("colour");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no lines") << " \n"
+                              << "out"
+                              << "{n}"
+                              << "black"
+                              << "Paste the lines";
+    QTest::newRow("no folder") << "A"
+                               << ""
+                               << "{n}"
+                               << "black"
+                               << "Choose the folder";
+    QTest::newRow("one name for all") << "A"
+                                      << "out"
+                                      << "label"
+                                      << "black"
+                                      << "{n} or {data}";
+    QTest::newRow("not a colour") << "A"
+                                  << "out"
+                                  << "{n}"
+                                  << "inky"
+                                  << "colours are names";
+}
+
+void TestBatchExport::incompleteRequestsAreSaidNotRun()
+{
+    QFETCH(QString, lines);
+    QFETCH(QString, folder);
+    QFETCH(QString, names);
+    QFETCH(QString, colour);
+    QFETCH(QString, message);
+    testing::FakePlatform platform(QDir::tempPath());
+    BatchExportDialog d(platform);
+    fill(d, lines, folder);
+    d.names->setText(names);
+    d.foreground->setText(colour);
+    QString error;
+    QVERIFY(!d.request(&error));
+    QVERIFY2(error.contains(message), qPrintable(error));
+    // Accepting says why and keeps the dialog open.
+    d.accept();
+    QCOMPARE(d.result(), int(QDialog::Rejected));
+    QCOMPARE(platform.messages.size(), size_t(1));
+    QCOMPARE(platform.messages.front().text, error);
+}
+
+void TestBatchExport::choosersGoThroughThePlatform()
+{
+    testing::FakePlatform platform(QDir::tempPath());
+    BatchExportDialog d(platform);
+    platform.folderAnswer = QStringLiteral("/chosen/folder");
+    platform.openFileAnswer = QStringLiteral("/chosen/lines.txt");
+    d.chooseFolder();
+    d.chooseLinesFile();
+    QCOMPARE(d.folder->text(), QStringLiteral("/chosen/folder"));
+    QCOMPARE(d.linesFile->text(), QStringLiteral("/chosen/lines.txt"));
+    // Cancel in a chooser keeps what was there.
+    platform.folderAnswer.clear();
+    d.chooseFolder();
+    QCOMPARE(d.folder->text(), QStringLiteral("/chosen/folder"));
+    // No transparency for BMP, no resolution for SVG.
+    d.format->setCurrentIndex(d.format->findText(QStringLiteral("BMP")));
+    QVERIFY(!d.transparent->isEnabled());
+    d.format->setCurrentIndex(d.format->findText(QStringLiteral("SVG")));
+    QVERIFY(!d.dpi->isEnabled());
+    QVERIFY(d.transparent->isEnabled());
+}
+
+void TestBatchExport::writesTheValidLinesAndNamesTheOthers()
+{
+    QTemporaryDir out;
+    Window w(out.path());
+    select(w.w.get(), QStringLiteral("Code 39"));
+    BatchExportDialog d(*w.platform);
+    fill(d, QStringLiteral("ONE\nbad#\nTHREE\n\nFIVE"), out.path() + QStringLiteral("/labels"));
+    d.names->setText(QStringLiteral("{n}-{data}"));
+    const std::optional<BatchExportRequest> request = d.request();
+    QVERIFY(request);
+    qint64 calls = 0;
+    const output::BatchSummary summary = w->runBatchExport(*request, [&](const output::BatchProgress& p) {
+        ++calls;
+        return p.done <= p.total;
+    });
+    QCOMPARE(calls, 5);
+    QCOMPARE(summary.written, 3);
+    QCOMPARE(summary.failed, 2);
+    const QString labels = out.filePath(QStringLiteral("labels"));
+    QCOMPARE(filesIn(labels), (QStringList{"1-ONE.png", "3-THREE.png", "5-FIVE.png"}));
+    const QImage three(labels + QStringLiteral("/3-THREE.png"));
+    QCOMPARE(QString::fromStdString(testing::decode(three, ZXing::BarcodeFormat::Code39)),
+             QStringLiteral("THREE"));
+    // 0.33 mm at 300 dpi: four pixels a module, the window's picture four times over.
+    w->Text1->setText(QStringLiteral("THREE"));
+    QCOMPARE(three.size(), w->Picture1().Image().size() * 4);
+    QCOMPARE(w.platform->messages.size(), size_t(1));
+    const QString text = w.platform->messages.front().text;
+    QVERIFY2(text.contains(QStringLiteral("3 files written to %1").arg(request->folder)), qPrintable(text));
+    QVERIFY2(text.contains(QLatin1String("line 2: # is Invalid")), qPrintable(text));
+    QVERIFY2(text.contains(QLatin1String("line 4: Please Type the Barcode Data First")), qPrintable(text));
+    QCOMPARE(w.platform->messages.front().icon, QMessageBox::Warning);
+}
+
+void TestBatchExport::linesFromAFileInAVectorFormat()
+{
+    QTemporaryDir out;
+    Window w(out.path());
+    select(w.w.get(), QStringLiteral("EAN-13"));
+    QFile lines(out.filePath(QStringLiteral("items.txt")));
+    QVERIFY(lines.open(QIODevice::WriteOnly));
+    lines.write("123456789012\n978020137962\n");
+    lines.close();
+    BatchExportDialog d(*w.platform);
+    fill(d, QString(), out.path() + QStringLiteral("/svg"));
+    w.platform->openFileAnswer = lines.fileName();
+    d.chooseLinesFile();
+    d.names->setText(QStringLiteral("{data}"));
+    d.format->setCurrentIndex(d.format->findText(QStringLiteral("SVG")));
+    d.foreground->setText(QStringLiteral("#00008b"));
+    const std::optional<BatchExportRequest> request = d.request();
+    QVERIFY(request);
+    const output::BatchSummary summary = w->runBatchExport(*request, {});
+    QCOMPARE(summary.written, 2);
+    QCOMPARE(filesIn(out.filePath(QStringLiteral("svg"))),
+             (QStringList{"123456789012.svg", "978020137962.svg"}));
+    QFile svg(out.filePath(QStringLiteral("svg/978020137962.svg")));
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    const QByteArray bytes = svg.readAll();
+    // Sized in millimetres, in the chosen colour.
+    QVERIFY(bytes.contains("mm\""));
+    QVERIFY(bytes.contains("#00008b"));
+    QCOMPARE(w.platform->messages.front().icon, QMessageBox::Information);
+}
+
+void TestBatchExport::cancelLeavesOnlyWholeFiles()
+{
+    QTemporaryDir out;
+    Window w(out.path());
+    select(w.w.get(), QStringLiteral("Code 128"));
+    QString text;
+    for (int i = 1; i <= 200; ++i)
+        text += QStringLiteral("ITEM %1\n").arg(i);
+    BatchExportDialog d(*w.platform);
+    fill(d, text, out.path());
+    const std::optional<BatchExportRequest> request = d.request();
+    QVERIFY(request);
+    const output::BatchSummary summary =
+        w->runBatchExport(*request, [](const output::BatchProgress& p) { return p.done < 10; });
+    QVERIFY(summary.cancelled);
+    QCOMPARE(summary.written, 10);
+    // Lines drawn ahead of the cancel leave no temporary file behind.
+    const QStringList files = filesIn(out.path());
+    QCOMPARE(files.size(), 10);
+    for (const QString& name : files) {
+        const int line = name.section(QLatin1Char('.'), 0, 0).toInt();
+        QCOMPARE(QString::fromStdString(
+                     testing::decode(QImage(out.filePath(name)), ZXing::BarcodeFormat::Code128)),
+                 QStringLiteral("ITEM %1").arg(line));
+    }
+    const QString summaryText = w.platform->messages.front().text;
+    QVERIFY2(summaryText.startsWith(QLatin1String("Cancelled: 10 files written")), qPrintable(summaryText));
+}
+
+QTEST_MAIN(TestBatchExport)
+#include "tst_batchexport.moc"
