@@ -306,7 +306,7 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
         // At a pixel a module the picture is the window's own, label pixels
         // included: the command line's default size hands out what Copy and
         // File Save do.
-        image = surface.pixels().convertToFormat(QImage::Format_RGB32);
+        image = surface.pixels();
     } else {
         image = QImage(p.sizePixels, QImage::Format_RGB32);
         if (image.isNull())
@@ -323,10 +323,23 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     indexed.setColorTable(QList<QRgb>(colours.begin(), colours.end()));
     indexed.setDotsPerMeterX(dotsPerMeter(settings.dpi));
     indexed.setDotsPerMeterY(dotsPerMeter(settings.dpi));
-    for (int y = 0; y < indexed.height(); ++y) {
-        const auto* from = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    if (image.format() != QImage::Format_Grayscale8)
+        image = image.convertToFormat(QImage::Format_RGB32);
+    // QImage's accessors are calls into the library: asked once, not per pixel.
+    const int width = indexed.width();
+    const int height = indexed.height();
+    const bool grey = image.format() == QImage::Format_Grayscale8;
+    for (int y = 0; y < height; ++y) {
         uchar* to = indexed.scanLine(y);
-        for (int x = 0; x < indexed.width(); ++x)
+        if (grey) {
+            // The window's picture is kept in greys: a byte a pixel already.
+            const uchar* from = image.constScanLine(y);
+            for (int x = 0; x < width; ++x)
+                to[x] = uchar(255 - from[x]);
+            continue;
+        }
+        const auto* from = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < width; ++x)
             to[x] = uchar(inkOf(from[x]));
     }
     return {indexed, {}};

@@ -34,14 +34,21 @@ PngBytes encodePng(const QImage& source)
     QImage image = source;
     if (image.format() != QImage::Format_Grayscale8 && image.format() != QImage::Format_Indexed8)
         image = image.convertToFormat(QImage::Format_ARGB32);
-    const bool grey = image.format() == QImage::Format_Grayscale8;
-    const bool indexed = image.format() == QImage::Format_Indexed8;
+    // Black ink on white paper indexes a palette of greys from white to black:
+    // stored as grey levels it needs no palette in every file. libpng turns
+    // each ink level into its grey as it writes the row.
+    const QList<QRgb> inks = image.colorTable();
+    bool inkOnWhite = image.format() == QImage::Format_Indexed8 && inks.size() == 256;
+    for (int i = 0; inkOnWhite && i < 256; ++i)
+        inkOnWhite = inks[i] == qRgb(255 - i, 255 - i, 255 - i);
+    const bool grey = image.format() == QImage::Format_Grayscale8 || inkOnWhite;
+    const bool indexed = image.format() == QImage::Format_Indexed8 && !inkOnWhite;
 
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &out.error, fail, warn);
     if (!png)
         return {{}, QStringLiteral("out of memory")};
     png_infop info = png_create_info_struct(png);
-    const QList<QRgb> table = image.colorTable();
+    const QList<QRgb>& table = inks;
     std::vector<png_color> palette;
     std::vector<png_byte> alpha;
     bool translucent = false;
@@ -72,6 +79,8 @@ PngBytes encodePng(const QImage& source)
     png_set_compression_strategy(png, Z_RLE);
     png_set_compression_level(png, 6);
     png_write_info(png, info);
+    if (inkOnWhite)
+        png_set_invert_mono(png);
     if (type == PNG_COLOR_TYPE_RGB_ALPHA)
         png_set_bgr(png); // QImage keeps ARGB32 as B, G, R, A bytes on little-endian machines
     for (int y = 0; y < image.height(); ++y)
