@@ -553,7 +553,7 @@ void TestCli::helpAndVersion()
     QCOMPARE(run.status, 0);
     for (const char* option :
          {"--type", "--data", "--output", "--batch", "--no-optimize", "--no-label", "--check", "--module-mm",
-          "--dpi", "--fg", "--bg", "--transparent", "--font", "--jobs", "--quiet"})
+          "--dpi", "--fg", "--bg", "--transparent", "--font", "--jobs", "--quiet", "--verify"})
         QVERIFY2(run.out.contains(option), option);
     run = runProgram({QStringLiteral("--version")});
     QCOMPARE(run.status, 0);
