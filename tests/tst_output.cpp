@@ -78,6 +78,9 @@ class TestOutput : public QObject {
     void directionControlsBecomeUnderscores();
     void saveReplacesALinkNeverItsTarget_data();
     void saveReplacesALinkNeverItsTarget();
+    void keepingSaveNeverReplaces_data();
+    void keepingSaveNeverReplaces();
+    void droppedStagedFileLeavesNothing();
     void saveSaysWhenTheFolderIsGone_data();
     void saveSaysWhenTheFolderIsGone();
     void saveRefusesANameTooLongAtOnce_data();
@@ -361,6 +364,68 @@ void TestOutput::directionControlsBecomeUnderscores()
     const QString expected = replaced ? QStringLiteral("A_B") : text;
     QCOMPARE(output::safeFileName(text), expected);
     QCOMPARE(output::withoutDirectionControls(text), expected);
+}
+
+void TestOutput::keepingSaveNeverReplaces_data()
+{
+    QTest::addColumn<QString>("inTheWay"); // what stands at the path, if anything
+    QTest::newRow("nothing") << "";
+    QTest::newRow("a file") << "file";
+    QTest::newRow("a dangling link") << "link";
+    QTest::newRow("a folder") << "folder";
+}
+
+// The no-overwrite save of the command line and batches: the name is taken or
+// not in one step, and whatever stands there stays as it was.
+void TestOutput::keepingSaveNeverReplaces()
+{
+    QFETCH(QString, inTheWay);
+    QTemporaryDir root;
+    const QString path = root.filePath(QStringLiteral("out.png"));
+    if (inTheWay == u"file") {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    }
+    if (inTheWay == u"link")
+        QVERIFY(QFile::link(QStringLiteral("nowhere"), path));
+    if (inTheWay == u"folder")
+        QVERIFY(QDir(root.path()).mkdir(QStringLiteral("out.png")));
+    const output::SaveResult result = output::saveBytes("new", path, {.keepExisting = true});
+    const QStringList left =
+        QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    QCOMPARE(left, QStringList{QStringLiteral("out.png")}); // no temporary file beside it
+    if (inTheWay.isEmpty()) {
+        QVERIFY(result.saved && !result.existed);
+        QCOMPARE(readAll(path), QByteArray("new"));
+        return;
+    }
+    QVERIFY(!result.saved);
+    QVERIFY(result.existed);
+    QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
+    const QFileInfo info(path);
+    QCOMPARE(info.isSymLink(), inTheWay == u"link");
+    QCOMPARE(info.isDir(), inTheWay == u"folder");
+    if (inTheWay == u"file")
+        QCOMPARE(readAll(path), QByteArray("old"));
+}
+
+void TestOutput::droppedStagedFileLeavesNothing()
+{
+    QTemporaryDir root;
+    const QString path = root.filePath(QStringLiteral("deep/er/out.svg"));
+    {
+        const output::StagedFile staged = output::stageBytes("never placed", path, {.makeFolders = true});
+        QVERIFY2(staged.ok(), qPrintable(staged.error()));
+        // Written beside the target, hidden, until it is put in place.
+        QCOMPARE(QDir(root.filePath(QStringLiteral("deep/er"))).entryList(QDir::Files | QDir::Hidden).size(),
+                 1);
+    }
+    QVERIFY(QDir(root.filePath(QStringLiteral("deep/er"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    output::StagedFile staged = output::stageBytes("placed", path);
+    QVERIFY(staged.commit().saved);
+    // At most once: a second commit has nothing left to place.
+    QVERIFY(!staged.commit().saved);
+    QCOMPARE(readAll(path), QByteArray("placed"));
 }
 
 void TestOutput::saveReplacesALinkNeverItsTarget_data()
