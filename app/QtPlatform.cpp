@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 QMessageBox::StandardButton QtPlatform::message(QMessageBox::Icon icon, const QString& title,
@@ -24,4 +27,24 @@ QString QtPlatform::programFolder()
 std::unique_ptr<QPrinter> QtPlatform::printer()
 {
     return std::make_unique<QPrinter>(QPrinter::HighResolution);
+}
+
+QString QtPlatform::saveFileName(QWidget* parent, const QString& title, const QString& proposed,
+                                 const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, title, proposed, filter);
+}
+
+bool QtPlatform::setUpPrinter(QPrinter& printer, QWidget* parent)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtPlatform::previewPrint(QPrinter& printer, QWidget* parent, const std::function<void(QPrinter&)>& paint)
+{
+    QPrintPreviewDialog dialog(&printer, parent);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter* pages) { paint(*pages); });
+    dialog.exec();
 }
