@@ -526,6 +526,16 @@ void TestExportUi::previewAndCancelledPrint()
     const QImage page = renderPdfPage(pdf, 300, QDir(m_folder.path()).filePath(QStringLiteral("preview")));
     QCOMPARE(testing::decode(page, ZXing::BarcodeFormat::UPCA), std::string("036000291452"));
 
+    // A printer that cannot start: said, and no verdict on a page never printed.
+    w.platform->brokenPrinter = true;
+    w.platform->cancelPrint = false;
+    w->filePrint->trigger();
+    QCOMPARE(w.platform->messages.size(), size_t(1));
+    QVERIFY2(w.platform->messages[0].text.startsWith(QStringLiteral("The symbol was not printed")),
+             qPrintable(w.platform->messages[0].text));
+    w.platform->brokenPrinter = false;
+    w.platform->messages.clear();
+
     // Too wide for the page: said, not printed.
     ExportDialog::remember({Format::Png, 25.4, 300, Qt::black, Qt::white, false});
     w.platform->cancelPrint = false;
