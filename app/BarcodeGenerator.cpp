@@ -31,6 +31,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTemporaryDir>
 
 using draw::twipsRect;
 using output::tahoma;
@@ -82,6 +83,7 @@ BarcodeGenerator::BarcodeGenerator(std::unique_ptr<Platform> platform, QWidget* 
     buildControls();
     scanMark = new ScanMark(m_central);
     wireControls();
+    buildFileMenu();
     Form_Load();
 }
 
@@ -291,6 +293,23 @@ bool BarcodeGenerator::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_central && event->type() == QEvent::MouseMove)
         Form_MouseMove();
+    // Pressing on a picture and moving the pointer drags the symbol out.
+    if (auto* box = qobject_cast<draw::PictureBox*>(watched)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+            m_pressedBox = box;
+            m_pressedAt = mouse->position().toPoint();
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            m_pressedBox = nullptr;
+        } else if (event->type() == QEvent::MouseMove && m_pressedBox == box &&
+                   (mouse->buttons() & Qt::LeftButton) &&
+                   (mouse->position().toPoint() - m_pressedAt).manhattanLength() >=
+                       QApplication::startDragDistance()) {
+            m_pressedBox = nullptr;
+            if (&box->surface() == &selectedSurface() && symbolShown())
+                dragSymbol();
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

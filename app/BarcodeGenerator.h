@@ -4,6 +4,8 @@
 #include "draw/Surface.h"
 #include "linear/LinearRenderer.h"
 #include "modUPC/UPCCode.h"
+#include "output/DragData.h"
+#include "output/Export.h"
 #include "output/Surfaces.h"
 
 #include <QMainWindow>
@@ -20,10 +22,13 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QPrinter;
 class QScrollBar;
+class QTemporaryDir;
 
 namespace draw {
 class PictureBox;
@@ -84,6 +89,16 @@ class BarcodeGenerator : public QMainWindow {
     LinkLabel* LblLink = nullptr;
     QFrame* Line1 = nullptr;
     QAction* help = nullptr;
+    // The File menu, before About, and the menu of every picture.
+    QMenu* fileMenu = nullptr;
+    QAction* fileExport = nullptr;
+    QAction* fileBatchExport = nullptr;
+    QAction* filePrint = nullptr;
+    QAction* filePrintPreview = nullptr;
+    QAction* printCaption = nullptr;
+    QAction* fileQuit = nullptr;
+    QMenu* pictureMenu = nullptr;
+    QAction* pictureCopy = nullptr;
     // Hidden controls that serve as storage.
     QLineEdit* EanText = nullptr;
     QPushButton* EanGen = nullptr;
@@ -105,6 +120,11 @@ class BarcodeGenerator : public QMainWindow {
     draw::PictureBox* pictureBox(const draw::Surface& surface) const;
     // The symbology of the checked button.
     output::Symbology selectedSymbology() const;
+    // Whether the selected picture shows a symbol: not while the input is empty,
+    // the picture holds a message, or a hint stands in for an EAN or UPC-A picture.
+    bool symbolShown() const;
+    // What dragging the shown symbol out offers, from the last export's settings.
+    output::DragData dragData();
 
     int LinearSymbology = 0;
     qint16 EanViewMode = 0;
@@ -145,6 +165,10 @@ class BarcodeGenerator : public QMainWindow {
     void EanFileCommand(qint16 index);
     void PrintEan();
     void ShowEanAbout();
+    // The File menu.
+    void File_Export();
+    void File_Print();
+    void File_PrintPreview();
 
     frmSplashbm* splash() const { return m_splash; }
 
@@ -161,6 +185,14 @@ class BarcodeGenerator : public QMainWindow {
   private:
     void buildControls();
     void wireControls();
+    void buildFileMenu();
+    void updateSymbolActions();
+    void writeExport(const output::ExportSettings& settings);
+    // Prints the shown symbol; says why when it cannot, and checks the page unless previewing.
+    void printShown(QPrinter& printer, bool checkPage);
+    // "TSL_<data>" as File Save names its files, with this suffix.
+    QString exportFileName(const QString& suffix) const;
+    void dragSymbol();
     linear::Options options() const;
     void widenFor(std::optional<double> pictureWidthTwips);
     void fitCount();
@@ -183,6 +215,8 @@ class BarcodeGenerator : public QMainWindow {
     void checkScan();
     // What the scan check reads, the picture copied; nothing while no symbol is on view.
     std::optional<verify::Request> scanRequest() const;
+    // The same without the picture: which symbology and data are on view.
+    std::optional<verify::Request> shownSymbol() const;
     QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
@@ -195,4 +229,8 @@ class BarcodeGenerator : public QMainWindow {
     QWidget* m_central = nullptr;
     QButtonGroup* m_options = nullptr;
     frmSplashbm* m_splash = nullptr;
+    // Holds the file a drag offers; removed with the window.
+    std::unique_ptr<QTemporaryDir> m_dragFolder;
+    QPoint m_pressedAt;
+    draw::PictureBox* m_pressedBox = nullptr;
 };

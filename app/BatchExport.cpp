@@ -95,7 +95,7 @@ BatchExportDialog::BatchExportDialog(Platform& platform, QWidget* parent)
 
 void BatchExportDialog::chooseLinesFile()
 {
-    const QString path = m_platform.openFileName(tr("Lines to export"), linesFile->text(),
+    const QString path = m_platform.openFileName(this, tr("Lines to export"), linesFile->text(),
                                                  tr("Text files (*.txt *.csv);;All files (*)"));
     if (!path.isEmpty())
         linesFile->setText(path);
@@ -103,7 +103,7 @@ void BatchExportDialog::chooseLinesFile()
 
 void BatchExportDialog::chooseFolder()
 {
-    const QString path = m_platform.existingFolder(tr("Folder for the files"), folder->text());
+    const QString path = m_platform.existingFolder(this, tr("Folder for the files"), folder->text());
     if (!path.isEmpty())
         folder->setText(path);
 }

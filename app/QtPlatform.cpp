@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 QMessageBox::StandardButton QtPlatform::message(QMessageBox::Icon icon, const QString& title,
@@ -27,12 +29,33 @@ std::unique_ptr<QPrinter> QtPlatform::printer()
     return std::make_unique<QPrinter>(QPrinter::HighResolution);
 }
 
-QString QtPlatform::openFileName(const QString& title, const QString& folder, const QString& filter)
+QString QtPlatform::saveFileName(QWidget* parent, const QString& title, const QString& proposed,
+                                 const QString& filter)
 {
-    return QFileDialog::getOpenFileName(m_parent, title, folder, filter);
+    return QFileDialog::getSaveFileName(parent, title, proposed, filter);
 }
 
-QString QtPlatform::existingFolder(const QString& title, const QString& folder)
+bool QtPlatform::setUpPrinter(QPrinter& printer, QWidget* parent)
 {
-    return QFileDialog::getExistingDirectory(m_parent, title, folder);
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtPlatform::previewPrint(QPrinter& printer, QWidget* parent, const std::function<void(QPrinter&)>& paint)
+{
+    QPrintPreviewDialog dialog(&printer, parent);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter* pages) { paint(*pages); });
+    dialog.exec();
+}
+
+QString QtPlatform::openFileName(QWidget* parent, const QString& title, const QString& folder,
+                                 const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, folder, filter);
+}
+
+QString QtPlatform::existingFolder(QWidget* parent, const QString& title, const QString& folder)
+{
+    return QFileDialog::getExistingDirectory(parent, title, folder);
 }

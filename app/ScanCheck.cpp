@@ -13,6 +13,19 @@
 
 std::optional<verify::Request> BarcodeGenerator::scanRequest() const
 {
+    std::optional<verify::Request> request = shownSymbol();
+    if (request)
+        request->image = selectedSurface().Image();
+    return request;
+}
+
+bool BarcodeGenerator::symbolShown() const
+{
+    return shownSymbol().has_value();
+}
+
+std::optional<verify::Request> BarcodeGenerator::shownSymbol() const
+{
     const QString input = Text1->text();
     // No symbol on view: nothing typed, or a hint in place of the EAN or UPC-A picture.
     if (input.isEmpty() || pendingHint())
@@ -54,7 +67,6 @@ std::optional<verify::Request> BarcodeGenerator::scanRequest() const
             return std::nullopt;
         request.context.expected = symbol.label();
     }
-    request.image = surface.Image();
     return request;
 }
 
@@ -62,6 +74,7 @@ std::optional<verify::Request> BarcodeGenerator::scanRequest() const
 // copied, and a message in place of a symbol found, once typing pauses.
 void BarcodeGenerator::checkScan()
 {
+    updateSymbolActions();
     if (Text1->text().isEmpty() || pendingHint()) {
         scanMark->clear();
         return;

@@ -51,6 +51,23 @@ const QStringList kQtValueOptions = {QStringLiteral("platform"),
 const QStringList kQtFlags = {QStringLiteral("reverse"), QStringLiteral("widgetcount"),
                               QStringLiteral("nograb"), QStringLiteral("dograb"), QStringLiteral("sync")};
 
+// The decoder's name for a symbology: JAN-13 and ISBN are EAN-13 symbols.
+verify::Symbology decoderSymbology(output::Symbology symbology)
+{
+    switch (symbology) {
+    case output::Symbology::Code39: return verify::Symbology::Code39;
+    case output::Symbology::Interleaved2of5: return verify::Symbology::Interleaved2of5;
+    case output::Symbology::Code128: return verify::Symbology::Code128;
+    case output::Symbology::Codabar: return verify::Symbology::Codabar;
+    case output::Symbology::Ean13:
+    case output::Symbology::Jan13:
+    case output::Symbology::Isbn: return verify::Symbology::Ean13;
+    case output::Symbology::UpcA: return verify::Symbology::UpcA;
+    case output::Symbology::Ean8: return verify::Symbology::Ean8;
+    }
+    return verify::Symbology::Code128;
+}
+
 void printError(const QString& text)
 {
     QTextStream(stderr) << text << '\n';
@@ -321,7 +338,7 @@ int run(int argc, char** argv)
             return kFailed;
         }
         const verify::Verdict verdict =
-            verify::checkExport(*symbol.surface, file, verify::symbologyOf(*symbology),
+            verify::checkExport(*symbol.surface, file, decoderSymbology(*symbology),
                                 {.expected = symbol.reading,
                                  .optimize = output::settleOptions(*symbology, asked).options.optimize != 0});
         if (!verdict.reads()) {
@@ -376,7 +393,7 @@ int run(int argc, char** argv)
                                    .replace = parser.isSet(o.force),
                                    .jobs = jobs};
     if (parser.isSet(o.verify)) {
-        const verify::Symbology decoderName = verify::symbologyOf(*symbology);
+        const verify::Symbology decoderName = decoderSymbology(*symbology);
         const bool optimize = output::settleOptions(*symbology, asked).options.optimize != 0;
         settings.verify = [file, decoderName, optimize](const draw::Surface& surface,
                                                         const output::SymbolResult& symbol) {

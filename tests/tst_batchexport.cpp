@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -44,6 +45,7 @@ class TestBatchExport : public QObject {
     void writesTheValidLinesAndNamesTheOthers();
     void linesFromAFileInAVectorFormat();
     void cancelLeavesOnlyWholeFiles();
+    void fileMenuOffersItWithoutASymbol();
 };
 
 void TestBatchExport::incompleteRequestsAreSaidNotRun_data()
@@ -211,6 +213,17 @@ void TestBatchExport::cancelLeavesOnlyWholeFiles()
     }
     const QString summaryText = w.platform->messages.front().text;
     QVERIFY2(summaryText.startsWith(QLatin1String("Cancelled: 10 files written")), qPrintable(summaryText));
+}
+
+void TestBatchExport::fileMenuOffersItWithoutASymbol()
+{
+    Window w;
+    QVERIFY(w->Text1->text().isEmpty());
+    QVERIFY(w->fileMenu->actions().contains(w->fileBatchExport));
+    // Export needs the symbol on view; a batch draws its own.
+    QVERIFY(!w->fileExport->isEnabled());
+    QVERIFY(w->fileBatchExport->isEnabled());
+    QCOMPARE(w->fileBatchExport->text(), QStringLiteral("&Batch Export…"));
 }
 
 QTEST_MAIN(TestBatchExport)

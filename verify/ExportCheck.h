@@ -1,10 +1,7 @@
 #pragma once
 
 #include "output/Export.h"
-#include "output/Surfaces.h"
 #include "verify/ScanCheck.h"
-
-#include <QString>
 
 namespace draw {
 class Surface;
@@ -12,18 +9,12 @@ class Surface;
 
 namespace verify {
 
-// The decoder's name for a symbology the program draws.
-Symbology symbologyOf(output::Symbology symbology);
-
-// Reads the export as a scanner meets it on paper: the pixels the file holds
-// (a vector file at the settings' resolution), a transparent background
-// over white. `context.expected` is what it should read as.
+// What a decoder makes of an export as it was written: the picture drawn again
+// at the export's whole pixels per module in its colours, for a vector file at
+// the resolution in `settings.dpi`, for a printed page at the printer's. A
+// transparent background is read on white paper. The window and the command
+// line both warn with it after a file or a page is written; they never refuse.
 Verdict checkExport(const draw::Surface& surface, const output::ExportSettings& settings, Symbology symbology,
                     const Context& context);
-
-// The same when the symbology is not known: each one the program draws is
-// tried until one reads the expected data.
-Verdict checkExport(const draw::Surface& surface, const output::ExportSettings& settings,
-                    const QString& expected);
 
 } // namespace verify

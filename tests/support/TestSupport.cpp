@@ -98,6 +98,25 @@ std::unique_ptr<QPrinter> FakePlatform::printer()
     return printer;
 }
 
+QString FakePlatform::saveFileName(QWidget*, const QString&, const QString& proposed, const QString& filter)
+{
+    proposedFiles.push_back(proposed);
+    fileFilters.push_back(filter);
+    return chosenFile.value_or(proposed);
+}
+
+bool FakePlatform::setUpPrinter(QPrinter&, QWidget*)
+{
+    ++printDialogs;
+    return !cancelPrint;
+}
+
+void FakePlatform::previewPrint(QPrinter& printer, QWidget*, const std::function<void(QPrinter&)>& paint)
+{
+    ++previews;
+    paint(printer);
+}
+
 const draw::Surface& drawnOn(const BarcodeGenerator* w, const QString& symbology)
 {
     const std::optional<output::Symbology> s = output::symbologyNamed(symbology);

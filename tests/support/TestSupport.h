@@ -47,10 +47,27 @@ class FakePlatform : public Platform {
     QString currentDirectory() override { return currentFolder.value_or(m_folder); }
     QString programFolder() override { return m_folder; }
     std::unique_ptr<QPrinter> printer() override;
-    QString openFileName(const QString&, const QString&, const QString&) override { return openFileAnswer; }
-    QString existingFolder(const QString&, const QString&) override { return folderAnswer; }
+    // Answers `chosenFile` if set (an empty path cancels), else takes the proposal.
+    QString saveFileName(QWidget* parent, const QString& title, const QString& proposed,
+                         const QString& filter) override;
+    // Accepts unless `cancelPrint`.
+    bool setUpPrinter(QPrinter& printer, QWidget* parent) override;
+    // Paints the pages once onto the printer, as a preview does when it opens.
+    void previewPrint(QPrinter& printer, QWidget* parent,
+                      const std::function<void(QPrinter&)>& paint) override;
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return openFileAnswer;
+    }
+    QString existingFolder(QWidget*, const QString&, const QString&) override { return folderAnswer; }
 
     std::vector<Message> messages;
+    std::vector<QString> proposedFiles; // what the file chooser was asked to propose
+    std::vector<QString> fileFilters;
+    std::optional<QString> chosenFile;
+    bool cancelPrint = false;
+    int printDialogs = 0;
+    int previews = 0;
     std::deque<QMessageBox::StandardButton> answers;
     QString pdfPath;                      // where the printer writes; empty for an unusable printer
     std::optional<QString> currentFolder; // what the current-directory query answers, if not the folder

@@ -1,0 +1,213 @@
+// The File menu, the pictures' context menu and dragging a symbol out: export
+// and print at a true size through output/, each result read back by verify/.
+#include "app/BarcodeGenerator.h"
+
+#include "app/ExportDialog.h"
+#include "draw/PictureBox.h"
+#include "output/FileName.h"
+#include "verify/ExportCheck.h"
+#include "verify/ScanCheck.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDrag>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+namespace {
+
+const QString kExportTitle = QStringLiteral("Export");
+const QString kPrintTitle = QStringLiteral("Print");
+
+constexpr double kMmPerInch = 25.4;
+
+} // namespace
+
+void BarcodeGenerator::buildFileMenu()
+{
+    fileMenu = new QMenu(QStringLiteral("&File"), this);
+    fileMenu->setObjectName(QStringLiteral("fileMenu"));
+    fileExport = fileMenu->addAction(QStringLiteral("&Export…"), this, &BarcodeGenerator::File_Export);
+    fileExport->setObjectName(QStringLiteral("fileExport"));
+    fileExport->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    // Draws its own symbols from lines: it needs none on view.
+    fileBatchExport =
+        fileMenu->addAction(QStringLiteral("&Batch Export…"), this, &BarcodeGenerator::BatchExport);
+    fileBatchExport->setObjectName(QStringLiteral("fileBatchExport"));
+    fileMenu->addSeparator();
+    filePrint = fileMenu->addAction(QStringLiteral("&Print…"), this, &BarcodeGenerator::File_Print);
+    filePrint->setObjectName(QStringLiteral("filePrint"));
+    filePrint->setShortcut(QKeySequence::Print);
+    filePrintPreview =
+        fileMenu->addAction(QStringLiteral("Print Pre&view…"), this, &BarcodeGenerator::File_PrintPreview);
+    filePrintPreview->setObjectName(QStringLiteral("filePrintPreview"));
+    printCaption = fileMenu->addAction(QStringLiteral("Print the Data as a &Caption"));
+    printCaption->setObjectName(QStringLiteral("printCaption"));
+    printCaption->setCheckable(true);
+    fileMenu->addSeparator();
+    fileQuit = fileMenu->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
+    fileQuit->setObjectName(QStringLiteral("fileQuit"));
+    fileQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    menuBar()->insertMenu(help, fileMenu);
+
+    pictureMenu = new QMenu(this);
+    pictureMenu->setObjectName(QStringLiteral("pictureMenu"));
+    pictureCopy = pictureMenu->addAction(QStringLiteral("&Copy"), this, &BarcodeGenerator::Command1_Click);
+    pictureMenu->addAction(fileExport);
+    pictureMenu->addAction(filePrint);
+    for (draw::PictureBox* box : m_boxes) {
+        box->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(box, &QWidget::customContextMenuRequested, this,
+                [this, box](const QPoint& at) { pictureMenu->popup(box->mapToGlobal(at)); });
+        box->installEventFilter(this);
+    }
+    updateSymbolActions();
+}
+
+void BarcodeGenerator::updateSymbolActions()
+{
+    const bool shown = symbolShown();
+    for (QAction* action : {fileExport, filePrint, filePrintPreview, pictureCopy})
+        action->setEnabled(shown);
+}
+
+QString BarcodeGenerator::exportFileName(const QString& suffix) const
+{
+    return QStringLiteral("TSL_") + output::safeFileName(Text1->text()) + u'.' + suffix;
+}
+
+void BarcodeGenerator::File_Export()
+{
+    if (!symbolShown())
+        return;
+    // Window-modal and not blocking: the handler returns while the dialog is open.
+    auto* dialog = new ExportDialog(selectedSurface(), ExportDialog::remembered(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { writeExport(dialog->settings()); });
+    dialog->open();
+}
+
+void BarcodeGenerator::writeExport(const output::ExportSettings& settings)
+{
+    ExportDialog::remember(settings);
+    // The input may have changed under a dialog that was opened from code.
+    const std::optional<verify::Request> shown = shownSymbol();
+    if (!shown)
+        return;
+    const QString suffix = output::formatSuffix(settings.format);
+    const QString proposed = QDir(ExportDialog::lastFolder()).filePath(exportFileName(suffix));
+    const QString filter = QStringLiteral("%1 files (*.%2)").arg(output::formatName(settings.format), suffix);
+    QString path = m_platform->saveFileName(this, kExportTitle, proposed, filter);
+    if (path.isEmpty())
+        return;
+    // Without a suffix the file would not open as what it is.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += u'.' + suffix;
+    ExportDialog::rememberFolder(QFileInfo(path).absolutePath());
+    const draw::Surface& surface = selectedSurface();
+    const output::SaveResult result = output::write(surface, settings, path);
+    if (!result.saved) {
+        message(QMessageBox::Warning, kExportTitle,
+                QStringLiteral("The symbol was not exported to %1: %2")
+                    .arg(QDir::toNativeSeparators(path), result.error));
+        return;
+    }
+    const verify::Verdict verdict = verify::checkExport(surface, settings, shown->symbology, shown->context);
+    if (!verdict.reads())
+        message(QMessageBox::Warning, kExportTitle,
+                QStringLiteral("%1 was written as asked, but a standard decoder does not read it as the "
+                               "data: %2")
+                    .arg(QDir::toNativeSeparators(path), verdict.details()));
+}
+
+void BarcodeGenerator::File_Print()
+{
+    if (!symbolShown())
+        return;
+    const std::unique_ptr<QPrinter> printer = m_platform->printer();
+    if (!m_platform->setUpPrinter(*printer, this))
+        return;
+    printShown(*printer, true);
+}
+
+void BarcodeGenerator::File_PrintPreview()
+{
+    if (!symbolShown())
+        return;
+    const std::unique_ptr<QPrinter> printer = m_platform->printer();
+    m_platform->previewPrint(*printer, this, [this](QPrinter& pages) { printShown(pages, false); });
+}
+
+void BarcodeGenerator::printShown(QPrinter& printer, bool checkPage)
+{
+    const std::optional<verify::Request> shown = shownSymbol();
+    if (!shown)
+        return;
+    const double moduleMm = ExportDialog::remembered().moduleMm;
+    const QString caption = printCaption->isChecked() ? shown->context.expected : QString();
+    const draw::Surface& surface = selectedSurface();
+    const output::PrintResult result = output::printSymbol(printer, surface, moduleMm, caption);
+    if (!result.ok()) {
+        message(QMessageBox::Warning, kPrintTitle,
+                QStringLiteral("The symbol was not printed: ") + result.error);
+        return;
+    }
+    if (!checkPage)
+        return;
+    // The page as the printer's dots make it: black on white, each module the
+    // whole number of dots the layout chose.
+    output::ExportSettings page;
+    page.format = output::Format::Png;
+    page.moduleMm = moduleMm;
+    page.dpi = printer.logicalDpiX();
+    verify::Context context = shown->context;
+    context.dotsPerModule = moduleMm * page.dpi / kMmPerInch;
+    const verify::Verdict verdict = verify::checkExport(surface, page, shown->symbology, context);
+    if (!verdict.reads())
+        message(QMessageBox::Warning, kPrintTitle,
+                QStringLiteral("The symbol was printed, but a standard decoder does not read the page as the "
+                               "data: ") +
+                    verdict.details());
+}
+
+output::DragData BarcodeGenerator::dragData()
+{
+    if (!symbolShown())
+        return {nullptr, QStringLiteral("There is no symbol to drag.")};
+    if (!m_dragFolder || !m_dragFolder->isValid())
+        m_dragFolder = std::make_unique<QTemporaryDir>();
+    if (!m_dragFolder->isValid())
+        return {nullptr, m_dragFolder->errorString()};
+    QString name = exportFileName(QStringLiteral("png"));
+    if (name.toUtf8().size() > output::kMaxFileNameBytes)
+        name = QStringLiteral("TSL_barcode.png");
+    return output::dragData(selectedSurface(), ExportDialog::remembered(), m_dragFolder->filePath(name));
+}
+
+void BarcodeGenerator::dragSymbol()
+{
+    output::DragData data = dragData();
+    if (!data.mime) {
+        message(QMessageBox::Warning, kCaption,
+                QStringLiteral("The symbol cannot be dragged: ") + data.error);
+        return;
+    }
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data.mime.release());
+    // The start of the picture is enough under the pointer; a long symbol's whole
+    // image would be a pixmap wider than any screen.
+    const QImage& image = selectedSurface().pixels();
+    drag->setPixmap(
+        QPixmap::fromImage(image.copy(0, 0, std::min(selectedSurface().imageWidth(), 240), image.height())));
+    drag->exec(Qt::CopyAction);
+}
