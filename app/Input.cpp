@@ -18,14 +18,6 @@
 
 namespace {
 
-bool startsWithAny(const QString& text, std::initializer_list<const char*> prefixes)
-{
-    for (const char* p : prefixes)
-        if (text.startsWith(QLatin1String(p)))
-            return true;
-    return false;
-}
-
 } // namespace
 
 linear::Options BarcodeGenerator::options() const
@@ -115,31 +107,22 @@ void BarcodeGenerator::routeEanAndUpc()
     const QString input = Text1->text();
     const qsizetype n = input.size();
     const bool digits = ean::isDigits(input);
+    using ean::EanForm;
+    const auto route = [&](EanForm form, bool draw) {
+        if (draw && ean::eanComplete(form, input))
+            showEanSurface();
+        else
+            showEanHint(ean::eanHint(form));
+    };
 
-    if (Option4->isChecked()) {
-        if (n == 7 && digits)
-            showEanSurface();
-        else
-            showEanHint(QStringLiteral("Enter 7 digit number for EAN-8"));
-    }
-    if (Option7->isChecked()) {
-        if (n == 12 && digits && startsWithAny(input, {"49", "45"}))
-            showEanSurface();
-        else
-            showEanHint(QStringLiteral("Enter 12 digit number starting with '45' or '49' for JAN-13"));
-    }
-    if (Option8->isChecked()) {
-        if (n == 12 && digits && startsWithAny(input, {"978", "979"}))
-            showEanSurface();
-        else
-            showEanHint(QStringLiteral("Enter 12 digit number starting with '978' or '979' for ISBN"));
-    }
-    if (Option2->isChecked()) {
-        if (!Option7->isChecked() && n == 12 && digits)
-            showEanSurface();
-        else
-            showEanHint(QStringLiteral("Enter 12 digit number for EAN-13"));
-    }
+    if (Option4->isChecked())
+        route(EanForm::Ean8, true);
+    if (Option7->isChecked())
+        route(EanForm::Jan13, true);
+    if (Option8->isChecked())
+        route(EanForm::Isbn, true);
+    if (Option2->isChecked())
+        route(EanForm::Ean13, !Option7->isChecked());
     if (Option3->isChecked()) {
         if (n == 11 && digits) {
             drawUpc(input + QString::number(GetUPCCheckNumber(input)));

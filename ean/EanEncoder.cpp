@@ -71,4 +71,35 @@ std::string upcaModules(const QString& digits)
     return eanModules(QLatin1Char('0') + digits);
 }
 
+bool eanComplete(EanForm form, const QString& input)
+{
+    const auto startsWithAny = [&](std::initializer_list<const char*> prefixes) {
+        for (const char* p : prefixes)
+            if (input.startsWith(QLatin1String(p)))
+                return true;
+        return false;
+    };
+    const qsizetype n = input.size();
+    if (!isDigits(input))
+        return false;
+    switch (form) {
+    case EanForm::Ean8: return n == 7;
+    case EanForm::Jan13: return n == 12 && startsWithAny({"49", "45"});
+    case EanForm::Isbn: return n == 12 && startsWithAny({"978", "979"});
+    case EanForm::Ean13: return n == 12;
+    }
+    return false;
+}
+
+QString eanHint(EanForm form)
+{
+    switch (form) {
+    case EanForm::Ean8: return QStringLiteral("Enter 7 digit number for EAN-8");
+    case EanForm::Jan13: return QStringLiteral("Enter 12 digit number starting with '45' or '49' for JAN-13");
+    case EanForm::Isbn: return QStringLiteral("Enter 12 digit number starting with '978' or '979' for ISBN");
+    case EanForm::Ean13: return QStringLiteral("Enter 12 digit number for EAN-13");
+    }
+    return {};
+}
+
 } // namespace ean

@@ -22,6 +22,16 @@ std::string eanModules(const QString& code);
 // number, as the two symbologies agree. Empty for anything but 12 digits.
 std::string upcaModules(const QString& digits);
 
+// The EAN forms whose input is routed by length and prefix.
+enum class EanForm { Ean8, Jan13, Isbn, Ean13 };
+
+// True when the input is what the form draws a symbol for: 7 digits for EAN-8,
+// 12 for the others, JAN-13 starting "45" or "49", ISBN "978" or "979".
+bool eanComplete(EanForm form, const QString& input);
+
+// What to type instead, shown while the input is not complete.
+QString eanHint(EanForm form);
+
 // The seven modules of a digit in set 0 (A), 1 (B) or 2 (C).
 const char* eanPattern(int set, int digit);
 

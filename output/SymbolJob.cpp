@@ -13,14 +13,6 @@ namespace output {
 
 namespace {
 
-bool startsWithAny(const QString& text, std::initializer_list<const char*> prefixes)
-{
-    for (const char* p : prefixes)
-        if (text.startsWith(QLatin1String(p)))
-            return true;
-    return false;
-}
-
 const QString kNoData = QStringLiteral("Please Type the Barcode Data First");
 
 } // namespace
@@ -100,9 +92,9 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QSt
             return {nullptr, description};
         return {&surfaces.Picture1(), {}, description};
     };
-    auto eanResult = [&](bool complete, const char* hint) -> SymbolResult {
-        if (!complete)
-            return {nullptr, QString::fromLatin1(hint)};
+    auto eanResult = [&](ean::EanForm form) -> SymbolResult {
+        if (!ean::eanComplete(form, data))
+            return {nullptr, ean::eanHint(form)};
         const QString code = *ean::completeCode(data);
         ean::DrawEan(surfaces.picEan(), code);
         return {&surfaces.picEan(), {}, code};
@@ -114,13 +106,10 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QSt
         return linearResult(linear::DrawInterleaved2of5(surfaces.Picture1(), data, o));
     case Symbology::Code128: return linearResult(linear::DrawCode128(surfaces.Picture1(), data, o));
     case Symbology::Codabar: return linearResult(linear::DrawCodabar(surfaces.Picture1(), data, o));
-    case Symbology::Ean13: return eanResult(n == 12 && digits, "Enter 12 digit number for EAN-13");
-    case Symbology::Jan13:
-        return eanResult(n == 12 && digits && startsWithAny(data, {"49", "45"}),
-                         "Enter 12 digit number starting with '45' or '49' for JAN-13");
-    case Symbology::Isbn:
-        return eanResult(n == 12 && digits && startsWithAny(data, {"978", "979"}),
-                         "Enter 12 digit number starting with '978' or '979' for ISBN");
+    case Symbology::Ean13: return eanResult(ean::EanForm::Ean13);
+    case Symbology::Jan13: return eanResult(ean::EanForm::Jan13);
+    case Symbology::Isbn: return eanResult(ean::EanForm::Isbn);
+    case Symbology::Ean8: return eanResult(ean::EanForm::Ean8);
     case Symbology::UpcA: {
         // Eleven characters with a non-digit leave the window's picture as it
         // was; there is no earlier symbol here, so the hint says what to type.

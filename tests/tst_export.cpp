@@ -135,20 +135,7 @@ QString impurePixel(const QImage& file, const QImage& surface, QRgb fg, QRgb bg,
 // pictures enlarged that far).
 std::string scan(const QImage& image, ZXing::BarcodeFormat format)
 {
-    constexpr int kQuiet = 40;
-    QImage framed(image.width() + 2 * kQuiet, image.height() + 2 * kQuiet, QImage::Format_Grayscale8);
-    framed.fill(255);
-    {
-        QPainter p(&framed);
-        p.drawImage(kQuiet, kQuiet, image);
-    }
-    const ZXing::ImageView view(framed.constBits(), framed.width(), framed.height(), ZXing::ImageFormat::Lum,
-                                int(framed.bytesPerLine()));
-    ZXing::DecodeHints hints;
-    hints.setFormats(format);
-    hints.setTryHarder(true);
-    const ZXing::Result result = ZXing::ReadBarcode(view, hints);
-    return result.isValid() ? result.text() : std::string("<no symbol>");
+    return testing::decode(image, format, 1);
 }
 
 struct Run {

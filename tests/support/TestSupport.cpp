@@ -20,13 +20,12 @@ bool isDark(QRgb pixel)
     return qGray(pixel) < 128;
 }
 
-std::string decode(const QImage& image, ZXing::BarcodeFormat format)
+std::string decode(const QImage& image, ZXing::BarcodeFormat format, int scale)
 {
-    constexpr int kScale = 3;
     constexpr int kQuiet = 40;
-    QImage scaled = image.convertToFormat(QImage::Format_Grayscale8)
-                        .scaled(image.width() * kScale, image.height() * kScale, Qt::IgnoreAspectRatio,
-                                Qt::FastTransformation);
+    // Painted onto white, so that a transparent background reads as paper.
+    const QImage scaled = image.scaled(image.width() * scale, image.height() * scale, Qt::IgnoreAspectRatio,
+                                       Qt::FastTransformation);
     QImage framed(scaled.width() + 2 * kQuiet, scaled.height() + 2 * kQuiet, QImage::Format_Grayscale8);
     framed.fill(255);
     {

@@ -16,8 +16,9 @@
 namespace testing {
 
 // What a scanner reads from the image: nearest-neighbour scaled so that each
-// module is several pixels, with a white quiet zone around it.
-std::string decode(const QImage& image, ZXing::BarcodeFormat format);
+// module is `scale` pixels (pictures that already have several pixels a module
+// pass 1), with a white quiet zone around it.
+std::string decode(const QImage& image, ZXing::BarcodeFormat format, int scale = 3);
 
 // Same size and the same colour at every pixel, whatever the two formats.
 bool samePixels(const QImage& a, const QImage& b);
