@@ -3,6 +3,9 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
+#include <memory>
+#include <mutex>
 #include <cstring>
 
 namespace draw {
@@ -178,22 +181,51 @@ void RasterImage::fillRect(const QRect& rect, const QColor& colour)
     p.fillRect(rect, colour);
 }
 
+namespace {
+// row + (fore - row) * a / 255, rounded, in integers: what a pixel becomes
+// under ink of grey `fore` that covers `a` of it, for every row value and
+// coverage, so that blending is one lookup per pixel.
+struct BlendTable {
+    std::array<uchar, 256 * 256> result; // [cover * 256 + row]
+    explicit BlendTable(int fore)
+    {
+        for (int a = 0; a < 256; ++a)
+            for (int row = 0; row < 256; ++row) {
+                const int t = (fore - row) * a + 128;
+                result[size_t(a * 256 + row)] = uchar(row + ((t + (t >> 8)) >> 8));
+            }
+    }
+};
+
+// One table per ink, made when first needed and shared by every surface and
+// thread.
+const BlendTable& blendTable(int fore)
+{
+    static std::array<std::once_flag, 256> made;
+    static std::array<std::unique_ptr<BlendTable>, 256> tables;
+    std::call_once(made[size_t(fore)], [fore] { tables[size_t(fore)] = std::make_unique<BlendTable>(fore); });
+    return *tables[size_t(fore)];
+}
+} // namespace
+
 void RasterImage::blend(const QImage& coverage, int px, int py, int fore)
 {
     if (coverage.isNull())
         return;
     flush();
     const QRect area = QRect(px, py, coverage.width(), coverage.height()).intersected(m_image.rect());
+    if (area.isEmpty())
+        return;
+    const uchar* table = blendTable(fore).result.data();
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
+    const uchar* coverBits = coverage.constBits();
+    const qsizetype coverStride = coverage.bytesPerLine();
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        const uchar* cover = coverage.constScanLine(y - py) - px;
+        const uchar* cover = coverBits + (y - py) * coverStride - px;
         uchar* row = bits + y * stride;
-        for (int x = area.left(); x <= area.right(); ++x) {
-            // row + (fore - row) * a / 255, rounded, in integers.
-            const int t = (fore - row[x]) * cover[x] + 128;
-            row[x] = uchar(row[x] + ((t + (t >> 8)) >> 8));
-        }
+        for (int x = area.left(); x <= area.right(); ++x)
+            row[x] = table[size_t(cover[x]) * 256 + row[x]];
     }
 }
 
