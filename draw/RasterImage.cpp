@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <mutex>
-#include <cstring>
 
 namespace draw {
 
