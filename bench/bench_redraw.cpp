@@ -26,6 +26,7 @@
 #include <benchmark/benchmark.h>
 #include <zint.h>
 
+#include <array>
 #include <cstdio>
 #include <malloc.h>
 #include <map>
@@ -109,6 +110,24 @@ void zint(benchmark::State& state, const Data& d, float scale)
     }
 }
 
+// The longest text the input box takes, redrawn once the image has grown to
+// it: what a paste costs on every later keystroke.
+void longInput(benchmark::State& state, QChar character)
+{
+    draw::Surface picture = output::makeSurface(output::SurfaceId::Picture1);
+    const std::array<QString, 2> inputs = {QString(32767, character),
+                                           QString(32766, character) + QLatin1Char('9')};
+    const linear::Options o{1, 1, 1};
+    size_t i = 0;
+    for (auto _ : state) {
+        if (character == QLatin1Char('x'))
+            linear::DrawCode128(picture, inputs[i++ % 2], o);
+        else
+            linear::DrawCodabar(picture, inputs[i++ % 2], o);
+        benchmark::DoNotOptimize(picture.pixels().constBits());
+    }
+}
+
 void text1Change(benchmark::State& state)
 {
     BarcodeGenerator window;
@@ -177,6 +196,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
                             o / 1e3, bars / 1e3, text / 1e3);
         }
         std::printf("%-16s %8s %11.1f us\n", "Text1_Change", "", nanos["window/Text1_Change/Code128"] / 1e3);
+        std::printf("%-16s %8s %11.2f ms (Code 128), %.2f ms (Codabar), 32767 characters\n", "long input", "",
+                    nanos["long/Code128"] / 1e6, nanos["long/Codabar"] / 1e6);
         std::printf("%-16s %8s %11.1f us (on the worker, once typing pauses)\n", "scan check", "",
                     nanos["verify/Code128"] / 1e3);
         std::printf("%-16s %8s %11.2f ms (a new window, warm)\n", "start to shown", "",
@@ -224,6 +245,14 @@ int main(int argc, char** argv)
             ->Repetitions(5)
             ->ReportAggregatesOnly(true);
     }
+    benchmark::RegisterBenchmark("long/Code128", longInput, QChar(u'x'))
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true);
+    benchmark::RegisterBenchmark("long/Codabar", longInput, QChar(u'1'))
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true);
     benchmark::RegisterBenchmark("window/Text1_Change/Code128", text1Change)
         ->Unit(benchmark::kMicrosecond)
         ->Repetitions(5)

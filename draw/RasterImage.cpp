@@ -35,7 +35,11 @@ RasterImage::RasterImage(QSize size) : m_image(blankImage(size.width(), size.hei
 void RasterImage::setBackground(QRgb colour, const QImage& picture)
 {
     flush();
-    m_back = static_cast<uchar>(qGray(colour));
+    const auto back = static_cast<uchar>(qGray(colour));
+    // Until the next clear, what lies outside the drawing is the old background.
+    if (back != m_back || !picture.isNull() || !m_picture.isNull())
+        m_plain = false;
+    m_back = back;
     m_picture = picture;
 }
 
@@ -65,10 +69,24 @@ void RasterImage::paintBackground(int fromX, int toX)
 void RasterImage::clear(int width)
 {
     flush();
+    const int old = m_extent;
     if (width > m_image.width())
         ensureWidth(width);
     m_extent = width;
-    paintBackground(0, m_extent);
+    if (m_plain) {
+        // Columns up to the old extent are background but for what was drawn;
+        // those beyond it are not kept and are painted whole.
+        const QRect drawn = m_touched.intersected(QRect(0, 0, std::min(old, width), m_image.height()));
+        uchar* bits = m_image.bits();
+        const qsizetype stride = m_image.bytesPerLine();
+        for (int y = drawn.top(); y <= drawn.bottom(); ++y)
+            std::memset(bits + y * stride + drawn.left(), m_back, size_t(drawn.width()));
+        paintBackground(std::min(old, width), width);
+    } else {
+        paintBackground(0, m_extent);
+    }
+    m_touched = QRect();
+    m_plain = m_picture.isNull();
 }
 
 void RasterImage::setExtent(int width)
@@ -143,12 +161,23 @@ void RasterImage::flush() const
     const qsizetype stride = image.bytesPerLine();
     const size_t span = size_t(m_barRight - m_barLeft);
     uchar* first = bits + m_barTop * stride + m_barLeft;
-    m_firstRow.assign(first, first + span);
+    // Rows that nothing was drawn on since a plain clear all hold the background.
+    const QRect rows(m_barLeft, m_barTop, int(span), m_barBottom - m_barTop + 1);
+    const bool uniform = m_plain && !m_touched.intersects(rows);
+    if (!uniform)
+        m_firstRow.assign(first, first + span);
+    touched(rows);
     const auto setBars = [&](uchar* row) {
         for (const Bar& bar : m_bars)
             std::memset(row + bar.x, bar.grey, size_t(bar.count));
     };
     setBars(bits + m_barTop * stride);
+    if (uniform) {
+        for (int y = m_barTop + 1; y <= m_barBottom; ++y)
+            std::memcpy(bits + y * stride + m_barLeft, first, span);
+        m_bars.clear();
+        return;
+    }
     // A row that held what the first row held gets what the first row has
     // now; any other (text, a picture) gets the bars one by one.
     for (int y = m_barTop + 1; y <= m_barBottom; ++y) {
@@ -167,6 +196,8 @@ void RasterImage::line(QLine line, QRgb colour, int width)
     const int right = std::max(line.x1(), line.x2()) + width;
     if (right > 0)
         ensureWidth(right);
+    // The square caps reach half the pen beyond each end; a pen more is safe.
+    touched(QRect(line.p1(), line.p2()).normalized().adjusted(-width, -width, width, width));
     QPainter p(&m_image);
     QPen pen(QColor::fromRgb(colour), width);
     pen.setCapStyle(Qt::SquareCap);
@@ -177,6 +208,7 @@ void RasterImage::line(QLine line, QRgb colour, int width)
 void RasterImage::fillRect(const QRect& rect, const QColor& colour)
 {
     flush();
+    touched(rect.normalized());
     QPainter p(&m_image);
     p.fillRect(rect, colour);
 }
@@ -216,6 +248,7 @@ void RasterImage::blend(const QImage& coverage, int px, int py, int fore)
     const QRect area = QRect(px, py, coverage.width(), coverage.height()).intersected(m_image.rect());
     if (area.isEmpty())
         return;
+    touched(area);
     const uchar* table = blendTable(fore).result.data();
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();

@@ -59,11 +59,17 @@ class RasterImage {
     };
     void flush() const;
     void paintBackground(int fromX, int toX);
+    void touched(const QRect& rect) const { m_touched |= rect; }
 
     QImage m_image; // capacity may exceed m_extent; columns beyond it are undefined
     int m_extent = 0;
     uchar m_back = 255;
     QImage m_picture;
+    // What was drawn since the last clear. Without a picture, every other
+    // pixel up to the extent is plain background: a clear repaints only this,
+    // and bars over untouched rows need no comparison of the rows.
+    mutable QRect m_touched;
+    bool m_plain = true;
     // Columns not yet set, all from m_barTop to m_barBottom.
     mutable std::vector<Bar> m_bars;
     mutable std::vector<uchar> m_firstRow;

@@ -50,6 +50,7 @@ class TestRaster : public QObject {
     void barsLandAsColumnByColumn_data();
     void barsLandAsColumnByColumn();
     void growingKeepsCollectedBars();
+    void clearLeavesOnlyBackground();
     void blendFollowsCoverage_data();
     void blendFollowsCoverage();
 };
@@ -62,6 +63,8 @@ void TestRaster::barsLandAsColumnByColumn_data()
     QTest::newRow("two heights") << std::vector<Step>{{2, 1, 9, 3, 0}, {6, 1, 5, 2, 0}, {9, 1, 9, 2, 0}};
     QTest::newRow("over other pixels")
         << std::vector<Step>{{0, 0, 0, 0, 128, under}, {3, 0, 11, 2, 0}, {8, 0, 11, 5, 0}, {20, 0, 11, 1, 0}};
+    QTest::newRow("over the first row")
+        << std::vector<Step>{{0, 0, 0, 0, 90, QRect(2, 0, 9, 1)}, {3, 0, 11, 2, 0}, {9, 0, 11, 3, 0}};
     QTest::newRow("light over dark") << std::vector<Step>{
         {2, 2, 8, 10, 0}, {4, 2, 8, 2, 255}, {9, 2, 8, 1, 255}};
     QTest::newRow("clipped at the edges") << std::vector<Step>{{-2, -5, 20, 4, 0}, {5, -5, 20, 1, 0}};
@@ -96,6 +99,34 @@ void TestRaster::growingKeepsCollectedBars()
     raster.setExtent(100);
     raster.setExtent(501);
     QCOMPARE(raster.copy(), reference({{1, 1, 9, 2, 0}, {30, 1, 9, 3, 0}}, 501));
+}
+
+void TestRaster::clearLeavesOnlyBackground()
+{
+    // A clear repaints what was drawn since the last one; whatever way it was
+    // drawn, nothing of it may be left, nor of what lay beyond a narrower extent.
+    QImage coverage(5, 4, QImage::Format_Alpha8);
+    coverage.fill(200);
+    const auto uniform = [](const QImage& image, int grey) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) != QColor(grey, grey, grey))
+                    return false;
+        return true;
+    };
+    RasterImage raster(QSize(40, kHeight));
+    for (int grey : {255, 255, 100, 100}) {
+        raster.columns(3, 1, 9, 4, qRgb(0, 0, 0));
+        raster.fillRect(QRect(20, 2, 3, 3), Qt::black);
+        raster.line(QLine(30, 5, 38, 5), qRgb(0, 0, 0), 2);
+        raster.blend(coverage, 12, 6, 0);
+        raster.columns(60, 0, 11, 2, qRgb(0, 0, 0)); // grows
+        raster.setExtent(40);
+        raster.setBackground(qRgb(grey, grey, grey), QImage());
+        raster.clear(70);
+        QVERIFY2(uniform(raster.copy(), grey), qPrintable(QString::number(grey)));
+        raster.clear(40);
+    }
 }
 
 void TestRaster::blendFollowsCoverage_data()
