@@ -59,7 +59,13 @@ void RasterImage::paintBackground(int fromX, int toX)
     const int height = m_image.height();
     for (int y = 0; y < height; ++y)
         std::memset(bits + y * stride + fromX, m_back, size_t(toX - fromX));
-    if (!m_picture.isNull() && fromX < m_picture.width()) {
+    if (!m_picture.isNull() && fromX < m_picture.width() && m_picture.format() == QImage::Format_Grayscale8) {
+        // A picture taken from a surface has the image's own format: its rows
+        // are the pixels, no painter needed.
+        const int to = std::min(toX, m_picture.width());
+        for (int y = 0; y < std::min(height, m_picture.height()); ++y)
+            std::memcpy(bits + y * stride + fromX, m_picture.constScanLine(y) + fromX, size_t(to - fromX));
+    } else if (!m_picture.isNull() && fromX < m_picture.width()) {
         QPainter p(&m_image);
         p.setClipRect(QRect(fromX, 0, toX - fromX, m_image.height()));
         p.drawImage(0, 0, m_picture);
