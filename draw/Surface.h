@@ -1,6 +1,9 @@
 #pragma once
 
 #include "draw/Colour.h"
+#include "draw/GlyphCache.h"
+#include "draw/RasterImage.h"
+#include "draw/Recording.h"
 
 #include <QFont>
 #include <QHash>
@@ -25,10 +28,6 @@ namespace draw {
 //
 // Drawing beyond the current width is kept (the image grows on demand), because
 // the linear renderers draw first and size the surface afterwards.
-// Text as an SVG generator may write it into its title: escaped, and without
-// what XML cannot hold at all.
-QString svgTitle(const QString& text);
-
 class Surface : public QObject {
     Q_OBJECT
   public:
@@ -47,6 +46,10 @@ class Surface : public QObject {
     // A line in ForeColor or in the given colour; both end points are set.
     void Line(double x1, double y1, double x2, double y2);
     void Line(double x1, double y1, double x2, double y2, Colour colour);
+    // `count` vertical lines side by side, one unit apart from x: a whole bar
+    // in one call, kept as one operation.
+    void Lines(double x, double y1, double y2, int count);
+    void Lines(double x, double y1, double y2, int count, Colour colour);
     // A rectangle outlined in ForeColor or the given colour, filled with FillColor
     // when the fill style is solid.
     void Box(double x1, double y1, double x2, double y2);
@@ -93,8 +96,8 @@ class Surface : public QObject {
     QSize interiorSize() const;
     // The pixels behind Image(), for painting without a copy; only the first
     // imageWidth() columns are meaningful.
-    const QImage& pixels() const { return m_image; }
-    int imageWidth() const { return m_extent; }
+    const QImage& pixels() const { return m_raster.image(); }
+    int imageWidth() const { return m_raster.extent(); }
 
     // Makes the image at least this wide at once, so that a renderer that
     // knows its width grows it once rather than column by column.
@@ -111,9 +114,7 @@ class Surface : public QObject {
     // resolution.
     void setPicture(const Surface& source);
 
-    // The colour each recorded colour is drawn in again: export puts the user's
-    // foreground and background in place of the ink and the paper.
-    using Recolour = std::function<QColor(QRgb)>;
+    using Recolour = draw::Recolour;
     // Draws what the image holds again, from the recorded operations, in pixel
     // coordinates: crisp bars and sharp text at any device pixel ratio, and
     // vector output for an SVG painter. Only what meets `area` is drawn; fully
@@ -139,70 +140,9 @@ class Surface : public QObject {
     void visibilityChanged(bool visible);
 
   private:
-    // What was drawn, in pixels, so that it can be drawn again (replay).
-    struct LineOp {
-        QLine line;
-        QRgb colour;
-        int width;
-    };
-    struct BoxOp {
-        QRect rect;
-        QRgb outline;
-        QRgb fill;
-        bool filled;
-    };
-    struct TextOp {
-        QPoint topLeft;
-        int index; // into Ops::texts: keeps every operation small
-    };
-    using Op = std::variant<LineOp, BoxOp, TextOp>;
-    struct Ops {
-        struct Text {
-            QString text;
-            QFont font;
-            QRgb colour;
-        };
-        std::vector<Op> list;
-        std::vector<Text> texts;
-        void clear()
-        {
-            list.clear();
-            texts.clear();
-        }
-    };
-    struct Recording {
-        QRgb back = 0xFFFFFFFF;
-        QSize size;
-        std::shared_ptr<const Recording> picture;
-        QImage backdrop; // a background picture that has no recording of its own
-        Ops ops;
-    };
-    static void replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
-                                bool fillBack, const Recolour& recolour);
-    // An SVG painter gets text without what an XML document cannot hold.
-    static void replayOps(QPainter& painter, const Ops& ops, const QRect& area, const Recolour& recolour);
-    static QByteArray writeSvg(const Recording& recording, const QString& title);
     std::shared_ptr<const Recording> snapshot() const;
-
-    struct TextSprite {
-        QImage coverage; // Alpha8: how much of each pixel the glyphs cover, cropped to the ink
-        QPoint offset;   // where the crop starts within the text's box
-        int advance = 0;
-        double exactAdvance = 0;
-        double lineHeight = 0;
-    };
-    static constexpr qsizetype kMaxSprites = 256;
-    static constexpr qsizetype kMaxSpriteText = 256; // longer texts go glyph by glyph
-    static constexpr qsizetype kWholeText = 4;       // shorter ones are kept whole
-    void blend(const QImage& coverage, int px, int py);
-    const TextSprite& sprite(const QString& text);
-    template <typename Place, typename Reach>
-    int setText(const QString& text, int px, Place&& place, Reach&& reach);
     void touch();
-    void reserveWidth(int pixels);
-    void ensureWidth(int pixels);
-    void paintBackground(int fromX, int toX);
-    void drawLine(int px1, int py1, int px2, int py2, QRgb colour);
+    void drawColumns(int px, int py1, int py2, int count, QRgb colour);
 
     QRectF m_twips;
     Scale m_scale;
@@ -216,14 +156,11 @@ class Surface : public QObject {
     double m_currentY = 0;
     bool m_visible = true;
     bool m_dirty = false;
-    QString m_fontKey; // prefix of the sprite keys: the font they were rasterised in
-    QHash<QString, TextSprite> m_sprites;
+    GlyphCache m_glyphs;
     Ops m_ops; // since the last Cls
     std::shared_ptr<const Recording> m_pictureRecording;
     QString m_description;
-    QImage m_picture;
-    QImage m_image; // capacity may exceed m_extent; columns beyond it are undefined
-    int m_extent = 0;
+    RasterImage m_raster;
 };
 
 } // namespace draw

@@ -24,17 +24,28 @@ std::array<ModuleRun, 3> guardRuns(int count)
 
 void drawModules(draw::Surface& picture, std::string_view modules, const ModuleBars& bars)
 {
+    // Modules of one colour and one length are one bar, drawn by one call.
     size_t run = 0;
-    for (int m = 0; m < int(modules.size()); ++m) {
-        const bool dark = modules[size_t(m)] == '1';
-        if (!dark && !bars.light)
-            continue;
+    const auto isLong = [&](int m) {
         while (run < bars.longRuns.size() && m >= bars.longRuns[run].first + bars.longRuns[run].count)
             ++run;
-        const bool isLong = run < bars.longRuns.size() && m >= bars.longRuns[run].first;
-        const int x = bars.firstX + m;
-        picture.Line(x, bars.top, x, isLong ? bars.longBottom : bars.shortBottom,
-                     dark ? bars.dark : *bars.light);
+        return run < bars.longRuns.size() && m >= bars.longRuns[run].first;
+    };
+    const int size = int(modules.size());
+    int m = 0;
+    while (m < size) {
+        const bool dark = modules[size_t(m)] == '1';
+        if (!dark && !bars.light) {
+            ++m;
+            continue;
+        }
+        const bool longBar = isLong(m);
+        int end = m + 1;
+        while (end < size && (modules[size_t(end)] == '1') == dark && isLong(end) == longBar)
+            ++end;
+        picture.Lines(bars.firstX + m, bars.top, longBar ? bars.longBottom : bars.shortBottom, end - m,
+                      dark ? bars.dark : *bars.light);
+        m = end;
     }
 }
 

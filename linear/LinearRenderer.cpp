@@ -25,8 +25,8 @@ int drawElements(draw::Surface& picture, const LinearSymbol& symbol, int barHeig
     for (const char element : symbol.elements) {
         const int width = elementWidth(element, symbol.notation);
         if (bar) {
-            for (int i = 0; i < width; ++i, ++x)
-                picture.Line(x, 1, x, barHeight);
+            picture.Lines(x, 1, barHeight, width);
+            x += width;
         } else {
             x += width + extraSpace;
         }

@@ -1,0 +1,95 @@
+#include "draw/GlyphCache.h"
+
+#include <QPainter>
+#include <QTextLayout>
+
+namespace draw {
+
+namespace {
+constexpr int kDotsPerMeter = 3780;
+} // namespace
+
+GlyphCache::GlyphCache() : m_device(1, 1, QImage::Format_Grayscale8)
+{
+    m_device.setDotsPerMeterX(kDotsPerMeter);
+    m_device.setDotsPerMeterY(kDotsPerMeter);
+}
+
+void GlyphCache::setFont(const QFont& font)
+{
+    const QString key = font.key();
+    auto found = m_faces.find(key);
+    if (found == m_faces.end()) {
+        // Only here, between texts, may faces go: nothing points into them now.
+        if (m_faces.size() >= kMaxFaces)
+            m_faces.clear();
+        found = m_faces.emplace(key, std::make_unique<Face>()).first;
+        found->second->font = font;
+    }
+    m_face = found->second.get();
+}
+
+GlyphCache::Sprite GlyphCache::rasterise(const QString& text) const
+{
+    QTextLayout layout(text, m_face->font, const_cast<QImage*>(&m_device));
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    Sprite sprite;
+    sprite.exactAdvance = line.horizontalAdvance();
+    sprite.advance = int(std::ceil(sprite.exactAdvance));
+    sprite.lineHeight = line.height();
+    QImage ink(sprite.advance + 2, int(std::ceil(line.height())) + 1, QImage::Format_ARGB32_Premultiplied);
+    ink.setDotsPerMeterX(kDotsPerMeter);
+    ink.setDotsPerMeterY(kDotsPerMeter);
+    ink.fill(Qt::transparent);
+    {
+        QPainter p(&ink);
+        p.setPen(Qt::black);
+        layout.draw(&p, QPointF(0, 0));
+    }
+    // Kept only where there is ink, so blending skips the empty margins.
+    const QImage coverage = ink.convertToFormat(QImage::Format_Alpha8);
+    QRect box;
+    for (int y = 0; y < coverage.height(); ++y) {
+        const uchar* row = coverage.constScanLine(y);
+        for (int x = 0; x < coverage.width(); ++x)
+            if (row[x] != 0)
+                box |= QRect(x, y, 1, 1);
+    }
+    sprite.offset = box.topLeft();
+    sprite.coverage = box.isEmpty() ? QImage() : coverage.copy(box);
+    return sprite;
+}
+
+const GlyphCache::Sprite& GlyphCache::ascii(char16_t c)
+{
+    std::unique_ptr<Sprite>& slot = m_face->ascii[c];
+    if (!slot)
+        slot = std::make_unique<Sprite>(rasterise(QString(QChar(c))));
+    return *slot;
+}
+
+const GlyphCache::Sprite& GlyphCache::whole(const QString& text, bool plain)
+{
+    if (plain && text.size() <= kWholeText) {
+        // Up to four ASCII characters and their number fit one integer key.
+        quint64 key = quint64(text.size());
+        for (const QChar c : text)
+            key = (key << 8) | c.unicode();
+        auto found = m_face->shortAscii.find(key);
+        if (found == m_face->shortAscii.end()) {
+            if (m_face->shortAscii.size() >= size_t(kMaxSprites))
+                m_face->shortAscii.clear();
+            found = m_face->shortAscii.emplace(key, rasterise(text)).first;
+        }
+        return found->second;
+    }
+    if (const auto found = m_face->texts.constFind(text); found != m_face->texts.cend())
+        return *found;
+    if (m_face->texts.size() >= kMaxSprites)
+        m_face->texts.clear();
+    return *m_face->texts.insert(text, rasterise(text));
+}
+
+} // namespace draw

@@ -1,0 +1,271 @@
+#include "draw/RasterImage.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+namespace draw {
+
+namespace {
+// Images are 96 dots per inch so that point sizes render as on a 96-dpi screen.
+constexpr int kDotsPerMeter = 3780;
+
+// Every colour this program draws is a grey, so one byte a pixel holds the
+// image exactly, at a quarter of the memory of 32-bit pixels: long symbols
+// are hundreds of thousands of pixels wide.
+QImage blankImage(int width, int height)
+{
+    QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_Grayscale8);
+    image.setDotsPerMeterX(kDotsPerMeter);
+    image.setDotsPerMeterY(kDotsPerMeter);
+    return image;
+}
+} // namespace
+
+RasterImage::RasterImage(QSize size) : m_image(blankImage(size.width(), size.height()))
+{
+    m_extent = m_image.width();
+    paintBackground(0, m_extent);
+}
+
+void RasterImage::setBackground(QRgb colour, const QImage& picture)
+{
+    flush();
+    const auto back = static_cast<uchar>(qGray(colour));
+    // Until the next clear, what lies outside the drawing is the old background.
+    if (back != m_back || !picture.isNull() || !m_picture.isNull())
+        m_plain = false;
+    m_back = back;
+    m_picture = picture;
+}
+
+QImage RasterImage::copy() const
+{
+    flush();
+    return m_image.copy(0, 0, m_extent, m_image.height());
+}
+
+void RasterImage::paintBackground(int fromX, int toX)
+{
+    if (toX <= fromX)
+        return;
+    // Plain rows, no painter: this runs whenever the image grows.
+    uchar* bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    const int height = m_image.height();
+    for (int y = 0; y < height; ++y)
+        std::memset(bits + y * stride + fromX, m_back, size_t(toX - fromX));
+    if (!m_picture.isNull() && fromX < m_picture.width() && m_picture.format() == QImage::Format_Grayscale8) {
+        // A picture taken from a surface has the image's own format: its rows
+        // are the pixels, no painter needed.
+        const int to = std::min(toX, m_picture.width());
+        for (int y = 0; y < std::min(height, m_picture.height()); ++y)
+            std::memcpy(bits + y * stride + fromX, m_picture.constScanLine(y) + fromX, size_t(to - fromX));
+    } else if (!m_picture.isNull() && fromX < m_picture.width()) {
+        QPainter p(&m_image);
+        p.setClipRect(QRect(fromX, 0, toX - fromX, m_image.height()));
+        p.drawImage(0, 0, m_picture);
+    }
+}
+
+void RasterImage::clear(int width)
+{
+    flush();
+    const int old = m_extent;
+    if (width > m_image.width())
+        ensureWidth(width);
+    m_extent = width;
+    if (m_plain) {
+        // Columns up to the old extent are background but for what was drawn;
+        // those beyond it are not kept and are painted whole.
+        const QRect drawn = m_touched.intersected(QRect(0, 0, std::min(old, width), m_image.height()));
+        uchar* bits = m_image.bits();
+        const qsizetype stride = m_image.bytesPerLine();
+        for (int y = drawn.top(); y <= drawn.bottom(); ++y)
+            std::memset(bits + y * stride + drawn.left(), m_back, size_t(drawn.width()));
+        paintBackground(std::min(old, width), width);
+    } else {
+        paintBackground(0, m_extent);
+    }
+    m_touched = QRect();
+    m_plain = m_picture.isNull();
+}
+
+void RasterImage::setExtent(int width)
+{
+    flush();
+    if (width > m_extent)
+        ensureWidth(width);
+    else
+        m_extent = width;
+}
+
+void RasterImage::ensureWidth(int pixels)
+{
+    if (pixels <= m_extent)
+        return;
+    // Grow by half again at least, so drawing a long symbol column by column
+    // does not copy the whole image again and again.
+    if (pixels > m_image.width())
+        reserveWidth(std::max(pixels, m_image.width() + m_image.width() / 2));
+    const int old = m_extent;
+    m_extent = pixels;
+    // Collected columns lie below the old extent, so the new ones are theirs to paint.
+    paintBackground(old, pixels);
+}
+
+void RasterImage::reserveWidth(int pixels)
+{
+    const int width = std::max(pixels, m_extent);
+    if (width <= m_image.width())
+        return;
+    QImage grown = blankImage(width, m_image.height());
+    const qsizetype rowBytes = qsizetype(m_extent) * (m_image.depth() / 8);
+    for (int y = 0; y < m_image.height(); ++y)
+        std::memcpy(grown.scanLine(y), m_image.constScanLine(y), size_t(rowBytes));
+    m_image = std::move(grown);
+}
+
+void RasterImage::columns(int x, int top, int bottom, int count, QRgb colour)
+{
+    if (x < 0) {
+        count += x;
+        x = 0;
+    }
+    if (count <= 0)
+        return;
+    ensureWidth(x + count);
+    const int h = m_image.height();
+    top = std::clamp(top, 0, h);
+    bottom = std::clamp(bottom, -1, h - 1);
+    if (top > bottom)
+        return;
+    if (!m_bars.empty() && (top != m_barTop || bottom != m_barBottom))
+        flush();
+    if (m_bars.empty()) {
+        m_barTop = top;
+        m_barBottom = bottom;
+        m_barLeft = x;
+        m_barRight = x + count;
+    }
+    m_barLeft = std::min(m_barLeft, x);
+    m_barRight = std::max(m_barRight, x + count);
+    m_bars.push_back({x, count, static_cast<uchar>(qGray(colour))});
+}
+
+void RasterImage::flush() const
+{
+    if (m_bars.empty())
+        return;
+    // The pixels change, not the object as its users see it.
+    QImage& image = const_cast<QImage&>(m_image);
+    uchar* bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    const size_t span = size_t(m_barRight - m_barLeft);
+    uchar* first = bits + m_barTop * stride + m_barLeft;
+    // Rows that nothing was drawn on since a plain clear all hold the background.
+    const QRect rows(m_barLeft, m_barTop, int(span), m_barBottom - m_barTop + 1);
+    const bool uniform = m_plain && !m_touched.intersects(rows);
+    if (!uniform)
+        m_firstRow.assign(first, first + span);
+    touched(rows);
+    const auto setBars = [&](uchar* row) {
+        for (const Bar& bar : m_bars)
+            std::memset(row + bar.x, bar.grey, size_t(bar.count));
+    };
+    setBars(bits + m_barTop * stride);
+    if (uniform) {
+        for (int y = m_barTop + 1; y <= m_barBottom; ++y)
+            std::memcpy(bits + y * stride + m_barLeft, first, span);
+        m_bars.clear();
+        return;
+    }
+    // A row that held what the first row held gets what the first row has
+    // now; any other (text, a picture) gets the bars one by one.
+    for (int y = m_barTop + 1; y <= m_barBottom; ++y) {
+        uchar* row = bits + y * stride;
+        if (std::memcmp(row + m_barLeft, m_firstRow.data(), span) == 0)
+            std::memcpy(row + m_barLeft, first, span);
+        else
+            setBars(row);
+    }
+    m_bars.clear();
+}
+
+void RasterImage::line(QLine line, QRgb colour, int width)
+{
+    flush();
+    const int right = std::max(line.x1(), line.x2()) + width;
+    if (right > 0)
+        ensureWidth(right);
+    // The square caps reach half the pen beyond each end; a pen more is safe.
+    touched(QRect(line.p1(), line.p2()).normalized().adjusted(-width, -width, width, width));
+    QPainter p(&m_image);
+    QPen pen(QColor::fromRgb(colour), width);
+    pen.setCapStyle(Qt::SquareCap);
+    p.setPen(pen);
+    p.drawLine(line);
+}
+
+void RasterImage::fillRect(const QRect& rect, const QColor& colour)
+{
+    flush();
+    touched(rect.normalized());
+    QPainter p(&m_image);
+    p.fillRect(rect, colour);
+}
+
+namespace {
+// row + (fore - row) * a / 255, rounded, in integers: what a pixel becomes
+// under ink of grey `fore` that covers `a` of it, for every row value and
+// coverage, so that blending is one lookup per pixel.
+struct BlendTable {
+    std::array<uchar, 256 * 256> result; // [cover * 256 + row]
+    explicit BlendTable(int fore)
+    {
+        for (int a = 0; a < 256; ++a)
+            for (int row = 0; row < 256; ++row) {
+                const int t = (fore - row) * a + 128;
+                result[size_t(a * 256 + row)] = uchar(row + ((t + (t >> 8)) >> 8));
+            }
+    }
+};
+
+// One table per ink, made when first needed and shared by every surface and
+// thread.
+const BlendTable& blendTable(int fore)
+{
+    static std::array<std::once_flag, 256> made;
+    static std::array<std::unique_ptr<BlendTable>, 256> tables;
+    std::call_once(made[size_t(fore)], [fore] { tables[size_t(fore)] = std::make_unique<BlendTable>(fore); });
+    return *tables[size_t(fore)];
+}
+} // namespace
+
+void RasterImage::blend(const QImage& coverage, int px, int py, int fore)
+{
+    if (coverage.isNull())
+        return;
+    flush();
+    const QRect area = QRect(px, py, coverage.width(), coverage.height()).intersected(m_image.rect());
+    if (area.isEmpty())
+        return;
+    touched(area);
+    const uchar* table = blendTable(fore).result.data();
+    uchar* bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    const uchar* coverBits = coverage.constBits();
+    const qsizetype coverStride = coverage.bytesPerLine();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* cover = coverBits + (y - py) * coverStride - px;
+        uchar* row = bits + y * stride;
+        for (int x = area.left(); x <= area.right(); ++x)
+            row[x] = table[size_t(cover[x]) * 256 + row[x]];
+    }
+}
+
+} // namespace draw

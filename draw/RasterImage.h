@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+
+#include <vector>
+
+namespace draw {
+
+// The pixels of a surface: one byte a pixel, as wide as the drawing needs
+// (it grows on demand), over a background grey and an optional picture.
+//
+// One-pixel columns (the bars) are collected while they share their rows and
+// set when anything else looks at or touches the pixels: then the first row
+// is set and copied to the rows below, which costs a copy per row instead of
+// a store per pixel.
+class RasterImage {
+  public:
+    explicit RasterImage(QSize size);
+
+    // What is drawn over; painted by clear() and on growth.
+    void setBackground(QRgb colour, const QImage& picture);
+    const QImage& picture() const { return m_picture; }
+
+    // The pixels; only the first extent() columns are meaningful.
+    const QImage& image() const
+    {
+        flush();
+        return m_image;
+    }
+    int extent() const { return m_extent; }
+    int height() const { return m_image.height(); }
+    QImage copy() const;
+
+    // Background over the first `width` columns, which become the extent.
+    void clear(int width);
+    // The extent becomes `width`: narrower crops, wider shows background.
+    void setExtent(int width);
+    // Grows the extent to at least `pixels`, painting the new columns.
+    void ensureWidth(int pixels);
+    // Room for `pixels` columns without a later copy.
+    void reserveWidth(int pixels);
+
+    // `count` one-pixel columns from x, rows top..bottom inclusive.
+    void columns(int x, int top, int bottom, int count, QRgb colour);
+    // Any other line, with a square-capped pen of `width` pixels.
+    void line(QLine line, QRgb colour, int width);
+    void fillRect(const QRect& rect, const QColor& colour);
+    // Ink of grey `fore` blended in by how much of each pixel `coverage`
+    // (Alpha8) covers, its top-left at (px, py).
+    void blend(const QImage& coverage, int px, int py, int fore);
+
+  private:
+    struct Bar {
+        int x;
+        int count;
+        uchar grey;
+    };
+    void flush() const;
+    void paintBackground(int fromX, int toX);
+    void touched(const QRect& rect) const { m_touched |= rect; }
+
+    QImage m_image; // capacity may exceed m_extent; columns beyond it are undefined
+    int m_extent = 0;
+    uchar m_back = 255;
+    QImage m_picture;
+    // What was drawn since the last clear. Without a picture, every other
+    // pixel up to the extent is plain background: a clear repaints only this,
+    // and bars over untouched rows need no comparison of the rows.
+    mutable QRect m_touched;
+    bool m_plain = true;
+    // Columns not yet set, all from m_barTop to m_barBottom.
+    mutable std::vector<Bar> m_bars;
+    mutable std::vector<uchar> m_firstRow;
+    int m_barTop = 0;
+    int m_barBottom = 0;
+    int m_barLeft = 0;
+    int m_barRight = 0;
+};
+
+} // namespace draw

@@ -1,0 +1,173 @@
+#include "draw/Recording.h"
+
+#include <QBuffer>
+#include <QFontMetricsF>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QSvgGenerator>
+
+#include <algorithm>
+
+namespace draw {
+
+namespace {
+
+// The characters XML 1.0 allows at all, escaped or not: control characters
+// (an invalid one named in a message), unpaired surrogates and U+FFFE/U+FFFF
+// would make the whole SVG unreadable, so they are left out of it.
+QString xmlChars(const QString& text)
+{
+    QString kept;
+    kept.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            kept += c;
+            kept += text.at(++i);
+            continue;
+        }
+        const char16_t u = c.unicode();
+        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF ||
+            (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r'))
+            continue;
+        kept += c;
+    }
+    return kept;
+}
+
+bool isColumn(const Ops::Line& line)
+{
+    return line.width == 1 && line.line.x1() == line.line.x2();
+}
+
+void replayOps(QPainter& painter, const Ops& recorded, const QRect& area, const Recolour& recolour)
+{
+    // Whatever paints SVG writes text into XML, from the clipboard's copy or an export.
+    const bool forXml = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::SVG;
+    const std::vector<Ops::Op>& ops = recorded.list;
+    for (size_t i = 0; i < ops.size(); ++i) {
+        if (const auto* line = std::get_if<Ops::Line>(&ops[i])) {
+            const QLine& l = line->line;
+            if (isColumn(*line)) {
+                // Adjacent one-pixel columns of one colour and extent are one
+                // bar: one rectangle, not a rectangle per module.
+                const int top = std::min(l.y1(), l.y2());
+                const int bottom = std::max(l.y1(), l.y2());
+                int width = line->count;
+                while (i + 1 < ops.size()) {
+                    const auto* next = std::get_if<Ops::Line>(&ops[i + 1]);
+                    if (!next || !isColumn(*next) || next->colour != line->colour ||
+                        next->line.x1() != l.x1() + width ||
+                        std::min(next->line.y1(), next->line.y2()) != top ||
+                        std::max(next->line.y1(), next->line.y2()) != bottom)
+                        break;
+                    width += next->count;
+                    ++i;
+                }
+                const QRect bar(l.x1(), top, width, bottom - top + 1);
+                if (bar.intersects(area))
+                    fillVisible(painter, bar, recoloured(recolour, line->colour));
+                continue;
+            }
+            const QColor colour = recoloured(recolour, line->colour);
+            if (colour.alpha() == 0)
+                continue;
+            QPen pen(colour, line->width);
+            pen.setCapStyle(Qt::SquareCap);
+            painter.setPen(pen);
+            painter.drawLine(l);
+        } else if (const auto* box = std::get_if<Ops::Box>(&ops[i])) {
+            const QRect& r = box->rect;
+            if (!r.intersects(area))
+                continue;
+            if (box->filled)
+                fillVisible(painter, r, recoloured(recolour, box->fill));
+            const QColor outline = recoloured(recolour, box->outline);
+            fillVisible(painter, QRect(r.left(), r.top(), r.width(), 1), outline);
+            fillVisible(painter, QRect(r.left(), r.bottom(), r.width(), 1), outline);
+            fillVisible(painter, QRect(r.left(), r.top(), 1, r.height()), outline);
+            fillVisible(painter, QRect(r.right(), r.top(), 1, r.height()), outline);
+        } else if (const auto* op = std::get_if<Ops::Text>(&ops[i])) {
+            const Ops::TextRun* text = &recorded.texts[size_t(op->index)];
+            // Point sizes are meant at 96 dots per inch, whatever the device says.
+            QFont font = text->font;
+            // An SVG painter writes the family into an attribute as it is.
+            if (forXml)
+                font.setFamily(xmlChars(font.family()).toHtmlEscaped());
+            if (font.pointSizeF() > 0 && painter.device())
+                font.setPointSizeF(font.pointSizeF() * 96.0 / painter.device()->logicalDpiY());
+            const QFontMetricsF metrics(font, painter.device());
+            if (op->topLeft.x() > area.right() || op->topLeft.y() > area.bottom())
+                continue;
+            const QColor colour = recoloured(recolour, text->colour);
+            if (colour.alpha() == 0)
+                continue;
+            painter.setFont(font);
+            painter.setPen(colour);
+            painter.drawText(QPointF(op->topLeft.x(), op->topLeft.y() + metrics.ascent()),
+                             forXml ? xmlChars(text->text) : text->text);
+        }
+    }
+}
+
+} // namespace
+
+QColor recoloured(const Recolour& recolour, QRgb colour)
+{
+    return recolour ? recolour(colour) : QColor::fromRgb(colour);
+}
+
+void fillVisible(QPainter& painter, const QRect& rect, const QColor& colour)
+{
+    if (colour.alpha() != 0)
+        painter.fillRect(rect, colour);
+}
+
+void replayLayers(QPainter& painter, const Recording* picture, const QImage& backdrop, const Ops& ops,
+                  const QRect& area, const Recolour& recolour)
+{
+    if (picture) {
+        replayRecording(painter, *picture, area, recolour);
+    } else if (!backdrop.isNull()) {
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(0, 0, backdrop);
+        painter.restore();
+    }
+    replayOps(painter, ops, area, recolour);
+}
+
+void replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
+                     const Recolour& recolour)
+{
+    fillVisible(painter, QRect(QPoint(0, 0), recording.size).intersected(area),
+                recoloured(recolour, recording.back));
+    replayLayers(painter, recording.picture.get(), recording.backdrop, recording.ops, area, recolour);
+}
+
+QByteArray writeSvg(const Recording& recording, const QString& title)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const QRect area(QPoint(0, 0), recording.size);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(area.size());
+    generator.setViewBox(area);
+    generator.setResolution(96);
+    // The generator writes the title as it is given but escapes text.
+    generator.setTitle(svgTitle(title));
+    {
+        QPainter painter(&generator);
+        replayRecording(painter, recording, area, {});
+    }
+    return bytes;
+}
+
+QString svgTitle(const QString& text)
+{
+    return xmlChars(text).toHtmlEscaped();
+}
+
+} // namespace draw

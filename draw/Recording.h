@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QLine>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <variant>
+#include <vector>
+
+class QPainter;
+
+namespace draw {
+
+// Text as an SVG generator may write it into its title: escaped, and without
+// what XML cannot hold at all.
+QString svgTitle(const QString& text);
+
+// The colour each recorded colour is drawn in again: export puts the user's
+// foreground and background in place of the ink and the paper.
+using Recolour = std::function<QColor(QRgb)>;
+
+// What a surface drew, in pixels, so that it can be drawn again at any scale
+// and written as SVG. Not a QPicture: replayed into an SVG generator it writes
+// every filled rectangle as a path (a fifth more bytes for a short Code 128),
+// it would hold each module as its own call rather than one per bar, and the
+// pixels are set and blended here, not painted, so they could not come from it.
+struct Ops {
+    // `count` one-pixel columns side by side from line.x1 (a whole bar in one
+    // operation), or one line of any direction and width when count is 1.
+    struct Line {
+        QLine line;
+        QRgb colour;
+        int width;
+        int count = 1;
+    };
+    struct Box {
+        QRect rect;
+        QRgb outline;
+        QRgb fill;
+        bool filled;
+    };
+    struct Text {
+        QPoint topLeft;
+        int index; // into texts: keeps every operation small
+    };
+    struct TextRun {
+        QString text;
+        QFont font;
+        QRgb colour;
+    };
+    using Op = std::variant<Line, Box, Text>;
+
+    std::vector<Op> list;
+    std::vector<TextRun> texts;
+
+    void clear()
+    {
+        list.clear();
+        texts.clear();
+    }
+    void addText(QPoint topLeft, const QString& text, const QFont& font, QRgb colour)
+    {
+        list.push_back(Text{topLeft, int(texts.size())});
+        texts.push_back({text, font, colour});
+    }
+};
+
+// A finished picture: the background colour, what it was drawn over (another
+// recording or, without one, a plain image) and its operations.
+struct Recording {
+    QRgb back = 0xFFFFFFFF;
+    QSize size;
+    std::shared_ptr<const Recording> picture;
+    QImage backdrop;
+    Ops ops;
+};
+
+// Draws the picture underneath (a recording or else the backdrop image), then
+// the operations; only what meets `area` is drawn, fully transparent colours
+// not at all.
+void replayLayers(QPainter& painter, const Recording* picture, const QImage& backdrop, const Ops& ops,
+                  const QRect& area, const Recolour& recolour);
+// The whole recording, its background first.
+void replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
+                     const Recolour& recolour);
+// The recording as SVG: bars as rectangles, text as text, one user unit a pixel.
+QByteArray writeSvg(const Recording& recording, const QString& title);
+// Fills unless the colour is fully transparent, so that vector output holds no
+// invisible rectangles.
+void fillVisible(QPainter& painter, const QRect& rect, const QColor& colour);
+QColor recoloured(const Recolour& recolour, QRgb colour);
+
+} // namespace draw

@@ -1,0 +1,172 @@
+// The surface's pixels: bars collected and set a row at a time must land
+// exactly where column-by-column drawing would put them, and glyph ink must
+// blend as the arithmetic says.
+#include "draw/RasterImage.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using draw::RasterImage;
+
+namespace {
+
+// A bar (count columns from x, rows top..bottom, in a grey) or, with count
+// 0, a filled rectangle that makes the rows under it differ before the bars.
+struct Step {
+    int x;
+    int top;
+    int bottom;
+    int count;
+    int grey;
+    QRect fill = {};
+};
+
+constexpr int kHeight = 12;
+
+QImage reference(const std::vector<Step>& steps, int width)
+{
+    QImage image(width, kHeight, QImage::Format_Grayscale8);
+    image.fill(255);
+    for (const Step& s : steps) {
+        if (!s.fill.isNull()) {
+            for (int y = s.fill.top(); y <= s.fill.bottom(); ++y)
+                for (int x = s.fill.left(); x <= s.fill.right(); ++x)
+                    image.scanLine(y)[x] = uchar(s.grey);
+            continue;
+        }
+        for (int x = std::max(s.x, 0); x < s.x + s.count; ++x)
+            for (int y = std::max(s.top, 0); y <= std::min(s.bottom, kHeight - 1); ++y)
+                image.scanLine(y)[x] = uchar(s.grey);
+    }
+    return image;
+}
+
+} // namespace
+
+class TestRaster : public QObject {
+    Q_OBJECT
+  private slots:
+    void barsLandAsColumnByColumn_data();
+    void barsLandAsColumnByColumn();
+    void growingKeepsCollectedBars();
+    void clearLeavesOnlyBackground();
+    void blendFollowsCoverage_data();
+    void blendFollowsCoverage();
+};
+
+void TestRaster::barsLandAsColumnByColumn_data()
+{
+    QTest::addColumn<std::vector<Step>>("steps");
+    const QRect under(4, 6, 30, 3); // as a label set before the bars
+    QTest::newRow("one run") << std::vector<Step>{{2, 1, 9, 3, 0}, {7, 1, 9, 1, 0}, {10, 1, 9, 4, 0}};
+    QTest::newRow("two heights") << std::vector<Step>{{2, 1, 9, 3, 0}, {6, 1, 5, 2, 0}, {9, 1, 9, 2, 0}};
+    QTest::newRow("over other pixels")
+        << std::vector<Step>{{0, 0, 0, 0, 128, under}, {3, 0, 11, 2, 0}, {8, 0, 11, 5, 0}, {20, 0, 11, 1, 0}};
+    QTest::newRow("over the first row")
+        << std::vector<Step>{{0, 0, 0, 0, 90, QRect(2, 0, 9, 1)}, {3, 0, 11, 2, 0}, {9, 0, 11, 3, 0}};
+    QTest::newRow("light over dark") << std::vector<Step>{
+        {2, 2, 8, 10, 0}, {4, 2, 8, 2, 255}, {9, 2, 8, 1, 255}};
+    QTest::newRow("clipped at the edges") << std::vector<Step>{{-2, -5, 20, 4, 0}, {5, -5, 20, 1, 0}};
+    QTest::newRow("greys") << std::vector<Step>{{1, 3, 7, 2, 180}, {3, 3, 7, 2, 0}, {2, 3, 7, 2, 64}};
+}
+
+void TestRaster::barsLandAsColumnByColumn()
+{
+    QFETCH(std::vector<Step>, steps);
+    RasterImage raster(QSize(40, kHeight));
+    for (const Step& s : steps) {
+        if (!s.fill.isNull())
+            raster.fillRect(s.fill, QColor(s.grey, s.grey, s.grey));
+        else
+            raster.columns(s.x, s.top, s.bottom, s.count, qRgb(s.grey, s.grey, s.grey));
+    }
+    QCOMPARE(raster.copy(), reference(steps, 40));
+}
+
+void TestRaster::growingKeepsCollectedBars()
+{
+    // The image grows while bars wait to be set: both the waiting bars and the
+    // new columns' background must survive the copy.
+    RasterImage raster(QSize(8, kHeight));
+    raster.columns(1, 1, 9, 2, qRgb(0, 0, 0));
+    raster.columns(30, 1, 9, 3, qRgb(0, 0, 0));
+    raster.columns(500, 1, 9, 1, qRgb(0, 0, 0));
+    QCOMPARE(raster.extent(), 501);
+    const std::vector<Step> steps{{1, 1, 9, 2, 0}, {30, 1, 9, 3, 0}, {500, 1, 9, 1, 0}};
+    QCOMPARE(raster.copy(), reference(steps, 501));
+    // Narrowed and widened again: background, not the old bar.
+    raster.setExtent(100);
+    raster.setExtent(501);
+    QCOMPARE(raster.copy(), reference({{1, 1, 9, 2, 0}, {30, 1, 9, 3, 0}}, 501));
+}
+
+void TestRaster::clearLeavesOnlyBackground()
+{
+    // A clear repaints what was drawn since the last one; whatever way it was
+    // drawn, nothing of it may be left, nor of what lay beyond a narrower extent.
+    QImage coverage(5, 4, QImage::Format_Alpha8);
+    coverage.fill(200);
+    const auto uniform = [](const QImage& image, int grey) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) != QColor(grey, grey, grey))
+                    return false;
+        return true;
+    };
+    RasterImage raster(QSize(40, kHeight));
+    for (int grey : {255, 255, 100, 100}) {
+        raster.columns(3, 1, 9, 4, qRgb(0, 0, 0));
+        raster.fillRect(QRect(20, 2, 3, 3), Qt::black);
+        raster.line(QLine(30, 5, 38, 5), qRgb(0, 0, 0), 2);
+        raster.blend(coverage, 12, 6, 0);
+        raster.columns(60, 0, 11, 2, qRgb(0, 0, 0)); // grows
+        raster.setExtent(40);
+        raster.setBackground(qRgb(grey, grey, grey), QImage());
+        raster.clear(70);
+        QVERIFY2(uniform(raster.copy(), grey), qPrintable(QString::number(grey)));
+        raster.clear(40);
+    }
+}
+
+void TestRaster::blendFollowsCoverage_data()
+{
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<int>("ink");
+    QTest::newRow("black on white") << 255 << 0;
+    QTest::newRow("white on black") << 0 << 255;
+    QTest::newRow("grey on grey") << 200 << 77;
+    QTest::newRow("same grey") << 90 << 90;
+}
+
+void TestRaster::blendFollowsCoverage()
+{
+    QFETCH(int, paper);
+    QFETCH(int, ink);
+    // Every coverage in one row, the paper in the row below it.
+    QImage coverage(256, 1, QImage::Format_Alpha8);
+    for (int a = 0; a < 256; ++a)
+        coverage.scanLine(0)[a] = uchar(a);
+    RasterImage raster(QSize(260, 3));
+    raster.setBackground(qRgb(paper, paper, paper), QImage());
+    raster.clear(260);
+    raster.blend(coverage, 2, 1, ink);
+    const QImage image = raster.copy();
+    for (int a = 0; a < 256; ++a) {
+        const int got = image.constScanLine(1)[2 + a];
+        const double exact = paper + (ink - paper) * a / 255.0;
+        QVERIFY2(std::abs(got - exact) <= 0.51,
+                 qPrintable(QStringLiteral("coverage %1: %2").arg(a).arg(got)));
+        if (a == 0)
+            QCOMPARE(got, paper);
+        if (a == 255)
+            QCOMPARE(got, ink);
+    }
+    // Only the sprite's own pixels change.
+    QCOMPARE(int(image.constScanLine(1)[1]), paper);
+    QCOMPARE(int(image.constScanLine(0)[100]), paper);
+    QCOMPARE(int(image.constScanLine(2)[100]), paper);
+}
+
+QTEST_MAIN(TestRaster)
+#include "tst_raster.moc"
