@@ -294,7 +294,10 @@ bool BarcodeGenerator::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_central && event->type() == QEvent::MouseMove)
         Form_MouseMove();
     // Pressing on a picture and moving the pointer drags the symbol out.
-    if (auto* box = qobject_cast<draw::PictureBox*>(watched)) {
+    const QEvent::Type type = event->type();
+    const bool mouseEvent =
+        type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove;
+    if (auto* box = qobject_cast<draw::PictureBox*>(watched); box && mouseEvent) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
             m_pressedBox = box;
