@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace output {
 
@@ -334,7 +335,15 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
         if (grey) {
             // The window's picture is kept in greys: a byte a pixel already.
             const uchar* from = image.constScanLine(y);
-            for (int x = 0; x < width; ++x)
+            int x = 0;
+            // Eight at a time: a byte's ink is its grey level's complement.
+            for (; x + 8 <= width; x += 8) {
+                quint64 word;
+                std::memcpy(&word, from + x, 8);
+                word = ~word;
+                std::memcpy(to + x, &word, 8);
+            }
+            for (; x < width; ++x)
                 to[x] = uchar(255 - from[x]);
             continue;
         }

@@ -6,10 +6,10 @@
 
 namespace output {
 
-// PNG bytes of a grey or colour-table image, with its dots per metre. Tuned for
-// barcodes: each row is stored as its difference to the row above, which for
-// bars is all zeros, and compressed as runs; a batch spends most of its time
-// here with the general-purpose settings.
+// PNG bytes of a grey, colour-table or colour image, with its dots per metre.
+// Tuned for barcodes: each row is stored as its difference to the row above,
+// which for bars is all zeros, and compressed as runs by a coder of its own;
+// with a general-purpose compressor a batch spent most of its time here.
 struct PngBytes {
     QByteArray bytes;
     QString error;

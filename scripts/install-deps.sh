@@ -7,7 +7,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 # (clang), desktop-file and AppStream validators. xvfb/xauth for looking at the window.
 # zint: the batch benchmark compares with its command line.
 PKGS=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev fonts-wine fonts-dejavu-core
-      libzxing-dev libzint-dev libbenchmark-dev libpng-dev poppler-utils clang libclang-rt-14-dev
+      libzxing-dev libzint-dev libbenchmark-dev zlib1g-dev poppler-utils clang libclang-rt-14-dev
       desktop-file-utils appstream xvfb xauth zint)
 missing=()
 for p in "${PKGS[@]}"; do

@@ -4,6 +4,7 @@
 #include "support/TestSupport.h"
 
 #include "output/Export.h"
+#include "output/PngWriter.h"
 
 #include <QDir>
 #include <QImageReader>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -289,6 +291,8 @@ class TestExport : public QObject {
     void printFailuresAreReported();
     void onePixelIsOneModule_data();
     void onePixelIsOneModule();
+    void pngHoldsEveryPixel_data();
+    void pngHoldsEveryPixel();
 
   private:
     QTemporaryDir m_dir;
@@ -840,6 +844,91 @@ void TestExport::onePixelIsOneModule()
     const std::vector<int> bars = testing::darkColumns(shown(w, symbology).Image(), kBarRow);
     QVERIFY(!bars.empty());
     QCOMPARE(bars.back() + 1 - bars.front(), modules);
+}
+
+namespace {
+
+// A picture that mixes long runs (bars), runs just around the matcher's
+// limits, and noise with every byte value (antialiased text at its worst).
+QImage pngSample(QImage::Format format, int width, int height, bool noise, const QList<QRgb>& table = {})
+{
+    QImage image(width, height, format);
+    if (!table.isEmpty())
+        image.setColorTable(table);
+    QRandomGenerator random(7);
+    for (int y = 0; y < height; ++y) {
+        uchar* row = image.scanLine(y);
+        const int bytes = int(image.bytesPerLine());
+        for (int x = 0; x < bytes; ++x) {
+            const int stripe = (x / (y % 5 + 1)) % 2; // runs of 1 to 5 bytes
+            row[x] = noise ? uchar(random.bounded(256))
+                           : uchar(y < height / 2 ? (x < width * 3 / 4 ? 0 : 255) : stripe * 200);
+        }
+    }
+    image.setDotsPerMeterX(11811);
+    image.setDotsPerMeterY(11811);
+    return image;
+}
+
+QList<QRgb> inkOnWhite()
+{
+    QList<QRgb> table;
+    for (int i = 0; i < 256; ++i)
+        table << qRgb(255 - i, 255 - i, 255 - i);
+    return table;
+}
+
+} // namespace
+
+void TestExport::pngHoldsEveryPixel_data()
+{
+    QTest::addColumn<QImage>("image");
+    QList<QRgb> colours;
+    for (int i = 0; i < 256; ++i)
+        colours << qRgba(i, 255 - i, i / 2, i % 3 ? 255 : i); // some translucent: a tRNS chunk
+    QTest::newRow("ink on white, bars") << pngSample(QImage::Format_Indexed8, 1000, 40, false, inkOnWhite());
+    QTest::newRow("ink on white, noise") << pngSample(QImage::Format_Indexed8, 301, 9, true, inkOnWhite());
+    QTest::newRow("narrower than a word") << pngSample(QImage::Format_Indexed8, 7, 5, true, inkOnWhite());
+    QTest::newRow("one pixel") << pngSample(QImage::Format_Indexed8, 1, 1, false, inkOnWhite());
+    QTest::newRow("grey") << pngSample(QImage::Format_Grayscale8, 517, 33, true);
+    QTest::newRow("palette with alpha") << pngSample(QImage::Format_Indexed8, 259, 20, true, colours);
+    QTest::newRow("colour, translucent") << pngSample(QImage::Format_ARGB32, 70, 11, true);
+    // Sums of a megabyte: the checksum is reduced as it goes, never overflows.
+    QTest::newRow("large") << pngSample(QImage::Format_Indexed8, 4000, 300, false, inkOnWhite());
+}
+
+// The writer compresses with its own run-length coder: every pixel comes back
+// through a standard reader, and zlib accepts the stream and its checksum.
+void TestExport::pngHoldsEveryPixel()
+{
+    QFETCH(QImage, image);
+    const output::PngBytes png = output::encodePng(image);
+    QCOMPARE(png.error, QString());
+    QImage back;
+    QVERIFY(back.loadFromData(png.bytes, "PNG"));
+    QCOMPARE(back.size(), image.size());
+    QCOMPARE(back.dotsPerMeterX(), image.dotsPerMeterX());
+    const QImage want = image.convertToFormat(QImage::Format_ARGB32);
+    const QImage got = back.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < want.height(); ++y)
+        for (int x = 0; x < want.width(); ++x)
+            if (want.pixel(x, y) != got.pixel(x, y))
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2: %3 for %4")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(got.pixel(x, y), 8, 16)
+                                     .arg(want.pixel(x, y), 8, 16)));
+    // The image data on its own, through zlib, which checks the Adler-32 sum.
+    const qsizetype at = png.bytes.indexOf("IDAT");
+    QVERIFY(at > 4);
+    const uchar* length = reinterpret_cast<const uchar*>(png.bytes.constData() + at - 4);
+    const qsizetype size = qsizetype(length[0]) << 24 | length[1] << 16 | length[2] << 8 | length[3];
+    const int bytesPerPixel = image.format() == QImage::Format_ARGB32 ? 4 : 1;
+    const qsizetype raw = (qsizetype(image.width()) * bytesPerPixel + 1) * image.height();
+    QByteArray withSize(4, 0);
+    for (int b = 0; b < 4; ++b)
+        withSize[b] = char(raw >> (24 - 8 * b));
+    QCOMPARE(qUncompress(withSize + png.bytes.mid(at + 4, size)).size(), raw);
 }
 
 QTEST_MAIN(TestExport)
