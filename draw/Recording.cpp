@@ -40,10 +40,12 @@ bool isColumn(const Ops::Line& line)
     return line.width == 1 && line.line.x1() == line.line.x2();
 }
 
-void replayOps(QPainter& painter, const Ops& recorded, const QRect& area, const Recolour& recolour)
+void replayOps(ReplayTarget& target, const Ops& recorded, const QRect& area, const Recolour& recolour)
 {
-    // Whatever paints SVG writes text into XML, from the clipboard's copy or an export.
-    const bool forXml = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::SVG;
+    const auto fillVisible = [&target](const QRect& rect, const QColor& colour) {
+        if (colour.alpha() != 0)
+            target.fill(rect, colour);
+    };
     const std::vector<Ops::Op>& ops = recorded.list;
     for (size_t i = 0; i < ops.size(); ++i) {
         if (const auto* line = std::get_if<Ops::Line>(&ops[i])) {
@@ -66,83 +68,109 @@ void replayOps(QPainter& painter, const Ops& recorded, const QRect& area, const 
                 }
                 const QRect bar(l.x1(), top, width, bottom - top + 1);
                 if (bar.intersects(area))
-                    fillVisible(painter, bar, recoloured(recolour, line->colour));
+                    fillVisible(bar, recoloured(recolour, line->colour));
                 continue;
             }
             const QColor colour = recoloured(recolour, line->colour);
-            if (colour.alpha() == 0)
-                continue;
-            QPen pen(colour, line->width);
-            pen.setCapStyle(Qt::SquareCap);
-            painter.setPen(pen);
-            painter.drawLine(l);
+            if (colour.alpha() != 0)
+                target.line(l, colour, line->width);
         } else if (const auto* box = std::get_if<Ops::Box>(&ops[i])) {
             const QRect& r = box->rect;
             if (!r.intersects(area))
                 continue;
             if (box->filled)
-                fillVisible(painter, r, recoloured(recolour, box->fill));
+                fillVisible(r, recoloured(recolour, box->fill));
             const QColor outline = recoloured(recolour, box->outline);
-            fillVisible(painter, QRect(r.left(), r.top(), r.width(), 1), outline);
-            fillVisible(painter, QRect(r.left(), r.bottom(), r.width(), 1), outline);
-            fillVisible(painter, QRect(r.left(), r.top(), 1, r.height()), outline);
-            fillVisible(painter, QRect(r.right(), r.top(), 1, r.height()), outline);
+            fillVisible(QRect(r.left(), r.top(), r.width(), 1), outline);
+            fillVisible(QRect(r.left(), r.bottom(), r.width(), 1), outline);
+            fillVisible(QRect(r.left(), r.top(), 1, r.height()), outline);
+            fillVisible(QRect(r.right(), r.top(), 1, r.height()), outline);
         } else if (const auto* op = std::get_if<Ops::Text>(&ops[i])) {
-            const Ops::TextRun* text = &recorded.texts[size_t(op->index)];
-            // Point sizes are meant at 96 dots per inch, whatever the device says.
-            QFont font = text->font;
-            // An SVG painter writes the family into an attribute as it is.
-            if (forXml)
-                font.setFamily(xmlChars(font.family()).toHtmlEscaped());
-            if (font.pointSizeF() > 0 && painter.device())
-                font.setPointSizeF(font.pointSizeF() * 96.0 / painter.device()->logicalDpiY());
-            const QFontMetricsF metrics(font, painter.device());
+            const Ops::TextRun& text = recorded.texts[size_t(op->index)];
             if (op->topLeft.x() > area.right() || op->topLeft.y() > area.bottom())
                 continue;
-            const QColor colour = recoloured(recolour, text->colour);
-            if (colour.alpha() == 0)
-                continue;
-            painter.setFont(font);
-            painter.setPen(colour);
-            painter.drawText(QPointF(op->topLeft.x(), op->topLeft.y() + metrics.ascent()),
-                             forXml ? xmlChars(text->text) : text->text);
+            const QColor colour = recoloured(recolour, text.colour);
+            if (colour.alpha() != 0)
+                target.text(op->topLeft, text.text, text.font, colour);
         }
     }
 }
 
 } // namespace
 
+PainterTarget::PainterTarget(QPainter& painter)
+    : m_painter(painter),
+      // Whatever paints SVG writes text into XML, from the clipboard's copy or an export.
+      m_forXml(painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::SVG)
+{
+}
+
+void PainterTarget::fill(const QRect& rect, const QColor& colour)
+{
+    m_painter.fillRect(rect, colour);
+}
+
+void PainterTarget::line(const QLine& line, const QColor& colour, int width)
+{
+    QPen pen(colour, width);
+    pen.setCapStyle(Qt::SquareCap);
+    m_painter.setPen(pen);
+    m_painter.drawLine(line);
+}
+
+void PainterTarget::text(QPoint topLeft, const QString& text, const QFont& recorded, const QColor& colour)
+{
+    // Point sizes are meant at 96 dots per inch, whatever the device says.
+    QFont font = recorded;
+    // An SVG painter writes the family into an attribute as it is.
+    if (m_forXml)
+        font.setFamily(xmlChars(font.family()).toHtmlEscaped());
+    if (font.pointSizeF() > 0 && m_painter.device())
+        font.setPointSizeF(font.pointSizeF() * 96.0 / m_painter.device()->logicalDpiY());
+    const QFontMetricsF metrics(font, m_painter.device());
+    m_painter.setFont(font);
+    m_painter.setPen(colour);
+    m_painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()),
+                       m_forXml ? xmlChars(text) : text);
+}
+
+void PainterTarget::image(const QImage& image)
+{
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    m_painter.drawImage(0, 0, image);
+    m_painter.restore();
+}
+
 QColor recoloured(const Recolour& recolour, QRgb colour)
 {
     return recolour ? recolour(colour) : QColor::fromRgb(colour);
 }
 
-void fillVisible(QPainter& painter, const QRect& rect, const QColor& colour)
-{
-    if (colour.alpha() != 0)
-        painter.fillRect(rect, colour);
-}
-
-void replayLayers(QPainter& painter, const Recording* picture, const QImage& backdrop, const Ops& ops,
+void replayLayers(ReplayTarget& target, const Recording* picture, const QImage& backdrop, const Ops& ops,
                   const QRect& area, const Recolour& recolour)
 {
-    if (picture) {
-        replayRecording(painter, *picture, area, recolour);
-    } else if (!backdrop.isNull()) {
-        painter.save();
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        painter.drawImage(0, 0, backdrop);
-        painter.restore();
-    }
-    replayOps(painter, ops, area, recolour);
+    if (picture)
+        replayRecording(target, *picture, area, recolour);
+    else if (!backdrop.isNull())
+        target.image(backdrop);
+    replayOps(target, ops, area, recolour);
+}
+
+void replayRecording(ReplayTarget& target, const Recording& recording, const QRect& area,
+                     const Recolour& recolour)
+{
+    const QColor back = recoloured(recolour, recording.back);
+    if (back.alpha() != 0)
+        target.fill(QRect(QPoint(0, 0), recording.size).intersected(area), back);
+    replayLayers(target, recording.picture.get(), recording.backdrop, recording.ops, area, recolour);
 }
 
 void replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
                      const Recolour& recolour)
 {
-    fillVisible(painter, QRect(QPoint(0, 0), recording.size).intersected(area),
-                recoloured(recolour, recording.back));
-    replayLayers(painter, recording.picture.get(), recording.backdrop, recording.ops, area, recolour);
+    PainterTarget target(painter);
+    replayRecording(target, recording, area, recolour);
 }
 
 QByteArray writeSvg(const Recording& recording, const QString& title)

@@ -80,19 +80,47 @@ struct Recording {
     Ops ops;
 };
 
+// Where a replay draws: a painter, or a writer of a file format of its own.
+// Colours arrive recoloured; fully transparent ones never arrive.
+class ReplayTarget {
+  public:
+    virtual ~ReplayTarget() = default;
+    virtual void fill(const QRect& rect, const QColor& colour) = 0;
+    // A line of any direction, square-capped, `width` pixels wide.
+    virtual void line(const QLine& line, const QColor& colour, int width) = 0;
+    // Text with its top-left corner at `topLeft`; the font's point sizes are
+    // meant at 96 dots per inch.
+    virtual void text(QPoint topLeft, const QString& text, const QFont& font, const QColor& colour) = 0;
+    // A picture placed at the origin, one image pixel a pixel.
+    virtual void image(const QImage& image) = 0;
+};
+
 // Draws the picture underneath (a recording or else the backdrop image), then
 // the operations; only what meets `area` is drawn, fully transparent colours
 // not at all.
-void replayLayers(QPainter& painter, const Recording* picture, const QImage& backdrop, const Ops& ops,
+void replayLayers(ReplayTarget& target, const Recording* picture, const QImage& backdrop, const Ops& ops,
                   const QRect& area, const Recolour& recolour);
 // The whole recording, its background first.
+void replayRecording(ReplayTarget& target, const Recording& recording, const QRect& area,
+                     const Recolour& recolour);
 void replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
                      const Recolour& recolour);
 // The recording as SVG: bars as rectangles, text as text, one user unit a pixel.
 QByteArray writeSvg(const Recording& recording, const QString& title);
-// Fills unless the colour is fully transparent, so that vector output holds no
-// invisible rectangles.
-void fillVisible(QPainter& painter, const QRect& rect, const QColor& colour);
 QColor recoloured(const Recolour& recolour, QRgb colour);
+
+// Replays into a painter: in pixel coordinates, at whatever scale the painter has.
+class PainterTarget : public ReplayTarget {
+  public:
+    explicit PainterTarget(QPainter& painter);
+    void fill(const QRect& rect, const QColor& colour) override;
+    void line(const QLine& line, const QColor& colour, int width) override;
+    void text(QPoint topLeft, const QString& text, const QFont& font, const QColor& colour) override;
+    void image(const QImage& image) override;
+
+  private:
+    QPainter& m_painter;
+    bool m_forXml;
+};
 
 } // namespace draw

@@ -272,8 +272,16 @@ void Surface::setDescription(const QString& text)
 
 void Surface::replay(QPainter& painter, const QRect& area, const Recolour& recolour) const
 {
-    fillVisible(painter, area, recoloured(recolour, toRgb(m_backColor)));
-    replayLayers(painter, m_pictureRecording.get(), m_raster.picture(), m_ops, area, recolour);
+    PainterTarget target(painter);
+    replay(target, area, recolour);
+}
+
+void Surface::replay(ReplayTarget& target, const QRect& area, const Recolour& recolour) const
+{
+    const QColor back = recoloured(recolour, toRgb(m_backColor));
+    if (back.alpha() != 0)
+        target.fill(area, back);
+    replayLayers(target, m_pictureRecording.get(), m_raster.picture(), m_ops, area, recolour);
 }
 
 QByteArray Surface::toSvg() const

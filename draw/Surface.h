@@ -120,6 +120,7 @@ class Surface : public QObject {
     // vector output for an SVG painter. Only what meets `area` is drawn; fully
     // transparent colours are not drawn at all.
     void replay(QPainter& painter, const QRect& area, const Recolour& recolour = {}) const;
+    void replay(ReplayTarget& target, const QRect& area, const Recolour& recolour = {}) const;
     // The image as SVG: bars as rectangles, text as text, one user unit a pixel.
     QByteArray toSvg() const;
     // The same SVG, written only when called: what the picture shows now is

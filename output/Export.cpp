@@ -2,6 +2,7 @@
 
 #include "draw/Surface.h"
 #include "output/PngWriter.h"
+#include "output/SvgFile.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>
@@ -11,7 +12,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSvgGenerator>
 
 #include <algorithm>
 #include <array>
@@ -31,9 +31,6 @@ constexpr qint64 kMaxPixels = qint64(1) << 27;
 // Symbol contrast (difference of reflectances, 0 to 1) below this grades D or
 // worse in the print-quality grading of ISO/IEC 15416.
 constexpr double kMinContrast = 0.4;
-// The SVG width and height are its size over its resolution: at 2540 dots per
-// inch they are exact to a hundredth of a millimetre.
-constexpr int kSvgDotsPerInch = 2540;
 // PDF coordinates are this fine; the module is exact in the file regardless.
 constexpr int kPdfDotsPerInch = 1200;
 constexpr double kPointsPerInch = 72.0;
@@ -129,25 +126,7 @@ int dotsPerMeter(int dpi)
 
 Encoded encodeSvg(const draw::Surface& surface, const ExportSettings& settings, const ExportPlan& plan)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setResolution(kSvgDotsPerInch);
-    const double unitsPerMm = kSvgDotsPerInch / kMmPerInch;
-    generator.setSize(QSize(int(std::lround(plan.sizeMm.width() * unitsPerMm)),
-                            int(std::lround(plan.sizeMm.height() * unitsPerMm))));
-    // One user unit a millimetre, so that coordinates in the file read as sizes.
-    generator.setViewBox(QRectF(QPointF(0, 0), plan.sizeMm));
-    generator.setTitle(draw::svgTitle(surface.description()));
-    QPainter painter;
-    if (!painter.begin(&generator))
-        return {{}, QStringLiteral("The SVG drawing could not be started.")};
-    painter.scale(plan.moduleMm, plan.moduleMm);
-    surface.replay(painter, QRect(QPoint(0, 0), surfaceSize(surface)), recolour(settings));
-    painter.end();
-    return {bytes, {}};
+    return {svgFile(surface, plan.moduleMm, plan.sizeMm, recolour(settings)), {}};
 }
 
 Encoded encodePdf(const draw::Surface& surface, const ExportSettings& settings, const ExportPlan& plan)

@@ -279,6 +279,8 @@ class TestExport : public QObject {
     void pixelFilesCarryTheirResolution_data();
     void pixelFilesCarryTheirResolution();
     void labelIsSetAtTheNewSizeNotEnlarged();
+    void vectorLabelSitsWhereTheWindowShowsIt_data();
+    void vectorLabelSitsWhereTheWindowShowsIt();
     void wideSymbolsKeepEveryBar();
     void coloursAndTransparencyReachTheFile_data();
     void coloursAndTransparencyReachTheFile();
@@ -500,6 +502,65 @@ void TestExport::labelIsSetAtTheNewSizeNotEnlarged()
                 finer = r.image.pixel(x + i % k, y + i / k) != r.image.pixel(x, y);
     QVERIFY(finer);
     QCOMPARE(r.image.dotsPerMeterX(), 11811);
+}
+
+void TestExport::vectorLabelSitsWhereTheWindowShowsIt_data()
+{
+    QTest::addColumn<QString>("symbology");
+    QTest::addColumn<QString>("input");
+    QTest::newRow("Code 128") << "Code 128"
+                              << "Sharp label";
+    QTest::newRow("EAN-13, digits one by one") << "EAN-13"
+                                               << "123456789012";
+    QTest::newRow("UPC-A, over its background picture") << "UPC-A"
+                                                        << "09736339584";
+}
+
+// The SVG writes text as text: at the window's size it must cover the rows and
+// columns the window's own label covers (a baseline or a font size in the
+// wrong unit moves or shrinks it by many pixels).
+void TestExport::vectorLabelSitsWhereTheWindowShowsIt()
+{
+    QFETCH(QString, symbology);
+    QFETCH(QString, input);
+    Window w(m_dir.path());
+    select(w.w.get(), symbology);
+    w->Text1->setText(input);
+    const draw::Surface& surface = symbology == u"UPC-A"    ? w->picUPC()
+                                   : symbology == u"EAN-13" ? w->picEan()
+                                                            : w->Picture1();
+    const QImage source = surface.Image();
+    ExportSettings settings;
+    settings.format = Format::Svg;
+    settings.moduleMm = 0.5;
+    const output::Encoded svg = output::encode(surface, settings);
+    QVERIFY(svg.ok());
+    const QImage picture = renderSvg(svg.bytes, source.size());
+    // Ink below the tallest bars' bottom half: label and guard-bar ends alone.
+    const auto inkBelow = [](const QImage& image, int top) {
+        QRect box;
+        for (int y = top; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) > 128 && qGray(image.pixel(x, y)) < 128)
+                    box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    const QRect want = inkBelow(source.convertToFormat(QImage::Format_ARGB32), source.height() * 3 / 4);
+    const QRect got = inkBelow(picture, source.height() * 3 / 4);
+    QVERIFY(!want.isEmpty());
+    const auto near = [](int a, int b) { return std::abs(a - b) <= 1; };
+    QVERIFY2(
+        near(got.left(), want.left()) && near(got.right(), want.right()) && near(got.top(), want.top()) &&
+            near(got.bottom(), want.bottom()),
+        qPrintable(QStringLiteral("label ink at %1,%2 to %3,%4 in the file, %5,%6 to %7,%8 in the window")
+                       .arg(got.left())
+                       .arg(got.top())
+                       .arg(got.right())
+                       .arg(got.bottom())
+                       .arg(want.left())
+                       .arg(want.top())
+                       .arg(want.right())
+                       .arg(want.bottom())));
 }
 
 void TestExport::wideSymbolsKeepEveryBar()
