@@ -4,6 +4,7 @@
 
 #include "app/BarcodeGenerator.h"
 #include "app/Platform.h"
+#include "verify/ExportCheck.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -159,7 +160,7 @@ void BatchExportDialog::accept()
 }
 
 QString batchSummaryText(const output::BatchSummary& summary, const QString& folder,
-                         const QStringList& refused)
+                         const QStringList& refused, const QStringList& unread)
 {
     const auto count = [](qint64 n, const char* one, const char* many) {
         return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
@@ -168,13 +169,17 @@ QString batchSummaryText(const output::BatchSummary& summary, const QString& fol
                        .arg(summary.cancelled ? QStringLiteral("Cancelled: ") : QString(),
                             count(summary.written, "file", "files"), folder,
                             summary.cancelled ? QStringLiteral(", each complete.") : QStringLiteral("."));
-    if (!refused.isEmpty()) {
-        text += QLatin1Char('\n') + count(summary.failed, "line", "lines") + QStringLiteral(" refused:");
-        for (const QString& line : refused.mid(0, kRefusedShown))
+    const auto list = [&text](const QString& heading, const QStringList& lines) {
+        if (lines.isEmpty())
+            return;
+        text += QLatin1Char('\n') + heading;
+        for (const QString& line : lines.mid(0, kRefusedShown))
             text += QLatin1Char('\n') + line;
-        if (refused.size() > kRefusedShown)
-            text += QStringLiteral("\nand %1 more").arg(refused.size() - kRefusedShown);
-    }
+        if (lines.size() > kRefusedShown)
+            text += QStringLiteral("\nand %1 more").arg(lines.size() - kRefusedShown);
+    };
+    list(count(summary.failed, "line", "lines") + QStringLiteral(" refused:"), refused);
+    list(count(summary.unread, "file", "files") + QStringLiteral(" written that may not scan:"), unread);
     return text;
 }
 
@@ -207,21 +212,28 @@ output::BatchSummary BarcodeGenerator::runBatchExport(const BatchExportRequest& 
     settings.pattern = request.folder + QLatin1Char('/') + request.names + QLatin1Char('.') +
                        output::formatSuffix(request.file.format);
     settings.replace = request.replace;
+    // Each file is read back as it is written; one that does not read is
+    // still written, and named in the summary.
+    settings.check = verify::lineCheck(settings.symbology, settings.options.optimize != 0);
 
     std::atomic<bool> cancel{false};
     QStringList refused;
+    QStringList unread;
     const output::BatchSummary summary = output::BatchRunner(settings).run(
         *input, output::countLines(*input),
-        [&refused](const output::LineOutcome& outcome) {
-            refused << tr("line %1: %2").arg(outcome.line).arg(outcome.message);
+        [&refused, &unread](const output::LineOutcome& outcome) {
+            if (outcome.written)
+                unread << tr("line %1: %2").arg(outcome.line).arg(outcome.unread);
+            else
+                refused << tr("line %1: %2").arg(outcome.line).arg(outcome.message);
         },
         [&](const output::BatchProgress& progress) {
             if (keepGoing && !keepGoing(progress))
                 cancel = true;
         },
         &cancel);
-    message(summary.failed > 0 ? QMessageBox::Warning : QMessageBox::Information, tr("Batch Export"),
-            batchSummaryText(summary, request.folder, refused));
+    message(summary.failed > 0 || summary.unread > 0 ? QMessageBox::Warning : QMessageBox::Information,
+            tr("Batch Export"), batchSummaryText(summary, request.folder, refused, unread));
     return summary;
 }
 

@@ -62,6 +62,7 @@ class BatchExportDialog : public QDialog {
     Platform& m_platform;
 };
 
-// The summary shown when a batch ends: files written, lines refused by number.
+// The summary shown when a batch ends: files written, lines refused by number,
+// and files written that the decoder did not read back.
 QString batchSummaryText(const output::BatchSummary& summary, const QString& folder,
-                         const QStringList& refused);
+                         const QStringList& refused, const QStringList& unread = {});

@@ -51,23 +51,6 @@ const QStringList kQtValueOptions = {QStringLiteral("platform"),
 const QStringList kQtFlags = {QStringLiteral("reverse"), QStringLiteral("widgetcount"),
                               QStringLiteral("nograb"), QStringLiteral("dograb"), QStringLiteral("sync")};
 
-// The decoder's name for a symbology: JAN-13 and ISBN are EAN-13 symbols.
-verify::Symbology decoderSymbology(output::Symbology symbology)
-{
-    switch (symbology) {
-    case output::Symbology::Code39: return verify::Symbology::Code39;
-    case output::Symbology::Interleaved2of5: return verify::Symbology::Interleaved2of5;
-    case output::Symbology::Code128: return verify::Symbology::Code128;
-    case output::Symbology::Codabar: return verify::Symbology::Codabar;
-    case output::Symbology::Ean13:
-    case output::Symbology::Jan13:
-    case output::Symbology::Isbn: return verify::Symbology::Ean13;
-    case output::Symbology::UpcA: return verify::Symbology::UpcA;
-    case output::Symbology::Ean8: return verify::Symbology::Ean8;
-    }
-    return verify::Symbology::Code128;
-}
-
 void printError(const QString& text)
 {
     QTextStream(stderr) << text << '\n';
@@ -134,9 +117,8 @@ struct Options {
     QCommandLineOption quiet{QStringLiteral("quiet"), QStringLiteral("No progress line for --batch.")};
     QCommandLineOption verify{
         QStringLiteral("verify"),
-        QStringLiteral(
-            "Decode each symbol before it is written; one that does not read back as its data is "
-            "not written and fails. Without it a single symbol is still checked, with a warning.")};
+        QStringLiteral("Decode each symbol before it is written; one that does not read back as its data is "
+                       "not written and fails. Without it every symbol is still checked, with a warning.")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
@@ -338,7 +320,7 @@ int run(int argc, char** argv)
             return kFailed;
         }
         const verify::Verdict verdict =
-            verify::checkExport(*symbol.surface, file, decoderSymbology(*symbology),
+            verify::checkExport(*symbol.surface, file, verify::decoderSymbology(*symbology),
                                 {.expected = symbol.reading,
                                  .optimize = output::settleOptions(*symbology, asked).options.optimize != 0});
         if (!verdict.reads()) {
@@ -392,16 +374,11 @@ int run(int argc, char** argv)
                                    .pattern = target,
                                    .replace = parser.isSet(o.force),
                                    .jobs = jobs};
-    if (parser.isSet(o.verify)) {
-        const verify::Symbology decoderName = decoderSymbology(*symbology);
-        const bool optimize = output::settleOptions(*symbology, asked).options.optimize != 0;
-        settings.verify = [file, decoderName, optimize](const draw::Surface& surface,
-                                                        const output::SymbolResult& symbol) {
-            const verify::Verdict verdict = verify::checkExport(
-                surface, file, decoderName, {.expected = symbol.reading, .optimize = optimize});
-            return verdict.reads() ? QString() : verdict.details();
-        };
-    }
+    // Every picture is read back as it is written: a warning by default, a
+    // refused line with --verify.
+    settings.check =
+        verify::lineCheck(*symbology, output::settleOptions(*symbology, asked).options.optimize != 0);
+    settings.refuseUnread = parser.isSet(o.verify);
     const bool showProgress = !parser.isSet(o.quiet) && ::isatty(STDERR_FILENO);
     QTextStream err(stderr);
     qint64 shownAt = -1;
@@ -415,7 +392,13 @@ int run(int argc, char** argv)
         input, total,
         [&](const output::LineOutcome& outcome) {
             clearProgress();
-            err << QStringLiteral("line %1: %2").arg(outcome.line).arg(outcome.message) << '\n' << Qt::flush;
+            if (outcome.written)
+                err << QStringLiteral("line %1: warning: %2: %3")
+                           .arg(outcome.line)
+                           .arg(outcome.path, outcome.unread);
+            else
+                err << QStringLiteral("line %1: %2").arg(outcome.line).arg(outcome.message);
+            err << '\n' << Qt::flush;
             shownAt = -1;
         },
         [&](const output::BatchProgress& p) {
@@ -436,6 +419,10 @@ int run(int argc, char** argv)
             err << '\r' << progressLine(last) << "\x1b[K";
         err << '\n' << Qt::flush;
     }
+    if (summary.unread > 0)
+        err << QStringLiteral("barcode-generator: warning: %1 of the files written may not scan")
+                   .arg(summary.unread)
+            << '\n';
     if (summary.failed > 0) {
         err << QStringLiteral("barcode-generator: %1 of %2 lines not written")
                    .arg(summary.failed)

@@ -24,6 +24,7 @@ struct Drawn {
     QString path;
     StagedFile staged;
     QString message; // the window's message for bad data, or why it was not staged
+    QString unread;  // staged, but not read back as its data
 };
 
 // Each worker draws on a set of surfaces of its own; there are never more
@@ -130,21 +131,32 @@ BatchSummary BatchRunner::run(QIODevice& input, qint64 totalLines, const Report&
 
     auto submit = [&](qint64 line, QString data) {
         auto task = std::make_shared<std::packaged_task<Drawn()>>([&s, &surfaces, width, line, data] {
-            Drawn drawn{line, batchPath(s.pattern, line, width, data), {}, {}};
+            Drawn drawn{line, batchPath(s.pattern, line, width, data), {}, {}, {}};
             SymbolSurfaces* own = surfaces.take();
             const SymbolResult symbol = drawSymbol(*own, s.symbology, data, s.options);
+            const auto notWritten = [&drawn](const QString& why) {
+                drawn.message = QStringLiteral("%1 not written: %2").arg(drawn.path, why);
+            };
+            // The picture is drawn once, for the check and for a pixel file alike.
+            const bool pixels = !isVector(s.file.format);
+            const Rendered picture =
+                symbol.ok() && (s.check || pixels) ? render(*symbol.surface, s.file) : Rendered{};
             if (!symbol.ok()) {
                 drawn.message = symbol.message;
-            } else if (QString unread = s.verify ? s.verify(*symbol.surface, symbol) : QString();
-                       !unread.isEmpty()) {
-                drawn.message = QStringLiteral("%1 not written: %2").arg(drawn.path, unread);
+            } else if (!picture.ok()) {
+                notWritten(picture.error);
+            } else if (QString unread = s.check ? s.check(picture.image, symbol.reading) : QString();
+                       !unread.isEmpty() && s.refuseUnread) {
+                notWritten(unread);
             } else {
-                const Encoded file = encode(*symbol.surface, s.file);
+                drawn.unread = std::move(unread);
+                const Encoded file =
+                    pixels ? encodePicture(picture.image, s.file.format) : encode(*symbol.surface, s.file);
                 if (file.ok())
                     drawn.staged =
                         stageBytes(file.bytes, drawn.path, {.keepExisting = !s.replace, .makeFolders = true});
                 else
-                    drawn.message = QStringLiteral("%1 not written: %2").arg(drawn.path, file.error);
+                    notWritten(file.error);
             }
             surfaces.give(own);
             return drawn;
@@ -161,7 +173,7 @@ BatchSummary BatchRunner::run(QIODevice& input, qint64 totalLines, const Report&
     auto finishOne = [&] {
         Drawn drawn = pending.front().get();
         pending.pop_front();
-        LineOutcome outcome{drawn.line, drawn.path, drawn.message, false};
+        LineOutcome outcome{drawn.line, drawn.path, drawn.message, {}, false};
         if (drawn.message.isEmpty()) {
             if (cancel && cancel->load()) {
                 // Drawn but not yet in place: dropping it removes it, every
@@ -171,6 +183,8 @@ BatchSummary BatchRunner::run(QIODevice& input, qint64 totalLines, const Report&
             }
             const SaveResult result = drawn.staged.commit();
             outcome.written = result.saved;
+            if (result.saved)
+                outcome.unread = drawn.unread;
             if (result.existed)
                 outcome.message = QStringLiteral("%1 exists (--force replaces it)").arg(drawn.path);
             else if (!result.saved)
@@ -181,9 +195,11 @@ BatchSummary BatchRunner::run(QIODevice& input, qint64 totalLines, const Report&
             ++summary.written;
         else
             ++summary.failed;
+        if (!outcome.unread.isEmpty())
+            ++summary.unread;
         state.failed = summary.failed;
         state.seconds = double(clock.nsecsElapsed()) / 1e9;
-        if (!outcome.written && report)
+        if ((!outcome.written || !outcome.unread.isEmpty()) && report)
             report(outcome);
         if (progress)
             progress(state);

@@ -21,10 +21,13 @@ struct BatchSettings {
     QString pattern;
     bool replace = false;
     int jobs = 0; // workers; 0 for one per core
-    // Decoded before it is put in place: a line whose file does not read back
-    // as its data is not written and counts as failed. Costs about as much as
-    // drawing and writing it.
-    std::function<QString(const draw::Surface&, const SymbolResult&)> verify;
+    // Reads each line's picture back as a decoder would, before its file is
+    // put in place: the picture as render() makes it for `file`, and what it
+    // should read as. Returns why it does not read back, or nothing.
+    std::function<QString(const QImage& picture, const QString& reading)> check;
+    // A line whose picture does not read back is not written and counts as
+    // failed; otherwise it is written and reported with the reason.
+    bool refuseUnread = false;
 };
 
 // What became of one line; reported in line order.
@@ -32,6 +35,7 @@ struct LineOutcome {
     qint64 line = 0;
     QString path;    // the file it was meant for, when it got that far
     QString message; // the window's message, or why the file was not written
+    QString unread;  // written, but the decoder did not read it back as its data: why
     bool written = false;
 };
 
@@ -46,6 +50,7 @@ struct BatchSummary {
     qint64 lines = 0;
     qint64 written = 0;
     qint64 failed = 0;
+    qint64 unread = 0; // written, but not read back as their data
     bool cancelled = false;
 };
 
@@ -64,8 +69,8 @@ bool patternNamesEachLine(const QString& pattern);
 // The lines are read as they come and drawn on all workers at once, a bounded
 // number ahead of the one being written; files are put in place and outcomes
 // reported in line order, so the result is the same for any number of workers.
-// `report` and `progress` run on the calling thread; `progress` after every
-// line. A cancel stops before the next line is put in place: every file
+// `report` runs on the calling thread for each line not written or not read
+// back, `progress` after every line. A cancel stops before the next line is put in place: every file
 // written is complete.
 class BatchRunner {
   public:

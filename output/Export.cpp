@@ -345,15 +345,20 @@ Encoded encode(const draw::Surface& surface, const ExportSettings& settings)
     const Rendered picture = render(surface, settings);
     if (!picture.ok())
         return {{}, picture.error};
-    if (settings.format == Format::Png) {
-        PngBytes png = encodePng(picture.image);
+    return encodePicture(picture.image, settings.format);
+}
+
+Encoded encodePicture(const QImage& picture, Format format)
+{
+    if (format == Format::Png) {
+        PngBytes png = encodePng(picture);
         return {std::move(png.bytes), png.error};
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, writerFormat(settings.format));
-    if (!writer.write(picture.image))
+    QImageWriter writer(&buffer, writerFormat(format));
+    if (!writer.write(picture))
         return {{}, writer.errorString()};
     return {bytes, {}};
 }

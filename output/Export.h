@@ -95,6 +95,9 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings);
 
 // The file's contents, for a file, a drag or standard output alike.
 Encoded encode(const draw::Surface& surface, const ExportSettings& settings);
+// The contents of a pixel format's file from the picture render() made for it:
+// a caller that also reads the picture back draws it once.
+Encoded encodePicture(const QImage& picture, Format format);
 
 // Writes the file whole or not at all: a failure leaves an existing file as it was.
 SaveResult write(const draw::Surface& surface, const ExportSettings& settings, const QString& path);

@@ -44,6 +44,7 @@ class TestBatchExport : public QObject {
     void choosersGoThroughThePlatform();
     void writesTheValidLinesAndNamesTheOthers();
     void linesFromAFileInAVectorFormat();
+    void filesThatDoNotReadBackAreNamed();
     void cancelLeavesOnlyWholeFiles();
     void fileMenuOffersItWithoutASymbol();
 };
@@ -152,6 +153,31 @@ void TestBatchExport::writesTheValidLinesAndNamesTheOthers()
     QVERIFY2(text.contains(QStringLiteral("3 files written to %1").arg(request->folder)), qPrintable(text));
     QVERIFY2(text.contains(QLatin1String("line 2: # is Invalid")), qPrintable(text));
     QVERIFY2(text.contains(QLatin1String("line 4: Please Type the Barcode Data First")), qPrintable(text));
+    QCOMPARE(w.platform->messages.front().icon, QMessageBox::Warning);
+}
+
+// Every file is decoded as it is written; one the decoder does not read is
+// still written, and the summary says which line and why.
+void TestBatchExport::filesThatDoNotReadBackAreNamed()
+{
+    QTemporaryDir out;
+    Window w(out.path());
+    select(w.w.get(), QStringLiteral("Interleaved 2 of 5"));
+    BatchExportDialog d(*w.platform);
+    fill(d, QStringLiteral("123456\n12\n7890123456"), out.path());
+    const std::optional<BatchExportRequest> request = d.request();
+    QVERIFY(request);
+    const output::BatchSummary summary = w->runBatchExport(*request, {});
+    QCOMPARE(summary.written, 3);
+    QCOMPARE(summary.failed, 0);
+    QCOMPARE(summary.unread, 1);
+    QCOMPARE(filesIn(out.path()).size(), 3);
+    QCOMPARE(w.platform->messages.size(), size_t(1));
+    const QString text = w.platform->messages.front().text;
+    QVERIFY2(text.contains(QLatin1String("1 file written that may not scan:\nline 2: Not read by a standard "
+                                         "decoder. Interleaved 2 of 5 of fewer than 6 digits")),
+             qPrintable(text));
+    QVERIFY2(!text.contains(QLatin1String(" refused:")), qPrintable(text));
     QCOMPARE(w.platform->messages.front().icon, QMessageBox::Warning);
 }
 

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -187,7 +188,8 @@ class TestCli : public QObject {
     void cancelledBatchLeavesOnlyWholeFiles();
     void verifyTurnsAnUnreadSymbolIntoAFailure_data();
     void verifyTurnsAnUnreadSymbolIntoAFailure();
-    void batchVerifyRefusesOnlyTheUnreadLines();
+    void batchReadsBackEveryLine_data();
+    void batchReadsBackEveryLine();
     void vectorFilesTakeTheColours_data();
     void vectorFilesTakeTheColours();
 };
@@ -775,22 +777,54 @@ void TestCli::verifyTurnsAnUnreadSymbolIntoAFailure()
     QCOMPARE(filesIn(dir.path()), written ? QStringList{file} : QStringList{});
 }
 
-void TestCli::batchVerifyRefusesOnlyTheUnreadLines()
+void TestCli::batchReadsBackEveryLine_data()
 {
-    QTemporaryDir dir;
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("reports"); // each "line N: " report, in order, as it begins
+    QTest::addColumn<QStringList>("files");
     // Interleaved 2 of 5 of two digits is drawn, but decoders refuse it.
-    const Run run = runProgram(
-        QString::fromLatin1("-t itf --batch - -o {n}.png --verify --jobs 2").split(QLatin1Char(' ')),
-        dir.path(), "123456\n12\n7890123456\n");
-    QCOMPARE(run.status, 1);
-    const QStringList reports = run.err.split(QLatin1Char('\n')).filter(QLatin1String("line "));
-    QCOMPARE(reports.size(), 1);
-    QVERIFY2(reports.front().startsWith(QLatin1String("line 2: 2.png not written: Not read")),
-             qPrintable(run.err));
-    QCOMPARE(filesIn(dir.path()), (QStringList{"1.png", "3.png"}));
-    QCOMPARE(QString::fromStdString(
-                 testing::decode(QImage(dir.filePath(QStringLiteral("3.png"))), ZXing::BarcodeFormat::ITF)),
-             QStringLiteral("7890123456"));
+    const QByteArray itf = "123456\n12\n7890123456\n";
+    QTest::newRow("warned, written") << "-t itf --batch - -o {n}.png --jobs 2" << itf << 0
+                                     << QStringList{"line 2: warning: 2.png: Not read by a standard decoder"}
+                                     << QStringList{"1.png", "2.png", "3.png"};
+    QTest::newRow("--verify refuses")
+        << "-t itf --batch - -o {n}.png --verify --jobs 2" << itf << 1
+        << QStringList{"line 2: 2.png not written: Not read"} << QStringList{"1.png", "3.png"};
+    // A vector file is read back from its picture drawn at the export's size.
+    QTest::newRow("faint SVG, every line warned")
+        << "-t code128 --fg #777777 --bg #808080 --batch - -o {n}.svg" << QByteArray("A1\nB2\n") << 0
+        << QStringList{"line 1: warning: 1.svg: Not read", "line 2: warning: 2.svg: Not read"}
+        << QStringList{"1.svg", "2.svg"};
+}
+
+// Every line's picture is decoded as it is written: a warning by line number
+// without --verify, a refused line with it; lines that read say nothing.
+void TestCli::batchReadsBackEveryLine()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QByteArray, lines);
+    QFETCH(int, status);
+    QFETCH(QStringList, reports);
+    QFETCH(QStringList, files);
+    QTemporaryDir dir;
+    const Run run = runProgram(arguments.split(QLatin1Char(' ')), dir.path(), lines);
+    QCOMPARE(run.status, status);
+    const QStringList said =
+        run.err.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^line ")));
+    QCOMPARE(said.size(), reports.size());
+    for (qsizetype i = 0; i < said.size(); ++i)
+        QVERIFY2(said[i].startsWith(reports[i]), qPrintable(run.err));
+    QCOMPARE(filesIn(dir.path()), files);
+    if (status == 0 && !reports.isEmpty())
+        QVERIFY2(run.err.contains(
+                     QStringLiteral("warning: %1 of the files written may not scan").arg(reports.size())),
+                 qPrintable(run.err));
+    if (files.contains(QStringLiteral("3.png")))
+        QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(QStringLiteral("3.png"))),
+                                                        ZXing::BarcodeFormat::ITF)),
+                 QStringLiteral("7890123456"));
 }
 
 void TestCli::vectorFilesTakeTheColours_data()

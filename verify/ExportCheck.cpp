@@ -13,7 +13,12 @@ Verdict checkExport(const draw::Surface& surface, const output::ExportSettings& 
         verdict.reason = picture.error;
         return verdict;
     }
-    QImage image = picture.image;
+    return checkRendered(picture.image, symbology, context);
+}
+
+Verdict checkRendered(const QImage& picture, Symbology symbology, const Context& context)
+{
+    QImage image = picture;
     // Read as grey, a transparent pixel keeps the bars' colour: every pixel
     // would look alike. On paper the background is what shows through.
     if (image.hasAlphaChannel()) {
@@ -25,6 +30,30 @@ Verdict checkExport(const draw::Surface& surface, const output::ExportSettings& 
         image = paper;
     }
     return check(symbology, image, context);
+}
+
+Symbology decoderSymbology(output::Symbology symbology)
+{
+    switch (symbology) {
+    case output::Symbology::Code39: return Symbology::Code39;
+    case output::Symbology::Interleaved2of5: return Symbology::Interleaved2of5;
+    case output::Symbology::Code128: return Symbology::Code128;
+    case output::Symbology::Codabar: return Symbology::Codabar;
+    case output::Symbology::Ean13:
+    case output::Symbology::Jan13:
+    case output::Symbology::Isbn: return Symbology::Ean13;
+    case output::Symbology::UpcA: return Symbology::UpcA;
+    case output::Symbology::Ean8: return Symbology::Ean8;
+    }
+    return Symbology::Code128;
+}
+
+std::function<QString(const QImage&, const QString&)> lineCheck(output::Symbology symbology, bool optimize)
+{
+    return [decoder = decoderSymbology(symbology), optimize](const QImage& picture, const QString& reading) {
+        const Verdict verdict = checkRendered(picture, decoder, {.expected = reading, .optimize = optimize});
+        return verdict.reads() ? QString() : verdict.details();
+    };
 }
 
 } // namespace verify

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
+
 #include "output/Export.h"
+#include "output/Surfaces.h"
 #include "verify/ScanCheck.h"
 
 namespace draw {
@@ -16,5 +19,14 @@ namespace verify {
 // line both warn with it after a file or a page is written; they never refuse.
 Verdict checkExport(const draw::Surface& surface, const output::ExportSettings& settings, Symbology symbology,
                     const Context& context);
+// The same check of a picture output::render() already made.
+Verdict checkRendered(const QImage& picture, Symbology symbology, const Context& context);
+
+// The decoder's name for a symbology: JAN-13 and ISBN are EAN-13 symbols.
+Symbology decoderSymbology(output::Symbology symbology);
+
+// A batch's check of each line's picture against what the line should read
+// as; why it does not read, or nothing when it does.
+std::function<QString(const QImage&, const QString&)> lineCheck(output::Symbology symbology, bool optimize);
 
 } // namespace verify
