@@ -119,6 +119,10 @@ struct Options {
         QStringLiteral("verify"),
         QStringLiteral("Decode each symbol before it is written; one that does not read back as its data is "
                        "not written and fails. Without it every symbol is still checked, with a warning.")};
+    QCommandLineOption noVerify{
+        QStringLiteral("no-verify"),
+        QStringLiteral("Do not decode the symbols written: a batch runs faster, but a symbol that will not "
+                       "scan goes unnoticed.")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
@@ -126,8 +130,9 @@ struct Options {
 
     void addTo(QCommandLineParser& parser) const
     {
-        parser.addOptions({type, data, output, batch, noOptimize, noLabel, check, moduleMm, dpi, fg, bg,
-                           transparent, font, force, jobs, quiet, verify, help, version});
+        parser.addOptions({type,     data,  output, batch,    noOptimize,  noLabel, check,
+                           moduleMm, dpi,   fg,     bg,       transparent, font,    force,
+                           jobs,     quiet, verify, noVerify, help,        version});
     }
 };
 
@@ -305,6 +310,10 @@ int run(int argc, char** argv)
             return usageError(QStringLiteral("--jobs takes a whole number from 1 to 256"));
     }
 
+    if (parser.isSet(o.verify) && parser.isSet(o.noVerify))
+        return usageError(QStringLiteral("--verify and --no-verify cannot be given together"));
+    const bool checked = !parser.isSet(o.noVerify);
+
     const linear::Options asked{.optimize = parser.isSet(o.noOptimize) ? 0 : 1,
                                 .label = parser.isSet(o.noLabel) ? 0 : 1,
                                 .check = parser.isSet(o.check) ? 1 : 0};
@@ -320,9 +329,11 @@ int run(int argc, char** argv)
             return kFailed;
         }
         const verify::Verdict verdict =
-            verify::checkExport(*symbol.surface, file, verify::decoderSymbology(*symbology),
-                                {.expected = symbol.reading,
-                                 .optimize = output::settleOptions(*symbology, asked).options.optimize != 0});
+            checked ? verify::checkExport(
+                          *symbol.surface, file, verify::decoderSymbology(*symbology),
+                          {.expected = symbol.reading,
+                           .optimize = output::settleOptions(*symbology, asked).options.optimize != 0})
+                    : verify::Verdict{verify::Verdict::Outcome::Read, symbol.reading, {}};
         if (!verdict.reads()) {
             if (parser.isSet(o.verify)) {
                 printError(
@@ -376,8 +387,9 @@ int run(int argc, char** argv)
                                    .jobs = jobs};
     // Every picture is read back as it is written: a warning by default, a
     // refused line with --verify.
-    settings.check =
-        verify::lineCheck(*symbology, output::settleOptions(*symbology, asked).options.optimize != 0);
+    if (checked)
+        settings.check =
+            verify::lineCheck(*symbology, output::settleOptions(*symbology, asked).options.optimize != 0);
     settings.refuseUnread = parser.isSet(o.verify);
     const bool showProgress = !parser.isSet(o.quiet) && ::isatty(STDERR_FILENO);
     QTextStream err(stderr);

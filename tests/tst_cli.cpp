@@ -531,6 +531,8 @@ void TestCli::refusals_data()
                                   << "NoSuchFamilyAnywhere";
     QTest::newRow("batch pattern without a line") << args("--batch - -o same.png") << 2 << "{n} or {data}";
     QTest::newRow("batch and data") << args("--batch - -d 1 -o {n}.png") << 2 << "exclude each other";
+    QTest::newRow("check both ways") << args("-d 1 -o x.png --verify --no-verify") << 2
+                                     << "cannot be given together";
     QTest::newRow("missing batch file")
         << args("--batch nothing-here.txt -o {n}.png") << 1 << "nothing-here.txt";
 }
@@ -555,7 +557,7 @@ void TestCli::helpAndVersion()
     QCOMPARE(run.status, 0);
     for (const char* option :
          {"--type", "--data", "--output", "--batch", "--no-optimize", "--no-label", "--check", "--module-mm",
-          "--dpi", "--fg", "--bg", "--transparent", "--font", "--jobs", "--quiet", "--verify"})
+          "--dpi", "--fg", "--bg", "--transparent", "--font", "--jobs", "--quiet", "--verify", "--no-verify"})
         QVERIFY2(run.out.contains(option), option);
     run = runProgram({QStringLiteral("--version")});
     QCOMPARE(run.status, 0);
@@ -756,6 +758,9 @@ void TestCli::verifyTurnsAnUnreadSymbolIntoAFailure_data()
         QTest::addRow("good pair, %s, --verify", file)
             << good + out + QStringList{QStringLiteral("--verify")} << 0 << true << QString();
     }
+    QTest::newRow("faint, --no-verify, only the colours warned of")
+        << faint + args("-o out.png --no-verify") << 0 << true
+        << "warning: The bars and the background differ little";
     QTest::newRow("short ITF, --verify, the reason said")
         << args("-t itf -d 12 -o out.png --verify") << 1 << false << "fewer than 6 digits";
 }
@@ -773,6 +778,8 @@ void TestCli::verifyTurnsAnUnreadSymbolIntoAFailure()
         QVERIFY2(!run.err.contains(QLatin1String("barcode-generator")), qPrintable(run.err));
     else
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    if (arguments.contains(QStringLiteral("--no-verify")))
+        QVERIFY2(!run.err.contains(QLatin1String("Not read")), qPrintable(run.err));
     const QString file = arguments.at(arguments.indexOf(QStringLiteral("-o")) + 1);
     QCOMPARE(filesIn(dir.path()), written ? QStringList{file} : QStringList{});
 }
@@ -792,6 +799,9 @@ void TestCli::batchReadsBackEveryLine_data()
     QTest::newRow("--verify refuses")
         << "-t itf --batch - -o {n}.png --verify --jobs 2" << itf << 1
         << QStringList{"line 2: 2.png not written: Not read"} << QStringList{"1.png", "3.png"};
+    QTest::newRow("--no-verify reads nothing back")
+        << "-t itf --batch - -o {n}.png --no-verify" << itf << 0 << QStringList{}
+        << QStringList{"1.png", "2.png", "3.png"};
     // A vector file is read back from its picture drawn at the export's size.
     QTest::newRow("faint SVG, every line warned")
         << "-t code128 --fg #777777 --bg #808080 --batch - -o {n}.svg" << QByteArray("A1\nB2\n") << 0
