@@ -299,8 +299,21 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     QImage indexed(p.sizePixels, QImage::Format_Indexed8);
     if (indexed.isNull() || image.isNull())
         return outOfMemory;
-    const Palette colours = palette(settings);
-    indexed.setColorTable(QList<QRgb>(colours.begin(), colours.end()));
+    // A batch asks for the same colours thousands of times: the table is kept
+    // and shared (a QList is copied by reference) until they change.
+    thread_local struct {
+        QRgb foreground = 0;
+        QRgb background = 0;
+        bool transparent = false;
+        QList<QRgb> table;
+    } last;
+    if (last.table.isEmpty() || last.foreground != settings.foreground.rgb() ||
+        last.background != settings.background.rgb() || last.transparent != settings.transparent) {
+        const Palette colours = palette(settings);
+        last = {settings.foreground.rgb(), settings.background.rgb(), settings.transparent,
+                QList<QRgb>(colours.begin(), colours.end())};
+    }
+    indexed.setColorTable(last.table);
     indexed.setDotsPerMeterX(dotsPerMeter(settings.dpi));
     indexed.setDotsPerMeterY(dotsPerMeter(settings.dpi));
     if (image.format() != QImage::Format_Grayscale8)
