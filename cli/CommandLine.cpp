@@ -320,6 +320,13 @@ int run(int argc, char** argv)
     reportOverruled(*symbology, output::settleOptions(*symbology, asked).overruled,
                     {parser.isSet(o.noOptimize), parser.isSet(o.noLabel), parser.isSet(o.check)});
 
+    // Every picture is read back as it is written: a warning by default, a
+    // refused file with --verify.
+    const output::ReadBack readBack =
+        checked
+            ? verify::lineCheck(*symbology, output::settleOptions(*symbology, asked).options.optimize != 0)
+            : output::ReadBack();
+
     if (!batch) {
         output::SymbolSurfaces surfaces(font);
         const output::SymbolResult symbol =
@@ -328,25 +335,15 @@ int run(int argc, char** argv)
             printError(symbol.message);
             return kFailed;
         }
-        const verify::Verdict verdict =
-            checked ? verify::checkExport(
-                          *symbol.surface, file, verify::decoderSymbology(*symbology),
-                          {.expected = symbol.reading,
-                           .optimize = output::settleOptions(*symbology, asked).options.optimize != 0})
-                    : verify::Verdict{verify::Verdict::Outcome::Read, symbol.reading, {}};
-        if (!verdict.reads()) {
-            if (parser.isSet(o.verify)) {
-                printError(
-                    QStringLiteral("barcode-generator: %1 not written: %2").arg(target, verdict.details()));
-                return kFailed;
-            }
-            printError(QStringLiteral("barcode-generator: warning: %1").arg(verdict.details()));
-        }
-        const output::Encoded encoded = output::encode(*symbol.surface, file);
+        const output::CheckedFile made =
+            output::encodeChecked(symbol, file, readBack, parser.isSet(o.verify));
+        const output::Encoded& encoded = made.file;
         if (!encoded.ok()) {
             printError(QStringLiteral("barcode-generator: %1 not written: %2").arg(target, encoded.error));
             return kFailed;
         }
+        if (!made.unread.isEmpty())
+            printError(QStringLiteral("barcode-generator: warning: %1").arg(made.unread));
         if (target == QLatin1String("-"))
             return writeToStdout(encoded.bytes);
         const output::SaveResult result =
@@ -385,11 +382,7 @@ int run(int argc, char** argv)
                                    .pattern = target,
                                    .replace = parser.isSet(o.force),
                                    .jobs = jobs};
-    // Every picture is read back as it is written: a warning by default, a
-    // refused line with --verify.
-    if (checked)
-        settings.check =
-            verify::lineCheck(*symbology, output::settleOptions(*symbology, asked).options.optimize != 0);
+    settings.check = readBack;
     settings.refuseUnread = parser.isSet(o.verify);
     const bool showProgress = !parser.isSet(o.quiet) && ::isatty(STDERR_FILENO);
     QTextStream err(stderr);

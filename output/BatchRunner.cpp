@@ -137,26 +137,15 @@ BatchSummary BatchRunner::run(QIODevice& input, qint64 totalLines, const Report&
             const auto notWritten = [&drawn](const QString& why) {
                 drawn.message = QStringLiteral("%1 not written: %2").arg(drawn.path, why);
             };
-            // The picture is drawn once, for the check and for a pixel file alike.
-            const bool pixels = !isVector(s.file.format);
-            const Rendered picture =
-                symbol.ok() && (s.check || pixels) ? render(*symbol.surface, s.file) : Rendered{};
             if (!symbol.ok()) {
                 drawn.message = symbol.message;
-            } else if (!picture.ok()) {
-                notWritten(picture.error);
-            } else if (QString unread = s.check ? s.check(picture.image, symbol.reading) : QString();
-                       !unread.isEmpty() && s.refuseUnread) {
-                notWritten(unread);
+            } else if (CheckedFile made = encodeChecked(symbol, s.file, s.check, s.refuseUnread);
+                       !made.file.ok()) {
+                notWritten(made.file.error);
             } else {
-                drawn.unread = std::move(unread);
-                const Encoded file =
-                    pixels ? encodePicture(picture.image, s.file.format) : encode(*symbol.surface, s.file);
-                if (file.ok())
-                    drawn.staged =
-                        stageBytes(file.bytes, drawn.path, {.keepExisting = !s.replace, .makeFolders = true});
-                else
-                    notWritten(file.error);
+                drawn.unread = std::move(made.unread);
+                drawn.staged = stageBytes(made.file.bytes, drawn.path,
+                                          {.keepExisting = !s.replace, .makeFolders = true});
             }
             surfaces.give(own);
             return drawn;

@@ -24,7 +24,7 @@ struct BatchSettings {
     // Reads each line's picture back as a decoder would, before its file is
     // put in place: the picture as render() makes it for `file`, and what it
     // should read as. Returns why it does not read back, or nothing.
-    std::function<QString(const QImage& picture, const QString& reading)> check;
+    ReadBack check;
     // A line whose picture does not read back is not written and counts as
     // failed; otherwise it is written and reported with the reason.
     bool refuseUnread = false;

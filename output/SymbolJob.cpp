@@ -125,4 +125,18 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QSt
     return {nullptr, kNoData};
 }
 
+CheckedFile encodeChecked(const SymbolResult& symbol, const ExportSettings& settings,
+                          const ReadBack& readBack, bool refuseUnread)
+{
+    const bool pixels = !isVector(settings.format);
+    const Rendered picture = readBack || pixels ? render(*symbol.surface, settings) : Rendered{};
+    if (!picture.ok())
+        return {{{}, picture.error}, {}};
+    QString unread = readBack ? readBack(picture.image, symbol.reading) : QString();
+    if (!unread.isEmpty() && refuseUnread)
+        return {{{}, unread}, unread};
+    return {pixels ? encodePicture(picture.image, settings.format) : encode(*symbol.surface, settings),
+            std::move(unread)};
+}
+
 } // namespace output

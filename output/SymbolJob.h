@@ -2,12 +2,14 @@
 
 #include "draw/Surface.h"
 #include "linear/LinearRenderer.h"
+#include "output/Export.h"
 #include "output/Surfaces.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -71,5 +73,21 @@ struct SymbolResult {
 // were entered with these option values (settled as above).
 SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QString& data,
                         const linear::Options& options);
+
+// Reads a symbol's picture back as a decoder would: the picture as render()
+// makes it for the file, and what it should read as. Returns why it does not
+// read back, or nothing.
+using ReadBack = std::function<QString(const QImage& picture, const QString& reading)>;
+
+struct CheckedFile {
+    Encoded file;   // its error says why it was not made
+    QString unread; // why the picture does not read back; empty when it does or was not read
+};
+
+// The file of a drawn symbol, its picture read back first when `readBack` is
+// given; the picture is drawn once for both. With `refuseUnread` a picture that
+// does not read back makes no file.
+CheckedFile encodeChecked(const SymbolResult& symbol, const ExportSettings& settings,
+                          const ReadBack& readBack, bool refuseUnread);
 
 } // namespace output

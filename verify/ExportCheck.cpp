@@ -48,7 +48,7 @@ Symbology decoderSymbology(output::Symbology symbology)
     return Symbology::Code128;
 }
 
-std::function<QString(const QImage&, const QString&)> lineCheck(output::Symbology symbology, bool optimize)
+output::ReadBack lineCheck(output::Symbology symbology, bool optimize)
 {
     return [decoder = decoderSymbology(symbology), optimize](const QImage& picture, const QString& reading) {
         const Verdict verdict = checkRendered(picture, decoder, {.expected = reading, .optimize = optimize});

@@ -4,6 +4,7 @@
 
 #include "output/Export.h"
 #include "output/Surfaces.h"
+#include "output/SymbolJob.h"
 #include "verify/ScanCheck.h"
 
 namespace draw {
@@ -27,6 +28,6 @@ Symbology decoderSymbology(output::Symbology symbology);
 
 // A batch's check of each line's picture against what the line should read
 // as; why it does not read, or nothing when it does.
-std::function<QString(const QImage&, const QString&)> lineCheck(output::Symbology symbology, bool optimize);
+output::ReadBack lineCheck(output::Symbology symbology, bool optimize);
 
 } // namespace verify
