@@ -295,6 +295,14 @@ int run(int argc, char** argv)
         return usageError(p.error);
     else if (!p.warning.isEmpty())
         printError(QStringLiteral("barcode-generator: warning: %1").arg(p.warning));
+    // A vector file is read back from its picture at --dpi: that resolution must
+    // be one a picture can have too.
+    if (output::isVector(file.format)) {
+        output::ExportSettings pixels = file;
+        pixels.format = output::Format::Png;
+        if (const output::ExportPlan p = output::plan(QSize(1, 1), pixels); !p.ok())
+            return usageError(p.error);
+    }
     QString font;
     if (parser.isSet(o.font)) {
         output::ensureTahoma();

@@ -526,6 +526,8 @@ void TestCli::refusals_data()
     QTest::newRow("transparent BMP in a batch") << args("--batch - -o {n}.bmp --transparent") << 2
                                                 << "BMP files cannot have a transparent background";
     QTest::newRow("bad dpi") << args("-d 1 --dpi x -o x.png") << 2 << "--dpi";
+    QTest::newRow("dpi out of range for a vector file")
+        << args("-d 1 --dpi 0 -o x.svg") << 2 << "resolution must be between 1 and 9600";
     QTest::newRow("transparent BMP") << args("-d 1 --transparent -o x.bmp") << 2 << "BMP";
     QTest::newRow("missing font") << args("-d 1 --font NoSuchFamilyAnywhere -o x.png") << 2
                                   << "NoSuchFamilyAnywhere";
