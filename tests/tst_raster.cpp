@@ -4,8 +4,8 @@
 #include "draw/RasterImage.h"
 
 #include <QTest>
-
 #include <cmath>
+#include <cstring>
 
 using draw::RasterImage;
 
@@ -53,6 +53,7 @@ class TestRaster : public QObject {
     void clearLeavesOnlyBackground();
     void blendFollowsCoverage_data();
     void blendFollowsCoverage();
+    void blendIsExactOverEveryPaper();
 };
 
 void TestRaster::barsLandAsColumnByColumn_data()
@@ -166,6 +167,55 @@ void TestRaster::blendFollowsCoverage()
     QCOMPARE(int(image.constScanLine(1)[1]), paper);
     QCOMPARE(int(image.constScanLine(0)[100]), paper);
     QCOMPARE(int(image.constScanLine(2)[100]), paper);
+}
+
+void TestRaster::blendIsExactOverEveryPaper()
+{
+    // Eight pixels are blended at once where the rows allow it, one by one
+    // elsewhere: every ink over every paper under every coverage must give
+    // the same rounding either way, and lanes past the sprite must keep
+    // their pixel. A sprite 261 wide ends in a part of eight lanes; one 9
+    // wide at the image's right edge is cut off and ends pixel by pixel.
+    QImage wide(261, 256, QImage::Format_Alpha8);
+    for (int a = 0; a < 256; ++a)
+        std::memset(wide.scanLine(a), a, size_t(wide.width()));
+    QImage narrow(9, 256, QImage::Format_Alpha8);
+    for (int a = 0; a < 256; ++a)
+        std::memset(narrow.scanLine(a), 255 - a, size_t(narrow.width()));
+    const auto expected = [](int paper, int ink, int a) {
+        const int t = (ink - paper) * a + 128;
+        return paper + ((t + (t >> 8)) >> 8);
+    };
+    constexpr int kLeft = 3;
+    constexpr int kWidth = kLeft + 261 + 1 + 6; // the narrow sprite hangs 3 columns over
+    RasterImage raster(QSize(kWidth, 257));
+    for (int ink = 0; ink < 256; ink += (ink < 4 || ink > 250) ? 1 : 7) {
+        raster.clear(kWidth);
+        for (int x = 0; x < kWidth; ++x)
+            raster.columns(x, 0, 256, 1, qRgb((x * 37) % 256, (x * 37) % 256, (x * 37) % 256));
+        const QImage before = raster.copy();
+        raster.blend(wide, kLeft, 0, ink);
+        raster.blend(narrow, kWidth - 6, 0, ink);
+        const QImage after = raster.copy();
+        for (int y = 0; y < 257; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const int paper = before.constScanLine(y)[x];
+                int want = paper;
+                if (y < 256 && x >= kLeft && x < kLeft + 261)
+                    want = expected(paper, ink, y);
+                else if (y < 256 && x >= kWidth - 6)
+                    want = expected(paper, ink, 255 - y);
+                if (after.constScanLine(y)[x] != want)
+                    QFAIL(qPrintable(QStringLiteral("ink %1, paper %2, pixel %3,%4: %5 instead of %6")
+                                         .arg(ink)
+                                         .arg(paper)
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(after.constScanLine(y)[x])
+                                         .arg(want)));
+            }
+        }
+    }
 }
 
 QTEST_MAIN(TestRaster)
