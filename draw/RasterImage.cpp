@@ -75,25 +75,45 @@ void RasterImage::paintBackground(int fromX, int toX)
 
 void RasterImage::clear(int width)
 {
-    flush();
+    // Bars not yet set need not be: their rows only have to become background.
+    if (!m_bars.empty()) {
+        touched(QRect(m_barLeft, m_barTop, m_barRight - m_barLeft, m_barBottom - m_barTop + 1));
+        m_bars.clear();
+    }
     const int old = m_extent;
     if (width > m_image.width())
         ensureWidth(width);
     m_extent = width;
     if (m_plain) {
         // Columns up to the old extent are background but for what was drawn;
-        // those beyond it are not kept and are painted whole.
-        const QRect drawn = m_touched.intersected(QRect(0, 0, std::min(old, width), m_image.height()));
-        uchar* bits = m_image.bits();
-        const qsizetype stride = m_image.bytesPerLine();
-        for (int y = drawn.top(); y <= drawn.bottom(); ++y)
-            std::memset(bits + y * stride + drawn.left(), m_back, size_t(drawn.width()));
+        // those beyond it are not kept and are painted whole. What was drawn
+        // is painted over only when something needs it: bars drawn next set
+        // whole rows, which need no background underneath.
+        const QRect kept(0, 0, std::min(old, width), m_image.height());
+        m_stale = (m_stale | m_touched.intersected(kept)).intersected(kept);
         paintBackground(std::min(old, width), width);
     } else {
+        settle();
         paintBackground(0, m_extent);
     }
     m_touched = QRect();
     m_plain = m_picture.isNull();
+}
+
+void RasterImage::settle() const
+{
+    fillBack(m_stale);
+    m_stale = QRect();
+}
+
+void RasterImage::fillBack(const QRect& rect) const
+{
+    if (rect.isEmpty())
+        return;
+    uchar* bits = const_cast<QImage&>(m_image).bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        std::memset(bits + y * stride + rect.left(), m_back, size_t(rect.width()));
 }
 
 void RasterImage::setExtent(int width)
@@ -160,8 +180,10 @@ void RasterImage::columns(int x, int top, int bottom, int count, QRgb colour)
 
 void RasterImage::flush() const
 {
-    if (m_bars.empty())
+    if (m_bars.empty()) {
+        settle();
         return;
+    }
     // The pixels change, not the object as its users see it.
     QImage& image = const_cast<QImage&>(m_image);
     uchar* bits = image.bits();
@@ -171,20 +193,36 @@ void RasterImage::flush() const
     // Rows that nothing was drawn on since a plain clear all hold the background.
     const QRect rows(m_barLeft, m_barTop, int(span), m_barBottom - m_barTop + 1);
     const bool uniform = m_plain && !m_touched.intersects(rows);
-    if (!uniform)
-        m_firstRow.assign(first, first + span);
     touched(rows);
     const auto setBars = [&](uchar* row) {
         for (const Bar& bar : m_bars)
             std::memset(row + bar.x, bar.grey, size_t(bar.count));
     };
-    setBars(bits + m_barTop * stride);
     if (uniform) {
+        // The first row is made from nothing and copied whole to the rows
+        // below, so what is still to be painted over there need not be.
+        std::memset(first, m_back, span);
+        setBars(bits + m_barTop * stride);
         for (int y = m_barTop + 1; y <= m_barBottom; ++y)
             std::memcpy(bits + y * stride + m_barLeft, first, span);
         m_bars.clear();
+        const QRect stale = m_stale;
+        m_stale = QRect();
+        if (!stale.isEmpty() && !rows.contains(stale)) {
+            fillBack(QRect(QPoint(stale.left(), stale.top()), QPoint(stale.right(), rows.top() - 1)));
+            fillBack(QRect(QPoint(stale.left(), rows.bottom() + 1), QPoint(stale.right(), stale.bottom())));
+            const int top = std::max(stale.top(), rows.top());
+            const int bottom = std::min(stale.bottom(), rows.bottom());
+            fillBack(
+                QRect(QPoint(stale.left(), top), QPoint(std::min(stale.right(), rows.left() - 1), bottom)));
+            fillBack(
+                QRect(QPoint(std::max(stale.left(), rows.right() + 1), top), QPoint(stale.right(), bottom)));
+        }
         return;
     }
+    settle();
+    m_firstRow.assign(first, first + span);
+    setBars(bits + m_barTop * stride);
     // A row that held what the first row held gets what the first row has
     // now; any other (text, a picture) gets the bars one by one.
     for (int y = m_barTop + 1; y <= m_barBottom; ++y) {

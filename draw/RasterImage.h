@@ -58,6 +58,9 @@ class RasterImage {
         uchar grey;
     };
     void flush() const;
+    // Paints the background over what is still marked to be painted over.
+    void settle() const;
+    void fillBack(const QRect& rect) const;
     void paintBackground(int fromX, int toX);
     void touched(const QRect& rect) const { m_touched |= rect; }
 
@@ -70,6 +73,10 @@ class RasterImage {
     // and bars over untouched rows need no comparison of the rows.
     mutable QRect m_touched;
     bool m_plain = true;
+    // Drawn on before the last clear and not yet painted over: background as
+    // far as anyone can see, since everything that looks at or touches the
+    // pixels paints it first (flush), except bars, which set whole rows.
+    mutable QRect m_stale;
     // Columns not yet set, all from m_barTop to m_barBottom.
     mutable std::vector<Bar> m_bars;
     mutable std::vector<uchar> m_firstRow;

@@ -42,6 +42,16 @@ QImage reference(const std::vector<Step>& steps, int width)
     return image;
 }
 
+void drawSteps(RasterImage& raster, const std::vector<Step>& steps)
+{
+    for (const Step& s : steps) {
+        if (!s.fill.isNull())
+            raster.fillRect(s.fill, QColor(s.grey, s.grey, s.grey));
+        else
+            raster.columns(s.x, s.top, s.bottom, s.count, qRgb(s.grey, s.grey, s.grey));
+    }
+}
+
 } // namespace
 
 class TestRaster : public QObject {
@@ -51,6 +61,8 @@ class TestRaster : public QObject {
     void barsLandAsColumnByColumn();
     void growingKeepsCollectedBars();
     void clearLeavesOnlyBackground();
+    void drawingAfterClearShowsNothingOld_data();
+    void drawingAfterClearShowsNothingOld();
     void blendFollowsCoverage_data();
     void blendFollowsCoverage();
     void blendIsExactOverEveryPaper();
@@ -76,13 +88,51 @@ void TestRaster::barsLandAsColumnByColumn()
 {
     QFETCH(std::vector<Step>, steps);
     RasterImage raster(QSize(40, kHeight));
-    for (const Step& s : steps) {
-        if (!s.fill.isNull())
-            raster.fillRect(s.fill, QColor(s.grey, s.grey, s.grey));
-        else
-            raster.columns(s.x, s.top, s.bottom, s.count, qRgb(s.grey, s.grey, s.grey));
-    }
+    drawSteps(raster, steps);
     QCOMPARE(raster.copy(), reference(steps, 40));
+}
+
+void TestRaster::drawingAfterClearShowsNothingOld_data()
+{
+    // A clear leaves what was drawn until something needs the pixels, and
+    // bars set their rows whole without it: whatever the old drawing reached
+    // beyond the new bars (rows, columns, either side) must still go.
+    QTest::addColumn<std::vector<Step>>("before");
+    QTest::addColumn<std::vector<Step>>("after");
+    const QRect label(3, 8, 30, 4);
+    QTest::newRow("shorter bars over bars and label")
+        << std::vector<Step>{{2, 1, 7, 30, 0}, {0, 0, 0, 0, 60, label}}
+        << std::vector<Step>{{5, 1, 4, 2, 0}, {10, 1, 4, 3, 0}};
+    QTest::newRow("bars left of the old ones")
+        << std::vector<Step>{{20, 1, 9, 15, 0}} << std::vector<Step>{{2, 1, 9, 2, 0}, {8, 1, 9, 1, 0}};
+    QTest::newRow("bars inside the old area")
+        << std::vector<Step>{{1, 0, 11, 38, 0}} << std::vector<Step>{{12, 3, 6, 2, 0}, {20, 3, 6, 4, 0}};
+    QTest::newRow("bars, then a label")
+        << std::vector<Step>{{1, 0, 11, 38, 0}}
+        << std::vector<Step>{{4, 1, 5, 3, 0}, {0, 0, 0, 0, 30, QRect(2, 7, 10, 2)}, {20, 1, 5, 2, 0}};
+    QTest::newRow("old bars never set") << std::vector<Step>{{0, 0, 0, 0, 60, label}, {2, 1, 6, 30, 0}}
+                                        << std::vector<Step>{{4, 2, 10, 2, 0}};
+    QTest::newRow("nothing new") << std::vector<Step>{{2, 1, 7, 30, 0}, {0, 0, 0, 0, 60, label}}
+                                 << std::vector<Step>{};
+}
+
+void TestRaster::drawingAfterClearShowsNothingOld()
+{
+    QFETCH(std::vector<Step>, before);
+    QFETCH(std::vector<Step>, after);
+    RasterImage raster(QSize(40, kHeight));
+    drawSteps(raster, before);
+    // The first clear leaves the old bars collected in the "never set" case.
+    raster.clear(40);
+    drawSteps(raster, after);
+    QCOMPARE(raster.copy(), reference(after, 40));
+    // Twice in a row, with a copy in between and without.
+    raster.clear(40);
+    raster.clear(40);
+    drawSteps(raster, before);
+    raster.clear(40);
+    drawSteps(raster, after);
+    QCOMPARE(raster.copy(), reference(after, 40));
 }
 
 void TestRaster::growingKeepsCollectedBars()
