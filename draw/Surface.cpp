@@ -10,12 +10,6 @@
 namespace draw {
 
 namespace {
-// Half away from zero, as lround, without the library call on the bar path.
-int roundToInt(double v)
-{
-    return static_cast<int>(v >= 0 ? v + 0.5 : v - 0.5);
-}
-
 QSize interiorOf(const QRectF& twips)
 {
     return {std::max(twipsToPixels(twips.width()) - 2 * Surface::kBorder, 1),
@@ -37,16 +31,6 @@ Surface::Surface(const QString& name, const QRectF& twips, Scale scale, const QF
 QSize Surface::interiorSize() const
 {
     return interiorOf(m_twips);
-}
-
-int Surface::toPixelX(double x) const
-{
-    return roundToInt(x * m_scale.xTwips / kTwipsPerPixel);
-}
-
-int Surface::toPixelY(double y) const
-{
-    return roundToInt(y * m_scale.yTwips / kTwipsPerPixel);
 }
 
 void Surface::touch()
@@ -87,7 +71,7 @@ void Surface::Line(double x1, double y1, double x2, double y2, Colour colour)
         drawColumns(line.x1(), line.y1(), line.y2(), 1, rgb);
     else
         m_raster.line(line, rgb, m_drawWidth);
-    m_ops.list.push_back(Ops::Line{line, rgb, m_drawWidth});
+    m_ops.list.emplace_back(std::in_place_type<Ops::Line>, Ops::Line{line, rgb, m_drawWidth});
     touch();
 }
 
@@ -120,7 +104,7 @@ void Surface::Lines(double x, double y1, double y2, int count, Colour colour)
     const QLine line(px, toPixelY(y1), px, toPixelY(y2));
     const QRgb rgb = toRgb(colour);
     drawColumns(px, line.y1(), line.y2(), count, rgb);
-    m_ops.list.push_back(Ops::Line{line, rgb, 1, count});
+    m_ops.list.emplace_back(std::in_place_type<Ops::Line>, Ops::Line{line, rgb, 1, count});
     touch();
 }
 
