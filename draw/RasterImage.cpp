@@ -328,30 +328,75 @@ constexpr std::array<std::uint64_t, 9> kKeep = {
 
 void RasterImage::blend(const QImage& coverage, int px, int py, int fore)
 {
-    if (coverage.isNull())
+    if (!coverage.isNull())
+        blendRows(coverage.constBits(), coverage.bytesPerLine(), coverage.size(), nullptr, px, py, fore);
+}
+
+void RasterImage::blend(const Ink& ink, int px, int py, int fore)
+{
+    if (ink.coverage.isNull())
         return;
+    // A label's glyphs land on plain paper but where they touch: blended
+    // once over the paper, each is a copy there.
+    if (ink.stampFore != fore || ink.stampPaper != m_back) {
+        const QImage& coverage = ink.coverage;
+        const qsizetype stride = coverage.width() + 8;
+        ink.stamp.assign(size_t(stride * coverage.height()), m_back);
+        ink.padded.assign(size_t(stride * coverage.height()), 0);
+        const uchar* table = blendTable(fore).result.data();
+        for (int y = 0; y < coverage.height(); ++y) {
+            const uchar* cover = coverage.constScanLine(y);
+            uchar* row = ink.stamp.data() + y * stride;
+            for (int x = 0; x < coverage.width(); ++x)
+                row[x] = table[size_t(cover[x]) * 256 + m_back];
+            std::memcpy(ink.padded.data() + y * stride, cover, size_t(coverage.width()));
+        }
+        ink.stampFore = fore;
+        ink.stampPaper = m_back;
+    }
+    blendRows(ink.padded.data(), ink.coverage.width() + 8, ink.coverage.size(), ink.stamp.data(), px, py,
+              fore);
+}
+
+void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize size, const uchar* stamp,
+                            int px, int py, int fore)
+{
     flush();
-    const QRect area = QRect(px, py, coverage.width(), coverage.height()).intersected(m_image.rect());
+    const QRect area = QRect(QPoint(px, py), size).intersected(m_image.rect());
     if (area.isEmpty())
         return;
     touched(area);
     const uchar* table = blendTable(fore).result.data();
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
-    const uchar* coverBits = coverage.constBits();
-    const qsizetype coverStride = coverage.bytesPerLine();
+    const qsizetype stampStride = size.width() + 8;
     Bytes8 fore8;
     std::memset(&fore8, fore, 8);
+    Bytes8 paper8;
+    std::memset(&paper8, m_back, 8);
     // Eight bytes are read and written wherever both rows hold them; lanes
-    // beyond the sprite are written back unchanged.
+    // beyond the sprite are written back unchanged. Where all eight are
+    // paper, the stamp (padded with paper) holds the result.
     const int firstCover = area.left() - px;
     const int width = area.width();
     const qsizetype room = std::min(coverStride - firstCover, stride - area.left());
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const uchar* cover = coverBits + (y - py) * coverStride + firstCover;
+        const uchar* stampRow = stamp ? stamp + (y - py) * stampStride + firstCover : nullptr;
         uchar* row = bits + y * stride + area.left();
         int x = 0;
         for (; x < width && x + 8 <= room; x += 8) {
+            if (stampRow) {
+                Bytes8 r;
+                std::memcpy(&r, row + x, 8);
+                std::uint64_t same;
+                const auto equal = (r == paper8);
+                std::memcpy(&same, &equal, 8);
+                if (same == ~std::uint64_t(0)) {
+                    std::memcpy(row + x, stampRow + x, 8);
+                    continue;
+                }
+            }
             Bytes8 keep;
             std::memcpy(&keep, &kKeep[size_t(std::min(8, width - x))], 8);
             blend8(row + x, cover + x, keep, fore8);

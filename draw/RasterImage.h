@@ -8,6 +8,19 @@
 
 namespace draw {
 
+// Glyph ink to blend: how much of each pixel it covers (Alpha8) and, kept
+// with it by the raster that sets it, the pixels it makes over plain
+// background, which are copied wherever the background is still plain.
+struct Ink {
+    QImage coverage;
+    // Rows of the coverage's width + 8: the stamp padded with the paper, the
+    // coverage with nothing, so that eight bytes can be read anywhere.
+    mutable std::vector<uchar> stamp;
+    mutable std::vector<uchar> padded;
+    mutable int stampFore = -1;
+    mutable int stampPaper = -1;
+};
+
 // The pixels of a surface: one byte a pixel, as wide as the drawing needs
 // (it grows on demand), over a background grey and an optional picture.
 //
@@ -50,6 +63,7 @@ class RasterImage {
     // Ink of grey `fore` blended in by how much of each pixel `coverage`
     // (Alpha8) covers, its top-left at (px, py).
     void blend(const QImage& coverage, int px, int py, int fore);
+    void blend(const Ink& ink, int px, int py, int fore);
 
   private:
     struct Bar {
@@ -61,6 +75,8 @@ class RasterImage {
     // Paints the background over what is still marked to be painted over.
     void settle() const;
     void fillBack(const QRect& rect) const;
+    void blendRows(const uchar* coverBits, qsizetype coverStride, QSize size, const uchar* stamp, int px,
+                   int py, int fore);
     void paintBackground(int fromX, int toX);
     void touched(const QRect& rect) const { m_touched |= rect; }
 

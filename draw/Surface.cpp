@@ -155,9 +155,9 @@ void Surface::Print(const QString& text)
     double lineHeight = 0;
     m_glyphs.setText(
         text, px,
-        [&](const GlyphCache::Sprite& ink, int x) {
-            m_raster.blend(ink.coverage, x + ink.offset.x(), py + ink.offset.y(), fore);
-            lineHeight = std::max(lineHeight, ink.lineHeight);
+        [&](const GlyphCache::Sprite& sprite, int x) {
+            m_raster.blend(sprite.ink, x + sprite.offset.x(), py + sprite.offset.y(), fore);
+            lineHeight = std::max(lineHeight, sprite.lineHeight);
         },
         [&](int right) {
             if (right > 0)
