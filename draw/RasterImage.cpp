@@ -58,15 +58,25 @@ void RasterImage::paintBackground(int fromX, int toX)
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
     const int height = m_image.height();
-    for (int y = 0; y < height; ++y)
-        std::memset(bits + y * stride + fromX, m_back, size_t(toX - fromX));
     if (!m_picture.isNull() && fromX < m_picture.width() && m_picture.format() == QImage::Format_Grayscale8) {
         // A picture taken from a surface has the image's own format: its rows
-        // are the pixels, no painter needed.
+        // are the pixels, no painter needed, and no background under them.
         const int to = std::min(toX, m_picture.width());
-        for (int y = 0; y < std::min(height, m_picture.height()); ++y)
-            std::memcpy(bits + y * stride + fromX, m_picture.constScanLine(y) + fromX, size_t(to - fromX));
-    } else if (!m_picture.isNull() && fromX < m_picture.width()) {
+        const int pictureRows = std::min(height, m_picture.height());
+        for (int y = 0; y < height; ++y) {
+            uchar* row = bits + y * stride;
+            if (y < pictureRows) {
+                std::memcpy(row + fromX, m_picture.constScanLine(y) + fromX, size_t(to - fromX));
+                std::memset(row + to, m_back, size_t(toX - to));
+            } else {
+                std::memset(row + fromX, m_back, size_t(toX - fromX));
+            }
+        }
+        return;
+    }
+    for (int y = 0; y < height; ++y)
+        std::memset(bits + y * stride + fromX, m_back, size_t(toX - fromX));
+    if (!m_picture.isNull() && fromX < m_picture.width()) {
         QPainter p(&m_image);
         p.setClipRect(QRect(fromX, 0, toX - fromX, m_image.height()));
         p.drawImage(0, 0, m_picture);
@@ -93,17 +103,55 @@ void RasterImage::clear(int width)
         m_stale = (m_stale | m_touched.intersected(kept)).intersected(kept);
         paintBackground(std::min(old, width), width);
     } else {
-        settle();
-        paintBackground(0, m_extent);
+        // The picture is copied in when something needs the pixels, so that
+        // a clear followed by a new picture copies one, not two.
+        m_stale = QRect(0, 0, m_extent, m_image.height());
     }
     m_touched = QRect();
     m_plain = m_picture.isNull();
 }
 
+void RasterImage::reset(QRgb colour, const QImage& picture)
+{
+    const auto back = static_cast<uchar>(qGray(colour));
+    if (back == m_back && picture.isNull() && m_picture.isNull()) {
+        clear(m_extent);
+        return;
+    }
+    // Nothing drawn so far is kept, so nothing is painted until it is needed.
+    m_bars.clear();
+    m_back = back;
+    m_picture = picture;
+    m_stale = QRect(0, 0, m_extent, m_image.height());
+    m_touched = QRect();
+    m_plain = m_picture.isNull();
+}
+
+void RasterImage::keepAsPicture()
+{
+    flush();
+    m_picture = m_extent == m_image.width() ? m_image : m_image.copy(0, 0, m_extent, m_image.height());
+    m_touched = QRect();
+    m_plain = false;
+}
+
+QImage RasterImage::shared() const
+{
+    flush();
+    return m_extent == m_image.width() ? m_image : m_image.copy(0, 0, m_extent, m_image.height());
+}
+
 void RasterImage::settle() const
 {
-    fillBack(m_stale);
+    if (m_stale.isEmpty())
+        return;
+    const QRect stale = m_stale;
     m_stale = QRect();
+    // Without a plain background the whole extent is stale, every row of it.
+    if (m_plain)
+        fillBack(stale);
+    else
+        const_cast<RasterImage*>(this)->paintBackground(stale.left(), stale.right() + 1);
 }
 
 void RasterImage::fillBack(const QRect& rect) const

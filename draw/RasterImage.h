@@ -48,6 +48,14 @@ class RasterImage {
 
     // Background over the first `width` columns, which become the extent.
     void clear(int width);
+    // A new background and picture, then a clear of the extent: nothing
+    // drawn before is kept.
+    void reset(QRgb colour, const QImage& picture);
+    // What the image shows becomes the picture, without a copy while neither
+    // changes.
+    void keepAsPicture();
+    // The meaningful pixels, shared with the image where they are all of it.
+    QImage shared() const;
     // The extent becomes `width`: narrower crops, wider shows background.
     void setExtent(int width);
     // Grows the extent to at least `pixels`, painting the new columns.

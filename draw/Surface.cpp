@@ -220,29 +220,43 @@ QImage Surface::Image() const
 void Surface::setPicture(const QImage& picture)
 {
     // The picture replaces what was drawn: the image shows it over BackColor.
-    m_raster.setBackground(toRgb(m_backColor), picture);
+    m_raster.reset(toRgb(m_backColor), picture);
     m_pictureRecording.reset();
     m_ops.clear();
-    m_raster.clear(m_raster.extent());
     touch();
 }
 
 void Surface::setPicture(const Surface& source)
 {
+    if (&source == this) {
+        // What the image shows already is the picture: nothing to copy or
+        // paint, and the operations move to the recording.
+        auto recording = std::make_shared<Recording>(snapshot(std::move(m_ops)));
+        m_ops.clear();
+        m_raster.keepAsPicture();
+        m_pictureRecording = std::move(recording);
+        touch();
+        return;
+    }
     auto recording = source.snapshot();
-    setPicture(source.Image());
+    setPicture(source.m_raster.shared());
     m_pictureRecording = std::move(recording);
 }
 
 std::shared_ptr<const Recording> Surface::snapshot() const
 {
-    auto recording = std::make_shared<Recording>();
-    recording->back = toRgb(m_backColor);
-    recording->size = QSize(m_raster.extent(), m_raster.height());
-    recording->picture = m_pictureRecording;
+    return std::make_shared<Recording>(snapshot(Ops(m_ops)));
+}
+
+Recording Surface::snapshot(Ops ops) const
+{
+    Recording recording;
+    recording.back = toRgb(m_backColor);
+    recording.size = QSize(m_raster.extent(), m_raster.height());
+    recording.picture = m_pictureRecording;
     if (!m_pictureRecording)
-        recording->backdrop = m_raster.picture();
-    recording->ops = m_ops;
+        recording.backdrop = m_raster.picture();
+    recording.ops = std::move(ops);
     return recording;
 }
 

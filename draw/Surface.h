@@ -145,6 +145,7 @@ class Surface : public QObject {
   private:
     static int roundToInt(double v) { return static_cast<int>(v >= 0 ? v + 0.5 : v - 0.5); }
     std::shared_ptr<const Recording> snapshot() const;
+    Recording snapshot(Ops ops) const;
     void touch();
     void drawColumns(int px, int py1, int py2, int count, QRgb colour);
 
