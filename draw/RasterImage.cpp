@@ -213,17 +213,22 @@ void RasterImage::columns(int x, int top, int bottom, int count, QRgb colour)
     bottom = std::clamp(bottom, -1, h - 1);
     if (top > bottom)
         return;
-    if (!m_bars.empty() && (top != m_barTop || bottom != m_barBottom))
+    // Bars of one top are collected whatever their length (the guards of an
+    // EAN reach below the others).
+    if (!m_bars.empty() && top != m_barTop)
         flush();
     if (m_bars.empty()) {
         m_barTop = top;
         m_barBottom = bottom;
+        m_barShortest = bottom;
         m_barLeft = x;
         m_barRight = x + count;
     }
     m_barLeft = std::min(m_barLeft, x);
     m_barRight = std::max(m_barRight, x + count);
-    m_bars.push_back({x, count, static_cast<uchar>(qGray(colour))});
+    m_barBottom = std::max(m_barBottom, bottom);
+    m_barShortest = std::min(m_barShortest, bottom);
+    m_bars.push_back({x, count, bottom, static_cast<uchar>(qGray(colour))});
 }
 
 void RasterImage::flush() const
@@ -238,10 +243,12 @@ void RasterImage::flush() const
     const qsizetype stride = image.bytesPerLine();
     const size_t span = size_t(m_barRight - m_barLeft);
     uchar* first = bits + m_barTop * stride + m_barLeft;
+    // Every bar covers these rows; the longer ones go on below them.
+    const QRect rows(m_barLeft, m_barTop, int(span), m_barShortest - m_barTop + 1);
+    const QRect all(m_barLeft, m_barTop, int(span), m_barBottom - m_barTop + 1);
     // Rows that nothing was drawn on since a plain clear all hold the background.
-    const QRect rows(m_barLeft, m_barTop, int(span), m_barBottom - m_barTop + 1);
-    const bool uniform = m_plain && !m_touched.intersects(rows);
-    touched(rows);
+    const bool uniform = m_plain && !m_touched.intersects(all);
+    touched(all);
     const auto setBars = [&](uchar* row) {
         for (const Bar& bar : m_bars)
             std::memset(row + bar.x, bar.grey, size_t(bar.count));
@@ -251,9 +258,8 @@ void RasterImage::flush() const
         // below, so what is still to be painted over there need not be.
         std::memset(first, m_back, span);
         setBars(bits + m_barTop * stride);
-        for (int y = m_barTop + 1; y <= m_barBottom; ++y)
+        for (int y = m_barTop + 1; y <= rows.bottom(); ++y)
             std::memcpy(bits + y * stride + m_barLeft, first, span);
-        m_bars.clear();
         const QRect stale = m_stale;
         m_stale = QRect();
         if (!stale.isEmpty() && !rows.contains(stale)) {
@@ -266,19 +272,25 @@ void RasterImage::flush() const
             fillBack(
                 QRect(QPoint(std::max(stale.left(), rows.right() + 1), top), QPoint(stale.right(), bottom)));
         }
-        return;
+    } else {
+        settle();
+        m_firstRow.assign(first, first + span);
+        setBars(bits + m_barTop * stride);
+        // A row that held what the first row held gets what the first row has
+        // now; any other (text, a picture) gets the bars one by one.
+        for (int y = m_barTop + 1; y <= rows.bottom(); ++y) {
+            uchar* row = bits + y * stride;
+            if (std::memcmp(row + m_barLeft, m_firstRow.data(), span) == 0)
+                std::memcpy(row + m_barLeft, first, span);
+            else
+                setBars(row);
+        }
     }
-    settle();
-    m_firstRow.assign(first, first + span);
-    setBars(bits + m_barTop * stride);
-    // A row that held what the first row held gets what the first row has
-    // now; any other (text, a picture) gets the bars one by one.
-    for (int y = m_barTop + 1; y <= m_barBottom; ++y) {
+    for (int y = rows.bottom() + 1; y <= m_barBottom; ++y) {
         uchar* row = bits + y * stride;
-        if (std::memcmp(row + m_barLeft, m_firstRow.data(), span) == 0)
-            std::memcpy(row + m_barLeft, first, span);
-        else
-            setBars(row);
+        for (const Bar& bar : m_bars)
+            if (bar.bottom >= y)
+                std::memset(row + bar.x, bar.grey, size_t(bar.count));
     }
     m_bars.clear();
 }

@@ -77,6 +77,7 @@ class RasterImage {
     struct Bar {
         int x;
         int count;
+        int bottom;
         uchar grey;
     };
     void flush() const;
@@ -101,11 +102,12 @@ class RasterImage {
     // far as anyone can see, since everything that looks at or touches the
     // pixels paints it first (flush), except bars, which set whole rows.
     mutable QRect m_stale;
-    // Columns not yet set, all from m_barTop to m_barBottom.
+    // Columns not yet set, all from m_barTop down.
     mutable std::vector<Bar> m_bars;
     mutable std::vector<uchar> m_firstRow;
     int m_barTop = 0;
-    int m_barBottom = 0;
+    int m_barBottom = 0;   // of the longest bar
+    int m_barShortest = 0; // bottom of the shortest
     int m_barLeft = 0;
     int m_barRight = 0;
 };

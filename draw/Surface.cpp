@@ -231,8 +231,13 @@ void Surface::setPicture(const Surface& source)
     if (&source == this) {
         // What the image shows already is the picture: nothing to copy or
         // paint, and the operations move to the recording.
+        const size_t ops = m_ops.list.size();
+        const size_t texts = m_ops.texts.size();
         auto recording = std::make_shared<Recording>(snapshot(std::move(m_ops)));
+        // The next drawing is as large: room for it at once.
         m_ops.clear();
+        m_ops.list.reserve(ops);
+        m_ops.texts.reserve(texts);
         m_raster.keepAsPicture();
         m_pictureRecording = std::move(recording);
         touch();

@@ -78,6 +78,8 @@ void TestRaster::barsLandAsColumnByColumn_data()
         << std::vector<Step>{{0, 0, 0, 0, 128, under}, {3, 0, 11, 2, 0}, {8, 0, 11, 5, 0}, {20, 0, 11, 1, 0}};
     QTest::newRow("over the first row")
         << std::vector<Step>{{0, 0, 0, 0, 90, QRect(2, 0, 9, 1)}, {3, 0, 11, 2, 0}, {9, 0, 11, 3, 0}};
+    QTest::newRow("guards over a label") << std::vector<Step>{
+        {0, 0, 0, 0, 128, under}, {2, 1, 10, 3, 0}, {6, 1, 6, 2, 0}, {8, 1, 11, 1, 255}, {9, 1, 6, 4, 0}};
     QTest::newRow("light over dark") << std::vector<Step>{
         {2, 2, 8, 10, 0}, {4, 2, 8, 2, 255}, {9, 2, 8, 1, 255}};
     QTest::newRow("clipped at the edges") << std::vector<Step>{{-2, -5, 20, 4, 0}, {5, -5, 20, 1, 0}};
@@ -112,6 +114,9 @@ void TestRaster::drawingAfterClearShowsNothingOld_data()
         << std::vector<Step>{{4, 1, 5, 3, 0}, {0, 0, 0, 0, 30, QRect(2, 7, 10, 2)}, {20, 1, 5, 2, 0}};
     QTest::newRow("old bars never set") << std::vector<Step>{{0, 0, 0, 0, 60, label}, {2, 1, 6, 30, 0}}
                                         << std::vector<Step>{{4, 2, 10, 2, 0}};
+    QTest::newRow("guards reach into the old label")
+        << std::vector<Step>{{2, 1, 7, 30, 0}, {0, 0, 0, 0, 60, label}}
+        << std::vector<Step>{{2, 1, 5, 3, 0}, {6, 1, 10, 1, 0}, {8, 1, 5, 2, 0}, {20, 1, 11, 2, 0}};
     QTest::newRow("nothing new") << std::vector<Step>{{2, 1, 7, 30, 0}, {0, 0, 0, 0, 60, label}}
                                  << std::vector<Step>{};
 }
