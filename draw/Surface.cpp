@@ -96,7 +96,7 @@ void Surface::Lines(double x, double y1, double y2, int count, Colour colour)
     // Whole units a pixel apart make adjacent columns; any other scale or
     // position is drawn line by line, exactly as single lines would be.
     const int px = toPixelX(x);
-    if (m_drawWidth != 1 || m_scale.xTwips != kTwipsPerPixel || x != std::floor(x) || px < 0 || count == 1) {
+    if (m_drawWidth != 1 || m_scale.xTwips != kTwipsPerPixel || x != std::floor(x) || px < 0) {
         for (int i = 0; i < count; ++i)
             Line(x + i, y1, x + i, y2, colour);
         return;
