@@ -223,6 +223,9 @@ void RasterImage::columns(int x, int top, int bottom, int count, QRgb colour)
         m_barShortest = bottom;
         m_barLeft = x;
         m_barRight = x + count;
+        m_barsAdjacent = true;
+    } else {
+        m_barsAdjacent = m_barsAdjacent && x == m_bars.back().x + m_bars.back().count;
     }
     m_barLeft = std::min(m_barLeft, x);
     m_barRight = std::max(m_barRight, x + count);
@@ -272,6 +275,13 @@ void RasterImage::flush() const
             fillBack(
                 QRect(QPoint(std::max(stale.left(), rows.right() + 1), top), QPoint(stale.right(), bottom)));
         }
+    } else if (m_barsAdjacent) {
+        // Bars side by side from left to right (light modules drawn too)
+        // cover every column: each row becomes the first, whatever it held.
+        settle();
+        setBars(bits + m_barTop * stride);
+        for (int y = m_barTop + 1; y <= rows.bottom(); ++y)
+            std::memcpy(bits + y * stride + m_barLeft, first, span);
     } else {
         settle();
         m_firstRow.assign(first, first + span);

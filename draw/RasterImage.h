@@ -106,8 +106,9 @@ class RasterImage {
     mutable std::vector<Bar> m_bars;
     mutable std::vector<uchar> m_firstRow;
     int m_barTop = 0;
-    int m_barBottom = 0;   // of the longest bar
-    int m_barShortest = 0; // bottom of the shortest
+    int m_barBottom = 0;        // of the longest bar
+    int m_barShortest = 0;      // bottom of the shortest
+    bool m_barsAdjacent = true; // each from where the one before ended
     int m_barLeft = 0;
     int m_barRight = 0;
 };

@@ -80,6 +80,8 @@ void TestRaster::barsLandAsColumnByColumn_data()
         << std::vector<Step>{{0, 0, 0, 0, 90, QRect(2, 0, 9, 1)}, {3, 0, 11, 2, 0}, {9, 0, 11, 3, 0}};
     QTest::newRow("guards over a label") << std::vector<Step>{
         {0, 0, 0, 0, 128, under}, {2, 1, 10, 3, 0}, {6, 1, 6, 2, 0}, {8, 1, 11, 1, 255}, {9, 1, 6, 4, 0}};
+    QTest::newRow("side by side over a label") << std::vector<Step>{
+        {0, 0, 0, 0, 128, under}, {2, 1, 10, 3, 0}, {5, 1, 7, 2, 255}, {7, 1, 10, 4, 0}, {11, 1, 7, 1, 255}};
     QTest::newRow("light over dark") << std::vector<Step>{
         {2, 2, 8, 10, 0}, {4, 2, 8, 2, 255}, {9, 2, 8, 1, 255}};
     QTest::newRow("clipped at the edges") << std::vector<Step>{{-2, -5, 20, 4, 0}, {5, -5, 20, 1, 0}};
@@ -117,6 +119,10 @@ void TestRaster::drawingAfterClearShowsNothingOld_data()
     QTest::newRow("guards reach into the old label")
         << std::vector<Step>{{2, 1, 7, 30, 0}, {0, 0, 0, 0, 60, label}}
         << std::vector<Step>{{2, 1, 5, 3, 0}, {6, 1, 10, 1, 0}, {8, 1, 5, 2, 0}, {20, 1, 11, 2, 0}};
+    QTest::newRow("side by side over a picture")
+        << std::vector<Step>{{2, 1, 7, 30, 0}, {0, 0, 0, 0, 60, label}}
+        << std::vector<Step>{
+               {0, 0, 0, 0, 90, QRect(1, 5, 20, 4)}, {2, 1, 9, 3, 0}, {5, 1, 9, 2, 255}, {7, 1, 11, 3, 0}};
     QTest::newRow("nothing new") << std::vector<Step>{{2, 1, 7, 30, 0}, {0, 0, 0, 0, 60, label}}
                                  << std::vector<Step>{};
 }
