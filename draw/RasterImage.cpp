@@ -432,11 +432,20 @@ void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize
                             int px, int py, int fore)
 {
     flush();
-    const QRect area = QRect(QPoint(px, py), size).intersected(m_image.rect());
-    if (area.isEmpty())
+    // A label is set glyph by glyph: no library calls for the box.
+    const int left = std::max(px, 0);
+    const int top = std::max(py, 0);
+    const int right = std::min(px + size.width(), m_image.width());
+    const int bottom = std::min(py + size.height(), m_image.height());
+    if (left >= right || top >= bottom)
         return;
-    touched(area);
-    const uchar* table = blendTable(fore).result.data();
+    const QRect area(left, top, right - left, bottom - top);
+    if (m_touched.isNull())
+        m_touched = area;
+    else
+        m_touched.setCoords(std::min(m_touched.left(), left), std::min(m_touched.top(), top),
+                            std::max(m_touched.right(), right - 1), std::max(m_touched.bottom(), bottom - 1));
+    const uchar* table = nullptr;
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
     const qsizetype stampStride = size.width() + 8;
@@ -471,6 +480,8 @@ void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize
             std::memcpy(&keep, &kKeep[size_t(std::min(8, width - x))], 8);
             blend8(row + x, cover + x, keep, fore8);
         }
+        if (x < width && !table)
+            table = blendTable(fore).result.data();
         for (; x < width; ++x)
             row[x] = table[size_t(cover[x]) * 256 + row[x]];
     }
