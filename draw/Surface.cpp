@@ -71,8 +71,19 @@ void Surface::Line(double x1, double y1, double x2, double y2, Colour colour)
         drawColumns(line.x1(), line.y1(), line.y2(), 1, rgb);
     else
         m_raster.line(line, rgb, m_drawWidth);
-    m_ops.list.emplace_back(std::in_place_type<Ops::Line>, Ops::Line{line, rgb, m_drawWidth});
+    addLine(line, rgb, m_drawWidth, 1);
     touch();
+}
+
+void Surface::addLine(const QLine& line, QRgb colour, int width, int count)
+{
+    // Set field by field where it is kept: an operation built aside and
+    // copied in is read back wider than it was written, which stalls.
+    auto& op = std::get<Ops::Line>(m_ops.list.emplace_back(std::in_place_type<Ops::Line>));
+    op.line = line;
+    op.colour = colour;
+    op.width = width;
+    op.count = count;
 }
 
 void Surface::drawColumns(int px, int py1, int py2, int count, QRgb colour)
@@ -104,7 +115,7 @@ void Surface::Lines(double x, double y1, double y2, int count, Colour colour)
     const QLine line(px, toPixelY(y1), px, toPixelY(y2));
     const QRgb rgb = toRgb(colour);
     drawColumns(px, line.y1(), line.y2(), count, rgb);
-    m_ops.list.emplace_back(std::in_place_type<Ops::Line>, Ops::Line{line, rgb, 1, count});
+    addLine(line, rgb, 1, count);
     touch();
 }
 

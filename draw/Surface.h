@@ -148,6 +148,7 @@ class Surface : public QObject {
     Recording snapshot(Ops ops) const;
     void touch();
     void drawColumns(int px, int py1, int py2, int count, QRgb colour);
+    void addLine(const QLine& line, QRgb colour, int width, int count);
 
     QRectF m_twips;
     Scale m_scale;
