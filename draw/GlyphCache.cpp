@@ -58,7 +58,7 @@ GlyphCache::Sprite GlyphCache::rasterise(const QString& text) const
                 box |= QRect(x, y, 1, 1);
     }
     sprite.offset = box.topLeft();
-    sprite.coverage = box.isEmpty() ? QImage() : coverage.copy(box);
+    sprite.ink.coverage = box.isEmpty() ? QImage() : coverage.copy(box);
     return sprite;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "draw/RasterImage.h"
+
 #include <QFont>
 #include <QHash>
 #include <QImage>
@@ -19,8 +21,8 @@ namespace draw {
 class GlyphCache {
   public:
     struct Sprite {
-        QImage coverage; // Alpha8: how much of each pixel the glyphs cover, cropped to the ink
-        QPoint offset;   // where the crop starts within the text's box
+        Ink ink;       // cropped to where there is ink
+        QPoint offset; // where the crop starts within the text's box
         int advance = 0;
         double exactAdvance = 0;
         double lineHeight = 0;

@@ -8,6 +8,19 @@
 
 namespace draw {
 
+// Glyph ink to blend: how much of each pixel it covers (Alpha8) and, kept
+// with it by the raster that sets it, the pixels it makes over plain
+// background, which are copied wherever the background is still plain.
+struct Ink {
+    QImage coverage;
+    // Rows of the coverage's width + 8: the stamp padded with the paper, the
+    // coverage with nothing, so that eight bytes can be read anywhere.
+    mutable std::vector<uchar> stamp;
+    mutable std::vector<uchar> padded;
+    mutable int stampFore = -1;
+    mutable int stampPaper = -1;
+};
+
 // The pixels of a surface: one byte a pixel, as wide as the drawing needs
 // (it grows on demand), over a background grey and an optional picture.
 //
@@ -35,6 +48,14 @@ class RasterImage {
 
     // Background over the first `width` columns, which become the extent.
     void clear(int width);
+    // A new background and picture, then a clear of the extent: nothing
+    // drawn before is kept.
+    void reset(QRgb colour, const QImage& picture);
+    // What the image shows becomes the picture, without a copy while neither
+    // changes.
+    void keepAsPicture();
+    // The meaningful pixels, shared with the image where they are all of it.
+    QImage shared() const;
     // The extent becomes `width`: narrower crops, wider shows background.
     void setExtent(int width);
     // Grows the extent to at least `pixels`, painting the new columns.
@@ -50,14 +71,21 @@ class RasterImage {
     // Ink of grey `fore` blended in by how much of each pixel `coverage`
     // (Alpha8) covers, its top-left at (px, py).
     void blend(const QImage& coverage, int px, int py, int fore);
+    void blend(const Ink& ink, int px, int py, int fore);
 
   private:
     struct Bar {
         int x;
         int count;
+        int bottom;
         uchar grey;
     };
     void flush() const;
+    // Paints the background over what is still marked to be painted over.
+    void settle() const;
+    void fillBack(const QRect& rect) const;
+    void blendRows(const uchar* coverBits, qsizetype coverStride, QSize size, const uchar* stamp, int px,
+                   int py, int fore);
     void paintBackground(int fromX, int toX);
     void touched(const QRect& rect) const { m_touched |= rect; }
 
@@ -70,11 +98,17 @@ class RasterImage {
     // and bars over untouched rows need no comparison of the rows.
     mutable QRect m_touched;
     bool m_plain = true;
-    // Columns not yet set, all from m_barTop to m_barBottom.
+    // Drawn on before the last clear and not yet painted over: background as
+    // far as anyone can see, since everything that looks at or touches the
+    // pixels paints it first (flush), except bars, which set whole rows.
+    mutable QRect m_stale;
+    // Columns not yet set, all from m_barTop down.
     mutable std::vector<Bar> m_bars;
     mutable std::vector<uchar> m_firstRow;
     int m_barTop = 0;
-    int m_barBottom = 0;
+    int m_barBottom = 0;        // of the longest bar
+    int m_barShortest = 0;      // bottom of the shortest
+    bool m_barsAdjacent = true; // each from where the one before ended
     int m_barLeft = 0;
     int m_barRight = 0;
 };

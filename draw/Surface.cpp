@@ -10,12 +10,6 @@
 namespace draw {
 
 namespace {
-// Half away from zero, as lround, without the library call on the bar path.
-int roundToInt(double v)
-{
-    return static_cast<int>(v >= 0 ? v + 0.5 : v - 0.5);
-}
-
 QSize interiorOf(const QRectF& twips)
 {
     return {std::max(twipsToPixels(twips.width()) - 2 * Surface::kBorder, 1),
@@ -37,16 +31,6 @@ Surface::Surface(const QString& name, const QRectF& twips, Scale scale, const QF
 QSize Surface::interiorSize() const
 {
     return interiorOf(m_twips);
-}
-
-int Surface::toPixelX(double x) const
-{
-    return roundToInt(x * m_scale.xTwips / kTwipsPerPixel);
-}
-
-int Surface::toPixelY(double y) const
-{
-    return roundToInt(y * m_scale.yTwips / kTwipsPerPixel);
 }
 
 void Surface::touch()
@@ -87,8 +71,19 @@ void Surface::Line(double x1, double y1, double x2, double y2, Colour colour)
         drawColumns(line.x1(), line.y1(), line.y2(), 1, rgb);
     else
         m_raster.line(line, rgb, m_drawWidth);
-    m_ops.list.push_back(Ops::Line{line, rgb, m_drawWidth});
+    addLine(line, rgb, m_drawWidth, 1);
     touch();
+}
+
+void Surface::addLine(const QLine& line, QRgb colour, int width, int count)
+{
+    // Set field by field where it is kept: an operation built aside and
+    // copied in is read back wider than it was written, which stalls.
+    auto& op = std::get<Ops::Line>(m_ops.list.emplace_back(std::in_place_type<Ops::Line>));
+    op.line = line;
+    op.colour = colour;
+    op.width = width;
+    op.count = count;
 }
 
 void Surface::drawColumns(int px, int py1, int py2, int count, QRgb colour)
@@ -112,7 +107,7 @@ void Surface::Lines(double x, double y1, double y2, int count, Colour colour)
     // Whole units a pixel apart make adjacent columns; any other scale or
     // position is drawn line by line, exactly as single lines would be.
     const int px = toPixelX(x);
-    if (m_drawWidth != 1 || m_scale.xTwips != kTwipsPerPixel || x != std::floor(x) || px < 0 || count == 1) {
+    if (m_drawWidth != 1 || m_scale.xTwips != kTwipsPerPixel || x != std::floor(x) || px < 0) {
         for (int i = 0; i < count; ++i)
             Line(x + i, y1, x + i, y2, colour);
         return;
@@ -120,7 +115,7 @@ void Surface::Lines(double x, double y1, double y2, int count, Colour colour)
     const QLine line(px, toPixelY(y1), px, toPixelY(y2));
     const QRgb rgb = toRgb(colour);
     drawColumns(px, line.y1(), line.y2(), count, rgb);
-    m_ops.list.push_back(Ops::Line{line, rgb, 1, count});
+    addLine(line, rgb, 1, count);
     touch();
 }
 
@@ -171,9 +166,9 @@ void Surface::Print(const QString& text)
     double lineHeight = 0;
     m_glyphs.setText(
         text, px,
-        [&](const GlyphCache::Sprite& ink, int x) {
-            m_raster.blend(ink.coverage, x + ink.offset.x(), py + ink.offset.y(), fore);
-            lineHeight = std::max(lineHeight, ink.lineHeight);
+        [&](const GlyphCache::Sprite& sprite, int x) {
+            m_raster.blend(sprite.ink, x + sprite.offset.x(), py + sprite.offset.y(), fore);
+            lineHeight = std::max(lineHeight, sprite.lineHeight);
         },
         [&](int right) {
             if (right > 0)
@@ -236,29 +231,48 @@ QImage Surface::Image() const
 void Surface::setPicture(const QImage& picture)
 {
     // The picture replaces what was drawn: the image shows it over BackColor.
-    m_raster.setBackground(toRgb(m_backColor), picture);
+    m_raster.reset(toRgb(m_backColor), picture);
     m_pictureRecording.reset();
     m_ops.clear();
-    m_raster.clear(m_raster.extent());
     touch();
 }
 
 void Surface::setPicture(const Surface& source)
 {
+    if (&source == this) {
+        // What the image shows already is the picture: nothing to copy or
+        // paint, and the operations move to the recording.
+        const size_t ops = m_ops.list.size();
+        const size_t texts = m_ops.texts.size();
+        auto recording = std::make_shared<Recording>(snapshot(std::move(m_ops)));
+        // The next drawing is as large: room for it at once.
+        m_ops.clear();
+        m_ops.list.reserve(ops);
+        m_ops.texts.reserve(texts);
+        m_raster.keepAsPicture();
+        m_pictureRecording = std::move(recording);
+        touch();
+        return;
+    }
     auto recording = source.snapshot();
-    setPicture(source.Image());
+    setPicture(source.m_raster.shared());
     m_pictureRecording = std::move(recording);
 }
 
 std::shared_ptr<const Recording> Surface::snapshot() const
 {
-    auto recording = std::make_shared<Recording>();
-    recording->back = toRgb(m_backColor);
-    recording->size = QSize(m_raster.extent(), m_raster.height());
-    recording->picture = m_pictureRecording;
+    return std::make_shared<Recording>(snapshot(Ops(m_ops)));
+}
+
+Recording Surface::snapshot(Ops ops) const
+{
+    Recording recording;
+    recording.back = toRgb(m_backColor);
+    recording.size = QSize(m_raster.extent(), m_raster.height());
+    recording.picture = m_pictureRecording;
     if (!m_pictureRecording)
-        recording->backdrop = m_raster.picture();
-    recording->ops = m_ops;
+        recording.backdrop = m_raster.picture();
+    recording.ops = std::move(ops);
     return recording;
 }
 

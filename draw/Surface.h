@@ -1,6 +1,7 @@
 #pragma once
 
 #include "draw/Colour.h"
+#include "draw/Geometry.h"
 #include "draw/GlyphCache.h"
 #include "draw/RasterImage.h"
 #include "draw/Recording.h"
@@ -103,8 +104,10 @@ class Surface : public QObject {
     // knows its width grows it once rather than column by column.
     void extendTo(int pixels);
 
-    int toPixelX(double x) const;
-    int toPixelY(double y) const;
+    // Half away from zero, as lround, without the library call: every bar
+    // goes through these.
+    int toPixelX(double x) const { return roundToInt(x * m_scale.xTwips / kTwipsPerPixel); }
+    int toPixelY(double y) const { return roundToInt(y * m_scale.yTwips / kTwipsPerPixel); }
 
     // The widget that shows this surface calls this after it painted.
     void markPainted() { m_dirty = false; }
@@ -141,9 +144,12 @@ class Surface : public QObject {
     void visibilityChanged(bool visible);
 
   private:
+    static int roundToInt(double v) { return static_cast<int>(v >= 0 ? v + 0.5 : v - 0.5); }
     std::shared_ptr<const Recording> snapshot() const;
+    Recording snapshot(Ops ops) const;
     void touch();
     void drawColumns(int px, int py1, int py2, int count, QRgb colour);
+    void addLine(const QLine& line, QRgb colour, int width, int count);
 
     QRectF m_twips;
     Scale m_scale;

@@ -20,6 +20,12 @@ std::array<ModuleRun, 3> guardRuns(int count)
     return {{{0, 3}, {(count - 5) / 2, 5}, {count - 3, 3}}};
 }
 
+QString spaced(QChar digit)
+{
+    const QChar text[] = {QChar(u' '), digit, QChar(u' ')};
+    return QString(text, 3);
+}
+
 } // namespace
 
 void drawModules(draw::Surface& picture, std::string_view modules, const ModuleBars& bars)
@@ -69,10 +75,18 @@ void DrawEan(draw::Surface& picEan, const QString& code)
                  .light = std::nullopt});
 
     // Digits are printed as numbers: a blank for the sign, the digit, a blank.
+    // The ten texts are made once, not formatted on every redraw.
+    static const std::array<QString, 10> kDigitTexts = [] {
+        std::array<QString, 10> texts;
+        for (char16_t d = 0; d < 10; ++d)
+            texts[d] = spaced(QChar(char16_t(u'0' + d)));
+        return texts;
+    }();
     const auto printDigit = [&](double x, QChar digit) {
         picEan.setCurrentX(x);
         picEan.setCurrentY(kDigitY);
-        picEan.Print(QStringLiteral(" %1 ").arg(digit));
+        const char16_t d = digit.unicode() - u'0';
+        picEan.Print(d < 10 ? kDigitTexts[d] : spaced(digit));
     };
     const bool ean13 = code.size() == 13;
     const qsizetype half = ean13 ? 6 : 4;

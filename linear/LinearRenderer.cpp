@@ -42,12 +42,12 @@ std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& s
         picture.setDescription(symbol.error);
         return std::nullopt;
     }
-    picture.setDescription(symbol.label());
+    const QString label = symbol.label();
+    picture.setDescription(label);
     // One growth of the image for bars and label together: long symbols are
     // hundreds of thousands of pixels wide.
     const int end = symbolEnd(symbol, layout.extraSpace);
-    const int labelEnd =
-        layout.label ? picture.toPixelX(layout.labelX) + picture.textWidth(symbol.label()) : 0;
+    const int labelEnd = layout.label ? picture.toPixelX(layout.labelX) + picture.textWidth(label) : 0;
     picture.extendTo(std::max(end, labelEnd));
     // With a label the bars stop short so the text fits under them.
     const int barHeight = layout.label ? 50 : 58;
@@ -55,7 +55,7 @@ std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& s
     if (layout.label) {
         picture.setCurrentX(layout.labelX);
         picture.setCurrentY(kLabelY);
-        picture.Print(symbol.label());
+        picture.Print(label);
     }
     // A label longer than its bars (long runs of digits, whose glyphs are
     // wider than their characters) widens the picture with the same margin the

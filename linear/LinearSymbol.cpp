@@ -9,11 +9,4 @@ QString invalidCharacterMessage(const QString& text, qsizetype index)
     return text.mid(index, pair ? 2 : 1) + QStringLiteral(" is Invalid");
 }
 
-int elementWidth(char element, Notation notation)
-{
-    if (notation == Notation::Modules)
-        return element - '0';
-    return element == '1' ? 3 : 1;
-}
-
 } // namespace linear

@@ -29,6 +29,12 @@ struct LinearSymbol {
 // character outside the basic plane is named whole rather than by half.
 QString invalidCharacterMessage(const QString& text, qsizetype index);
 
-int elementWidth(char element, Notation notation);
+// Inline: it runs for every element of every redraw.
+inline int elementWidth(char element, Notation notation)
+{
+    if (notation == Notation::Modules)
+        return element - '0';
+    return element == '1' ? 3 : 1;
+}
 
 } // namespace linear

@@ -4,8 +4,8 @@
 #include "draw/RasterImage.h"
 
 #include <QTest>
-
 #include <cmath>
+#include <cstring>
 
 using draw::RasterImage;
 
@@ -42,6 +42,16 @@ QImage reference(const std::vector<Step>& steps, int width)
     return image;
 }
 
+void drawSteps(RasterImage& raster, const std::vector<Step>& steps)
+{
+    for (const Step& s : steps) {
+        if (!s.fill.isNull())
+            raster.fillRect(s.fill, QColor(s.grey, s.grey, s.grey));
+        else
+            raster.columns(s.x, s.top, s.bottom, s.count, qRgb(s.grey, s.grey, s.grey));
+    }
+}
+
 } // namespace
 
 class TestRaster : public QObject {
@@ -51,8 +61,11 @@ class TestRaster : public QObject {
     void barsLandAsColumnByColumn();
     void growingKeepsCollectedBars();
     void clearLeavesOnlyBackground();
+    void drawingAfterClearShowsNothingOld_data();
+    void drawingAfterClearShowsNothingOld();
     void blendFollowsCoverage_data();
     void blendFollowsCoverage();
+    void blendIsExactOverEveryPaper();
 };
 
 void TestRaster::barsLandAsColumnByColumn_data()
@@ -65,6 +78,10 @@ void TestRaster::barsLandAsColumnByColumn_data()
         << std::vector<Step>{{0, 0, 0, 0, 128, under}, {3, 0, 11, 2, 0}, {8, 0, 11, 5, 0}, {20, 0, 11, 1, 0}};
     QTest::newRow("over the first row")
         << std::vector<Step>{{0, 0, 0, 0, 90, QRect(2, 0, 9, 1)}, {3, 0, 11, 2, 0}, {9, 0, 11, 3, 0}};
+    QTest::newRow("guards over a label") << std::vector<Step>{
+        {0, 0, 0, 0, 128, under}, {2, 1, 10, 3, 0}, {6, 1, 6, 2, 0}, {8, 1, 11, 1, 255}, {9, 1, 6, 4, 0}};
+    QTest::newRow("side by side over a label") << std::vector<Step>{
+        {0, 0, 0, 0, 128, under}, {2, 1, 10, 3, 0}, {5, 1, 7, 2, 255}, {7, 1, 10, 4, 0}, {11, 1, 7, 1, 255}};
     QTest::newRow("light over dark") << std::vector<Step>{
         {2, 2, 8, 10, 0}, {4, 2, 8, 2, 255}, {9, 2, 8, 1, 255}};
     QTest::newRow("clipped at the edges") << std::vector<Step>{{-2, -5, 20, 4, 0}, {5, -5, 20, 1, 0}};
@@ -75,13 +92,58 @@ void TestRaster::barsLandAsColumnByColumn()
 {
     QFETCH(std::vector<Step>, steps);
     RasterImage raster(QSize(40, kHeight));
-    for (const Step& s : steps) {
-        if (!s.fill.isNull())
-            raster.fillRect(s.fill, QColor(s.grey, s.grey, s.grey));
-        else
-            raster.columns(s.x, s.top, s.bottom, s.count, qRgb(s.grey, s.grey, s.grey));
-    }
+    drawSteps(raster, steps);
     QCOMPARE(raster.copy(), reference(steps, 40));
+}
+
+void TestRaster::drawingAfterClearShowsNothingOld_data()
+{
+    // A clear leaves what was drawn until something needs the pixels, and
+    // bars set their rows whole without it: whatever the old drawing reached
+    // beyond the new bars (rows, columns, either side) must still go.
+    QTest::addColumn<std::vector<Step>>("before");
+    QTest::addColumn<std::vector<Step>>("after");
+    const QRect label(3, 8, 30, 4);
+    QTest::newRow("shorter bars over bars and label")
+        << std::vector<Step>{{2, 1, 7, 30, 0}, {0, 0, 0, 0, 60, label}}
+        << std::vector<Step>{{5, 1, 4, 2, 0}, {10, 1, 4, 3, 0}};
+    QTest::newRow("bars left of the old ones")
+        << std::vector<Step>{{20, 1, 9, 15, 0}} << std::vector<Step>{{2, 1, 9, 2, 0}, {8, 1, 9, 1, 0}};
+    QTest::newRow("bars inside the old area")
+        << std::vector<Step>{{1, 0, 11, 38, 0}} << std::vector<Step>{{12, 3, 6, 2, 0}, {20, 3, 6, 4, 0}};
+    QTest::newRow("bars, then a label")
+        << std::vector<Step>{{1, 0, 11, 38, 0}}
+        << std::vector<Step>{{4, 1, 5, 3, 0}, {0, 0, 0, 0, 30, QRect(2, 7, 10, 2)}, {20, 1, 5, 2, 0}};
+    QTest::newRow("old bars never set") << std::vector<Step>{{0, 0, 0, 0, 60, label}, {2, 1, 6, 30, 0}}
+                                        << std::vector<Step>{{4, 2, 10, 2, 0}};
+    QTest::newRow("guards reach into the old label")
+        << std::vector<Step>{{2, 1, 7, 30, 0}, {0, 0, 0, 0, 60, label}}
+        << std::vector<Step>{{2, 1, 5, 3, 0}, {6, 1, 10, 1, 0}, {8, 1, 5, 2, 0}, {20, 1, 11, 2, 0}};
+    QTest::newRow("side by side over a picture")
+        << std::vector<Step>{{2, 1, 7, 30, 0}, {0, 0, 0, 0, 60, label}}
+        << std::vector<Step>{
+               {0, 0, 0, 0, 90, QRect(1, 5, 20, 4)}, {2, 1, 9, 3, 0}, {5, 1, 9, 2, 255}, {7, 1, 11, 3, 0}};
+    QTest::newRow("nothing new") << std::vector<Step>{{2, 1, 7, 30, 0}, {0, 0, 0, 0, 60, label}}
+                                 << std::vector<Step>{};
+}
+
+void TestRaster::drawingAfterClearShowsNothingOld()
+{
+    QFETCH(std::vector<Step>, before);
+    QFETCH(std::vector<Step>, after);
+    RasterImage raster(QSize(40, kHeight));
+    drawSteps(raster, before);
+    // The first clear leaves the old bars collected in the "never set" case.
+    raster.clear(40);
+    drawSteps(raster, after);
+    QCOMPARE(raster.copy(), reference(after, 40));
+    // Twice in a row, with a copy in between and without.
+    raster.clear(40);
+    raster.clear(40);
+    drawSteps(raster, before);
+    raster.clear(40);
+    drawSteps(raster, after);
+    QCOMPARE(raster.copy(), reference(after, 40));
 }
 
 void TestRaster::growingKeepsCollectedBars()
@@ -166,6 +228,55 @@ void TestRaster::blendFollowsCoverage()
     QCOMPARE(int(image.constScanLine(1)[1]), paper);
     QCOMPARE(int(image.constScanLine(0)[100]), paper);
     QCOMPARE(int(image.constScanLine(2)[100]), paper);
+}
+
+void TestRaster::blendIsExactOverEveryPaper()
+{
+    // Eight pixels are blended at once where the rows allow it, one by one
+    // elsewhere: every ink over every paper under every coverage must give
+    // the same rounding either way, and lanes past the sprite must keep
+    // their pixel. A sprite 261 wide ends in a part of eight lanes; one 9
+    // wide at the image's right edge is cut off and ends pixel by pixel.
+    QImage wide(261, 256, QImage::Format_Alpha8);
+    for (int a = 0; a < 256; ++a)
+        std::memset(wide.scanLine(a), a, size_t(wide.width()));
+    QImage narrow(9, 256, QImage::Format_Alpha8);
+    for (int a = 0; a < 256; ++a)
+        std::memset(narrow.scanLine(a), 255 - a, size_t(narrow.width()));
+    const auto expected = [](int paper, int ink, int a) {
+        const int t = (ink - paper) * a + 128;
+        return paper + ((t + (t >> 8)) >> 8);
+    };
+    constexpr int kLeft = 3;
+    constexpr int kWidth = kLeft + 261 + 1 + 6; // the narrow sprite hangs 3 columns over
+    RasterImage raster(QSize(kWidth, 257));
+    for (int ink = 0; ink < 256; ink += (ink < 4 || ink > 250) ? 1 : 7) {
+        raster.clear(kWidth);
+        for (int x = 0; x < kWidth; ++x)
+            raster.columns(x, 0, 256, 1, qRgb((x * 37) % 256, (x * 37) % 256, (x * 37) % 256));
+        const QImage before = raster.copy();
+        raster.blend(wide, kLeft, 0, ink);
+        raster.blend(narrow, kWidth - 6, 0, ink);
+        const QImage after = raster.copy();
+        for (int y = 0; y < 257; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const int paper = before.constScanLine(y)[x];
+                int want = paper;
+                if (y < 256 && x >= kLeft && x < kLeft + 261)
+                    want = expected(paper, ink, y);
+                else if (y < 256 && x >= kWidth - 6)
+                    want = expected(paper, ink, 255 - y);
+                if (after.constScanLine(y)[x] != want)
+                    QFAIL(qPrintable(QStringLiteral("ink %1, paper %2, pixel %3,%4: %5 instead of %6")
+                                         .arg(ink)
+                                         .arg(paper)
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(after.constScanLine(y)[x])
+                                         .arg(want)));
+            }
+        }
+    }
 }
 
 QTEST_MAIN(TestRaster)

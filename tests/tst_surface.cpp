@@ -27,6 +27,7 @@ class TestSurface : public QObject {
     void userScalesPlaceLines();
     void boxesAreFilledAndOutlined();
     void clsRestoresTheBackgroundPicture();
+    void pictureTakenFromASurfaceStaysAsItWas();
     void pointSizesRenderAt96Dpi();
     void textStartsAtCurrentXAndAdvancesByTheFont();
     void svgHoldsAnyFontName();
@@ -135,6 +136,39 @@ void TestSurface::clsRestoresTheBackgroundPicture()
     QCOMPARE(testing::darkColumns(s.Image(), 10), std::vector<int>{5});
     s.setPicture(QImage());
     QVERIFY(!testing::anyDark(s.Image(), s.Image().rect()));
+}
+
+void TestSurface::pictureTakenFromASurfaceStaysAsItWas()
+{
+    // A picture taken from a surface (another or itself) shares its pixels
+    // until either side draws again: neither may then see the other's
+    // drawing, and the picture must survive every Cls, in the image and
+    // drawn again from the recording.
+    Surface blank(QStringLiteral("blank"), {0, 0, 1500, 1500}, {}, output::tahoma(10));
+    Surface s(QStringLiteral("s"), {0, 0, 1500, 1500}, {}, output::tahoma(10));
+    const auto replayed = [](const Surface& surface) {
+        QImage image(surface.Image().size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        surface.replay(painter, image.rect());
+        return image;
+    };
+    blank.Line(5, 1, 5, 20);
+    for (int round = 0; round < 2; ++round) {
+        s.Cls();
+        s.setPicture(blank);
+        s.Line(12, 1, 12, 20);
+        s.setPicture(s);
+        QCOMPARE(testing::darkColumns(s.Image(), 10), (std::vector<int>{5, 12}));
+        s.Line(20, 1, 20, 20);
+        s.Cls();
+        QCOMPARE(testing::darkColumns(s.Image(), 10), (std::vector<int>{5, 12}));
+        QCOMPARE(testing::darkColumns(replayed(s), 10), (std::vector<int>{5, 12}));
+        blank.Line(30 + round, 1, 30 + round, 20);
+        QCOMPARE(testing::darkColumns(s.Image(), 10), (std::vector<int>{5, 12}));
+        blank.Cls();
+        blank.Line(5, 1, 5, 20);
+        QCOMPARE(testing::darkColumns(blank.Image(), 10), std::vector<int>{5});
+    }
 }
 
 void TestSurface::pointSizesRenderAt96Dpi()
