@@ -97,9 +97,11 @@ struct Options {
     QCommandLineOption moduleMm{QStringLiteral("module-mm"),
                                 QStringLiteral("Module width in millimetres (default: one pixel at 96 dpi)."),
                                 QStringLiteral("MM")};
-    QCommandLineOption dpi{QStringLiteral("dpi"),
-                           QStringLiteral("Resolution of a PNG, BMP or TIFF file (default 96)."),
-                           QStringLiteral("N")};
+    QCommandLineOption dpi{
+        QStringLiteral("dpi"),
+        QStringLiteral("Resolution of a PNG, BMP or TIFF file, and of the picture an SVG or PDF "
+                       "is read back from (default 96)."),
+        QStringLiteral("N")};
     QCommandLineOption fg{QStringLiteral("fg"),
                           QStringLiteral("Bar colour: a name or #rrggbb (default black)."),
                           QStringLiteral("COLOR")};

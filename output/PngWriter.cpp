@@ -303,7 +303,10 @@ PngBytes encodePng(const QImage& source)
         *to++ = 2; // up
         // Across the bars every row is the one above: nothing to subtract or to look at.
         if (y > 0 && type != kRgba && std::memcmp(row, above, rowBytes) == 0) {
-            repeats[size_t(y)] = 1; // its bytes are never read
+            repeats[size_t(y)] = 1;
+            // Its bytes are never read but for the last: the next row's runs
+            // start from the byte before them, which decodes as zero here.
+            to[rowBytes - 1] = 0;
             to += rowBytes;
             continue;
         }
@@ -336,7 +339,8 @@ PngBytes encodePng(const QImage& source)
         Chunk header(out.bytes, "IHDR");
         putBigEndian(out.bytes, quint32(width));
         putBigEndian(out.bytes, quint32(height));
-        const char rest[5] = {8, type, 0, 0, 0}; // 8 bits, deflate, up/sub filters, not interlaced
+        const char rest[5] = {8, type, 0, 0,
+                              0}; // 8 bits, deflate, adaptive filters (the up filter here), not interlaced
         out.bytes.append(rest, 5);
         header.finish();
     }

@@ -130,9 +130,15 @@ CheckedFile encodeChecked(const SymbolResult& symbol, const ExportSettings& sett
 {
     const bool pixels = !isVector(settings.format);
     const Rendered picture = readBack || pixels ? render(*symbol.surface, settings) : Rendered{};
-    if (!picture.ok())
+    if (pixels && !picture.ok())
         return {{{}, picture.error}, {}};
-    QString unread = readBack ? readBack(picture.image, symbol.reading) : QString();
+    // A vector file is read back from its picture at the resolution asked for;
+    // one too large to draw is still written, with the reason it was not read.
+    QString unread;
+    if (!picture.ok())
+        unread = QStringLiteral("Not read back: %1").arg(picture.error);
+    else if (readBack)
+        unread = readBack(picture.image, symbol.reading);
     if (!unread.isEmpty() && refuseUnread)
         return {{{}, unread}, unread};
     return {pixels ? encodePicture(picture.image, settings.format) : encode(*symbol.surface, settings),

@@ -763,6 +763,9 @@ void TestCli::verifyTurnsAnUnreadSymbolIntoAFailure_data()
     QTest::newRow("faint, --no-verify, only the colours warned of")
         << faint + args("-o out.png --no-verify") << 0 << true
         << "warning: The bars and the background differ little";
+    QTest::newRow("vector too large to read back, written")
+        << args("-t code128 -d HELLO --module-mm 3 --dpi 1200 -o out.svg") << 0 << true
+        << "warning: Not read back: At 142 pixels per module";
     QTest::newRow("short ITF, --verify, the reason said")
         << args("-t itf -d 12 -o out.png --verify") << 1 << false << "fewer than 6 digits";
 }
