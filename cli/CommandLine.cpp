@@ -145,7 +145,7 @@ const char* const kDescription =
     "  barcode-generator -t code128 -d 'HELLO 123' -o hello.png\n"
     "  barcode-generator -t ean13 -d 501234567890 --module-mm 0.33 --dpi 300 -o ean.pdf\n"
     "  barcode-generator -t code39 --batch items.txt -o 'labels/{n}.png'\n"
-    "  seq 1 100 | barcode-generator -t itf --batch - -o 'itf-{data}.svg'\n\n"
+    "  seq 100001 100100 | barcode-generator -t itf --batch - -o 'itf-{data}.svg'\n\n"
     "With --batch a file's lines are counted first and {n} is padded to the count's width;\n"
     "lines from standard input are numbered without padding. No file is replaced without\n"
     "--force. Exit status: 0 all written, 1 bad data or a file not written, 2 usage error.";
