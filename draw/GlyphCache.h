@@ -33,7 +33,8 @@ class GlyphCache {
 
     // Sets the text from rasterised pieces starting at x = px: `reach` learns
     // how far right the ink goes before `place(sprite, x)` puts each piece.
-    // Returns the width.
+    // Returns the width. The sprites stay valid until the next
+    // call or change of font.
     template <typename Place, typename Reach>
     int setText(const QString& text, int px, Place&& place, Reach&& reach);
 
@@ -62,6 +63,7 @@ class GlyphCache {
     Face* m_face = nullptr;
     QImage m_device; // 96 dots per inch, as the surface's image
     std::vector<const Sprite*> m_glyphs;
+    std::unordered_map<char32_t, Sprite> m_other;
 };
 
 // Labels are printable ASCII: set glyph by glyph from rasterised glyphs,
@@ -82,7 +84,8 @@ int GlyphCache::setText(const QString& text, int px, Place&& place, Reach&& reac
     }
     // Glyphs outside ASCII are copied: the whole-text cache they come from may
     // be emptied while the rest of the text is looked up.
-    std::unordered_map<char32_t, Sprite> other;
+    std::unordered_map<char32_t, Sprite>& other = m_other;
+    other.clear();
     m_glyphs.clear();
     m_glyphs.reserve(size_t(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -25,7 +25,140 @@ QImage blankImage(int width, int height)
     image.setDotsPerMeterY(kDotsPerMeter);
     return image;
 }
+
+// n bytes of v from p by stores alone: most bars are a few pixels wide, and
+// a library call, or a read of bytes just written beside them, costs more
+// than the bar.
+inline void fillExact(uchar* p, size_t n, uchar v)
+{
+    if (n >= 16) {
+        std::memset(p, v, n);
+        return;
+    }
+    const std::uint64_t v8 = 0x0101010101010101ull * v;
+    if (n >= 8) {
+        std::memcpy(p, &v8, 8);
+        std::memcpy(p + n - 8, &v8, 8);
+    } else if (n >= 4) {
+        const auto v4 = std::uint32_t(v8);
+        std::memcpy(p, &v4, 4);
+        std::memcpy(p + n - 4, &v4, 4);
+    } else if (n >= 2) {
+        const auto v2 = std::uint16_t(v8);
+        std::memcpy(p, &v2, 2);
+        std::memcpy(p + n - 2, &v2, 2);
+    } else if (n == 1) {
+        *p = v;
+    }
+}
+
+// The same for a copy: a glyph's row is a few pixels.
+inline void copyExact(uchar* to, const uchar* from, size_t n)
+{
+    if (n > 16) {
+        std::memcpy(to, from, n);
+        return;
+    }
+    if (n >= 8) {
+        std::uint64_t a;
+        std::uint64_t b;
+        std::memcpy(&a, from, 8);
+        std::memcpy(&b, from + n - 8, 8);
+        std::memcpy(to, &a, 8);
+        std::memcpy(to + n - 8, &b, 8);
+    } else if (n >= 4) {
+        std::uint32_t a;
+        std::uint32_t b;
+        std::memcpy(&a, from, 4);
+        std::memcpy(&b, from + n - 4, 4);
+        std::memcpy(to, &a, 4);
+        std::memcpy(to + n - 4, &b, 4);
+    } else {
+        for (size_t i = 0; i < n; ++i)
+            to[i] = from[i];
+    }
+}
+
+// A picture that shows nothing but the background leaves every pixel
+// background, as no picture does.
+bool showsOnly(const QImage& picture, uchar back)
+{
+    if (picture.isNull())
+        return true;
+    if (picture.format() != QImage::Format_Grayscale8)
+        return false;
+    for (int y = 0; y < picture.height(); ++y) {
+        const uchar* row = picture.constScanLine(y);
+        if (std::any_of(row, row + picture.width(), [back](uchar pixel) { return pixel != back; }))
+            return false;
+    }
+    return true;
+}
 } // namespace
+
+namespace {
+// QRect's own operators are library calls; these run for every glyph and
+// every piece drawn. Both rectangles are valid.
+inline bool meets(const QRect& a, const QRect& b)
+{
+    return a.left() <= b.right() && b.left() <= a.right() && a.top() <= b.bottom() && b.top() <= a.bottom();
+}
+
+inline void unite(QRect& into, const QRect& rect)
+{
+    if (into.isEmpty())
+        into = rect;
+    else
+        into.setCoords(std::min(into.left(), rect.left()), std::min(into.top(), rect.top()),
+                       std::max(into.right(), rect.right()), std::max(into.bottom(), rect.bottom()));
+}
+
+inline QRect clipped(const QRect& rect, const QRect& bounds)
+{
+    return QRect(QPoint(std::max(rect.left(), bounds.left()), std::max(rect.top(), bounds.top())),
+                 QPoint(std::min(rect.right(), bounds.right()), std::min(rect.bottom(), bounds.bottom())));
+}
+} // namespace
+
+bool RasterImage::blankPicture() const
+{
+    // The same picture comes back under every symbol: looked at once.
+    if (m_picture.isNull())
+        return true;
+    if (m_picture.cacheKey() != m_blankKey || m_back != m_blankBack) {
+        m_blankKey = m_picture.cacheKey();
+        m_blankBack = m_back;
+        m_blank = showsOnly(m_picture, m_back);
+    }
+    return m_blank;
+}
+
+void RasterImage::touched(const QRect& rect) const
+{
+    if (rect.isEmpty())
+        return;
+    unite(m_touched, rect);
+    // Beyond a few pieces, the bounding rectangle alone.
+    if (!m_drawn.empty()) {
+        const QRect& last = m_drawn.back();
+        if (last.left() <= rect.left() && last.top() <= rect.top() && last.right() >= rect.right() &&
+            last.bottom() >= rect.bottom())
+            return;
+    }
+    if (m_drawn.size() < kMaxPieces)
+        m_drawn.push_back(rect);
+    else if (m_drawn.size() == kMaxPieces)
+        m_drawn.push_back(QRect()); // marks the list as incomplete
+}
+
+bool RasterImage::drawnIn(const QRect& rect) const
+{
+    if (rect.isEmpty() || m_touched.isEmpty() || !meets(m_touched, rect))
+        return false;
+    if (m_drawn.size() > kMaxPieces)
+        return true;
+    return std::any_of(m_drawn.begin(), m_drawn.end(), [&rect](const QRect& piece) { return meets(piece, rect); });
+}
 
 RasterImage::RasterImage(QSize size) : m_image(blankImage(size.width(), size.height()))
 {
@@ -108,7 +241,8 @@ void RasterImage::clear(int width)
         m_stale = QRect(0, 0, m_extent, m_image.height());
     }
     m_touched = QRect();
-    m_plain = m_picture.isNull();
+    m_drawn.clear();
+    m_plain = blankPicture();
 }
 
 void RasterImage::reset(QRgb colour, const QImage& picture)
@@ -124,7 +258,8 @@ void RasterImage::reset(QRgb colour, const QImage& picture)
     m_picture = picture;
     m_stale = QRect(0, 0, m_extent, m_image.height());
     m_touched = QRect();
-    m_plain = m_picture.isNull();
+    m_drawn.clear();
+    m_plain = blankPicture();
 }
 
 void RasterImage::keepAsPicture()
@@ -132,6 +267,7 @@ void RasterImage::keepAsPicture()
     flush();
     m_picture = m_extent == m_image.width() ? m_image : m_image.copy(0, 0, m_extent, m_image.height());
     m_touched = QRect();
+    m_drawn.clear();
     m_plain = false;
 }
 
@@ -199,7 +335,7 @@ void RasterImage::reserveWidth(int pixels)
     m_image = std::move(grown);
 }
 
-void RasterImage::columns(int x, int top, int bottom, int count, QRgb colour)
+void RasterImage::firstColumns(int x, int top, int bottom, int count, QRgb colour)
 {
     if (x < 0) {
         count += x;
@@ -217,20 +353,16 @@ void RasterImage::columns(int x, int top, int bottom, int count, QRgb colour)
     // EAN reach below the others).
     if (!m_bars.empty() && top != m_barTop)
         flush();
-    if (m_bars.empty()) {
-        m_barTop = top;
-        m_barBottom = bottom;
-        m_barShortest = bottom;
-        m_barLeft = x;
-        m_barRight = x + count;
-        m_barsAdjacent = true;
-    } else {
-        m_barsAdjacent = m_barsAdjacent && x == m_bars.back().x + m_bars.back().count;
+    if (!m_bars.empty()) {
+        collect(x, bottom, count, colour);
+        return;
     }
-    m_barLeft = std::min(m_barLeft, x);
-    m_barRight = std::max(m_barRight, x + count);
-    m_barBottom = std::max(m_barBottom, bottom);
-    m_barShortest = std::min(m_barShortest, bottom);
+    m_barTop = top;
+    m_barBottom = bottom;
+    m_barShortest = bottom;
+    m_barLeft = x;
+    m_barRight = x + count;
+    m_barsAdjacent = true;
     m_bars.push_back({x, count, bottom, static_cast<uchar>(qGray(colour))});
 }
 
@@ -248,13 +380,12 @@ void RasterImage::flush() const
     uchar* first = bits + m_barTop * stride + m_barLeft;
     // Every bar covers these rows; the longer ones go on below them.
     const QRect rows(m_barLeft, m_barTop, int(span), m_barShortest - m_barTop + 1);
-    const QRect all(m_barLeft, m_barTop, int(span), m_barBottom - m_barTop + 1);
     // Rows that nothing was drawn on since a plain clear all hold the background.
-    const bool uniform = m_plain && !m_touched.intersects(all);
-    touched(all);
+    const bool uniform = m_plain && !drawnIn(rows);
+    touched(rows);
     const auto setBars = [&](uchar* row) {
         for (const Bar& bar : m_bars)
-            std::memset(row + bar.x, bar.grey, size_t(bar.count));
+            fillExact(row + bar.x, size_t(bar.count), bar.grey);
     };
     if (uniform) {
         // The first row is made from nothing and copied whole to the rows
@@ -296,11 +427,30 @@ void RasterImage::flush() const
                 setBars(row);
         }
     }
-    for (int y = rows.bottom() + 1; y <= m_barBottom; ++y) {
-        uchar* row = bits + y * stride;
-        for (const Bar& bar : m_bars)
-            if (bar.bottom >= y)
-                std::memset(row + bar.x, bar.grey, size_t(bar.count));
+    if (m_barBottom > rows.bottom()) {
+        // Below the shortest bar only the longer ones go on, each a piece of
+        // what is drawn: a guard's bars leave the digits between them on paper.
+        m_longBars.clear();
+        QRect piece;
+        for (const Bar& bar : m_bars) {
+            if (bar.bottom <= rows.bottom())
+                continue;
+            const QRect drawn(bar.x, rows.bottom() + 1, bar.count, bar.bottom - rows.bottom());
+            if (!piece.isEmpty() && piece.bottom() == drawn.bottom() && piece.right() + 1 == drawn.left()) {
+                piece.setRight(drawn.right());
+            } else {
+                touched(piece);
+                piece = drawn;
+            }
+            m_longBars.push_back(bar);
+        }
+        touched(piece);
+        for (int y = rows.bottom() + 1; y <= m_barBottom; ++y) {
+            uchar* row = bits + y * stride;
+            for (const Bar& bar : m_longBars)
+                if (bar.bottom >= y)
+                    fillExact(row + bar.x, size_t(bar.count), bar.grey);
+        }
     }
     m_bars.clear();
 }
@@ -402,30 +552,103 @@ void RasterImage::blend(const QImage& coverage, int px, int py, int fore)
         blendRows(coverage.constBits(), coverage.bytesPerLine(), coverage.size(), nullptr, px, py, fore);
 }
 
+void RasterImage::prepareStamp(const Ink& ink, int fore, uchar paper)
+{
+    // A label's glyphs land on plain paper but where they touch: blended
+    // once over the paper, each is a copy there.
+    if (ink.stampFore == fore && ink.stampPaper == paper)
+        return;
+    const QImage& coverage = ink.coverage;
+    const qsizetype stride = coverage.width() + 8;
+    ink.stamp.assign(size_t(stride * coverage.height()), paper);
+    ink.padded.assign(size_t(stride * coverage.height()), 0);
+    const uchar* table = blendTable(fore).result.data();
+    for (int y = 0; y < coverage.height(); ++y) {
+        const uchar* cover = coverage.constScanLine(y);
+        uchar* row = ink.stamp.data() + y * stride;
+        for (int x = 0; x < coverage.width(); ++x)
+            row[x] = table[size_t(cover[x]) * 256 + paper];
+        std::memcpy(ink.padded.data() + y * stride, cover, size_t(coverage.width()));
+    }
+    ink.stampFore = fore;
+    ink.stampPaper = paper;
+}
+
 void RasterImage::blend(const Ink& ink, int px, int py, int fore)
 {
     if (ink.coverage.isNull())
         return;
-    // A label's glyphs land on plain paper but where they touch: blended
-    // once over the paper, each is a copy there.
-    if (ink.stampFore != fore || ink.stampPaper != m_back) {
-        const QImage& coverage = ink.coverage;
-        const qsizetype stride = coverage.width() + 8;
-        ink.stamp.assign(size_t(stride * coverage.height()), m_back);
-        ink.padded.assign(size_t(stride * coverage.height()), 0);
-        const uchar* table = blendTable(fore).result.data();
-        for (int y = 0; y < coverage.height(); ++y) {
-            const uchar* cover = coverage.constScanLine(y);
-            uchar* row = ink.stamp.data() + y * stride;
-            for (int x = 0; x < coverage.width(); ++x)
-                row[x] = table[size_t(cover[x]) * 256 + m_back];
-            std::memcpy(ink.padded.data() + y * stride, cover, size_t(coverage.width()));
-        }
-        ink.stampFore = fore;
-        ink.stampPaper = m_back;
-    }
+    prepareStamp(ink, fore, m_back);
     blendRows(ink.padded.data(), ink.coverage.width() + 8, ink.coverage.size(), ink.stamp.data(), px, py,
               fore);
+}
+
+void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
+{
+    flush();
+    const QRect bounds(0, 0, m_image.width(), m_image.height());
+    QRect box;
+    for (const Placed& glyph : glyphs) {
+        const QRect area = clipped(QRect(QPoint(glyph.x, glyph.y), glyph.ink->coverage.size()), bounds);
+        if (!area.isEmpty())
+            unite(box, area);
+    }
+    if (box.isEmpty())
+        return;
+    // The rows of the box that hold paper alone: a label's box may reach up
+    // into the bars above it, or down to something below.
+    int cleanTop = box.top();
+    int cleanBottom = m_plain ? box.bottom() : box.top() - 1;
+    if (m_plain && drawnIn(box)) {
+        const auto cut = [&](const QRect& piece) {
+            if (piece.isEmpty() || !meets(piece, box))
+                return;
+            if (piece.bottom() < box.bottom())
+                cleanTop = std::max(cleanTop, piece.bottom() + 1);
+            else if (piece.top() > box.top())
+                cleanBottom = std::min(cleanBottom, piece.top() - 1);
+            else
+                cleanBottom = box.top() - 1;
+        };
+        if (m_drawn.size() > kMaxPieces)
+            cut(m_touched);
+        else
+            std::for_each(m_drawn.begin(), m_drawn.end(), cut);
+    }
+    uchar* bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    // A glyph right of every one set before it meets only paper on the clean
+    // rows: its stamp is what the pixels become. Elsewhere it is blended.
+    int reach = box.left();
+    for (const Placed& glyph : glyphs) {
+        const Ink& ink = *glyph.ink;
+        const QRect area = clipped(QRect(QPoint(glyph.x, glyph.y), ink.coverage.size()), bounds);
+        if (area.isEmpty())
+            continue;
+        prepareStamp(ink, fore, m_back);
+        const qsizetype inkStride = ink.coverage.width() + 8;
+        const auto blendPart = [&](int top, int bottom) {
+            if (top > bottom)
+                return;
+            const qsizetype skip = (top - glyph.y) * inkStride;
+            blendRows(ink.padded.data() + skip, inkStride, QSize(ink.coverage.width(), bottom - top + 1),
+                      ink.stamp.data() + skip, glyph.x, top, fore);
+        };
+        const int top = std::max(area.top(), cleanTop);
+        const int bottom = std::min(area.bottom(), cleanBottom);
+        if (area.left() < reach || top > bottom) {
+            blendPart(area.top(), area.bottom());
+        } else {
+            blendPart(area.top(), top - 1);
+            const uchar* stamp = ink.stamp.data() + (area.left() - glyph.x);
+            for (int y = top; y <= bottom; ++y)
+                copyExact(bits + y * stride + area.left(), stamp + (y - glyph.y) * inkStride,
+                          size_t(area.width()));
+            blendPart(bottom + 1, area.bottom());
+        }
+        reach = std::max(reach, area.right() + 1);
+    }
+    touched(box);
 }
 
 void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize size, const uchar* stamp,
@@ -440,11 +663,7 @@ void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize
     if (left >= right || top >= bottom)
         return;
     const QRect area(left, top, right - left, bottom - top);
-    if (m_touched.isNull())
-        m_touched = area;
-    else
-        m_touched.setCoords(std::min(m_touched.left(), left), std::min(m_touched.top(), top),
-                            std::max(m_touched.right(), right - 1), std::max(m_touched.bottom(), bottom - 1));
+    touched(area);
     const uchar* table = nullptr;
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QRect>
 
+#include <algorithm>
 #include <vector>
 
 namespace draw {
@@ -64,7 +65,17 @@ class RasterImage {
     void reserveWidth(int pixels);
 
     // `count` one-pixel columns from x, rows top..bottom inclusive.
-    void columns(int x, int top, int bottom, int count, QRgb colour);
+    void columns(int x, int top, int bottom, int count, QRgb colour)
+    {
+        // A bar inside the image below bars of the same top, as every bar of
+        // a symbol after its first: collected without a call.
+        if (!m_bars.empty() && top == m_barTop && x >= 0 && count > 0 && x + count <= m_extent &&
+            top <= bottom && bottom < m_image.height()) {
+            collect(x, bottom, count, colour);
+            return;
+        }
+        firstColumns(x, top, bottom, count, colour);
+    }
     // Any other line, with a square-capped pen of `width` pixels.
     void line(QLine line, QRgb colour, int width);
     void fillRect(const QRect& rect, const QColor& colour);
@@ -72,6 +83,15 @@ class RasterImage {
     // (Alpha8) covers, its top-left at (px, py).
     void blend(const QImage& coverage, int px, int py, int fore);
     void blend(const Ink& ink, int px, int py, int fore);
+    // A text's glyphs, each ink with its top-left corner, in the order set.
+    struct Placed {
+        const Ink* ink;
+        int x;
+        int y;
+    };
+    // Blends them all as blend() would one by one. Over plain paper, a glyph
+    // that meets none set before it is copied from its stamp.
+    void blendText(const std::vector<Placed>& glyphs, int fore);
 
   private:
     struct Bar {
@@ -80,6 +100,18 @@ class RasterImage {
         int bottom;
         uchar grey;
     };
+    void firstColumns(int x, int top, int bottom, int count, QRgb colour);
+    void collect(int x, int bottom, int count, QRgb colour)
+    {
+        const Bar& last = m_bars.back();
+        m_barsAdjacent = m_barsAdjacent && x == last.x + last.count;
+        m_barLeft = std::min(m_barLeft, x);
+        m_barRight = std::max(m_barRight, x + count);
+        m_barBottom = std::max(m_barBottom, bottom);
+        m_barShortest = std::min(m_barShortest, bottom);
+        m_bars.push_back({x, count, bottom, static_cast<uchar>(qGray(colour))});
+    }
+    static void prepareStamp(const Ink& ink, int fore, uchar paper);
     void flush() const;
     // Paints the background over what is still marked to be painted over.
     void settle() const;
@@ -87,7 +119,9 @@ class RasterImage {
     void blendRows(const uchar* coverBits, qsizetype coverStride, QSize size, const uchar* stamp, int px,
                    int py, int fore);
     void paintBackground(int fromX, int toX);
-    void touched(const QRect& rect) const { m_touched |= rect; }
+    void touched(const QRect& rect) const;
+    // Whether anything drawn since the last clear may lie in `rect`.
+    bool drawnIn(const QRect& rect) const;
 
     QImage m_image; // capacity may exceed m_extent; columns beyond it are undefined
     int m_extent = 0;
@@ -97,6 +131,16 @@ class RasterImage {
     // pixel up to the extent is plain background: a clear repaints only this,
     // and bars over untouched rows need no comparison of the rows.
     mutable QRect m_touched;
+    // The same, piece by piece while there are few pieces (bars, glyphs), so
+    // that a glyph set beside what is drawn is known to land on paper.
+    mutable std::vector<QRect> m_drawn;
+    static constexpr size_t kMaxPieces = 48;
+    // Whether the picture shows the background alone, kept for the picture
+    // it was found for.
+    bool blankPicture() const;
+    mutable qint64 m_blankKey = 0;
+    mutable uchar m_blankBack = 0;
+    mutable bool m_blank = false;
     bool m_plain = true;
     // Drawn on before the last clear and not yet painted over: background as
     // far as anyone can see, since everything that looks at or touches the
@@ -105,6 +149,7 @@ class RasterImage {
     // Columns not yet set, all from m_barTop down.
     mutable std::vector<Bar> m_bars;
     mutable std::vector<uchar> m_firstRow;
+    mutable std::vector<Bar> m_longBars;
     int m_barTop = 0;
     int m_barBottom = 0;        // of the longest bar
     int m_barShortest = 0;      // bottom of the shortest

@@ -91,7 +91,7 @@ void replayOps(ReplayTarget& target, const Ops& recorded, const QRect& area, con
                 continue;
             const QColor colour = recoloured(recolour, text.colour);
             if (colour.alpha() != 0)
-                target.text(op->topLeft, text.text, text.font, colour);
+                target.text(op->topLeft, text.text, recorded.font(text), colour);
         }
     }
 }

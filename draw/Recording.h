@@ -50,24 +50,37 @@ struct Ops {
     };
     struct TextRun {
         QString text;
-        QFont font;
+        int font; // into fonts: a label of a dozen texts keeps one font
         QRgb colour;
     };
     using Op = std::variant<Line, Box, Text>;
 
     std::vector<Op> list;
     std::vector<TextRun> texts;
+    std::vector<QFont> fonts;
 
     void clear()
     {
         list.clear();
         texts.clear();
+        fonts.clear();
+        m_fontSerial = -1;
     }
-    void addText(QPoint topLeft, const QString& text, const QFont& font, QRgb colour)
+    // `fontSerial` changes whenever the font does: the font is kept once for
+    // all the texts set in it one after another.
+    void addText(QPoint topLeft, const QString& text, const QFont& font, qint64 fontSerial, QRgb colour)
     {
+        if (fonts.empty() || fontSerial != m_fontSerial) {
+            fonts.push_back(font);
+            m_fontSerial = fontSerial;
+        }
         list.push_back(Text{topLeft, int(texts.size())});
-        texts.push_back({text, font, colour});
+        texts.push_back({text, int(fonts.size()) - 1, colour});
     }
+    const QFont& font(const TextRun& text) const { return fonts[size_t(text.font)]; }
+
+  private:
+    qint64 m_fontSerial = -1;
 };
 
 // A finished picture: the background colour, what it was drawn over (another

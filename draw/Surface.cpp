@@ -119,6 +119,44 @@ void Surface::Lines(double x, double y1, double y2, int count, Colour colour)
     touch();
 }
 
+void Surface::Bars(int y1, std::span<const Bar> bars)
+{
+    // Whole units are whole pixels across at one pixel a unit; otherwise each
+    // bar goes as Lines takes it.
+    if (m_drawWidth != 1 || m_scale.xTwips != kTwipsPerPixel) {
+        for (const Bar& bar : bars)
+            Lines(bar.x, y1, bar.y2, bar.count, bar.colour);
+        return;
+    }
+    const int py1 = toPixelY(y1);
+    int y2 = 0;
+    int py2 = py1;
+    Colour colour = 0;
+    QRgb rgb = 0;
+    bool drawn = false;
+    for (const Bar& bar : bars) {
+        if (bar.count <= 0)
+            continue;
+        if (bar.x < 0) {
+            Lines(bar.x, y1, bar.y2, bar.count, bar.colour);
+            continue;
+        }
+        if (!drawn || bar.y2 != y2) {
+            y2 = bar.y2;
+            py2 = toPixelY(y2);
+        }
+        if (!drawn || bar.colour != colour) {
+            colour = bar.colour;
+            rgb = toRgb(colour);
+        }
+        drawn = true;
+        m_raster.columns(bar.x, std::min(py1, py2), std::max(py1, py2), bar.count, rgb);
+        addLine(QLine(bar.x, py1, bar.x, py2), rgb, 1, bar.count);
+    }
+    if (drawn)
+        touch();
+}
+
 void Surface::Box(double x1, double y1, double x2, double y2)
 {
     Box(x1, y1, x2, y2, m_foreColor);
@@ -161,19 +199,21 @@ void Surface::Print(const QString& text)
     const int px = toPixelX(m_currentX);
     const int py = toPixelY(m_currentY);
     const QRgb colour = toRgb(m_foreColor);
-    m_ops.addText(QPoint(px, py), text, m_font, colour);
+    m_ops.addText(QPoint(px, py), text, m_font, m_fontSerial, colour);
     const int fore = qGray(colour);
     double lineHeight = 0;
+    m_placed.clear();
     m_glyphs.setText(
         text, px,
         [&](const GlyphCache::Sprite& sprite, int x) {
-            m_raster.blend(sprite.ink, x + sprite.offset.x(), py + sprite.offset.y(), fore);
+            m_placed.push_back({&sprite.ink, x + sprite.offset.x(), py + sprite.offset.y()});
             lineHeight = std::max(lineHeight, sprite.lineHeight);
         },
         [&](int right) {
             if (right > 0)
                 m_raster.ensureWidth(right);
         });
+    m_raster.blendText(m_placed, fore);
     // As after a Print without a trailing separator: next line, left margin.
     m_currentX = 0;
     m_currentY += lineHeight * kTwipsPerPixel / m_scale.yTwips;
@@ -198,12 +238,14 @@ void Surface::setFontSize(double points)
     if (points == m_font.pointSizeF())
         return;
     m_font.setPointSizeF(points);
+    ++m_fontSerial;
     m_glyphs.setFont(m_font);
 }
 
 void Surface::setFontName(const QString& name)
 {
     m_font.setFamily(name);
+    ++m_fontSerial;
     m_glyphs.setFont(m_font);
 }
 

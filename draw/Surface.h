@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <variant>
 #include <vector>
 
@@ -51,6 +52,16 @@ class Surface : public QObject {
     // in one call, kept as one operation.
     void Lines(double x, double y1, double y2, int count);
     void Lines(double x, double y1, double y2, int count, Colour colour);
+    // `count` one-unit columns from x, from the call's y1 down to y2.
+    struct Bar {
+        int x;
+        int count;
+        int y2;
+        Colour colour;
+    };
+    // Bars as Lines draws them one by one, in one call: a symbol's hundred
+    // bars share their conversions.
+    void Bars(int y1, std::span<const Bar> bars);
     // A rectangle outlined in ForeColor or the given colour, filled with FillColor
     // when the fill style is solid.
     void Box(double x1, double y1, double x2, double y2);
@@ -154,6 +165,7 @@ class Surface : public QObject {
     QRectF m_twips;
     Scale m_scale;
     QFont m_font;
+    qint64 m_fontSerial = 0; // counts changes of m_font
     Colour m_backColor = kWhite;
     Colour m_foreColor = kButtonText;
     Colour m_fillColor = kBlack;
@@ -168,6 +180,7 @@ class Surface : public QObject {
     std::shared_ptr<const Recording> m_pictureRecording;
     QString m_description;
     RasterImage m_raster;
+    std::vector<RasterImage::Placed> m_placed;
 };
 
 } // namespace draw

@@ -3,6 +3,7 @@
 #include "draw/Surface.h"
 
 #include <array>
+#include <vector>
 
 namespace ean {
 
@@ -37,6 +38,9 @@ void drawModules(draw::Surface& picture, std::string_view modules, const ModuleB
             ++run;
         return run < bars.longRuns.size() && m >= bars.longRuns[run].first;
     };
+    // Kept between redraws: drawn on every keystroke.
+    thread_local std::vector<draw::Surface::Bar> lines;
+    lines.clear();
     const int size = int(modules.size());
     int m = 0;
     while (m < size) {
@@ -49,10 +53,11 @@ void drawModules(draw::Surface& picture, std::string_view modules, const ModuleB
         int end = m + 1;
         while (end < size && (modules[size_t(end)] == '1') == dark && isLong(end) == longBar)
             ++end;
-        picture.Lines(bars.firstX + m, bars.top, longBar ? bars.longBottom : bars.shortBottom, end - m,
-                      dark ? bars.dark : *bars.light);
+        lines.push_back(
+            {bars.firstX + m, end - m, longBar ? bars.longBottom : bars.shortBottom, dark ? bars.dark : *bars.light});
         m = end;
     }
+    picture.Bars(bars.top, lines);
 }
 
 void DrawEan(draw::Surface& picEan, const QString& code)

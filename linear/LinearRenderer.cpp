@@ -4,28 +4,25 @@
 #include "draw/Surface.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace linear {
 
-int symbolEnd(const LinearSymbol& symbol, int extraSpace)
-{
-    int x = kFirstBarX;
-    bool bar = true;
-    for (const char element : symbol.elements) {
-        x += elementWidth(element, symbol.notation) + (bar ? 0 : extraSpace);
-        bar = !bar;
-    }
-    return x;
-}
+namespace {
 
-int drawElements(draw::Surface& picture, const LinearSymbol& symbol, int barHeight, int extraSpace)
+// The bars of the element string from x = 20, each a run of one-unit columns
+// from y = 1 to the bar height; returns the x after the last element.
+int layoutBars(const LinearSymbol& symbol, int barHeight, int extraSpace, draw::Colour ink,
+               std::vector<draw::Surface::Bar>& bars)
 {
+    bars.clear();
+    bars.reserve(symbol.elements.size() / 2 + 1);
     int x = kFirstBarX;
     bool bar = true;
     for (const char element : symbol.elements) {
         const int width = elementWidth(element, symbol.notation);
         if (bar) {
-            picture.Lines(x, 1, barHeight, width);
+            bars.push_back({x, width, barHeight, ink});
             x += width;
         } else {
             x += width + extraSpace;
@@ -34,6 +31,8 @@ int drawElements(draw::Surface& picture, const LinearSymbol& symbol, int barHeig
     }
     return x;
 }
+
+} // namespace
 
 std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& symbol, const Layout& layout)
 {
@@ -44,14 +43,16 @@ std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& s
     }
     const QString label = symbol.label();
     picture.setDescription(label);
-    // One growth of the image for bars and label together: long symbols are
-    // hundreds of thousands of pixels wide.
-    const int end = symbolEnd(symbol, layout.extraSpace);
-    const int labelEnd = layout.label ? picture.toPixelX(layout.labelX) + picture.textWidth(label) : 0;
-    picture.extendTo(std::max(end, labelEnd));
     // With a label the bars stop short so the text fits under them.
     const int barHeight = layout.label ? 50 : 58;
-    const int x = drawElements(picture, symbol, barHeight, layout.extraSpace);
+    // Kept between redraws: a symbol's bars are laid out on every keystroke.
+    thread_local std::vector<draw::Surface::Bar> bars;
+    const int x = layoutBars(symbol, barHeight, layout.extraSpace, picture.ForeColor(), bars);
+    // One growth of the image for bars and label together: long symbols are
+    // hundreds of thousands of pixels wide.
+    const int labelEnd = layout.label ? picture.toPixelX(layout.labelX) + picture.textWidth(label) : 0;
+    picture.extendTo(std::max(x, labelEnd));
+    picture.Bars(1, bars);
     if (layout.label) {
         picture.setCurrentX(layout.labelX);
         picture.setCurrentY(kLabelY);

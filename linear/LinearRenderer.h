@@ -28,13 +28,6 @@ struct Layout {
 inline constexpr int kFirstBarX = 20;
 inline constexpr int kLabelY = 50;
 
-// The x after the last element, as drawElements will leave it.
-int symbolEnd(const LinearSymbol& symbol, int extraSpace);
-
-// Bars from x = 20, each a run of one-pixel lines from y = 1 to the bar height;
-// returns the x after the last element.
-int drawElements(draw::Surface& picture, const LinearSymbol& symbol, int barHeight, int extraSpace);
-
 // The common tail of every linear renderer: the message in place of a symbol,
 // or bars, label and the picture's new width. Returns the width it set, in twips.
 std::optional<double> renderLinear(draw::Surface& picture, const LinearSymbol& symbol, const Layout& layout);
