@@ -335,7 +335,7 @@ void RasterImage::reserveWidth(int pixels)
     m_image = std::move(grown);
 }
 
-void RasterImage::firstColumns(int x, int top, int bottom, int count, QRgb colour)
+void RasterImage::columns(int x, int top, int bottom, int count, QRgb colour)
 {
     if (x < 0) {
         count += x;
@@ -353,17 +353,68 @@ void RasterImage::firstColumns(int x, int top, int bottom, int count, QRgb colou
     // EAN reach below the others).
     if (!m_bars.empty() && top != m_barTop)
         flush();
-    if (!m_bars.empty()) {
-        collect(x, bottom, count, colour);
+    if (m_bars.empty()) {
+        m_barTop = top;
+        m_barBottom = bottom;
+        m_barShortest = bottom;
+        m_barLeft = x;
+        m_barRight = x + count;
+        m_barsAdjacent = true;
+    } else {
+        m_barsAdjacent = m_barsAdjacent && x == m_bars.back().x + m_bars.back().count;
+    }
+    m_barLeft = std::min(m_barLeft, x);
+    m_barRight = std::max(m_barRight, x + count);
+    m_barBottom = std::max(m_barBottom, bottom);
+    m_barShortest = std::min(m_barShortest, bottom);
+    m_bars.push_back({x, count, bottom, static_cast<uchar>(qGray(colour))});
+}
+
+void RasterImage::columns(int top, std::span<const Column> columns)
+{
+    if (columns.empty())
+        return;
+    // One pass learns whether every column lies wholly inside the image, in
+    // the rows below `top`; if so they are collected at once.
+    int left = columns.front().x;
+    int right = left;
+    int bottom = columns.front().bottom;
+    int shortest = bottom;
+    bool inside = top >= 0;
+    bool adjacent = true;
+    int next = left;
+    for (const Column& column : columns) {
+        inside = inside && column.x >= 0 && column.count > 0 && column.bottom >= top;
+        adjacent = adjacent && column.x == next;
+        next = column.x + column.count;
+        left = std::min(left, column.x);
+        right = std::max(right, next);
+        bottom = std::max(bottom, column.bottom);
+        shortest = std::min(shortest, column.bottom);
+    }
+    if (!inside || bottom >= m_image.height()) {
+        for (const Column& column : columns)
+            this->columns(column.x, top, column.bottom, column.count, qRgb(column.grey, column.grey, column.grey));
         return;
     }
-    m_barTop = top;
-    m_barBottom = bottom;
-    m_barShortest = bottom;
-    m_barLeft = x;
-    m_barRight = x + count;
-    m_barsAdjacent = true;
-    m_bars.push_back({x, count, bottom, static_cast<uchar>(qGray(colour))});
+    ensureWidth(right);
+    if (!m_bars.empty() && top != m_barTop)
+        flush();
+    if (m_bars.empty()) {
+        m_barTop = top;
+        m_barLeft = left;
+        m_barRight = right;
+        m_barBottom = bottom;
+        m_barShortest = shortest;
+        m_barsAdjacent = adjacent;
+    } else {
+        m_barsAdjacent = m_barsAdjacent && adjacent && columns.front().x == m_bars.back().x + m_bars.back().count;
+        m_barLeft = std::min(m_barLeft, left);
+        m_barRight = std::max(m_barRight, right);
+        m_barBottom = std::max(m_barBottom, bottom);
+        m_barShortest = std::min(m_barShortest, shortest);
+    }
+    m_bars.insert(m_bars.end(), columns.begin(), columns.end());
 }
 
 void RasterImage::flush() const

@@ -5,6 +5,7 @@
 #include <QRect>
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 namespace draw {
@@ -65,17 +66,17 @@ class RasterImage {
     void reserveWidth(int pixels);
 
     // `count` one-pixel columns from x, rows top..bottom inclusive.
-    void columns(int x, int top, int bottom, int count, QRgb colour)
-    {
-        // A bar inside the image below bars of the same top, as every bar of
-        // a symbol after its first: collected without a call.
-        if (!m_bars.empty() && top == m_barTop && x >= 0 && count > 0 && x + count <= m_extent &&
-            top <= bottom && bottom < m_image.height()) {
-            collect(x, bottom, count, colour);
-            return;
-        }
-        firstColumns(x, top, bottom, count, colour);
-    }
+    void columns(int x, int top, int bottom, int count, QRgb colour);
+    // Columns of one grey, `count` wide from x, rows top..bottom inclusive.
+    struct Column {
+        int x;
+        int count;
+        int bottom;
+        uchar grey;
+    };
+    // Many columns from one top, as columns() takes them one by one: a
+    // symbol's bars in one call.
+    void columns(int top, std::span<const Column> columns);
     // Any other line, with a square-capped pen of `width` pixels.
     void line(QLine line, QRgb colour, int width);
     void fillRect(const QRect& rect, const QColor& colour);
@@ -94,23 +95,7 @@ class RasterImage {
     void blendText(const std::vector<Placed>& glyphs, int fore);
 
   private:
-    struct Bar {
-        int x;
-        int count;
-        int bottom;
-        uchar grey;
-    };
-    void firstColumns(int x, int top, int bottom, int count, QRgb colour);
-    void collect(int x, int bottom, int count, QRgb colour)
-    {
-        const Bar& last = m_bars.back();
-        m_barsAdjacent = m_barsAdjacent && x == last.x + last.count;
-        m_barLeft = std::min(m_barLeft, x);
-        m_barRight = std::max(m_barRight, x + count);
-        m_barBottom = std::max(m_barBottom, bottom);
-        m_barShortest = std::min(m_barShortest, bottom);
-        m_bars.push_back({x, count, bottom, static_cast<uchar>(qGray(colour))});
-    }
+    using Bar = Column;
     static void prepareStamp(const Ink& ink, int fore, uchar paper);
     void flush() const;
     // Paints the background over what is still marked to be painted over.

@@ -133,11 +133,19 @@ void Surface::Bars(int y1, std::span<const Bar> bars)
     int py2 = py1;
     Colour colour = 0;
     QRgb rgb = 0;
+    uchar grey = 0;
     bool drawn = false;
+    m_columns.clear();
+    const auto send = [this, py1] {
+        m_raster.columns(py1, m_columns);
+        m_columns.clear();
+    };
+    m_ops.list.reserve(m_ops.list.size() + bars.size());
     for (const Bar& bar : bars) {
         if (bar.count <= 0)
             continue;
         if (bar.x < 0) {
+            send();
             Lines(bar.x, y1, bar.y2, bar.count, bar.colour);
             continue;
         }
@@ -148,11 +156,18 @@ void Surface::Bars(int y1, std::span<const Bar> bars)
         if (!drawn || bar.colour != colour) {
             colour = bar.colour;
             rgb = toRgb(colour);
+            grey = uchar(qGray(rgb));
         }
         drawn = true;
-        m_raster.columns(bar.x, std::min(py1, py2), std::max(py1, py2), bar.count, rgb);
+        if (py2 >= py1) {
+            m_columns.push_back({bar.x, bar.count, py2, grey});
+        } else {
+            send();
+            m_raster.columns(bar.x, py2, py1, bar.count, rgb);
+        }
         addLine(QLine(bar.x, py1, bar.x, py2), rgb, 1, bar.count);
     }
+    send();
     if (drawn)
         touch();
 }

@@ -181,6 +181,7 @@ class Surface : public QObject {
     QString m_description;
     RasterImage m_raster;
     std::vector<RasterImage::Placed> m_placed;
+    std::vector<RasterImage::Column> m_columns;
 };
 
 } // namespace draw
