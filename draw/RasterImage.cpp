@@ -122,11 +122,15 @@ inline QRect clipped(const QRect& rect, const QRect& bounds)
 
 bool RasterImage::blankPicture() const
 {
-    // The same picture comes back under every symbol: looked at once.
+    // The same picture comes back under every symbol: looked at once. The
+    // picture a surface keeps of itself is known without a look.
     if (m_picture.isNull())
         return true;
-    if (m_picture.cacheKey() != m_blankKey || m_back != m_blankBack) {
-        m_blankKey = m_picture.cacheKey();
+    const qint64 key = m_picture.cacheKey();
+    if (key == m_keptKey && m_back == m_keptBack)
+        return m_keptBlank;
+    if (key != m_blankKey || m_back != m_blankBack) {
+        m_blankKey = key;
         m_blankBack = m_back;
         m_blank = showsOnly(m_picture, m_back);
     }
@@ -265,10 +269,15 @@ void RasterImage::reset(QRgb colour, const QImage& picture)
 void RasterImage::keepAsPicture()
 {
     flush();
+    // Whether the picture is blank is known without a look at its pixels.
+    const bool blank = m_plain && m_touched.isEmpty();
     m_picture = m_extent == m_image.width() ? m_image : m_image.copy(0, 0, m_extent, m_image.height());
+    m_keptKey = m_picture.cacheKey();
+    m_keptBack = m_back;
+    m_keptBlank = blank;
     m_touched = QRect();
     m_drawn.clear();
-    m_plain = false;
+    m_plain = blank;
 }
 
 QImage RasterImage::shared() const
@@ -296,6 +305,11 @@ void RasterImage::fillBack(const QRect& rect) const
         return;
     uchar* bits = const_cast<QImage&>(m_image).bits();
     const qsizetype stride = m_image.bytesPerLine();
+    // Whole rows lie end to end: one fill for all of them.
+    if (rect.left() == 0 && rect.width() >= m_image.width()) {
+        std::memset(bits + rect.top() * stride, m_back, size_t(stride * rect.height()));
+        return;
+    }
     for (int y = rect.top(); y <= rect.bottom(); ++y)
         std::memset(bits + y * stride + rect.left(), m_back, size_t(rect.width()));
 }
@@ -646,20 +660,23 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
     }
     if (box.isEmpty())
         return;
-    // The rows of the box that hold paper alone: a label's box may reach up
-    // into the bars above it, or down to something below.
-    int cleanTop = box.top();
-    int cleanBottom = m_plain ? box.bottom() : box.top() - 1;
+    // The part of the box that holds paper alone: a label's box may reach up
+    // into the bars above it, a digit's into the digit before it. Each piece
+    // drawn there is cut away on the side that leaves the most.
+    QRect clean = m_plain ? box : QRect();
     if (m_plain && drawnIn(box)) {
-        const auto cut = [&](const QRect& piece) {
-            if (piece.isEmpty() || !meets(piece, box))
+        const auto cut = [&clean](const QRect& piece) {
+            if (clean.isEmpty() || piece.isEmpty() || !meets(piece, clean))
                 return;
-            if (piece.bottom() < box.bottom())
-                cleanTop = std::max(cleanTop, piece.bottom() + 1);
-            else if (piece.top() > box.top())
-                cleanBottom = std::min(cleanBottom, piece.top() - 1);
-            else
-                cleanBottom = box.top() - 1;
+            const std::array<QRect, 4> left = {
+                QRect(QPoint(clean.left(), piece.bottom() + 1), clean.bottomRight()),
+                QRect(clean.topLeft(), QPoint(clean.right(), piece.top() - 1)),
+                QRect(QPoint(piece.right() + 1, clean.top()), clean.bottomRight()),
+                QRect(clean.topLeft(), QPoint(piece.left() - 1, clean.bottom())),
+            };
+            const auto area = [](const QRect& r) { return r.isEmpty() ? 0 : qint64(r.width()) * r.height(); };
+            clean = *std::max_element(left.begin(), left.end(),
+                                      [&](const QRect& a, const QRect& b) { return area(a) < area(b); });
         };
         if (m_drawn.size() > kMaxPieces)
             cut(m_touched);
@@ -668,8 +685,9 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
     }
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
-    // A glyph right of every one set before it meets only paper on the clean
-    // rows: its stamp is what the pixels become. Elsewhere it is blended.
+    // Where a glyph meets only paper (clean, and right of every glyph set
+    // before it) its stamp is what the pixels become; the rest of it is
+    // blended: rows above and below as a whole, columns beside pixel by pixel.
     int reach = box.left();
     for (const Placed& glyph : glyphs) {
         const Ink& ink = *glyph.ink;
@@ -685,21 +703,40 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
             blendRows(ink.padded.data() + skip, inkStride, QSize(ink.coverage.width(), bottom - top + 1),
                       ink.stamp.data() + skip, glyph.x, top, fore);
         };
-        const int top = std::max(area.top(), cleanTop);
-        const int bottom = std::min(area.bottom(), cleanBottom);
-        if (area.left() < reach || top > bottom) {
+        QRect copy = clipped(area, clean);
+        copy.setLeft(std::max(copy.left(), reach));
+        if (copy.isEmpty()) {
             blendPart(area.top(), area.bottom());
         } else {
-            blendPart(area.top(), top - 1);
-            const uchar* stamp = ink.stamp.data() + (area.left() - glyph.x);
-            for (int y = top; y <= bottom; ++y)
-                copyExact(bits + y * stride + area.left(), stamp + (y - glyph.y) * inkStride,
-                          size_t(area.width()));
-            blendPart(bottom + 1, area.bottom());
+            blendPart(area.top(), copy.top() - 1);
+            blendPixels(ink, glyph.x, glyph.y, QRect(QPoint(area.left(), copy.top()), copy.bottomLeft() - QPoint(1, 0)),
+                        fore);
+            const uchar* stamp = ink.stamp.data() + (copy.left() - glyph.x);
+            for (int y = copy.top(); y <= copy.bottom(); ++y)
+                copyExact(bits + y * stride + copy.left(), stamp + (y - glyph.y) * inkStride, size_t(copy.width()));
+            blendPixels(ink, glyph.x, glyph.y, QRect(copy.topRight() + QPoint(1, 0), QPoint(area.right(), copy.bottom())),
+                        fore);
+            blendPart(copy.bottom() + 1, area.bottom());
         }
         reach = std::max(reach, area.right() + 1);
     }
     touched(box);
+}
+
+void RasterImage::blendPixels(const Ink& ink, int px, int py, const QRect& part, int fore)
+{
+    if (part.isEmpty())
+        return;
+    const uchar* table = blendTable(fore).result.data();
+    uchar* bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    const qsizetype inkStride = ink.coverage.width() + 8;
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        const uchar* cover = ink.padded.data() + (y - py) * inkStride + (part.left() - px);
+        uchar* row = bits + y * stride + part.left();
+        for (int x = 0; x < part.width(); ++x)
+            row[x] = table[size_t(cover[x]) * 256 + row[x]];
+    }
 }
 
 void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize size, const uchar* stamp,

@@ -97,6 +97,9 @@ class RasterImage {
   private:
     using Bar = Column;
     static void prepareStamp(const Ink& ink, int fore, uchar paper);
+    // A few pixels of a glyph's ink (prepared) with its top-left at (px, py),
+    // one by one: the columns beside where it is copied.
+    void blendPixels(const Ink& ink, int px, int py, const QRect& part, int fore);
     void flush() const;
     // Paints the background over what is still marked to be painted over.
     void settle() const;
@@ -121,11 +124,14 @@ class RasterImage {
     mutable std::vector<QRect> m_drawn;
     static constexpr size_t kMaxPieces = 48;
     // Whether the picture shows the background alone, kept for the picture
-    // it was found for.
+    // it was found for and for the one kept by keepAsPicture.
     bool blankPicture() const;
     mutable qint64 m_blankKey = 0;
     mutable uchar m_blankBack = 0;
     mutable bool m_blank = false;
+    qint64 m_keptKey = 0;
+    uchar m_keptBack = 0;
+    bool m_keptBlank = false;
     bool m_plain = true;
     // Drawn on before the last clear and not yet painted over: background as
     // far as anyone can see, since everything that looks at or touches the

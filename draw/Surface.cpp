@@ -289,9 +289,20 @@ void Surface::setPicture(const QImage& picture)
 {
     // The picture replaces what was drawn: the image shows it over BackColor.
     m_raster.reset(toRgb(m_backColor), picture);
-    m_pictureRecording.reset();
+    setPictureRecording(nullptr);
     m_ops.clear();
     touch();
+}
+
+void Surface::setPictureRecording(std::shared_ptr<const Recording> recording)
+{
+    // A recording nobody else holds gives its operations' room to the next
+    // drawing: a symbol redrawn on every keystroke allocates none.
+    if (m_pictureRecording && m_pictureRecording.use_count() == 1) {
+        m_spareOps = std::move(const_cast<Recording&>(*m_pictureRecording).ops);
+        m_spareOps.clear();
+    }
+    m_pictureRecording = std::move(recording);
 }
 
 void Surface::setPicture(const Surface& source)
@@ -303,17 +314,18 @@ void Surface::setPicture(const Surface& source)
         const size_t texts = m_ops.texts.size();
         auto recording = std::make_shared<Recording>(snapshot(std::move(m_ops)));
         // The next drawing is as large: room for it at once.
+        m_ops = std::move(m_spareOps);
         m_ops.clear();
         m_ops.list.reserve(ops);
         m_ops.texts.reserve(texts);
         m_raster.keepAsPicture();
-        m_pictureRecording = std::move(recording);
+        setPictureRecording(std::move(recording));
         touch();
         return;
     }
     auto recording = source.snapshot();
     setPicture(source.m_raster.shared());
-    m_pictureRecording = std::move(recording);
+    setPictureRecording(std::move(recording));
 }
 
 std::shared_ptr<const Recording> Surface::snapshot() const

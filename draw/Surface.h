@@ -159,6 +159,7 @@ class Surface : public QObject {
     std::shared_ptr<const Recording> snapshot() const;
     Recording snapshot(Ops ops) const;
     void touch();
+    void setPictureRecording(std::shared_ptr<const Recording> recording);
     void drawColumns(int px, int py1, int py2, int count, QRgb colour);
     void addLine(const QLine& line, QRgb colour, int width, int count);
 
@@ -177,6 +178,7 @@ class Surface : public QObject {
     bool m_dirty = false;
     GlyphCache m_glyphs;
     Ops m_ops; // since the last Cls
+    Ops m_spareOps; // empty, with room
     std::shared_ptr<const Recording> m_pictureRecording;
     QString m_description;
     RasterImage m_raster;

@@ -59,6 +59,7 @@ std::optional<QString> UPCCode(const QString& text, UpcForm& form)
     // The finished symbol becomes the background: it survives a later Cls.
     form.picUPC.setPicture(form.picUPC);
     QString number;
+    number.reserve(12);
     for (const QString& c : captions)
         number += c;
     form.picUPC.setDescription(QStringLiteral("UPC-A ") + number);

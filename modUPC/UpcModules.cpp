@@ -3,6 +3,7 @@
 #include "ean/EanEncoder.h"
 
 #include <algorithm>
+#include <array>
 
 namespace upc {
 
@@ -15,6 +16,20 @@ int digitValue(const QString& caption)
     return -1;
 }
 
+// The character at i as a string of its own. Every redraw needs twelve:
+// ASCII ones are made once and shared.
+QString characterAt(const QString& text, qsizetype i)
+{
+    static const std::array<QString, 128> kAscii = [] {
+        std::array<QString, 128> all;
+        for (char16_t c = 0; c < 128; ++c)
+            all[c] = QString(QChar(c));
+        return all;
+    }();
+    const char16_t c = text.at(i).unicode();
+    return c < 128 ? kAscii[c] : text.mid(i, 1);
+}
+
 } // namespace
 
 std::array<QString, 12> upcCaptions(const QString& text)
@@ -22,7 +37,8 @@ std::array<QString, 12> upcCaptions(const QString& text)
     std::array<QString, 12> captions;
     for (qsizetype k = 1; k <= 12; ++k) {
         const qsizetype last = std::min(k, text.size());
-        captions[k - 1] = last > 0 ? text.mid(last - 1, 1) : QString();
+        if (last > 0)
+            captions[k - 1] = characterAt(text, last - 1);
     }
     return captions;
 }
