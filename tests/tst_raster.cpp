@@ -5,6 +5,7 @@
 
 #include <QTest>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 using draw::RasterImage;
@@ -66,6 +67,8 @@ class TestRaster : public QObject {
     void blendFollowsCoverage_data();
     void blendFollowsCoverage();
     void blendIsExactOverEveryPaper();
+    void textSetsWhatGlyphByGlyphSets_data();
+    void textSetsWhatGlyphByGlyphSets();
 };
 
 void TestRaster::barsLandAsColumnByColumn_data()
@@ -276,6 +279,99 @@ void TestRaster::blendIsExactOverEveryPaper()
                                          .arg(want)));
             }
         }
+    }
+}
+
+namespace {
+// A glyph's ink with its top-left corner.
+struct GlyphAt {
+    int ink;
+    int x;
+    int y;
+};
+using Text = std::vector<GlyphAt>;
+
+// Inks of a few sizes with every level of coverage, blank rows and columns
+// at their edges as cropped glyphs may have.
+std::vector<draw::Ink> testInks()
+{
+    std::vector<draw::Ink> inks;
+    std::uint32_t seed = 12345;
+    for (const QSize size : {QSize(5, 9), QSize(9, 12), QSize(3, 4), QSize(17, 6)}) {
+        QImage coverage(size, QImage::Format_Alpha8);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                const bool edge = y == 0 || x == size.width() - 1;
+                coverage.scanLine(y)[x] = edge ? 0 : uchar(seed >> 24);
+            }
+        inks.push_back(draw::Ink{coverage});
+    }
+    return inks;
+}
+} // namespace
+
+void TestRaster::textSetsWhatGlyphByGlyphSets_data()
+{
+    // A text's glyphs are copied from their stamps where they meet only
+    // paper and blended elsewhere: a glyph over bars, over another glyph,
+    // over a picture, over what a clear left to be painted, or partly off
+    // the image must come out as blending it on its own does.
+    QTest::addColumn<std::vector<Step>>("before");
+    QTest::addColumn<bool>("clearFirst");
+    QTest::addColumn<int>("pictureGrey"); // -1: no picture
+    QTest::addColumn<std::vector<Text>>("texts");
+    const std::vector<Step> bars = {{2, 0, 5, 3, 0}, {8, 0, 5, 2, 0}, {14, 0, 5, 20, 0}};
+    const Text label = {{0, 3, 6}, {1, 9, 5}, {0, 19, 6}, {2, 27, 7}};
+    QTest::newRow("on paper") << std::vector<Step>{} << false << -1 << std::vector<Text>{label};
+    QTest::newRow("reaching into bars above") << bars << false << -1 << std::vector<Text>{label};
+    QTest::newRow("glyphs over each other")
+        << bars << false << -1 << std::vector<Text>{{{1, 3, 6}, {0, 6, 7}, {3, 8, 2}, {2, 9, 6}, {1, 30, 1}}};
+    QTest::newRow("digit after digit")
+        << std::vector<Step>{} << false << -1
+        << std::vector<Text>{{{1, 4, 3}}, {{1, 11, 3}}, {{0, 19, 2}}, {{3, 14, 8}}, {{0, 5, 0}}};
+    QTest::newRow("over a label drawn before") << std::vector<Step>{{0, 0, 0, 0, 90, QRect(5, 4, 12, 5)}}
+                                               << false << -1 << std::vector<Text>{label};
+    QTest::newRow("over what a clear left") << bars << true << -1 << std::vector<Text>{label};
+    QTest::newRow("over a picture") << std::vector<Step>{} << true << 120 << std::vector<Text>{label};
+    QTest::newRow("over a blank picture") << bars << true << 255 << std::vector<Text>{label};
+    QTest::newRow("partly off the image")
+        << bars << false << -1 << std::vector<Text>{{{1, -4, 5}, {3, 33, 8}, {1, 12, -3}}};
+}
+
+void TestRaster::textSetsWhatGlyphByGlyphSets()
+{
+    QFETCH(std::vector<Step>, before);
+    QFETCH(bool, clearFirst);
+    QFETCH(int, pictureGrey);
+    QFETCH(std::vector<Text>, texts);
+    const std::vector<draw::Ink> inks = testInks();
+    QImage picture;
+    if (pictureGrey >= 0) {
+        picture = QImage(25, 9, QImage::Format_Grayscale8);
+        picture.fill(pictureGrey);
+    }
+    for (const int fore : {0, 70}) {
+        RasterImage text(QSize(40, kHeight));
+        RasterImage oneByOne(QSize(40, kHeight));
+        for (RasterImage* raster : {&text, &oneByOne}) {
+            drawSteps(*raster, before);
+            if (clearFirst) {
+                raster->setBackground(qRgb(255, 255, 255), picture);
+                raster->clear(40);
+                // Bars drawn again after the clear, text over them.
+                drawSteps(*raster, {{2, 0, 3, 2, 0}});
+            }
+        }
+        for (const Text& glyphs : texts) {
+            std::vector<RasterImage::Placed> placed;
+            for (const GlyphAt& glyph : glyphs) {
+                placed.push_back({&inks[size_t(glyph.ink)], glyph.x, glyph.y});
+                oneByOne.blend(inks[size_t(glyph.ink)].coverage, glyph.x, glyph.y, fore);
+            }
+            text.blendText(placed, fore);
+        }
+        QCOMPARE(text.copy(), oneByOne.copy());
     }
 }
 

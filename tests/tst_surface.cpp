@@ -25,6 +25,8 @@ class TestSurface : public QObject {
     void hiddenSurfaceKeepsItsDrawing();
     void userScalesPlaceLines_data();
     void userScalesPlaceLines();
+    void barsDrawWhatLinesDraw_data();
+    void barsDrawWhatLinesDraw();
     void boxesAreFilledAndOutlined();
     void clsRestoresTheBackgroundPicture();
     void pictureTakenFromASurfaceStaysAsItWas();
@@ -111,6 +113,55 @@ void TestSurface::userScalesPlaceLines()
     QCOMPARE(testing::darkRows(s.Image(), 40), std::make_pair(top, bottom));
 }
 
+void TestSurface::barsDrawWhatLinesDraw_data()
+{
+    // A symbol's bars go in one call; the pixels and the SVG must be those
+    // of the same bars drawn line by line, whatever the scale or the bars.
+    QTest::addColumn<double>("xTwips");
+    QTest::addColumn<double>("yTwips");
+    QTest::addColumn<int>("drawWidth");
+    QTest::addColumn<int>("y1");
+    QTest::addColumn<std::vector<Surface::Bar>>("bars");
+    using B = Surface::Bar;
+    const std::vector<B> symbol = {{20, 1, 50, draw::kBlack}, {22, 3, 50, draw::kBlack}, {27, 2, 50, draw::kBlack}};
+    QTest::newRow("pixels") << 15.0 << 15.0 << 1 << 1 << symbol;
+    QTest::newRow("long and short, dark and light")
+        << 15.0 << 11.55 << 1 << 5
+        << std::vector<B>{{11, 1, 72, draw::kBlack}, {12, 1, 72, draw::kWhite}, {13, 2, 66, draw::kBlack},
+                          {15, 3, 66, draw::kWhite}, {18, 1, 72, draw::kBlack}, {19, 4, 66, draw::kLightGrey}};
+    QTest::newRow("left of the image")
+        << 15.0 << 15.0 << 1 << 1 << std::vector<B>{{-3, 5, 40, draw::kBlack}, {4, 2, 40, draw::kBlack}};
+    QTest::newRow("upwards and empty")
+        << 15.0 << 16.5 << 1 << 42
+        << std::vector<B>{{20, 2, 6, draw::kBlack}, {23, 0, 50, draw::kBlack}, {25, 1, 50, draw::kBlack}};
+    QTest::newRow("units wider than pixels") << 17.0 << 15.0 << 1 << 1 << symbol;
+    QTest::newRow("wide pen") << 15.0 << 15.0 << 2 << 1 << symbol;
+}
+
+void TestSurface::barsDrawWhatLinesDraw()
+{
+    QFETCH(double, xTwips);
+    QFETCH(double, yTwips);
+    QFETCH(int, drawWidth);
+    QFETCH(int, y1);
+    QFETCH(std::vector<Surface::Bar>, bars);
+    Surface together(QStringLiteral("s"), {0, 0, 2055, 1095}, {xTwips, yTwips}, output::tahoma(10));
+    Surface oneByOne(QStringLiteral("s"), {0, 0, 2055, 1095}, {xTwips, yTwips}, output::tahoma(10));
+    for (Surface* s : {&together, &oneByOne}) {
+        s->setDrawWidth(drawWidth);
+        // Text first, so that bars meet pixels that are not background.
+        s->setCurrentX(10);
+        s->setCurrentY(30);
+        s->Print(QStringLiteral("888"));
+    }
+    together.Bars(y1, bars);
+    for (const Surface::Bar& bar : bars)
+        oneByOne.Lines(bar.x, y1, bar.y2, bar.count, bar.colour);
+    QCOMPARE(together.Image(), oneByOne.Image());
+    QCOMPARE(together.toSvg(), oneByOne.toSvg());
+    QVERIFY(testing::anyDark(together.Image(), together.Image().rect()));
+}
+
 void TestSurface::boxesAreFilledAndOutlined()
 {
     Surface s(QStringLiteral("s"), {0, 0, 1815, 1095}, {15, 11.55}, output::tahoma(8));
@@ -146,6 +197,7 @@ void TestSurface::pictureTakenFromASurfaceStaysAsItWas()
     // drawn again from the recording.
     Surface blank(QStringLiteral("blank"), {0, 0, 1500, 1500}, {}, output::tahoma(10));
     Surface s(QStringLiteral("s"), {0, 0, 1500, 1500}, {}, output::tahoma(10));
+    Surface own(QStringLiteral("own"), {0, 0, 1500, 1500}, {}, output::tahoma(10));
     const auto replayed = [](const Surface& surface) {
         QImage image(surface.Image().size(), QImage::Format_RGB32);
         QPainter painter(&image);
@@ -165,6 +217,22 @@ void TestSurface::pictureTakenFromASurfaceStaysAsItWas()
         QCOMPARE(testing::darkColumns(replayed(s), 10), (std::vector<int>{5, 12}));
         blank.Line(30 + round, 1, 30 + round, 20);
         QCOMPARE(testing::darkColumns(s.Image(), 10), (std::vector<int>{5, 12}));
+        // Bars drawn on either side leave the picture between them, also
+        // when the picture was drawn on nothing but the background.
+        for (Surface* surface : {&s, &own}) {
+            if (surface == &own) {
+                own.Cls();
+                own.setPicture(QImage());
+                own.Line(12, 1, 12, 20);
+                own.setPicture(own);
+            }
+            surface->Cls();
+            surface->Line(3, 1, 3, 20);
+            surface->Line(25, 1, 25, 20);
+            const std::vector<int> expected =
+                surface == &s ? std::vector<int>{3, 5, 12, 25} : std::vector<int>{3, 12, 25};
+            QCOMPARE(testing::darkColumns(surface->Image(), 10), expected);
+        }
         blank.Cls();
         blank.Line(5, 1, 5, 20);
         QCOMPARE(testing::darkColumns(blank.Image(), 10), std::vector<int>{5});
