@@ -143,12 +143,17 @@ void RasterImage::touched(const QRect& rect) const
         return;
     unite(m_touched, rect);
     // Beyond a few pieces, the bounding rectangle alone.
-    if (!m_drawn.empty()) {
-        const QRect& last = m_drawn.back();
-        if (last.left() <= rect.left() && last.top() <= rect.top() && last.right() >= rect.right() &&
-            last.bottom() >= rect.bottom())
-            return;
-    }
+    if (m_drawn.size() > kMaxPieces)
+        return;
+    const auto within = [](const QRect& inner, const QRect& outer) {
+        return outer.left() <= inner.left() && outer.top() <= inner.top() && outer.right() >= inner.right() &&
+               outer.bottom() >= inner.bottom();
+    };
+    if (!m_drawn.empty() && within(rect, m_drawn.back()))
+        return;
+    // A text's box takes the place of the glyph pieces blended inside it.
+    while (!m_drawn.empty() && within(m_drawn.back(), rect))
+        m_drawn.pop_back();
     if (m_drawn.size() < kMaxPieces)
         m_drawn.push_back(rect);
     else if (m_drawn.size() == kMaxPieces)
@@ -712,8 +717,18 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
             blendPixels(ink, glyph.x, glyph.y, QRect(QPoint(area.left(), copy.top()), copy.bottomLeft() - QPoint(1, 0)),
                         fore);
             const uchar* stamp = ink.stamp.data() + (copy.left() - glyph.x);
-            for (int y = copy.top(); y <= copy.bottom(); ++y)
-                copyExact(bits + y * stride + copy.left(), stamp + (y - glyph.y) * inkStride, size_t(copy.width()));
+            uchar* to = bits + copy.top() * stride + copy.left();
+            const uchar* from = stamp + (copy.top() - glyph.y) * inkStride;
+            // Sixteen bytes a row where the stamp's padding (paper) may land on
+            // the paper beside the glyph: one load and one store.
+            if (copy.width() <= 16 && copy.left() + 16 <= clean.right() + 1 &&
+                (copy.left() - glyph.x) + 16 <= inkStride) {
+                for (int y = copy.top(); y <= copy.bottom(); ++y, to += stride, from += inkStride)
+                    std::memcpy(to, from, 16);
+            } else {
+                for (int y = copy.top(); y <= copy.bottom(); ++y, to += stride, from += inkStride)
+                    copyExact(to, from, size_t(copy.width()));
+            }
             blendPixels(ink, glyph.x, glyph.y, QRect(copy.topRight() + QPoint(1, 0), QPoint(area.right(), copy.bottom())),
                         fore);
             blendPart(copy.bottom() + 1, area.bottom());
