@@ -671,8 +671,6 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
     QRect clean = m_plain ? box : QRect();
     if (m_plain && drawnIn(box)) {
         const auto cut = [&clean](const QRect& piece) {
-            if (clean.isEmpty() || piece.isEmpty() || !meets(piece, clean))
-                return;
             const std::array<QRect, 4> left = {
                 QRect(QPoint(clean.left(), piece.bottom() + 1), clean.bottomRight()),
                 QRect(clean.topLeft(), QPoint(clean.right(), piece.top() - 1)),
@@ -683,10 +681,13 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
             clean = *std::max_element(left.begin(), left.end(),
                                       [&](const QRect& a, const QRect& b) { return area(a) < area(b); });
         };
-        if (m_drawn.size() > kMaxPieces)
+        if (m_drawn.size() > kMaxPieces) {
             cut(m_touched);
-        else
-            std::for_each(m_drawn.begin(), m_drawn.end(), cut);
+        } else {
+            for (const QRect& piece : m_drawn)
+                if (!clean.isEmpty() && !piece.isEmpty() && meets(piece, clean))
+                    cut(piece);
+        }
     }
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
