@@ -368,25 +368,8 @@ void RasterImage::columns(int x, int top, int bottom, int count, QRgb colour)
     bottom = std::clamp(bottom, -1, h - 1);
     if (top > bottom)
         return;
-    // Bars of one top are collected whatever their length (the guards of an
-    // EAN reach below the others).
-    if (!m_bars.empty() && top != m_barTop)
-        flush();
-    if (m_bars.empty()) {
-        m_barTop = top;
-        m_barBottom = bottom;
-        m_barShortest = bottom;
-        m_barLeft = x;
-        m_barRight = x + count;
-        m_barsAdjacent = true;
-    } else {
-        m_barsAdjacent = m_barsAdjacent && x == m_bars.back().x + m_bars.back().count;
-    }
-    m_barLeft = std::min(m_barLeft, x);
-    m_barRight = std::max(m_barRight, x + count);
-    m_barBottom = std::max(m_barBottom, bottom);
-    m_barShortest = std::min(m_barShortest, bottom);
-    m_bars.push_back({x, count, bottom, static_cast<uchar>(qGray(colour))});
+    const Column column{x, count, bottom, static_cast<uchar>(qGray(colour))};
+    columns(top, std::span<const Column>(&column, 1));
 }
 
 void RasterImage::columns(int top, std::span<const Column> columns)
@@ -417,6 +400,8 @@ void RasterImage::columns(int top, std::span<const Column> columns)
         return;
     }
     ensureWidth(right);
+    // Bars of one top are collected whatever their length (the guards of an
+    // EAN reach below the others).
     if (!m_bars.empty() && top != m_barTop)
         flush();
     if (m_bars.empty()) {
