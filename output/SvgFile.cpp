@@ -18,15 +18,12 @@ class SvgTarget : public draw::ReplayTarget {
 
     void fill(const QRect& rect, const QColor& colour) override
     {
-        m_out += "<rect x=\"";
-        number(rect.x());
-        m_out += "\" y=\"";
-        number(rect.y());
-        m_out += "\" width=\"";
-        number(rect.width());
-        m_out += "\" height=\"";
-        number(rect.height());
-        m_out += "\" fill=\"";
+        m_out += "<rect";
+        attribute("x", rect.x());
+        attribute("y", rect.y());
+        attribute("width", rect.width());
+        attribute("height", rect.height());
+        m_out += " fill=\"";
         paint(colour, "fill");
         m_out += "/>\n";
     }
@@ -34,17 +31,13 @@ class SvgTarget : public draw::ReplayTarget {
     void line(const QLine& line, const QColor& colour, int width) override
     {
         // The same coordinates a painter is given: its pen is centred on them.
-        m_out += "<line x1=\"";
-        number(line.x1());
-        m_out += "\" y1=\"";
-        number(line.y1());
-        m_out += "\" x2=\"";
-        number(line.x2());
-        m_out += "\" y2=\"";
-        number(line.y2());
-        m_out += "\" stroke-width=\"";
-        number(width);
-        m_out += "\" stroke-linecap=\"square\" stroke=\"";
+        m_out += "<line";
+        attribute("x1", line.x1());
+        attribute("y1", line.y1());
+        attribute("x2", line.x2());
+        attribute("y2", line.y2());
+        attribute("stroke-width", width);
+        m_out += " stroke-linecap=\"square\" stroke=\"";
         paint(colour, "stroke");
         m_out += "/>\n";
     }
@@ -53,17 +46,15 @@ class SvgTarget : public draw::ReplayTarget {
     {
         // Point sizes are meant at 96 dots per inch: one user unit is one pixel there.
         const double pixels = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * 96.0 / 72.0;
-        m_out += "<text x=\"";
-        number(topLeft.x());
-        m_out += "\" y=\"";
-        number(topLeft.y() + ascent(font));
-        m_out += "\" font-family=\"";
+        m_out += "<text";
+        attribute("x", topLeft.x());
+        attribute("y", topLeft.y() + ascent(font));
+        m_out += " font-family=\"";
         m_out += draw::svgTitle(font.family()).toUtf8();
-        m_out += "\" font-size=\"";
-        number(pixels);
-        m_out += "\" font-weight=\"";
-        number(font.weight());
-        m_out += font.italic() ? "\" font-style=\"italic" : "\" font-style=\"normal";
+        m_out += '"';
+        attribute("font-size", pixels);
+        attribute("font-weight", font.weight());
+        m_out += font.italic() ? " font-style=\"italic" : " font-style=\"normal";
         m_out += "\" xml:space=\"preserve\" fill=\"";
         paint(colour, "fill");
         m_out += '>';
@@ -76,11 +67,10 @@ class SvgTarget : public draw::ReplayTarget {
         const PngBytes png = encodePng(image);
         if (!png.error.isEmpty())
             return;
-        m_out += "<image x=\"0\" y=\"0\" width=\"";
-        number(image.width());
-        m_out += "\" height=\"";
-        number(image.height());
-        m_out += "\" preserveAspectRatio=\"none\" xlink:href=\"data:image/png;base64,";
+        m_out += "<image x=\"0\" y=\"0\"";
+        attribute("width", image.width());
+        attribute("height", image.height());
+        m_out += " preserveAspectRatio=\"none\" xlink:href=\"data:image/png;base64,";
         m_out += png.bytes.toBase64();
         m_out += "\"/>\n";
     }
@@ -101,6 +91,17 @@ class SvgTarget : public draw::ReplayTarget {
     }
 
   private:
+    // ` name="value"`, for any number number() writes.
+    template <typename Number>
+    void attribute(const char* name, Number value)
+    {
+        m_out += ' ';
+        m_out += name;
+        m_out += "=\"";
+        number(value);
+        m_out += '"';
+    }
+
     // "#rrggbb" and its opacity where it has one; closes the attribute.
     void paint(const QColor& colour, const char* attribute)
     {
