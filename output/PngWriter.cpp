@@ -280,21 +280,18 @@ PngBytes encodePng(const QImage& source)
     const size_t rowBytes = size_t(width) * (type == kRgba ? 4 : 1);
 
     // Each row is a filter byte and the row's difference to the one above
-    // (the "up" filter; the first row's "above" is zeros).
+    // (the "up" filter; the first row's "above" is zeros, or full ink below).
     thread_local std::vector<unsigned char> buffer;
     const size_t rawSize = (rowBytes + 1) * size_t(height);
     buffer.resize(rawSize + 3 * rowBytes);
     unsigned char* const raw = buffer.data();
-    unsigned char* const zeros = raw + rawSize;
-    unsigned char* const converted = zeros + rowBytes;
-    std::memset(zeros, 0, rowBytes);
+    unsigned char* const firstAbove = raw + rawSize;
+    unsigned char* const converted = firstAbove + rowBytes;
     // Grey levels stored for ink levels are the ink's complement; their
     // difference is the rows' difference taken the other way round, and the
     // first row's "above" is all ink.
-    std::vector<unsigned char> fullInk;
-    if (inkOnWhite)
-        fullInk.assign(rowBytes, 255);
-    const unsigned char* above = inkOnWhite ? fullInk.data() : zeros;
+    std::memset(firstAbove, inkOnWhite ? 255 : 0, rowBytes);
+    const unsigned char* above = firstAbove;
     thread_local std::vector<char> repeats;
     repeats.assign(size_t(height), 0);
     unsigned char* to = raw;
