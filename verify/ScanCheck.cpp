@@ -29,10 +29,10 @@ ZXing::BarcodeFormat formatOf(Symbology symbology)
 // The image in grey levels, as Qt converts it. Exports index a palette: each
 // of its colours is converted once rather than per pixel, where Qt's colour
 // management costs a power function a pixel.
-QImage greyOf(const QImage& image)
+// The grey of each entry of a palette picture's table, as Qt converts the
+// colour itself: the row read at once and the whole picture agree.
+std::array<uchar, 256> paletteGreys(const QImage& image)
 {
-    if (image.format() != QImage::Format_Indexed8 || image.colorCount() == 0)
-        return image.convertToFormat(QImage::Format_Grayscale8);
     QImage table(image.colorCount(), 1, QImage::Format_ARGB32);
     for (int i = 0; i < image.colorCount(); ++i)
         table.setPixel(i, 0, image.color(i));
@@ -40,6 +40,14 @@ QImage greyOf(const QImage& image)
     std::array<uchar, 256> level{};
     for (int i = 0; i < image.colorCount(); ++i)
         level[size_t(i)] = levels.constScanLine(0)[i];
+    return level;
+}
+
+QImage greyOf(const QImage& image)
+{
+    if (image.format() != QImage::Format_Indexed8 || image.colorCount() == 0)
+        return image.convertToFormat(QImage::Format_Grayscale8);
+    const std::array<uchar, 256> level = paletteGreys(image);
     QImage grey(image.size(), QImage::Format_Grayscale8);
     const int width = image.width();
     for (int y = 0; y < image.height(); ++y) {
@@ -127,9 +135,7 @@ bool readsAtOnce(Symbology symbology, const QImage& image, const QString& expect
     if (image.format() == QImage::Format_Grayscale8) {
         std::memcpy(levels.data(), image.constScanLine(y), levels.size());
     } else if (image.format() == QImage::Format_Indexed8 && image.colorCount() > 0) {
-        std::array<uchar, 256> level{};
-        for (int i = 0; i < image.colorCount(); ++i)
-            level[size_t(i)] = uchar(qGray(image.color(i)));
+        const std::array<uchar, 256> level = paletteGreys(image);
         const uchar* from = image.constScanLine(y);
         for (int x = 0; x < count; ++x)
             levels[size_t(x)] = level[from[x]];
