@@ -79,17 +79,24 @@ const GlyphCache::Sprite& GlyphCache::whole(const QString& text, bool plain)
             key = (key << 8) | c.unicode();
         auto found = m_face->shortAscii.find(key);
         if (found == m_face->shortAscii.end()) {
-            if (m_face->shortAscii.size() >= size_t(kMaxSprites))
+            if (m_face->shortAscii.size() >= size_t(kMaxSprites) && !m_held)
                 m_face->shortAscii.clear();
             found = m_face->shortAscii.emplace(key, rasterise(text)).first;
         }
         return found->second;
     }
-    if (const auto found = m_face->texts.constFind(text); found != m_face->texts.cend())
-        return *found;
-    if (m_face->texts.size() >= kMaxSprites)
+    if (const auto found = m_face->texts.find(text); found != m_face->texts.end())
+        return found->second;
+    if (m_face->texts.size() >= size_t(kMaxSprites) && !m_held)
         m_face->texts.clear();
-    return *m_face->texts.insert(text, rasterise(text));
+    return m_face->texts.emplace(text, rasterise(text)).first->second;
+}
+
+void GlyphCache::hold(bool held)
+{
+    if (held && !m_held)
+        m_other.clear();
+    m_held = held;
 }
 
 } // namespace draw

@@ -34,9 +34,13 @@ class GlyphCache {
     // Sets the text from rasterised pieces starting at x = px: `reach` learns
     // how far right the ink goes before `place(sprite, x)` puts each piece.
     // Returns the width. The sprites stay valid until the next
-    // call or change of font.
+    // call or change of font, or while held, until the hold ends.
     template <typename Place, typename Reach>
     int setText(const QString& text, int px, Place&& place, Reach&& reach);
+
+    // While held, no sprite is dropped, so that several texts can be set
+    // before any of them is blended.
+    void hold(bool held);
 
   private:
     static constexpr qsizetype kMaxSprites = 256;
@@ -50,8 +54,9 @@ class GlyphCache {
     struct Face {
         QFont font;
         std::array<std::unique_ptr<Sprite>, 128> ascii;
+        // Node-based, so that a sprite stays where it is while others are added.
         std::unordered_map<quint64, Sprite> shortAscii; // up to kWholeText characters, packed
-        QHash<QString, Sprite> texts;
+        std::unordered_map<QString, Sprite> texts;
     };
 
     Sprite rasterise(const QString& text) const;
@@ -64,6 +69,7 @@ class GlyphCache {
     QImage m_device; // 96 dots per inch, as the surface's image
     std::vector<const Sprite*> m_glyphs;
     std::unordered_map<char32_t, Sprite> m_other;
+    bool m_held = false;
 };
 
 // Labels are printable ASCII: set glyph by glyph from rasterised glyphs,
@@ -85,7 +91,8 @@ int GlyphCache::setText(const QString& text, int px, Place&& place, Reach&& reac
     // Glyphs outside ASCII are copied: the whole-text cache they come from may
     // be emptied while the rest of the text is looked up.
     std::unordered_map<char32_t, Sprite>& other = m_other;
-    other.clear();
+    if (!m_held)
+        other.clear();
     m_glyphs.clear();
     m_glyphs.reserve(size_t(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -113,6 +113,12 @@ inline void unite(QRect& into, const QRect& rect)
                        std::max(into.right(), rect.right()), std::max(into.bottom(), rect.bottom()));
 }
 
+inline bool within(const QRect& inner, const QRect& outer)
+{
+    return outer.left() <= inner.left() && outer.top() <= inner.top() && outer.right() >= inner.right() &&
+           outer.bottom() >= inner.bottom();
+}
+
 inline QRect clipped(const QRect& rect, const QRect& bounds)
 {
     return QRect(QPoint(std::max(rect.left(), bounds.left()), std::max(rect.top(), bounds.top())),
@@ -145,10 +151,6 @@ void RasterImage::touched(const QRect& rect) const
     // Beyond a few pieces, the bounding rectangle alone.
     if (m_drawn.size() > kMaxPieces)
         return;
-    const auto within = [](const QRect& inner, const QRect& outer) {
-        return outer.left() <= inner.left() && outer.top() <= inner.top() && outer.right() >= inner.right() &&
-               outer.bottom() >= inner.bottom();
-    };
     if (!m_drawn.empty() && within(rect, m_drawn.back()))
         return;
     // A text's box takes the place of the glyph pieces blended inside it.
@@ -651,29 +653,9 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
     if (box.isEmpty())
         return;
     // The part of the box that holds paper alone: a label's box may reach up
-    // into the bars above it, a digit's into the digit before it. Each piece
-    // drawn there is cut away on the side that leaves the most.
-    QRect clean = m_plain ? box : QRect();
-    if (m_plain && drawnIn(box)) {
-        const auto cut = [&clean](const QRect& piece) {
-            const std::array<QRect, 4> left = {
-                QRect(QPoint(clean.left(), piece.bottom() + 1), clean.bottomRight()),
-                QRect(clean.topLeft(), QPoint(clean.right(), piece.top() - 1)),
-                QRect(QPoint(piece.right() + 1, clean.top()), clean.bottomRight()),
-                QRect(clean.topLeft(), QPoint(piece.left() - 1, clean.bottom())),
-            };
-            const auto area = [](const QRect& r) { return r.isEmpty() ? 0 : qint64(r.width()) * r.height(); };
-            clean = *std::max_element(left.begin(), left.end(),
-                                      [&](const QRect& a, const QRect& b) { return area(a) < area(b); });
-        };
-        if (m_drawn.size() > kMaxPieces) {
-            cut(m_touched);
-        } else {
-            for (const QRect& piece : m_drawn)
-                if (!clean.isEmpty() && !piece.isEmpty() && meets(piece, clean))
-                    cut(piece);
-        }
-    }
+    // into the bars above it. A glyph that is not wholly in it may still be:
+    // a symbol's digits sit between its guards.
+    const QRect clean = m_plain ? paperIn(box) : QRect();
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
     // Where a glyph meets only paper (clean, and right of every glyph set
@@ -694,7 +676,8 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
             blendRows(ink.padded.data() + skip, inkStride, QSize(ink.coverage.width(), bottom - top + 1),
                       ink.stamp.data() + skip, glyph.x, top, fore);
         };
-        QRect copy = clipped(area, clean);
+        const bool inClean = !clean.isEmpty() && within(area, clean);
+        QRect copy = !m_plain ? QRect() : inClean ? area : paperIn(area);
         copy.setLeft(std::max(copy.left(), reach));
         if (copy.isEmpty()) {
             blendPart(area.top(), area.bottom());
@@ -707,7 +690,7 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
             const uchar* from = stamp + (copy.top() - glyph.y) * inkStride;
             // Sixteen bytes a row where the stamp's padding (paper) may land on
             // the paper beside the glyph: one load and one store.
-            if (copy.width() <= 16 && copy.left() + 16 <= clean.right() + 1 &&
+            if (inClean && copy.width() <= 16 && copy.left() + 16 <= clean.right() + 1 &&
                 (copy.left() - glyph.x) + 16 <= inkStride) {
                 for (int y = copy.top(); y <= copy.bottom(); ++y, to += stride, from += inkStride)
                     std::memcpy(to, from, 16);
@@ -722,6 +705,33 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
         reach = std::max(reach, area.right() + 1);
     }
     touched(box);
+}
+
+QRect RasterImage::paperIn(const QRect& rect) const
+{
+    if (!drawnIn(rect))
+        return rect;
+    // Each piece drawn in the rectangle is cut away on the side that leaves the most.
+    QRect clean = rect;
+    const auto cut = [&clean](const QRect& piece) {
+        const std::array<QRect, 4> left = {
+            QRect(QPoint(clean.left(), piece.bottom() + 1), clean.bottomRight()),
+            QRect(clean.topLeft(), QPoint(clean.right(), piece.top() - 1)),
+            QRect(QPoint(piece.right() + 1, clean.top()), clean.bottomRight()),
+            QRect(clean.topLeft(), QPoint(piece.left() - 1, clean.bottom())),
+        };
+        const auto area = [](const QRect& r) { return r.isEmpty() ? 0 : qint64(r.width()) * r.height(); };
+        clean = *std::max_element(left.begin(), left.end(),
+                                  [&](const QRect& a, const QRect& b) { return area(a) < area(b); });
+    };
+    if (m_drawn.size() > kMaxPieces) {
+        cut(m_touched);
+    } else {
+        for (const QRect& piece : m_drawn)
+            if (!clean.isEmpty() && !piece.isEmpty() && meets(piece, clean))
+                cut(piece);
+    }
+    return clean;
 }
 
 void RasterImage::blendPixels(const Ink& ink, int px, int py, const QRect& part, int fore)
@@ -796,3 +806,4 @@ void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize
 }
 
 } // namespace draw
+

@@ -110,6 +110,9 @@ class RasterImage {
     void touched(const QRect& rect) const;
     // Whether anything drawn since the last clear may lie in `rect`.
     bool drawnIn(const QRect& rect) const;
+    // The part of `rect` that nothing drawn since the last clear lies in
+    // (of a plain background: paper alone).
+    QRect paperIn(const QRect& rect) const;
 
     QImage m_image; // capacity may exceed m_extent; columns beyond it are undefined
     int m_extent = 0;

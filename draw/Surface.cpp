@@ -211,27 +211,40 @@ int Surface::textWidth(const QString& text)
 
 void Surface::Print(const QString& text)
 {
-    const int px = toPixelX(m_currentX);
-    const int py = toPixelY(m_currentY);
+    const Caption caption{m_currentX, m_currentY, &text};
+    PrintEach(std::span<const Caption>(&caption, 1));
+}
+
+void Surface::PrintEach(std::span<const Caption> captions)
+{
+    if (captions.empty())
+        return;
     const QRgb colour = toRgb(m_foreColor);
-    m_ops.addText(QPoint(px, py), text, m_font, m_fontSerial, colour);
-    const int fore = qGray(colour);
     double lineHeight = 0;
     m_placed.clear();
-    m_glyphs.setText(
-        text, px,
-        [&](const GlyphCache::Sprite& sprite, int x) {
-            m_placed.push_back({&sprite.ink, x + sprite.offset.x(), py + sprite.offset.y()});
-            lineHeight = std::max(lineHeight, sprite.lineHeight);
-        },
-        [&](int right) {
-            if (right > 0)
-                m_raster.ensureWidth(right);
-        });
-    m_raster.blendText(m_placed, fore);
+    // Every text's glyphs are placed before any is blended.
+    m_glyphs.hold(true);
+    for (const Caption& caption : captions) {
+        const int px = toPixelX(caption.x);
+        const int py = toPixelY(caption.y);
+        m_ops.addText(QPoint(px, py), *caption.text, m_font, m_fontSerial, colour);
+        lineHeight = 0;
+        m_glyphs.setText(
+            *caption.text, px,
+            [&](const GlyphCache::Sprite& sprite, int x) {
+                m_placed.push_back({&sprite.ink, x + sprite.offset.x(), py + sprite.offset.y()});
+                lineHeight = std::max(lineHeight, sprite.lineHeight);
+            },
+            [&](int right) {
+                if (right > 0)
+                    m_raster.ensureWidth(right);
+            });
+    }
+    m_glyphs.hold(false);
+    m_raster.blendText(m_placed, qGray(colour));
     // As after a Print without a trailing separator: next line, left margin.
     m_currentX = 0;
-    m_currentY += lineHeight * kTwipsPerPixel / m_scale.yTwips;
+    m_currentY = captions.back().y + lineHeight * kTwipsPerPixel / m_scale.yTwips;
     touch();
 }
 

@@ -68,6 +68,15 @@ class Surface : public QObject {
     void Box(double x1, double y1, double x2, double y2, Colour colour);
     // Text with its top-left corner at (CurrentX, CurrentY), transparent background.
     void Print(const QString& text);
+    // Texts each at its own top-left corner, as setting CurrentX and CurrentY
+    // and printing would put them one after another, in one call: a symbol's
+    // digits share the work of setting them.
+    struct Caption {
+        double x;
+        double y;
+        const QString* text;
+    };
+    void PrintEach(std::span<const Caption> captions);
     void Refresh();
     // How many pixels wide Print would make the text, in the current font.
     int textWidth(const QString& text);

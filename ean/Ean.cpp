@@ -87,22 +87,32 @@ void DrawEan(draw::Surface& picEan, const QString& code)
             texts[d] = spaced(QChar(char16_t(u'0' + d)));
         return texts;
     }();
-    const auto printDigit = [&](double x, QChar digit) {
-        picEan.setCurrentX(x);
-        picEan.setCurrentY(kDigitY);
-        const char16_t d = digit.unicode() - u'0';
-        picEan.Print(d < 10 ? kDigitTexts[d] : spaced(digit));
+    const auto digitText = [&](qsizetype i) -> const QString* {
+        const char16_t d = code.at(i).unicode() - u'0';
+        return d < 10 ? &kDigitTexts[d] : nullptr;
     };
     const bool ean13 = code.size() == 13;
     const qsizetype half = ean13 ? 6 : 4;
     const qsizetype first = ean13 ? 1 : 0;
+    std::array<QString, 13> others; // any other character, spaced the same way
+    std::array<draw::Surface::Caption, 13> captions;
+    size_t n = 0;
+    const auto addDigit = [&](double x, qsizetype i) {
+        const QString* text = digitText(i);
+        if (!text) {
+            others[n] = spaced(code.at(i));
+            text = &others[n];
+        }
+        captions[n++] = {x, double(kDigitY), text};
+    };
     if (ean13)
-        printDigit(2, code.at(0));
+        addDigit(2, 0);
     // One unit left of each digit's first module.
     for (qsizetype i = 0; i < half; ++i)
-        printDigit(kFirstModuleX + 3 + 7 * i - 1, code.at(first + i));
+        addDigit(kFirstModuleX + 3 + 7 * i - 1, first + i);
     for (qsizetype i = 0; i < half; ++i)
-        printDigit(kFirstModuleX + 3 + 7 * half + 5 + 7 * i - 1, code.at(first + half + i));
+        addDigit(kFirstModuleX + 3 + 7 * half + 5 + 7 * i - 1, first + half + i);
+    picEan.PrintEach(std::span<const draw::Surface::Caption>(captions.data(), n));
 }
 
 } // namespace ean

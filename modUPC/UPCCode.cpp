@@ -42,11 +42,10 @@ std::optional<QString> UPCCode(const QString& text, UpcForm& form)
     // A blank picture replaces the previous symbol, which is the background by now.
     form.picUPC.setPicture(form.picUPCy);
 
-    for (int position = 0; position < 12; ++position) {
-        form.picUPC.setCurrentX(kTextX[size_t(position)]);
-        form.picUPC.setCurrentY(kTextY);
-        form.picUPC.Print(captions[size_t(position)]);
-    }
+    std::array<draw::Surface::Caption, 12> placed;
+    for (size_t position = 0; position < 12; ++position)
+        placed[position] = {double(kTextX[position]), double(kTextY), &captions[position]};
+    form.picUPC.PrintEach(placed);
     // Every module is drawn, light ones in white, so nothing old shows through.
     ean::drawModules(form.picUPC, upcModules(captions),
                      {.firstX = kSymbolX,
