@@ -69,6 +69,7 @@ class TestRaster : public QObject {
     void blendIsExactOverEveryPaper();
     void textSetsWhatGlyphByGlyphSets_data();
     void textSetsWhatGlyphByGlyphSets();
+    void anyDrawingMatchesAPlainModel();
 };
 
 void TestRaster::barsLandAsColumnByColumn_data()
@@ -372,6 +373,193 @@ void TestRaster::textSetsWhatGlyphByGlyphSets()
             text.blendText(placed, fore);
         }
         QCOMPARE(text.copy(), oneByOne.copy());
+    }
+}
+
+namespace {
+// The image as plainly as it can be kept: every pixel set when it is drawn,
+// the background painted at once.
+struct Model {
+    QImage image{1, kHeight, QImage::Format_Grayscale8};
+    int back = 255;
+    QImage picture;
+
+    explicit Model(int width) { clear(width); }
+    void paint(int from, int to)
+    {
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = from; x < to; ++x) {
+                const bool shown = !picture.isNull() && x < picture.width() && y < picture.height();
+                image.scanLine(y)[x] = shown ? picture.constScanLine(y)[x] : uchar(back);
+            }
+    }
+    void clear(int width)
+    {
+        image = QImage(width, kHeight, QImage::Format_Grayscale8);
+        paint(0, width);
+    }
+    void setExtent(int width)
+    {
+        const int old = image.width();
+        image = image.copy(0, 0, width, kHeight);
+        if (width > old)
+            paint(old, width);
+    }
+    void set(int x, int y, int grey)
+    {
+        if (x >= 0 && y >= 0 && x < image.width() && y < kHeight)
+            image.scanLine(y)[x] = uchar(grey);
+    }
+    void columns(int x, int top, int bottom, int count, int grey)
+    {
+        if (x + count > image.width())
+            setExtent(x + count);
+        for (int c = x; c < x + count; ++c)
+            for (int y = top; y <= bottom; ++y)
+                set(c, y, grey);
+    }
+    void blend(const QImage& coverage, int px, int py, int fore)
+    {
+        for (int y = 0; y < coverage.height(); ++y)
+            for (int x = 0; x < coverage.width(); ++x) {
+                const int X = px + x;
+                const int Y = py + y;
+                if (X < 0 || Y < 0 || X >= image.width() || Y >= kHeight)
+                    continue;
+                const int paper = image.constScanLine(Y)[X];
+                const int t = (fore - paper) * coverage.constScanLine(y)[x] + 128;
+                set(X, Y, paper + ((t + (t >> 8)) >> 8));
+            }
+    }
+};
+} // namespace
+
+void TestRaster::anyDrawingMatchesAPlainModel()
+{
+    // The image puts off what it can (a clear, the background under bars,
+    // bars themselves) and copies where it knows the paper is plain. Mixed
+    // at random, every kind of drawing, clear, growth and picture must still
+    // show what drawing each pixel at once shows.
+    const std::vector<draw::Ink> inks = testInks();
+    std::uint32_t seed = 2026;
+    const auto next = [&seed](int n) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % std::uint32_t(n));
+    };
+    for (int run = 0; run < 3000; ++run) {
+        RasterImage raster(QSize(40, kHeight));
+        Model model(40);
+        QStringList done;
+        for (int step = 0; step < 24; ++step) {
+            const int grey = next(3) == 0 ? 255 : next(2) == 0 ? 0 : next(256);
+            switch (next(11)) {
+            case 0:
+            case 1: { // a symbol's bars from one top, left to right
+                const int top = next(kHeight);
+                std::vector<RasterImage::Column> bars;
+                int x = next(20) - 2;
+                for (int n = 1 + next(8); n > 0; --n) {
+                    const int count = 1 + next(4);
+                    const int bottom = top + next(kHeight + 2) - 1;
+                    bars.push_back({x, count, bottom, uchar(next(2) == 0 ? 0 : 255)});
+                    x += count + (next(2) == 0 ? 0 : next(4));
+                }
+                raster.columns(top, bars);
+                for (const RasterImage::Column& bar : bars)
+                    model.columns(std::max(bar.x, 0), top, bar.bottom, bar.count + std::min(bar.x, 0), bar.grey);
+                done << QStringLiteral("bars from %1").arg(top);
+                break;
+            }
+            case 2: {
+                const int x = next(45) - 2, top = next(kHeight + 2) - 1, count = 1 + next(5);
+                const int bottom = top + next(kHeight);
+                raster.columns(x, top, bottom, count, qRgb(grey, grey, grey));
+                model.columns(std::max(x, 0), top, bottom, count + std::min(x, 0), grey);
+                done << QStringLiteral("columns %1").arg(x);
+                break;
+            }
+            case 3: {
+                const QRect rect(next(44) - 2, next(kHeight + 2) - 2, 1 + next(12), 1 + next(6));
+                raster.fillRect(rect, QColor(grey, grey, grey));
+                for (int y = rect.top(); y <= rect.bottom(); ++y)
+                    for (int x = rect.left(); x <= rect.right(); ++x)
+                        model.set(x, y, grey);
+                done << QStringLiteral("fill");
+                break;
+            }
+            case 4:
+            case 5: { // a text of a few glyphs, or one glyph alone
+                std::vector<RasterImage::Placed> placed;
+                const int fore = next(2) == 0 ? 0 : next(256);
+                int x = next(40) - 4;
+                for (int n = 1 + next(4); n > 0; --n) {
+                    const draw::Ink& ink = inks[size_t(next(int(inks.size())))];
+                    placed.push_back({&ink, x, next(kHeight + 4) - 4});
+                    x += next(12) - 2;
+                }
+                if (next(4) == 0) {
+                    for (const RasterImage::Placed& glyph : placed)
+                        raster.blend(*glyph.ink, glyph.x, glyph.y, fore);
+                } else {
+                    raster.blendText(placed, fore);
+                }
+                for (const RasterImage::Placed& glyph : placed)
+                    model.blend(glyph.ink->coverage, glyph.x, glyph.y, fore);
+                done << QStringLiteral("text");
+                break;
+            }
+            case 6:
+            case 7: {
+                const int width = next(4) == 0 ? 1 + next(60) : 40;
+                raster.clear(width);
+                model.clear(width);
+                done << QStringLiteral("clear %1").arg(width);
+                break;
+            }
+            case 8: {
+                const int back = next(2) == 0 ? 255 : grey;
+                QImage picture;
+                if (next(3) == 0) {
+                    // Blank (the background alone) or not.
+                    picture = QImage(1 + next(45), 1 + next(kHeight + 2), QImage::Format_Grayscale8);
+                    picture.fill(back);
+                    if (next(2) == 0)
+                        picture.scanLine(next(picture.height()))[next(picture.width())] = uchar(next(255));
+                }
+                if (next(2) == 0) {
+                    raster.setBackground(qRgb(back, back, back), picture);
+                } else {
+                    raster.reset(qRgb(back, back, back), picture);
+                    model.back = back;
+                    model.picture = picture;
+                    model.clear(model.image.width());
+                }
+                model.back = back;
+                model.picture = picture;
+                done << QStringLiteral("background %1%2").arg(back).arg(picture.isNull() ? "" : " + picture");
+                break;
+            }
+            case 9: {
+                raster.keepAsPicture();
+                model.picture = model.image.copy();
+                done << QStringLiteral("kept");
+                break;
+            }
+            default: {
+                const int width = 1 + next(60);
+                raster.setExtent(width);
+                model.setExtent(width);
+                done << QStringLiteral("extent %1").arg(width);
+                break;
+            }
+            }
+            // Looking in between makes the image settle what it put off.
+            if (next(6) == 0 || step == 23) {
+                QCOMPARE(raster.extent(), model.image.width());
+                if (raster.copy() != model.image)
+                    QFAIL(qPrintable(QStringLiteral("run %1: %2").arg(run).arg(done.join(QStringLiteral(", ")))));
+            }
+        }
     }
 }
 
