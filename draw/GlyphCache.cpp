@@ -77,12 +77,18 @@ const GlyphCache::Sprite& GlyphCache::whole(const QString& text, bool plain)
         quint64 key = quint64(text.size());
         for (const QChar c : text)
             key = (key << 8) | c.unicode();
+        Face::Recent& recent = m_face->recent[(key * 0x9E3779B97F4A7C15ull) >> 58];
+        if (recent.sprite && recent.key == key)
+            return *recent.sprite;
         auto found = m_face->shortAscii.find(key);
         if (found == m_face->shortAscii.end()) {
-            if (m_face->shortAscii.size() >= size_t(kMaxSprites) && !m_held)
+            if (m_face->shortAscii.size() >= size_t(kMaxSprites) && !m_held) {
                 m_face->shortAscii.clear();
+                m_face->recent.fill({});
+            }
             found = m_face->shortAscii.emplace(key, rasterise(text)).first;
         }
+        recent = {key, &found->second};
         return found->second;
     }
     if (const auto found = m_face->texts.find(text); found != m_face->texts.end())

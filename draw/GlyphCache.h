@@ -56,6 +56,13 @@ class GlyphCache {
         std::array<std::unique_ptr<Sprite>, 128> ascii;
         // Node-based, so that a sprite stays where it is while others are added.
         std::unordered_map<quint64, Sprite> shortAscii; // up to kWholeText characters, packed
+        // The short texts last found, by a hash of their key: a symbol's
+        // digits are found without a search.
+        struct Recent {
+            quint64 key = 0;
+            const Sprite* sprite = nullptr;
+        };
+        std::array<Recent, 64> recent;
         std::unordered_map<QString, Sprite> texts;
     };
 

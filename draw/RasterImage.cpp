@@ -179,8 +179,12 @@ RasterImage::RasterImage(QSize size) : m_image(blankImage(size.width(), size.hei
 
 void RasterImage::setBackground(QRgb colour, const QImage& picture)
 {
-    flush();
     const auto back = static_cast<uchar>(qGray(colour));
+    // The same plain background again (a renderer sets it on every redraw):
+    // nothing to settle under the old one.
+    if (back == m_back && picture.isNull() && m_picture.isNull())
+        return;
+    flush();
     // Until the next clear, what lies outside the drawing is the old background.
     if (back != m_back || !picture.isNull() || !m_picture.isNull())
         m_plain = false;
@@ -300,8 +304,10 @@ void RasterImage::settle() const
     const QRect stale = m_stale;
     m_stale = QRect();
     // Without a plain background the whole extent is stale, every row of it.
+    // With one, nothing was drawn since the clear, so the rest of the stale
+    // rows is paper already (or beyond the extent): whole rows are one fill.
     if (m_plain)
-        fillBack(stale);
+        fillBack(QRect(0, stale.top(), m_image.width(), stale.height()));
     else
         const_cast<RasterImage*>(this)->paintBackground(stale.left(), stale.right() + 1);
 }
@@ -447,21 +453,26 @@ void RasterImage::flush() const
     if (uniform) {
         // The first row is made from nothing and copied whole to the rows
         // below, so what is still to be painted over there need not be.
-        std::memset(first, m_back, span);
-        setBars(bits + m_barTop * stride);
-        for (int y = m_barTop + 1; y <= rows.bottom(); ++y)
-            std::memcpy(bits + y * stride + m_barLeft, first, span);
+        // Stale means nothing else was drawn since the clear: the rows are
+        // paper but for it, so the copy takes in its columns beside the bars,
+        // and the rows above and below are filled whole.
         const QRect stale = m_stale;
         m_stale = QRect();
-        if (!stale.isEmpty() && !rows.contains(stale)) {
-            fillBack(QRect(QPoint(stale.left(), stale.top()), QPoint(stale.right(), rows.top() - 1)));
-            fillBack(QRect(QPoint(stale.left(), rows.bottom() + 1), QPoint(stale.right(), stale.bottom())));
-            const int top = std::max(stale.top(), rows.top());
-            const int bottom = std::min(stale.bottom(), rows.bottom());
-            fillBack(
-                QRect(QPoint(stale.left(), top), QPoint(std::min(stale.right(), rows.left() - 1), bottom)));
-            fillBack(
-                QRect(QPoint(std::max(stale.left(), rows.right() + 1), top), QPoint(stale.right(), bottom)));
+        int left = m_barLeft;
+        int right = m_barRight;
+        if (!stale.isEmpty()) {
+            left = std::max(std::min(left, stale.left()), 0);
+            right = std::min(std::max(right, stale.right() + 1), m_image.width());
+        }
+        uchar* firstRow = bits + m_barTop * stride;
+        std::memset(firstRow + left, m_back, size_t(right - left));
+        setBars(firstRow);
+        for (int y = m_barTop + 1; y <= rows.bottom(); ++y)
+            std::memcpy(bits + y * stride + left, firstRow + left, size_t(right - left));
+        if (!stale.isEmpty()) {
+            const int width = m_image.width() - 1;
+            fillBack(QRect(QPoint(0, stale.top()), QPoint(width, rows.top() - 1)));
+            fillBack(QRect(QPoint(0, rows.bottom() + 1), QPoint(width, stale.bottom())));
         }
     } else if (m_barsAdjacent) {
         // Bars side by side from left to right (light modules drawn too)
@@ -609,13 +620,13 @@ void RasterImage::blend(const QImage& coverage, int px, int py, int fore)
         blendRows(coverage.constBits(), coverage.bytesPerLine(), coverage.size(), nullptr, px, py, fore);
 }
 
-void RasterImage::prepareStamp(const Ink& ink, int fore, uchar paper)
+void RasterImage::makeStamp(const Ink& ink, int fore, uchar paper)
 {
     // A label's glyphs land on plain paper but where they touch: blended
     // once over the paper, each is a copy there.
-    if (ink.stampFore == fore && ink.stampPaper == paper)
-        return;
     const QImage& coverage = ink.coverage;
+    ink.width = coverage.width();
+    ink.height = coverage.height();
     const qsizetype stride = coverage.width() + 8;
     ink.stamp.assign(size_t(stride * coverage.height()), paper);
     ink.padded.assign(size_t(stride * coverage.height()), 0);
@@ -640,51 +651,100 @@ void RasterImage::blend(const Ink& ink, int px, int py, int fore)
               fore);
 }
 
+namespace {
+// What is left of `rect` once each piece in it is cut away, on the side that
+// leaves the most.
+QRect cutAway(QRect rect, const std::vector<QRect>& pieces)
+{
+    for (const QRect& piece : pieces) {
+        if (rect.isEmpty())
+            break;
+        if (!meets(piece, rect))
+            continue;
+        const std::array<QRect, 4> left = {
+            QRect(QPoint(rect.left(), piece.bottom() + 1), rect.bottomRight()),
+            QRect(rect.topLeft(), QPoint(rect.right(), piece.top() - 1)),
+            QRect(QPoint(piece.right() + 1, rect.top()), rect.bottomRight()),
+            QRect(rect.topLeft(), QPoint(piece.left() - 1, rect.bottom())),
+        };
+        const auto area = [](const QRect& r) { return r.isEmpty() ? 0 : qint64(r.width()) * r.height(); };
+        rect = *std::max_element(left.begin(), left.end(),
+                                 [&](const QRect& a, const QRect& b) { return area(a) < area(b); });
+    }
+    return rect;
+}
+
+// A few pixels of a glyph's ink with its top-left at (px, py), one by one:
+// the columns beside where it is copied.
+inline void blendPixels(uchar* bits, qsizetype stride, const uchar* table, const Ink& ink, int px, int py,
+                        const QRect& part)
+{
+    const qsizetype inkStride = ink.width + 8;
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        const uchar* cover = ink.padded.data() + (y - py) * inkStride + (part.left() - px);
+        uchar* row = bits + y * stride + part.left();
+        for (int x = 0; x < part.width(); ++x)
+            row[x] = table[size_t(cover[x]) * 256 + row[x]];
+    }
+}
+} // namespace
+
 void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
 {
     flush();
     const QRect bounds(0, 0, m_image.width(), m_image.height());
     QRect box;
     for (const Placed& glyph : glyphs) {
-        const QRect area = clipped(QRect(QPoint(glyph.x, glyph.y), glyph.ink->coverage.size()), bounds);
+        prepareStamp(*glyph.ink, fore, m_back);
+        const QRect area = clipped(QRect(glyph.x, glyph.y, glyph.ink->width, glyph.ink->height), bounds);
         if (!area.isEmpty())
             unite(box, area);
     }
     if (box.isEmpty())
         return;
-    // The part of the box that holds paper alone: a label's box may reach up
-    // into the bars above it. A glyph that is not wholly in it may still be:
-    // a symbol's digits sit between its guards.
-    const QRect clean = m_plain ? paperIn(box) : QRect();
+    // What was drawn in the box: a label's box may reach up into the bars
+    // above it, a symbol's digits sit between its guards.
+    m_near.clear();
+    if (m_plain && drawnIn(box)) {
+        if (m_drawn.size() > kMaxPieces)
+            m_near.push_back(m_touched);
+        else
+            for (const QRect& piece : m_drawn)
+                if (!piece.isEmpty() && meets(piece, box))
+                    m_near.push_back(piece);
+    }
+    // The part of the box that holds paper alone.
+    const QRect clean = m_plain ? cutAway(box, m_near) : QRect();
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
-    // Where a glyph meets only paper (clean, and right of every glyph set
+    const uchar* table = blendTable(fore).result.data();
+    // Where a glyph meets only paper (and lies right of every glyph set
     // before it) its stamp is what the pixels become; the rest of it is
     // blended: rows above and below as a whole, columns beside pixel by pixel.
     int reach = box.left();
     for (const Placed& glyph : glyphs) {
         const Ink& ink = *glyph.ink;
-        const QRect area = clipped(QRect(QPoint(glyph.x, glyph.y), ink.coverage.size()), bounds);
+        const QRect area = clipped(QRect(glyph.x, glyph.y, ink.width, ink.height), bounds);
         if (area.isEmpty())
             continue;
-        prepareStamp(ink, fore, m_back);
-        const qsizetype inkStride = ink.coverage.width() + 8;
+        const qsizetype inkStride = ink.width + 8;
         const auto blendPart = [&](int top, int bottom) {
             if (top > bottom)
                 return;
             const qsizetype skip = (top - glyph.y) * inkStride;
-            blendRows(ink.padded.data() + skip, inkStride, QSize(ink.coverage.width(), bottom - top + 1),
-                      ink.stamp.data() + skip, glyph.x, top, fore);
+            blendRows(ink.padded.data() + skip, inkStride, QSize(ink.width, bottom - top + 1),
+                      ink.stamp.data() + skip, glyph.x, top, fore, false);
         };
         const bool inClean = !clean.isEmpty() && within(area, clean);
-        QRect copy = !m_plain ? QRect() : inClean ? area : paperIn(area);
+        QRect copy = !m_plain ? QRect() : inClean ? area : cutAway(area, m_near);
         copy.setLeft(std::max(copy.left(), reach));
         if (copy.isEmpty()) {
             blendPart(area.top(), area.bottom());
         } else {
             blendPart(area.top(), copy.top() - 1);
-            blendPixels(ink, glyph.x, glyph.y, QRect(QPoint(area.left(), copy.top()), copy.bottomLeft() - QPoint(1, 0)),
-                        fore);
+            if (copy.left() > area.left())
+                blendPixels(bits, stride, table, ink, glyph.x, glyph.y,
+                            QRect(QPoint(area.left(), copy.top()), copy.bottomLeft() - QPoint(1, 0)));
             const uchar* stamp = ink.stamp.data() + (copy.left() - glyph.x);
             uchar* to = bits + copy.top() * stride + copy.left();
             const uchar* from = stamp + (copy.top() - glyph.y) * inkStride;
@@ -698,8 +758,9 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
                 for (int y = copy.top(); y <= copy.bottom(); ++y, to += stride, from += inkStride)
                     copyExact(to, from, size_t(copy.width()));
             }
-            blendPixels(ink, glyph.x, glyph.y, QRect(copy.topRight() + QPoint(1, 0), QPoint(area.right(), copy.bottom())),
-                        fore);
+            if (copy.right() < area.right())
+                blendPixels(bits, stride, table, ink, glyph.x, glyph.y,
+                            QRect(copy.topRight() + QPoint(1, 0), QPoint(area.right(), copy.bottom())));
             blendPart(copy.bottom() + 1, area.bottom());
         }
         reach = std::max(reach, area.right() + 1);
@@ -707,53 +768,11 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
     touched(box);
 }
 
-QRect RasterImage::paperIn(const QRect& rect) const
-{
-    if (!drawnIn(rect))
-        return rect;
-    // Each piece drawn in the rectangle is cut away on the side that leaves the most.
-    QRect clean = rect;
-    const auto cut = [&clean](const QRect& piece) {
-        const std::array<QRect, 4> left = {
-            QRect(QPoint(clean.left(), piece.bottom() + 1), clean.bottomRight()),
-            QRect(clean.topLeft(), QPoint(clean.right(), piece.top() - 1)),
-            QRect(QPoint(piece.right() + 1, clean.top()), clean.bottomRight()),
-            QRect(clean.topLeft(), QPoint(piece.left() - 1, clean.bottom())),
-        };
-        const auto area = [](const QRect& r) { return r.isEmpty() ? 0 : qint64(r.width()) * r.height(); };
-        clean = *std::max_element(left.begin(), left.end(),
-                                  [&](const QRect& a, const QRect& b) { return area(a) < area(b); });
-    };
-    if (m_drawn.size() > kMaxPieces) {
-        cut(m_touched);
-    } else {
-        for (const QRect& piece : m_drawn)
-            if (!clean.isEmpty() && !piece.isEmpty() && meets(piece, clean))
-                cut(piece);
-    }
-    return clean;
-}
-
-void RasterImage::blendPixels(const Ink& ink, int px, int py, const QRect& part, int fore)
-{
-    if (part.isEmpty())
-        return;
-    const uchar* table = blendTable(fore).result.data();
-    uchar* bits = m_image.bits();
-    const qsizetype stride = m_image.bytesPerLine();
-    const qsizetype inkStride = ink.coverage.width() + 8;
-    for (int y = part.top(); y <= part.bottom(); ++y) {
-        const uchar* cover = ink.padded.data() + (y - py) * inkStride + (part.left() - px);
-        uchar* row = bits + y * stride + part.left();
-        for (int x = 0; x < part.width(); ++x)
-            row[x] = table[size_t(cover[x]) * 256 + row[x]];
-    }
-}
-
 void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize size, const uchar* stamp,
-                            int px, int py, int fore)
+                            int px, int py, int fore, bool alone)
 {
-    flush();
+    if (alone)
+        flush();
     // A label is set glyph by glyph: no library calls for the box.
     const int left = std::max(px, 0);
     const int top = std::max(py, 0);
@@ -762,7 +781,8 @@ void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize
     if (left >= right || top >= bottom)
         return;
     const QRect area(left, top, right - left, bottom - top);
-    touched(area);
+    if (alone)
+        touched(area);
     const uchar* table = nullptr;
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();

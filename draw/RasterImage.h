@@ -21,6 +21,9 @@ struct Ink {
     mutable std::vector<uchar> padded;
     mutable int stampFore = -1;
     mutable int stampPaper = -1;
+    // The coverage's size, kept with the stamp: read for every glyph set.
+    mutable int width = 0;
+    mutable int height = 0;
 };
 
 // The pixels of a surface: one byte a pixel, as wide as the drawing needs
@@ -96,23 +99,25 @@ class RasterImage {
 
   private:
     using Bar = Column;
-    static void prepareStamp(const Ink& ink, int fore, uchar paper);
-    // A few pixels of a glyph's ink (prepared) with its top-left at (px, py),
-    // one by one: the columns beside where it is copied.
-    void blendPixels(const Ink& ink, int px, int py, const QRect& part, int fore);
+    static void prepareStamp(const Ink& ink, int fore, uchar paper)
+    {
+        if (ink.stampFore != fore || ink.stampPaper != paper)
+            makeStamp(ink, fore, paper);
+    }
+    static void makeStamp(const Ink& ink, int fore, uchar paper);
     void flush() const;
     // Paints the background over what is still marked to be painted over.
     void settle() const;
     void fillBack(const QRect& rect) const;
+    // Inside a text, whose box is marked drawn once, `alone` is false.
     void blendRows(const uchar* coverBits, qsizetype coverStride, QSize size, const uchar* stamp, int px,
-                   int py, int fore);
+                   int py, int fore, bool alone = true);
     void paintBackground(int fromX, int toX);
     void touched(const QRect& rect) const;
     // Whether anything drawn since the last clear may lie in `rect`.
     bool drawnIn(const QRect& rect) const;
-    // The part of `rect` that nothing drawn since the last clear lies in
-    // (of a plain background: paper alone).
-    QRect paperIn(const QRect& rect) const;
+    // The pieces drawn that meet a text's box.
+    mutable std::vector<QRect> m_near;
 
     QImage m_image; // capacity may exceed m_extent; columns beyond it are undefined
     int m_extent = 0;
