@@ -496,28 +496,30 @@ void RasterImage::flush() const
         }
     }
     if (m_barBottom > rows.bottom()) {
-        // Below the shortest bar only the longer ones go on, each a piece of
-        // what is drawn: a guard's bars leave the digits between them on paper.
-        m_longBars.clear();
-        QRect piece;
-        for (const Bar& bar : m_bars) {
-            if (bar.bottom <= rows.bottom())
+        // Below the shortest bar only the longer ones go on, in pieces of
+        // bars side by side that end on one row; each piece is drawn: a
+        // guard's bars leave the digits between them on paper. A piece's
+        // first row is set and copied down, and as the bars were taken in
+        // order, a later piece still covers an earlier one.
+        const int below = rows.bottom() + 1;
+        uchar* firstBelow = bits + below * stride;
+        for (size_t i = 0; i < m_bars.size();) {
+            const Bar& bar = m_bars[i];
+            if (bar.bottom < below) {
+                ++i;
                 continue;
-            const QRect drawn(bar.x, rows.bottom() + 1, bar.count, bar.bottom - rows.bottom());
-            if (!piece.isEmpty() && piece.bottom() == drawn.bottom() && piece.right() + 1 == drawn.left()) {
-                piece.setRight(drawn.right());
-            } else {
-                touched(piece);
-                piece = drawn;
             }
-            m_longBars.push_back(bar);
-        }
-        touched(piece);
-        for (int y = rows.bottom() + 1; y <= m_barBottom; ++y) {
-            uchar* row = bits + y * stride;
-            for (const Bar& bar : m_longBars)
-                if (bar.bottom >= y)
-                    fillExact(row + bar.x, size_t(bar.count), bar.grey);
+            const int left = bar.x;
+            int right = left;
+            size_t j = i;
+            for (; j < m_bars.size() && m_bars[j].bottom == bar.bottom && m_bars[j].x == right; ++j) {
+                fillExact(firstBelow + right, size_t(m_bars[j].count), m_bars[j].grey);
+                right += m_bars[j].count;
+            }
+            touched(QRect(left, below, right - left, bar.bottom - rows.bottom()));
+            for (int y = below + 1; y <= bar.bottom; ++y)
+                copyExact(bits + y * stride + left, firstBelow + left, size_t(right - left));
+            i = j;
         }
     }
     m_bars.clear();

@@ -148,7 +148,6 @@ class RasterImage {
     // Columns not yet set, all from m_barTop down.
     mutable std::vector<Bar> m_bars;
     mutable std::vector<uchar> m_firstRow;
-    mutable std::vector<Bar> m_longBars;
     int m_barTop = 0;
     int m_barBottom = 0;        // of the longest bar
     int m_barShortest = 0;      // bottom of the shortest

@@ -2,6 +2,7 @@
 
 #include "draw/Surface.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -32,30 +33,38 @@ QString spaced(QChar digit)
 void drawModules(draw::Surface& picture, std::string_view modules, const ModuleBars& bars)
 {
     // Modules of one colour and one length are one bar, drawn by one call.
-    size_t run = 0;
-    const auto isLong = [&](int m) {
-        while (run < bars.longRuns.size() && m >= bars.longRuns[run].first + bars.longRuns[run].count)
-            ++run;
-        return run < bars.longRuns.size() && m >= bars.longRuns[run].first;
-    };
     // Kept between redraws: drawn on every keystroke.
     thread_local std::vector<draw::Surface::Bar> lines;
     lines.clear();
     const int size = int(modules.size());
+    const std::span<const ModuleRun> runs = bars.longRuns;
+    size_t run = 0;
     int m = 0;
     while (m < size) {
-        const bool dark = modules[size_t(m)] == '1';
-        if (!dark && !bars.light) {
-            ++m;
-            continue;
+        // The stretch from m to `stop` has one length: long runs that touch
+        // make one stretch.
+        while (run < runs.size() && m >= runs[run].first + runs[run].count)
+            ++run;
+        const bool longBar = run < runs.size() && m >= runs[run].first;
+        int stop = size;
+        if (longBar) {
+            stop = runs[run].first + runs[run].count;
+            for (size_t next = run + 1; next < runs.size() && runs[next].first == stop; ++next)
+                stop = runs[next].first + runs[next].count;
+        } else if (run < runs.size()) {
+            stop = runs[run].first;
         }
-        const bool longBar = isLong(m);
-        int end = m + 1;
-        while (end < size && (modules[size_t(end)] == '1') == dark && isLong(end) == longBar)
-            ++end;
-        lines.push_back(
-            {bars.firstX + m, end - m, longBar ? bars.longBottom : bars.shortBottom, dark ? bars.dark : *bars.light});
-        m = end;
+        stop = std::min(stop, size);
+        const int bottom = longBar ? bars.longBottom : bars.shortBottom;
+        while (m < stop) {
+            const bool dark = modules[size_t(m)] == '1';
+            int end = m + 1;
+            while (end < stop && (modules[size_t(end)] == '1') == dark)
+                ++end;
+            if (dark || bars.light)
+                lines.push_back({bars.firstX + m, end - m, bottom, dark ? bars.dark : *bars.light});
+            m = end;
+        }
     }
     picture.Bars(bars.top, lines);
 }
