@@ -1,6 +1,8 @@
 #include "ean/EanEncoder.h"
 #include "ean/EanTables.h"
 
+#include <algorithm>
+
 namespace ean {
 
 namespace {
@@ -44,31 +46,42 @@ std::optional<QString> completeCode(const QString& input)
     return input + QChar(u'0' + checkDigit(input, tripleParity));
 }
 
-std::string eanModules(const QString& code)
+namespace {
+// The modules of 13 or 8 digit values, each 0 to 9.
+std::string modulesOf(const int* digits, qsizetype count)
 {
     std::string modules;
-    if ((code.size() != 13 && code.size() != 8) || !isDigits(code))
-        return modules;
-    const bool ean13 = code.size() == 13;
+    const bool ean13 = count == 13;
     const qsizetype half = ean13 ? 6 : 4;
     const qsizetype first = ean13 ? 1 : 0; // EAN-13's first digit has no bars
-    const std::string_view parity = ean13 ? kParity[digitAt(code, 0)] : "0000";
+    const std::string_view parity = ean13 ? kParity[size_t(digits[0])] : "0000";
     modules.reserve(size_t(3 + 7 * half + 5 + 7 * half + 3));
     modules += kEdgeGuard;
     for (qsizetype i = 0; i < half; ++i)
-        modules += kSets[parity[i] - '0'][digitAt(code, first + i)];
+        modules += kSets[parity[size_t(i)] - '0'][size_t(digits[first + i])];
     modules += kCentreGuard;
     for (qsizetype i = 0; i < half; ++i)
-        modules += kSets[2][digitAt(code, first + half + i)];
+        modules += kSets[2][size_t(digits[first + half + i])];
     modules += kEdgeGuard;
     return modules;
 }
+} // namespace
 
-std::string upcaModules(const QString& digits)
+std::string eanModules(const QString& code)
 {
-    if (digits.size() != 12)
+    if ((code.size() != 13 && code.size() != 8) || !isDigits(code))
         return {};
-    return eanModules(QLatin1Char('0') + digits);
+    std::array<int, 13> digits{};
+    for (qsizetype i = 0; i < code.size(); ++i)
+        digits[size_t(i)] = digitAt(code, i);
+    return modulesOf(digits.data(), code.size());
+}
+
+std::string upcaModules(const std::array<int, 12>& digits)
+{
+    std::array<int, 13> withZero{};
+    std::copy(digits.begin(), digits.end(), withZero.begin() + 1);
+    return modulesOf(withZero.data(), 13);
 }
 
 bool eanComplete(EanForm form, const QString& input)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -18,9 +19,9 @@ std::optional<QString> completeCode(const QString& input);
 // for anything else.
 std::string eanModules(const QString& code);
 
-// The 95 modules of a 12-digit UPC-A number: the EAN-13 row of "0" and the
-// number, as the two symbologies agree. Empty for anything but 12 digits.
-std::string upcaModules(const QString& digits);
+// The 95 modules of a 12-digit UPC-A number (each 0 to 9): the EAN-13 row of
+// 0 and the number, as the two symbologies agree.
+std::string upcaModules(const std::array<int, 12>& digits);
 
 // The EAN forms whose input is routed by length and prefix.
 enum class EanForm { Ean8, Jan13, Isbn, Ean13 };

@@ -57,11 +57,13 @@ std::optional<QString> UPCCode(const QString& text, UpcForm& form)
                       .light = draw::kWhite});
     // The finished symbol becomes the background: it survives a later Cls.
     form.picUPC.setPicture(form.picUPC);
-    QString number;
-    number.reserve(12);
+    // Made in one piece: each caption is one character or none.
+    std::array<QChar, 6 + 12> description = {u'U', u'P', u'C', u'-', u'A', u' '};
+    qsizetype length = 6;
     for (const QString& c : captions)
-        number += c;
-    form.picUPC.setDescription(QStringLiteral("UPC-A ") + number);
+        if (!c.isEmpty())
+            description[size_t(length++)] = c.at(0);
+    form.picUPC.setDescription(QString(description.data(), length));
     return std::nullopt;
 }
 

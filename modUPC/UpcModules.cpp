@@ -47,12 +47,12 @@ std::string upcModules(const std::array<QString, 12>& captions)
 {
     // Each half keeps its own table, so the digit carried over a caption that
     // is not one is drawn with the set of the caption's half.
-    QString digits(12, QLatin1Char('0'));
+    std::array<int, 12> digits{};
     int digit = 0;
-    for (int position = 0; position < 12; ++position) {
-        if (const int value = digitValue(captions[size_t(position)]); value >= 0)
+    for (size_t position = 0; position < 12; ++position) {
+        if (const int value = digitValue(captions[position]); value >= 0)
             digit = value;
-        digits[position] = QChar(u'0' + digit);
+        digits[position] = digit;
     }
     return ean::upcaModules(digits);
 }
