@@ -125,7 +125,7 @@ void BarcodeGenerator::routeEanAndUpc()
         route(EanForm::Ean13, !Option7->isChecked());
     if (Option3->isChecked()) {
         if (n == 11 && digits) {
-            drawUpc(input + QString::number(GetUPCCheckNumber(input)));
+            drawUpc(withUPCCheckDigit(input));
             showSurfaces(false, true, false);
             Label9->hide();
             Label5->hide();

@@ -1,6 +1,7 @@
 // The scan check of the window: after each redraw, the image that Copy and File
 // Save would hand out goes to the decoder, with what it should read as.
 #include "app/BarcodeGenerator.h"
+#include "ean/UpcCheck.h"
 
 #include "app/ScanMark.h"
 #include "linear/Codabar.h"
@@ -35,7 +36,7 @@ std::optional<verify::Request> BarcodeGenerator::shownSymbol() const
     request.context.optimize = Check1[0]->isChecked();
     if (&surface == &picUPC()) {
         request.symbology = verify::Symbology::UpcA;
-        request.context.expected = input + QString::number(GetUPCCheckNumber(input));
+        request.context.expected = withUPCCheckDigit(input);
     } else if (&surface == &picEan()) {
         const QString code = EanText->text();
         request.symbology = code.size() == 8 ? verify::Symbology::Ean8 : verify::Symbology::Ean13;

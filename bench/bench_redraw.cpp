@@ -87,7 +87,7 @@ void ours(benchmark::State& state, const Data& d)
             ean::DrawEan(picEan, *ean::completeCode(text));
             drawn = &picEan;
         } else {
-            upc::UPCCode(text + QString::number(GetUPCCheckNumber(text)), form);
+            upc::UPCCode(withUPCCheckDigit(text), form);
             drawn = &picUPC;
         }
         // The pixels of the surface drawn on, as the window paints them.

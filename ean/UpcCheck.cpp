@@ -18,3 +18,9 @@ qint16 GetUPCCheckNumber(const QString& code)
     // longer codes can (twelve nines sum to 216: that shortcut gives 6, the rule 4).
     return static_cast<qint16>((10 - (3 * odd + even) % 10) % 10);
 }
+
+QString withUPCCheckDigit(const QString& code)
+{
+    // One string made, not a number's and then the sum.
+    return code + QChar(char16_t(u'0' + GetUPCCheckNumber(code)));
+}

@@ -117,7 +117,7 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QSt
             return {nullptr, QStringLiteral("Enter 11 digit number for UPC-A")};
         // The sample number is never empty here, so UPCCode has nothing to complain of.
         upc::UpcForm form{.picUPC = surfaces.picUPC(), .picUPCy = surfaces.picUPCy()};
-        const QString number = data + QString::number(GetUPCCheckNumber(data));
+        const QString number = withUPCCheckDigit(data);
         upc::UPCCode(number, form);
         return {&surfaces.picUPC(), {}, number};
     }

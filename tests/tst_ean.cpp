@@ -327,7 +327,7 @@ void TestEan::upcDecodes()
     for (const char* data : {"09736339584", "03600029145", "00000000000", "99999999999"}) {
         Upc upc;
         const QString text = QString::fromLatin1(data);
-        const QString full = text + QString::number(GetUPCCheckNumber(text));
+        const QString full = withUPCCheckDigit(text);
         upc::UPCCode(full, upc.form);
         QCOMPARE(QString::fromStdString(testing::decode(upc.picUPC.Image(), ZXing::BarcodeFormat::UPCA)),
                  full);

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (digits && text.size() >= 11) {
         const QString data = text.left(11);
         const std::string symbol =
-            upc::upcModules(upc::upcCaptions(data + QString::number(GetUPCCheckNumber(data))));
+            upc::upcModules(upc::upcCaptions(withUPCCheckDigit(data)));
         int weighted = 0;
         for (size_t d = 0; d < 12; ++d) {
             const bool left = d < 6;
