@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace draw {
@@ -35,6 +36,7 @@ QSize Surface::interiorSize() const
 
 void Surface::touch()
 {
+    m_snapshot.reset();
     if (!m_dirty) {
         m_dirty = true;
         emit changed();
@@ -75,7 +77,7 @@ void Surface::Line(double x1, double y1, double x2, double y2, Colour colour)
     touch();
 }
 
-void Surface::addLine(const QLine& line, QRgb colour, int width, int count)
+inline void Surface::addLine(const QLine& line, QRgb colour, int width, int count)
 {
     // Set field by field where it is kept: an operation built aside and
     // copied in is read back wider than it was written, which stalls.
@@ -129,11 +131,26 @@ void Surface::Bars(int y1, std::span<const Bar> bars)
         return;
     }
     const int py1 = toPixelY(y1);
+    // A symbol's bars come in two colours (UPC-A's light modules alternate
+    // with the dark ones) and two lengths: each is converted once.
+    struct Ink {
+        Colour colour;
+        QRgb rgb;
+        uchar grey;
+    };
+    std::array<Ink, 2> inks{};
+    int known = 0;
+    const auto inkOf = [&](Colour colour) -> const Ink& {
+        for (int i = 0; i < known; ++i)
+            if (inks[size_t(i)].colour == colour)
+                return inks[size_t(i)];
+        const QRgb rgb = toRgb(colour);
+        Ink& ink = inks[size_t(known < 2 ? known++ : 1)];
+        ink = {colour, rgb, uchar(qGray(rgb))};
+        return ink;
+    };
     int y2 = 0;
     int py2 = py1;
-    Colour colour = 0;
-    QRgb rgb = 0;
-    uchar grey = 0;
     bool drawn = false;
     m_columns.clear();
     const auto send = [this, py1] {
@@ -153,19 +170,15 @@ void Surface::Bars(int y1, std::span<const Bar> bars)
             y2 = bar.y2;
             py2 = toPixelY(y2);
         }
-        if (!drawn || bar.colour != colour) {
-            colour = bar.colour;
-            rgb = toRgb(colour);
-            grey = uchar(qGray(rgb));
-        }
         drawn = true;
+        const Ink& ink = inkOf(bar.colour);
         if (py2 >= py1) {
-            m_columns.push_back({bar.x, bar.count, py2, grey});
+            m_columns.push_back({bar.x, bar.count, py2, ink.grey});
         } else {
             send();
-            m_raster.columns(bar.x, py2, py1, bar.count, rgb);
+            m_raster.columns(bar.x, py2, py1, bar.count, ink.rgb);
         }
-        addLine(QLine(bar.x, py1, bar.x, py2), rgb, 1, bar.count);
+        addLine(QLine(bar.x, py1, bar.x, py2), ink.rgb, 1, bar.count);
     }
     send();
     if (drawn)
@@ -250,6 +263,7 @@ void Surface::PrintEach(std::span<const Caption> captions)
 
 void Surface::extendTo(int pixels)
 {
+    m_snapshot.reset();
     m_raster.reserveWidth(pixels);
     m_raster.ensureWidth(pixels);
 }
@@ -343,7 +357,11 @@ void Surface::setPicture(const Surface& source)
 
 std::shared_ptr<const Recording> Surface::snapshot() const
 {
-    return std::make_shared<Recording>(snapshot(Ops(m_ops)));
+    // A surface that has not changed gives the same recording again: UPC-A's
+    // blank picture is taken on every redraw.
+    if (!m_snapshot)
+        m_snapshot = std::make_shared<Recording>(snapshot(Ops(m_ops)));
+    return m_snapshot;
 }
 
 Recording Surface::snapshot(Ops ops) const

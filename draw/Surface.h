@@ -189,6 +189,8 @@ class Surface : public QObject {
     Ops m_ops; // since the last Cls
     Ops m_spareOps; // empty, with room
     std::shared_ptr<const Recording> m_pictureRecording;
+    // What snapshot() last gave, until anything changes (touch).
+    mutable std::shared_ptr<const Recording> m_snapshot;
     QString m_description;
     RasterImage m_raster;
     std::vector<RasterImage::Placed> m_placed;

@@ -13,6 +13,10 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <array>
+#include <functional>
+#include <memory>
+
 using draw::Surface;
 
 class TestSurface : public QObject {
@@ -35,6 +39,8 @@ class TestSurface : public QObject {
     void svgHoldsAnyFontName();
     void everyOutputShowsOnlyTheLastDrawing_data();
     void everyOutputShowsOnlyTheLastDrawing();
+    void everyChangeReachesTheRecording_data();
+    void everyChangeReachesTheRecording();
 };
 
 void TestSurface::printAfterClsStartsTopLeft()
@@ -353,6 +359,67 @@ void TestSurface::everyOutputShowsOnlyTheLastDrawing()
             QCOMPARE(testing::darkColumns(*other, row), testing::darkColumns(image, row));
     for (const QImage* other : std::initializer_list<const QImage*>{&image, &fromSvg, &halved})
         QCOMPARE(QString::fromStdString(testing::decode(*other, format)), decoded);
+}
+
+namespace {
+using Change = std::function<void(Surface& s, Surface& other)>;
+}
+
+void TestSurface::everyChangeReachesTheRecording_data()
+{
+    // A surface that has not changed hands out the recording it made last;
+    // whatever changes it must make a new one.
+    QTest::addColumn<Change>("change");
+    const auto row = [](const char* name, Change change) { QTest::newRow(name) << change; };
+    row("Line", [](Surface& s, Surface&) { s.Line(3, 2, 3, 40); });
+    row("Lines", [](Surface& s, Surface&) { s.Lines(30, 2, 40, 3); });
+    row("Bars", [](Surface& s, Surface&) {
+        const std::array<Surface::Bar, 2> bars = {{{40, 2, 30, draw::kBlack}, {44, 1, 35, draw::kBlack}}};
+        s.Bars(2, bars);
+    });
+    row("Box", [](Surface& s, Surface&) { s.Box(5, 5, 20, 20); });
+    row("Print", [](Surface& s, Surface&) { s.Print(QStringLiteral("9")); });
+    row("PrintEach", [](Surface& s, Surface&) {
+        const QString text = QStringLiteral("7");
+        const std::array<Surface::Caption, 1> captions = {{{60, 10, &text}}};
+        s.PrintEach(captions);
+    });
+    row("Cls", [](Surface& s, Surface&) { s.Cls(); });
+    row("BackColor", [](Surface& s, Surface&) { s.setBackColor(draw::kActiveBorder); });
+    row("Width", [](Surface& s, Surface&) { s.setWidth(3000); });
+    row("extendTo", [](Surface& s, Surface&) { s.extendTo(400); });
+    row("picture image", [](Surface& s, Surface& other) { s.setPicture(other.Image()); });
+    row("picture of another", [](Surface& s, Surface& other) { s.setPicture(other); });
+    row("picture of itself", [](Surface& s, Surface&) { s.setPicture(s); });
+}
+
+void TestSurface::everyChangeReachesTheRecording()
+{
+    QFETCH(Change, change);
+    QByteArray before;
+    const auto drawn = [&](bool lookFirst) {
+        auto s = std::make_unique<Surface>(QStringLiteral("s"), QRectF(0, 0, 1500, 1500), Surface::Scale{},
+                                           output::tahoma(10));
+        Surface other(QStringLiteral("other"), {0, 0, 1500, 1500}, {}, output::tahoma(10));
+        other.Line(12, 0, 12, 30);
+        s->Lines(20, 4, 30, 2);
+        s->setCurrentX(2);
+        s->setCurrentY(50);
+        s->Print(QStringLiteral("A"));
+        // Looked at first, and kept as a clipboard keeps it.
+        std::function<QByteArray()> kept;
+        if (lookFirst) {
+            before = s->toSvg();
+            kept = s->svgWriter();
+        }
+        change(*s, other);
+        if (kept)
+            before = kept();
+        return s->toSvg();
+    };
+    const QByteArray after = drawn(true);
+    QCOMPARE(after, drawn(false));
+    QVERIFY(after != before);
 }
 
 QTEST_MAIN(TestSurface)
