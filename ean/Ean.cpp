@@ -2,6 +2,8 @@
 
 #include "draw/Surface.h"
 
+#include <QStringBuilder>
+
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -76,7 +78,7 @@ void DrawEan(draw::Surface& picEan, const QString& code)
     picEan.setFontSize(10);
     picEan.setDrawWidth(1);
 
-    picEan.setDescription((code.size() == 13 ? QStringLiteral("EAN-13 ") : QStringLiteral("EAN-8 ")) + code);
+    picEan.setDescription((code.size() == 13 ? u"EAN-13 " : u"EAN-8 ") % code);
     const std::string modules = eanModules(code);
     const std::array<ModuleRun, 3> guards = guardRuns(int(modules.size()));
     drawModules(picEan, modules,
@@ -90,10 +92,15 @@ void DrawEan(draw::Surface& picEan, const QString& code)
 
     // Digits are printed as numbers: a blank for the sign, the digit, a blank.
     // The ten texts are made once, not formatted on every redraw.
+    // The ten texts are made once, not formatted on every redraw, over static
+    // characters: a copy (the recording keeps one) counts no references.
+    static constexpr char16_t kSpaced[10][3] = {
+        {u' ', u'0', u' '}, {u' ', u'1', u' '}, {u' ', u'2', u' '}, {u' ', u'3', u' '}, {u' ', u'4', u' '},
+        {u' ', u'5', u' '}, {u' ', u'6', u' '}, {u' ', u'7', u' '}, {u' ', u'8', u' '}, {u' ', u'9', u' '}};
     static const std::array<QString, 10> kDigitTexts = [] {
         std::array<QString, 10> texts;
-        for (char16_t d = 0; d < 10; ++d)
-            texts[d] = spaced(QChar(char16_t(u'0' + d)));
+        for (size_t d = 0; d < 10; ++d)
+            texts[d] = QString::fromRawData(reinterpret_cast<const QChar*>(kSpaced[d]), 3);
         return texts;
     }();
     const auto digitText = [&](qsizetype i) -> const QString* {

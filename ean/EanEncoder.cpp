@@ -1,6 +1,8 @@
 #include "ean/EanEncoder.h"
 #include "ean/EanTables.h"
 
+#include <QStringBuilder>
+
 #include <algorithm>
 
 namespace ean {
@@ -43,7 +45,8 @@ std::optional<QString> completeCode(const QString& input)
     // EAN-13 weighs the even positions 3, EAN-8 the odd ones: in both the digit
     // next to the check digit weighs 3.
     const int tripleParity = input.size() == 12 ? 1 : 0;
-    return input + QChar(u'0' + checkDigit(input, tripleParity));
+    // Made at its full length at once: this runs on every keystroke.
+    return input % QChar(u'0' + checkDigit(input, tripleParity));
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "ean/UpcCheck.h"
 
+#include <QStringBuilder>
+
 #include <algorithm>
 
 qint16 GetUPCCheckNumber(const QString& code)
@@ -22,5 +24,5 @@ qint16 GetUPCCheckNumber(const QString& code)
 QString withUPCCheckDigit(const QString& code)
 {
     // One string made, not a number's and then the sum.
-    return code + QChar(char16_t(u'0' + GetUPCCheckNumber(code)));
+    return code % QChar(char16_t(u'0' + GetUPCCheckNumber(code)));
 }

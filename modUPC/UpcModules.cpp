@@ -20,10 +20,17 @@ int digitValue(const QString& caption)
 // ASCII ones are made once and shared.
 QString characterAt(const QString& text, qsizetype i)
 {
+    // Over static characters: a copy (the recording keeps one) counts no references.
+    static constexpr std::array<char16_t, 128> kCharacters = [] {
+        std::array<char16_t, 128> all{};
+        for (char16_t c = 0; c < 128; ++c)
+            all[c] = c;
+        return all;
+    }();
     static const std::array<QString, 128> kAscii = [] {
         std::array<QString, 128> all;
-        for (char16_t c = 0; c < 128; ++c)
-            all[c] = QString(QChar(c));
+        for (size_t c = 0; c < 128; ++c)
+            all[c] = QString::fromRawData(reinterpret_cast<const QChar*>(&kCharacters[c]), 1);
         return all;
     }();
     const char16_t c = text.at(i).unicode();
