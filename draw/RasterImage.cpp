@@ -52,11 +52,21 @@ inline void fillExact(uchar* p, size_t n, uchar v)
     }
 }
 
-// The same for a copy: a glyph's row is a few pixels.
+// The same for a copy: a glyph's row is a few pixels, a row of a symbol's
+// bars a hundred or so (sixteen bytes at a time, in line); a long symbol's
+// rows go to the library.
 inline void copyExact(uchar* to, const uchar* from, size_t n)
 {
-    if (n > 16) {
+    if (n > 512) {
         std::memcpy(to, from, n);
+        return;
+    }
+    if (n > 16) {
+        size_t i = 0;
+        for (; i + 16 <= n; i += 16)
+            std::memcpy(to + i, from + i, 16);
+        if (i < n)
+            std::memcpy(to + n - 16, from + n - 16, 16);
         return;
     }
     if (n >= 8) {
@@ -468,7 +478,7 @@ void RasterImage::flush() const
         std::memset(firstRow + left, m_back, size_t(right - left));
         setBars(firstRow);
         for (int y = m_barTop + 1; y <= rows.bottom(); ++y)
-            std::memcpy(bits + y * stride + left, firstRow + left, size_t(right - left));
+            copyExact(bits + y * stride + left, firstRow + left, size_t(right - left));
         if (!stale.isEmpty()) {
             const int width = m_image.width() - 1;
             fillBack(QRect(QPoint(0, stale.top()), QPoint(width, rows.top() - 1)));
@@ -480,7 +490,7 @@ void RasterImage::flush() const
         settle();
         setBars(bits + m_barTop * stride);
         for (int y = m_barTop + 1; y <= rows.bottom(); ++y)
-            std::memcpy(bits + y * stride + m_barLeft, first, span);
+            copyExact(bits + y * stride + m_barLeft, first, span);
     } else {
         settle();
         m_firstRow.assign(first, first + span);
@@ -655,25 +665,34 @@ void RasterImage::blend(const Ink& ink, int px, int py, int fore)
 
 namespace {
 // What is left of `rect` once each piece in it is cut away, on the side that
-// leaves the most.
+// leaves the most (below, above, right, left: the first of equals).
 QRect cutAway(QRect rect, const std::vector<QRect>& pieces)
 {
+    int left = rect.left();
+    int top = rect.top();
+    int right = rect.right();
+    int bottom = rect.bottom();
     for (const QRect& piece : pieces) {
-        if (rect.isEmpty())
+        if (left > right || top > bottom)
             break;
-        if (!meets(piece, rect))
+        if (piece.left() > right || piece.right() < left || piece.top() > bottom || piece.bottom() < top)
             continue;
-        const std::array<QRect, 4> left = {
-            QRect(QPoint(rect.left(), piece.bottom() + 1), rect.bottomRight()),
-            QRect(rect.topLeft(), QPoint(rect.right(), piece.top() - 1)),
-            QRect(QPoint(piece.right() + 1, rect.top()), rect.bottomRight()),
-            QRect(rect.topLeft(), QPoint(piece.left() - 1, rect.bottom())),
+        const qint64 width = right - left + 1;
+        const qint64 height = bottom - top + 1;
+        const std::array<qint64, 4> area = {
+            std::max(0, bottom - piece.bottom()) * width,
+            std::max(0, piece.top() - top) * width,
+            std::max(0, right - piece.right()) * height,
+            std::max(0, piece.left() - left) * height,
         };
-        const auto area = [](const QRect& r) { return r.isEmpty() ? 0 : qint64(r.width()) * r.height(); };
-        rect = *std::max_element(left.begin(), left.end(),
-                                 [&](const QRect& a, const QRect& b) { return area(a) < area(b); });
+        switch (std::max_element(area.begin(), area.end()) - area.begin()) {
+        case 0: top = piece.bottom() + 1; break;
+        case 1: bottom = piece.top() - 1; break;
+        case 2: left = piece.right() + 1; break;
+        default: right = piece.left() - 1; break;
+        }
     }
-    return rect;
+    return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 // A few pixels of a glyph's ink with its top-left at (px, py), one by one:
