@@ -19,7 +19,8 @@ QSize interiorOf(const QRectF& twips)
 } // namespace
 
 Surface::Surface(const QString& name, const QRectF& twips, Scale scale, const QFont& font, QObject* parent)
-    : QObject(parent), m_twips(twips), m_scale(scale), m_font(font), m_raster(interiorOf(twips))
+    : QObject(parent), m_twips(twips), m_interior(interiorOf(twips)), m_scale(scale), m_font(font),
+      m_raster(m_interior)
 {
     setObjectName(name);
     // Glyphs are set one by one from cache, so no pair of them is kerned;
@@ -31,7 +32,7 @@ Surface::Surface(const QString& name, const QRectF& twips, Scale scale, const QF
 
 QSize Surface::interiorSize() const
 {
-    return interiorOf(m_twips);
+    return m_interior;
 }
 
 void Surface::touch()
@@ -294,6 +295,7 @@ void Surface::setFontName(const QString& name)
 void Surface::setWidth(double twips)
 {
     m_twips.setWidth(twips);
+    m_interior = interiorOf(m_twips);
     m_raster.setExtent(interiorSize().width());
     emit geometryChanged();
     touch();

@@ -173,6 +173,7 @@ class Surface : public QObject {
     void addLine(const QLine& line, QRgb colour, int width, int count);
 
     QRectF m_twips;
+    QSize m_interior; // of m_twips, kept: every Cls needs it
     Scale m_scale;
     QFont m_font;
     qint64 m_fontSerial = 0; // counts changes of m_font
