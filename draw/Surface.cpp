@@ -78,17 +78,6 @@ void Surface::Line(double x1, double y1, double x2, double y2, Colour colour)
     touch();
 }
 
-inline void Surface::addLine(const QLine& line, QRgb colour, int width, int count)
-{
-    // Set field by field where it is kept: an operation built aside and
-    // copied in is read back wider than it was written, which stalls.
-    auto& op = std::get<Ops::Line>(m_ops.list.emplace_back(std::in_place_type<Ops::Line>));
-    op.line = line;
-    op.colour = colour;
-    op.width = width;
-    op.count = count;
-}
-
 void Surface::drawColumns(int px, int py1, int py2, int count, QRgb colour)
 {
     // Bars are runs of one-pixel columns; setting them directly keeps every

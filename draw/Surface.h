@@ -170,7 +170,13 @@ class Surface : public QObject {
     void touch();
     void setPictureRecording(std::shared_ptr<const Recording> recording);
     void drawColumns(int px, int py1, int py2, int count, QRgb colour);
-    void addLine(const QLine& line, QRgb colour, int width, int count);
+    // Made where it is kept, field by field (an operation built aside and
+    // copied in is read back wider than it was written, which stalls), and in
+    // line: a symbol records a hundred.
+    void addLine(const QLine& line, QRgb colour, int width, int count)
+    {
+        m_ops.list.emplace_back(std::in_place_type<Ops::Line>, line, colour, width, count);
+    }
 
     QRectF m_twips;
     QSize m_interior; // of m_twips, kept: every Cls needs it
