@@ -504,6 +504,9 @@ void RasterImage::flush() const
         // order, a later piece still covers an earlier one.
         const int below = rows.bottom() + 1;
         uchar* firstBelow = bits + below * stride;
+        // A guard's bars a space apart are marked drawn as one piece, the
+        // space with them: fewer pieces for every glyph to be checked against.
+        QRect marked;
         for (size_t i = 0; i < m_bars.size();) {
             const Bar& bar = m_bars[i];
             if (bar.bottom < below) {
@@ -517,11 +520,19 @@ void RasterImage::flush() const
                 fillExact(firstBelow + right, size_t(m_bars[j].count), m_bars[j].grey);
                 right += m_bars[j].count;
             }
-            touched(QRect(left, below, right - left, bar.bottom - rows.bottom()));
+            const QRect piece(left, below, right - left, bar.bottom - rows.bottom());
+            if (!marked.isEmpty() && marked.bottom() == piece.bottom() && piece.left() >= marked.left() &&
+                piece.left() <= marked.right() + 2) {
+                marked.setRight(std::max(marked.right(), piece.right()));
+            } else {
+                touched(marked);
+                marked = piece;
+            }
             for (int y = below + 1; y <= bar.bottom; ++y)
                 copyExact(bits + y * stride + left, firstBelow + left, size_t(right - left));
             i = j;
         }
+        touched(marked);
     }
     m_bars.clear();
 }
