@@ -70,32 +70,30 @@ const GlyphCache::Sprite& GlyphCache::ascii(char16_t c)
     return *slot;
 }
 
-const GlyphCache::Sprite& GlyphCache::whole(const QString& text, bool plain)
+const GlyphCache::Sprite& GlyphCache::whole(const QString& text)
 {
-    if (plain && text.size() <= kWholeText) {
-        // Up to four ASCII characters and their number fit one integer key.
-        quint64 key = quint64(text.size());
-        for (const QChar c : text)
-            key = (key << 8) | c.unicode();
-        Face::Recent& recent = m_face->recent[(key * 0x9E3779B97F4A7C15ull) >> 58];
-        if (recent.sprite && recent.key == key)
-            return *recent.sprite;
-        auto found = m_face->shortAscii.find(key);
-        if (found == m_face->shortAscii.end()) {
-            if (m_face->shortAscii.size() >= size_t(kMaxSprites) && !m_held) {
-                m_face->shortAscii.clear();
-                m_face->recent.fill({});
-            }
-            found = m_face->shortAscii.emplace(key, rasterise(text)).first;
-        }
-        recent = {key, &found->second};
-        return found->second;
-    }
     if (const auto found = m_face->texts.find(text); found != m_face->texts.end())
         return found->second;
     if (m_face->texts.size() >= size_t(kMaxSprites) && !m_held)
         m_face->texts.clear();
     return m_face->texts.emplace(text, rasterise(text)).first->second;
+}
+
+const GlyphCache::Sprite& GlyphCache::shortText(quint64 key, const QString& text)
+{
+    Face::Recent& recent = m_face->recent[(key * 0x9E3779B97F4A7C15ull) >> 58];
+    if (recent.sprite && recent.key == key)
+        return *recent.sprite;
+    auto found = m_face->shortAscii.find(key);
+    if (found == m_face->shortAscii.end()) {
+        if (m_face->shortAscii.size() >= size_t(kMaxSprites) && !m_held) {
+            m_face->shortAscii.clear();
+            m_face->recent.fill({});
+        }
+        found = m_face->shortAscii.emplace(key, rasterise(text)).first;
+    }
+    recent = {key, &found->second};
+    return found->second;
 }
 
 void GlyphCache::hold(bool held)

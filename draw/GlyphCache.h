@@ -67,7 +67,9 @@ class GlyphCache {
     };
 
     Sprite rasterise(const QString& text) const;
-    const Sprite& whole(const QString& text, bool plain);
+    // Any text kept whole; a short plain one under its key (see setText).
+    const Sprite& whole(const QString& text);
+    const Sprite& shortText(quint64 key, const QString& text);
     const Sprite& ascii(char16_t c);
     static int roundToInt(double v) { return static_cast<int>(v >= 0 ? v + 0.5 : v - 0.5); }
 
@@ -86,11 +88,16 @@ class GlyphCache {
 template <typename Place, typename Reach>
 int GlyphCache::setText(const QString& text, int px, Place&& place, Reach&& reach)
 {
+    // Up to four ASCII characters and their number fit one integer key,
+    // made in the same pass that learns whether the text is plain.
     bool plain = true;
-    for (const QChar c : text)
+    quint64 key = quint64(text.size());
+    for (const QChar c : text) {
         plain = plain && c.unicode() >= 0x20 && c.unicode() < 0x7F;
+        key = (key << 8) | c.unicode();
+    }
     if (text.size() <= kWholeText || (!plain && text.size() <= kMaxSpriteText)) {
-        const Sprite& ink = whole(text, plain);
+        const Sprite& ink = plain && text.size() <= kWholeText ? shortText(key, text) : whole(text);
         reach(px + ink.advance + 1);
         place(ink, px);
         return ink.advance + 1;
@@ -111,7 +118,7 @@ int GlyphCache::setText(const QString& text, int px, Place&& place, Reach&& reac
         } else {
             auto found = other.find(code);
             if (found == other.end())
-                found = other.emplace(code, whole(text.mid(i, n), false)).first;
+                found = other.emplace(code, whole(text.mid(i, n))).first;
             m_glyphs.push_back(&found->second);
         }
         i += n - 1;
