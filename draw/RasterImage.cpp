@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <mutex>
 
 namespace draw {
 
@@ -562,38 +561,23 @@ void RasterImage::fillRect(const QRect& rect, const QColor& colour)
 
 namespace {
 // row + (fore - row) * a / 255, rounded, in integers: what a pixel becomes
-// under ink of grey `fore` that covers `a` of it, for every row value and
-// coverage, so that blending is one lookup per pixel.
-struct BlendTable {
-    std::array<uchar, 256 * 256> result; // [cover * 256 + row]
-    explicit BlendTable(int fore)
-    {
-        for (int a = 0; a < 256; ++a)
-            for (int row = 0; row < 256; ++row) {
-                const int t = (fore - row) * a + 128;
-                result[size_t(a * 256 + row)] = uchar(row + ((t + (t >> 8)) >> 8));
-            }
-    }
-};
-
-// One table per ink, made when first needed and shared by every surface and
-// thread.
-const BlendTable& blendTable(int fore)
+// under ink of grey `fore` that covers `a` of it. Worked out rather than
+// looked up: a table of every row and coverage is 64 KB an ink, which a
+// busy machine evicts between redraws.
+inline uchar blendOne(int row, int a, int fore)
 {
-    static std::array<std::once_flag, 256> made;
-    static std::array<std::unique_ptr<BlendTable>, 256> tables;
-    std::call_once(made[size_t(fore)], [fore] { tables[size_t(fore)] = std::make_unique<BlendTable>(fore); });
-    return *tables[size_t(fore)];
+    const int t = (fore - row) * a + 128;
+    return uchar(row + ((t + (t >> 8)) >> 8));
 }
 } // namespace
 
 namespace {
-// Eight pixels at a time, with the table's exact arithmetic split by the sign
+// Eight pixels at a time, with blendOne's exact arithmetic split by the sign
 // of (fore - row) so that every intermediate fits 16 unsigned bits:
 //   ink darker or lighter by d = |fore - row|, p = d * a,
 //   up:   (p + 128 + ((p + 128) >> 8)) >> 8
 //   down: (p + 127 + ((p + 127) >> 8)) >> 8
-// which equal the table for every fore, row and coverage (tst_raster checks).
+// which equal blendOne for every fore, row and coverage (tst_raster checks).
 using Bytes8 = std::uint8_t __attribute__((vector_size(8)));
 using Words8 = std::uint16_t __attribute__((vector_size(16)));
 
@@ -644,12 +628,11 @@ void RasterImage::makeStamp(const Ink& ink, int fore, uchar paper)
     const qsizetype stride = coverage.width() + 8;
     ink.stamp.assign(size_t(stride * coverage.height()), paper);
     ink.padded.assign(size_t(stride * coverage.height()), 0);
-    const uchar* table = blendTable(fore).result.data();
     for (int y = 0; y < coverage.height(); ++y) {
         const uchar* cover = coverage.constScanLine(y);
         uchar* row = ink.stamp.data() + y * stride;
         for (int x = 0; x < coverage.width(); ++x)
-            row[x] = table[size_t(cover[x]) * 256 + paper];
+            row[x] = blendOne(paper, cover[x], fore);
         std::memcpy(ink.padded.data() + y * stride, cover, size_t(coverage.width()));
     }
     ink.stampFore = fore;
@@ -699,7 +682,7 @@ QRect cutAway(QRect rect, const std::vector<QRect>& pieces)
 
 // A few pixels of a glyph's ink with its top-left at (px, py), one by one:
 // the columns beside where it is copied.
-inline void blendPixels(uchar* bits, qsizetype stride, const uchar* table, const Ink& ink, int px, int py,
+inline void blendPixels(uchar* bits, qsizetype stride, int fore, const Ink& ink, int px, int py,
                         const QRect& part)
 {
     const qsizetype inkStride = ink.width + 8;
@@ -707,7 +690,7 @@ inline void blendPixels(uchar* bits, qsizetype stride, const uchar* table, const
         const uchar* cover = ink.padded.data() + (y - py) * inkStride + (part.left() - px);
         uchar* row = bits + y * stride + part.left();
         for (int x = 0; x < part.width(); ++x)
-            row[x] = table[size_t(cover[x]) * 256 + row[x]];
+            row[x] = blendOne(row[x], cover[x], fore);
     }
 }
 } // namespace
@@ -740,7 +723,6 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
     const QRect clean = m_plain ? cutAway(box, m_near) : QRect();
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
-    const uchar* table = blendTable(fore).result.data();
     // Where a glyph meets only paper (and lies right of every glyph set
     // before it) its stamp is what the pixels become; the rest of it is
     // blended: rows above and below as a whole, columns beside pixel by pixel.
@@ -766,7 +748,7 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
         } else {
             blendPart(area.top(), copy.top() - 1);
             if (copy.left() > area.left())
-                blendPixels(bits, stride, table, ink, glyph.x, glyph.y,
+                blendPixels(bits, stride, fore, ink, glyph.x, glyph.y,
                             QRect(QPoint(area.left(), copy.top()), copy.bottomLeft() - QPoint(1, 0)));
             const uchar* stamp = ink.stamp.data() + (copy.left() - glyph.x);
             uchar* to = bits + copy.top() * stride + copy.left();
@@ -782,7 +764,7 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
                     copyExact(to, from, size_t(copy.width()));
             }
             if (copy.right() < area.right())
-                blendPixels(bits, stride, table, ink, glyph.x, glyph.y,
+                blendPixels(bits, stride, fore, ink, glyph.x, glyph.y,
                             QRect(copy.topRight() + QPoint(1, 0), QPoint(area.right(), copy.bottom())));
             blendPart(copy.bottom() + 1, area.bottom());
         }
@@ -806,7 +788,6 @@ void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize
     const QRect area(left, top, right - left, bottom - top);
     if (alone)
         touched(area);
-    const uchar* table = nullptr;
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
     const qsizetype stampStride = size.width() + 8;
@@ -841,10 +822,8 @@ void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize
             std::memcpy(&keep, &kKeep[size_t(std::min(8, width - x))], 8);
             blend8(row + x, cover + x, keep, fore8);
         }
-        if (x < width && !table)
-            table = blendTable(fore).result.data();
         for (; x < width; ++x)
-            row[x] = table[size_t(cover[x]) * 256 + row[x]];
+            row[x] = blendOne(row[x], cover[x], fore);
     }
 }
 
