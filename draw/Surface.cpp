@@ -227,6 +227,7 @@ void Surface::PrintEach(std::span<const Caption> captions)
     m_placed.clear();
     // Every text's glyphs are placed before any is blended.
     m_glyphs.hold(true);
+    const int fore = qGray(colour);
     for (const Caption& caption : captions) {
         const int px = toPixelX(caption.x);
         const int py = toPixelY(caption.y);
@@ -239,12 +240,19 @@ void Surface::PrintEach(std::span<const Caption> captions)
                 lineHeight = std::max(lineHeight, sprite.lineHeight);
             },
             [&](int right) {
-                if (right > 0)
-                    m_raster.ensureWidth(right);
+                if (right <= m_raster.extent())
+                    return;
+                // Growth paints the new columns: the texts before it are set
+                // first, as printing them one by one would have set them.
+                if (!m_placed.empty()) {
+                    m_raster.blendText(m_placed, fore);
+                    m_placed.clear();
+                }
+                m_raster.ensureWidth(right);
             });
     }
     m_glyphs.hold(false);
-    m_raster.blendText(m_placed, qGray(colour));
+    m_raster.blendText(m_placed, fore);
     // As after a Print without a trailing separator: next line, left margin.
     m_currentX = 0;
     m_currentY = captions.back().y + lineHeight * kTwipsPerPixel / m_scale.yTwips;
@@ -321,6 +329,9 @@ void Surface::setPictureRecording(std::shared_ptr<const Recording> recording)
         m_spareOps.clear();
     }
     m_pictureRecording = std::move(recording);
+    // After the touch() that told the listeners: a recording one of them took
+    // then shows the old picture.
+    m_snapshot.reset();
 }
 
 void Surface::setPicture(const Surface& source)

@@ -91,7 +91,6 @@ void DrawEan(draw::Surface& picEan, const QString& code)
                  .light = std::nullopt});
 
     // Digits are printed as numbers: a blank for the sign, the digit, a blank.
-    // The ten texts are made once, not formatted on every redraw.
     // The ten texts are made once, not formatted on every redraw, over static
     // characters: a copy (the recording keeps one) counts no references.
     static constexpr char16_t kSpaced[10][3] = {

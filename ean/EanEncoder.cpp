@@ -82,6 +82,8 @@ std::string eanModules(const QString& code)
 
 std::string upcaModules(const std::array<int, 12>& digits)
 {
+    if (std::any_of(digits.begin(), digits.end(), [](int d) { return d < 0 || d > 9; }))
+        return {};
     std::array<int, 13> withZero{};
     std::copy(digits.begin(), digits.end(), withZero.begin() + 1);
     return modulesOf(withZero.data(), 13);

@@ -20,7 +20,7 @@ std::optional<QString> completeCode(const QString& input);
 std::string eanModules(const QString& code);
 
 // The 95 modules of a 12-digit UPC-A number (each 0 to 9): the EAN-13 row of
-// 0 and the number, as the two symbologies agree.
+// 0 and the number, as the two symbologies agree. Empty if a value is not a digit.
 std::string upcaModules(const std::array<int, 12>& digits);
 
 // The EAN forms whose input is routed by length and prefix.

@@ -41,6 +41,7 @@ class TestSurface : public QObject {
     void everyOutputShowsOnlyTheLastDrawing();
     void everyChangeReachesTheRecording_data();
     void everyChangeReachesTheRecording();
+    void printEachSetsWhatPrintSets();
 };
 
 void TestSurface::printAfterClsStartsTopLeft()
@@ -406,11 +407,14 @@ void TestSurface::everyChangeReachesTheRecording()
         s->setCurrentX(2);
         s->setCurrentY(50);
         s->Print(QStringLiteral("A"));
-        // Looked at first, and kept as a clipboard keeps it.
+        // Looked at first, and kept as a clipboard keeps it; and looked at
+        // again by a listener while the change is told.
         std::function<QByteArray()> kept;
         if (lookFirst) {
             before = s->toSvg();
             kept = s->svgWriter();
+            s->markPainted();
+            QObject::connect(s.get(), &Surface::changed, s.get(), [&s] { s->toSvg(); });
         }
         change(*s, other);
         if (kept)
@@ -420,6 +424,48 @@ void TestSurface::everyChangeReachesTheRecording()
     const QByteArray after = drawn(true);
     QCOMPARE(after, drawn(false));
     QVERIFY(after != before);
+}
+
+void TestSurface::printEachSetsWhatPrintSets()
+{
+    // Texts placed in one call come out as printed one after another: over
+    // bars and each other, out of order, beyond the width (which grows), in
+    // and out of ASCII, and with the glyph cache full, so that it would drop
+    // sprites while they wait to be set (the sanitizer build sees that).
+    const auto make = [] {
+        auto s = std::make_unique<Surface>(QStringLiteral("s"), QRectF(0, 0, 1500, 900), Surface::Scale{},
+                                           output::tahoma(10));
+        // As many short texts as the cache keeps: the next new one would empty it.
+        for (int i = 0; i < 256; ++i)
+            s->Print(QString::number(i));
+        s->Cls();
+        s->Lines(5, 0, 30, 3);
+        s->Lines(20, 0, 12, 2);
+        return s;
+    };
+    const std::vector<std::pair<QPointF, QString>> texts = {
+        {{3, 16}, QStringLiteral("12")}, // kept from before, then new ones
+        {{2, 10}, QStringLiteral(" 7 ")},  {{6, 12}, QStringLiteral("Zq")},
+        {{60, 20}, QStringLiteral("x")},   {{30, 5}, QStringLiteral("AB")},
+        {{90, 10}, QStringLiteral("Wide past the width")},
+        {{40, 15}, QStringLiteral("\u00e9\u00df")}, {{12, 10}, QStringLiteral("#")},
+        {{200, 0}, QStringLiteral("far")}, {{18, 14}, QStringLiteral("M")},
+    };
+    auto each = make();
+    auto oneByOne = make();
+    std::vector<Surface::Caption> captions;
+    for (const auto& [at, text] : texts) {
+        captions.push_back({at.x(), at.y(), &text});
+        oneByOne->setCurrentX(at.x());
+        oneByOne->setCurrentY(at.y());
+        oneByOne->Print(text);
+    }
+    each->PrintEach(captions);
+    QCOMPARE(each->imageWidth(), oneByOne->imageWidth());
+    QCOMPARE(each->Image(), oneByOne->Image());
+    QCOMPARE(each->toSvg(), oneByOne->toSvg());
+    QCOMPARE(each->CurrentX(), oneByOne->CurrentX());
+    QCOMPARE(each->CurrentY(), oneByOne->CurrentY());
 }
 
 QTEST_MAIN(TestSurface)
