@@ -3,7 +3,6 @@
 #include "draw/RasterImage.h"
 
 #include <QFont>
-#include <QHash>
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -67,7 +66,8 @@ class GlyphCache {
     };
 
     Sprite rasterise(const QString& text) const;
-    // Any text kept whole; a short plain one under its key (see setText).
+    // A text kept whole, found by the text itself; a short plain one is found
+    // by its key instead (shortText).
     const Sprite& whole(const QString& text);
     const Sprite& shortText(quint64 key, const QString& text);
     const Sprite& ascii(char16_t c);

@@ -639,15 +639,6 @@ void RasterImage::makeStamp(const Ink& ink, int fore, uchar paper)
     ink.stampPaper = paper;
 }
 
-void RasterImage::blend(const Ink& ink, int px, int py, int fore)
-{
-    if (ink.coverage.isNull())
-        return;
-    prepareStamp(ink, fore, m_back);
-    blendRows(ink.padded.data(), ink.coverage.width() + 8, ink.coverage.size(), ink.stamp.data(), px, py,
-              fore);
-}
-
 namespace {
 // What is left of `rect` once each piece in it is cut away, on the side that
 // leaves the most (below, above, right, left: the first of equals).

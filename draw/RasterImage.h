@@ -86,7 +86,6 @@ class RasterImage {
     // Ink of grey `fore` blended in by how much of each pixel `coverage`
     // (Alpha8) covers, its top-left at (px, py).
     void blend(const QImage& coverage, int px, int py, int fore);
-    void blend(const Ink& ink, int px, int py, int fore);
     // A text's glyphs, each ink with its top-left corner, in the order set.
     struct Placed {
         const Ink* ink;

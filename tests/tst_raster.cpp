@@ -499,7 +499,7 @@ void TestRaster::anyDrawingMatchesAPlainModel()
                 }
                 if (next(4) == 0) {
                     for (const RasterImage::Placed& glyph : placed)
-                        raster.blend(*glyph.ink, glyph.x, glyph.y, fore);
+                        raster.blend(glyph.ink->coverage, glyph.x, glyph.y, fore);
                 } else {
                     raster.blendText(placed, fore);
                 }
