@@ -1,5 +1,5 @@
-// Construction and layout of the main window: every control at its place in
-// the window data, in its start state, and the wiring of events to handlers.
+// Construction and layout of the main window: every control at its fixed
+// rectangle in twips, in its start state, and the wiring of events to handlers.
 #include "app/BarcodeGenerator.h"
 
 #include "app/FontList.h"
@@ -41,17 +41,22 @@ const QString BarcodeGenerator::kCaption = QStringLiteral("Tessaline Barcode Gen
 namespace {
 
 template <typename W>
-W* place(W* widget, const char* name, double left, double top, double width, double height)
+W* place(W* widget, const char* name, const QRectF& twips)
 {
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(twipsRect(left, top, width, height));
+    widget->setGeometry(twipsRect(twips.left(), twips.top(), twips.width(), twips.height()));
     return widget;
 }
 
-QLabel* headerLabel(QWidget* parent, const char* name, const QString& text, double left, double top,
-                    double width, double height)
+template <typename W>
+W* place(W* widget, const char* name, double left, double top, double width, double height)
 {
-    auto* label = place(new QLabel(text, parent), name, left, top, width, height);
+    return place(widget, name, QRectF(left, top, width, height));
+}
+
+QLabel* headerLabel(QWidget* parent, const char* name, const QString& text, const QRectF& twips)
+{
+    auto* label = place(new QLabel(text, parent), name, twips);
     label->setAlignment(Qt::AlignCenter);
     label->setAutoFillBackground(true);
     QPalette palette = label->palette();
@@ -62,9 +67,9 @@ QLabel* headerLabel(QWidget* parent, const char* name, const QString& text, doub
 }
 
 QRadioButton* optionButton(QWidget* parent, const char* name, const QString& text, const QString& tip,
-                           double left, double top, double width, double height)
+                           const QRectF& twips)
 {
-    auto* button = place(new QRadioButton(text, parent), name, left, top, width, height);
+    auto* button = place(new QRadioButton(text, parent), name, twips);
     button->setToolTip(tip);
     return button;
 }
@@ -105,48 +110,66 @@ void BarcodeGenerator::buildControls()
     Image1->setPixmap(QPixmap(QStringLiteral(":/banner.png")));
     Label2 = place(new QLabel(QStringLiteral("ver.3.0"), w), "Label2", 7440, 480, 1335, 375);
     Label2->setFont(tahoma(14.25));
-    Label3 = headerLabel(w, "Label3", QStringLiteral("Barcode Type"), 1200, 960, 5775, 255);
-    Label4 = headerLabel(w, "Label4", QStringLiteral("Settings"), 7920, 960, 2295, 255);
+    // The controls as the form lists them: designer name, caption, and the
+    // rectangle in twips (left, top, width, height).
+    const struct {
+        QLabel** control;
+        const char* name;
+        const char* text;
+        QRectF twips;
+    } headers[] = {
+        {&Label3, "Label3", "Barcode Type", {1200, 960, 5775, 255}},
+        {&Label4, "Label4", "Settings", {7920, 960, 2295, 255}},
+        {&Label6, "Label6", "Barcode Data Input", {1200, 3480, 3855, 255}},
+        {&Label1, "Label1", "Digits", {5280, 3480, 495, 255}},
+    };
+    for (const auto& h : headers)
+        *h.control = headerLabel(w, h.name, QString::fromLatin1(h.text), h.twips);
 
-    Option2 = optionButton(w, "Option2", QStringLiteral("EAN-13"), QStringLiteral("GTIN-13"), 1200, 1320,
-                           1215, 375);
-    Option7 = optionButton(w, "Option7", QStringLiteral("JAN-13"),
-                           QStringLiteral("Japanese Article Number 13"), 3360, 1320, 1215, 375);
-    Option8 = optionButton(w, "Option8", QStringLiteral("ISBN(Bookland EAN)"),
-                           QStringLiteral("International Standard Book Number"), 5040, 1320, 2415, 375);
-    Option4 =
-        optionButton(w, "Option4", QStringLiteral("EAN- 8"), QStringLiteral("GTIN-8"), 1200, 1680, 1215, 375);
-    Option6 = optionButton(w, "Option6", QStringLiteral("JAN- 8"),
-                           QStringLiteral("Japanese Article Number 8"), 3360, 1680, 1215, 375);
-    Option5 =
-        optionButton(w, "Option5", QStringLiteral("UPC- E"), QStringLiteral("UPC-E"), 1200, 2400, 1095, 375);
-    Option3 = optionButton(w, "Option3", QStringLiteral("UPC- A"), QStringLiteral("GTIN-12"), 1200, 2040,
-                           1095, 375);
-    Option1[0] = optionButton(w, "Option1_0", QStringLiteral("Code 39"), QStringLiteral("USS Code 39"), 3360,
-                              2040, 1575, 375);
-    Option1[1] = optionButton(w, "Option1_1", QStringLiteral("Interleaved 2 of 5"),
-                              QStringLiteral("Interleaved 2 of 5"), 5040, 1680, 2175, 375);
-    Option1[2] = optionButton(w, "Option1_2", QStringLiteral("Code 128"), QStringLiteral("USS Code 128"),
-                              5040, 2400, 1575, 375);
-    Option1[3] = optionButton(w, "Option1_3", QStringLiteral("Codabar"), QStringLiteral("Code 2 of 7"), 5040,
-                              2040, 1575, 375);
-    for (QRadioButton* hidden : {Option4, Option5, Option6})
-        hidden->hide();
+    const struct {
+        QRadioButton** control;
+        const char* name;
+        const char* text;
+        const char* tip;
+        QRectF twips;
+    } options[] = {
+        {&Option2, "Option2", "EAN-13", "GTIN-13", {1200, 1320, 1215, 375}},
+        {&Option7, "Option7", "JAN-13", "Japanese Article Number 13", {3360, 1320, 1215, 375}},
+        {&Option8, "Option8", "ISBN(Bookland EAN)", "International Standard Book Number", {5040, 1320, 2415, 375}},
+        {&Option4, "Option4", "EAN- 8", "GTIN-8", {1200, 1680, 1215, 375}},
+        {&Option6, "Option6", "JAN- 8", "Japanese Article Number 8", {3360, 1680, 1215, 375}},
+        {&Option5, "Option5", "UPC- E", "UPC-E", {1200, 2400, 1095, 375}},
+        {&Option3, "Option3", "UPC- A", "GTIN-12", {1200, 2040, 1095, 375}},
+        {&Option1[0], "Option1_0", "Code 39", "USS Code 39", {3360, 2040, 1575, 375}},
+        {&Option1[1], "Option1_1", "Interleaved 2 of 5", "Interleaved 2 of 5", {5040, 1680, 2175, 375}},
+        {&Option1[2], "Option1_2", "Code 128", "USS Code 128", {5040, 2400, 1575, 375}},
+        {&Option1[3], "Option1_3", "Codabar", "Code 2 of 7", {5040, 2040, 1575, 375}},
+    };
     m_options = new QButtonGroup(this);
     m_options->setExclusive(true);
-    for (QRadioButton* b : {Option2, Option7, Option8, Option4, Option6, Option5, Option3})
-        m_options->addButton(b);
-    for (QRadioButton* b : Option1)
-        m_options->addButton(b);
+    for (const auto& o : options) {
+        *o.control = optionButton(w, o.name, QString::fromLatin1(o.text), QString::fromLatin1(o.tip), o.twips);
+        m_options->addButton(*o.control);
+    }
+    // EAN-8, JAN-8 and UPC-E have buttons that the form never shows.
+    for (QRadioButton* hidden : {Option4, Option5, Option6})
+        hidden->hide();
     Option1[0]->setChecked(true);
 
-    Check1[0] =
-        place(new QCheckBox(QStringLiteral("Optimize for Printing"), w), "Check1_0", 7920, 1320, 2415, 255);
-    Check1[1] = place(new QCheckBox(QStringLiteral("Add Label"), w), "Check1_1", 7920, 1680, 1455, 255);
-    Check1[2] =
-        place(new QCheckBox(QStringLiteral("Add Check Character"), w), "Check1_2", 7920, 2040, 2415, 255);
-    Check1[0]->setChecked(true);
-    Check1[1]->setChecked(true);
+    const struct {
+        const char* name;
+        const char* text;
+        QRectF twips;
+        bool checked;
+    } checks[] = {
+        {"Check1_0", "Optimize for Printing", {7920, 1320, 2415, 255}, true},
+        {"Check1_1", "Add Label", {7920, 1680, 1455, 255}, true},
+        {"Check1_2", "Add Check Character", {7920, 2040, 2415, 255}, false},
+    };
+    for (size_t i = 0; i < Check1.size(); ++i) {
+        Check1[i] = place(new QCheckBox(QString::fromLatin1(checks[i].text), w), checks[i].name, checks[i].twips);
+        Check1[i]->setChecked(checks[i].checked);
+    }
 
     Label8 = place(new QLabel(QStringLiteral("Label Font"), w), "Label8", 7920, 2520, 2295, 255);
     FontB = place(new QLineEdit(QStringLiteral("Tahoma"), w), "FontB", 7920, 2835, 2295, 360);
@@ -157,8 +180,6 @@ void BarcodeGenerator::buildControls()
     List1 = place(new FontList(w), "List1", 7920, 3240, 2295, 960);
     List1->setSortingEnabled(true);
 
-    Label6 = headerLabel(w, "Label6", QStringLiteral("Barcode Data Input"), 1200, 3480, 3855, 255);
-    Label1 = headerLabel(w, "Label1", QStringLiteral("Digits"), 5280, 3480, 495, 255);
     Text1 = place(new QLineEdit(w), "Text1", 1200, 3840, 3855, 390);
     Text1->setFont(tahoma(11.25));
     Text2 = place(new QLineEdit(w), "Text2", 5280, 3840, 495, 390);
@@ -334,7 +355,7 @@ draw::PictureBox* BarcodeGenerator::pictureBox(const draw::Surface& surface) con
     return nullptr;
 }
 
-// The count's box is as narrow as the window data has it; the longest input
+// The count's box is only 495 twips wide; the longest input
 // has a five-digit count, which the window's font would scroll out of view.
 void BarcodeGenerator::fitCount()
 {

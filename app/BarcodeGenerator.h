@@ -57,7 +57,7 @@ class BarcodeGenerator : public QMainWindow {
     static const QString kCaption;
     static inline const QString kLinkAddress = QStringLiteral("https://barcodes.example/");
 
-    // Controls, named as in the window data.
+    // Controls, named by their designer names (also their objectNames).
     QLabel* Image1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

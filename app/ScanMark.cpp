@@ -9,8 +9,8 @@
 #include <QPainterPath>
 
 namespace {
-// Under the picture areas, above the command buttons: space no control of the
-// window data uses, so nothing there moves.
+// Under the picture areas, above the command buttons (in twips): space no
+// other control uses, so nothing there moves.
 constexpr double kLeft = 1200, kTop = 5670, kWidth = 7440, kHeight = 315;
 constexpr int kMarkSize = 14;
 constexpr int kGap = 5;

@@ -5,8 +5,8 @@
 
 namespace draw {
 
-// Colours are kept as the 32-bit values of the window data: 0x00BBGGRR for an RGB
-// colour, 0x800000nn for system colour nn.
+// Colours are kept as 32-bit values, as the window's colour properties take
+// them: 0x00BBGGRR for an RGB colour, 0x800000nn for system colour nn.
 using Colour = std::uint32_t;
 
 inline constexpr Colour kBlack = 0x000000;

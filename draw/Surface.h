@@ -151,8 +151,8 @@ class Surface : public QObject {
     // a long symbol that no program may ever ask for.
     std::function<QByteArray()> svgWriter() const;
 
-    // What the picture shows, in words: the encoded data or the message.
     Colour ForeColor() const { return m_foreColor; }
+    // What the picture shows, in words: the encoded data or the message.
     const QString& description() const { return m_description; }
     void setDescription(const QString& text);
 

@@ -9,7 +9,7 @@ namespace output {
 // that Debian's fonts-wine installs outside fontconfig's folders.
 void ensureTahoma();
 
-// The label and control face of the window data at a point size.
+// The face of the symbols' labels and of the window's controls, at a point size.
 QFont tahoma(double points, bool bold = false);
 
 // The installed screen fonts, as the label font list shows them.

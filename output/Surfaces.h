@@ -19,7 +19,7 @@ enum class SurfaceId { Picture1, picEan, picUPC, picUPCy };
 struct SurfaceSpec {
     SurfaceId id;
     const char* name;
-    QRectF twips; // left, top, width, height as the window data places it
+    QRectF twips; // left, top, width, height of the picture box in the window
     draw::Surface::Scale scale;
     double labelPoints; // Tahoma at this size; 0 keeps the default font
 };

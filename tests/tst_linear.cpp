@@ -599,7 +599,7 @@ void TestLinear::everySymbolDecodes()
                         : symbology == u"Interleaved 2 of 5" ? ZXing::BarcodeFormat::ITF
                         : symbology == u"Code 128"           ? ZXing::BarcodeFormat::Code128
                                                              : ZXing::BarcodeFormat::Codabar;
-    // Known fault, kept as specified for now: with "Optimize for Printing" the
+    // A known limit of "Optimize for Printing", whose widths the window keeps: the
     // four Code 39 characters whose bars are all narrow get spaces of 2 and 4
     // pixels beside 1-pixel bars, and a decoder with one threshold for bars and
     // spaces reads the narrow space as wide (zbar, measuring them apart, reads them).

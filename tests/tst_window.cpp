@@ -762,7 +762,7 @@ void TestWindow::countShowsWhole()
                             .arg(first)
                             .arg(last)
                             .arg(aloneLast - aloneFirst + 1)));
-    // Centred, as the window data has it.
+    // The count is centred in its box.
     QVERIFY(qAbs((first + last) - (shown.width() - 1)) <= 3);
     // Short counts keep the window's font.
     if (length < 1000)

@@ -17,7 +17,8 @@ namespace verify {
 // at the export's whole pixels per module in its colours, for a vector file at
 // the resolution in `settings.dpi`, for a printed page at the printer's. A
 // transparent background is read on white paper. The window and the command
-// line both warn with it after a file or a page is written; they never refuse.
+// line warn with it after a file or a page is written; only --verify refuses
+// a file that does not read back.
 Verdict checkExport(const draw::Surface& surface, const output::ExportSettings& settings, Symbology symbology,
                     const Context& context);
 // The same check of a picture output::render() already made.
