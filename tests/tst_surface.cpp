@@ -466,6 +466,25 @@ void TestSurface::printEachSetsWhatPrintSets()
     QCOMPARE(each->toSvg(), oneByOne->toSvg());
     QCOMPARE(each->CurrentX(), oneByOne->CurrentX());
     QCOMPARE(each->CurrentY(), oneByOne->CurrentY());
+
+    // A slanted glyph's ink reaches past its advance. Set at the right edge,
+    // that ink is cut off when printed alone; a later text that widens the
+    // image must not bring it back.
+    QFont slanted = output::tahoma(28);
+    slanted.setItalic(true);
+    const QString f = QStringLiteral("f"), far = QStringLiteral("far");
+    for (double x = 76; x <= 96; ++x) {
+        Surface together(QStringLiteral("s"), QRectF(0, 0, 1500, 900), Surface::Scale{}, slanted);
+        Surface apart(QStringLiteral("s"), QRectF(0, 0, 1500, 900), Surface::Scale{}, slanted);
+        const std::array<Surface::Caption, 2> pair{{{x, 0, &f}, {150, 0, &far}}};
+        together.PrintEach(pair);
+        for (const Surface::Caption& c : pair) {
+            apart.setCurrentX(c.x);
+            apart.setCurrentY(c.y);
+            apart.Print(*c.text);
+        }
+        QCOMPARE(together.Image(), apart.Image());
+    }
 }
 
 QTEST_MAIN(TestSurface)
