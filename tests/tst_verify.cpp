@@ -22,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <future>
+
 using testing::select;
 using testing::Window;
 using verify::Symbology;
@@ -308,24 +310,27 @@ void TestVerify::latestOnly()
 // verdict, already on its way, is never delivered.
 void TestVerify::staleVerdictDropped()
 {
-    verify::AsyncChecker checker(nullptr, std::chrono::milliseconds(0));
-    QSignalSpy spy(&checker, &verify::AsyncChecker::checked);
-    const QImage slow = noise(6000, 1500);
-    const QImage fresh = code128(QStringLiteral("New"));
-    checker.check([&]() -> std::optional<verify::Request> {
-        // The next keystroke comes a moment later, while this picture is
-        // still being read.
-        QTimer::singleShot(20, &checker, [&] {
-            checker.check({Symbology::Code128, fresh, {.expected = QStringLiteral("New")}});
-        });
-        return verify::Request{Symbology::Code128, slow, {.expected = QStringLiteral("Old")}};
+    // The worker is held inside the old picture's decode until the next
+    // keystroke's request is in: its verdict must be dropped, the new one kept.
+    std::promise<void> oldStarted, newRequested;
+    std::shared_future<void> mayFinish = newRequested.get_future().share();
+    verify::AsyncChecker checker(nullptr, std::chrono::milliseconds(0), [&](const verify::Request& r) {
+        if (r.context.expected == u"Old") {
+            oldStarted.set_value();
+            mayFinish.wait();
+        }
+        return verify::check(r.symbology, r.image, r.context);
     });
+    QSignalSpy spy(&checker, &verify::AsyncChecker::checked);
+    std::future<void> started = oldStarted.get_future();
+    checker.check({Symbology::Code128, code128(QStringLiteral("Old")), {.expected = QStringLiteral("Old")}});
+    // The worker asks the event loop for the picture before it decodes.
+    QTRY_VERIFY(started.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+    checker.check({Symbology::Code128, code128(QStringLiteral("New")), {.expected = QStringLiteral("New")}});
+    newRequested.set_value();
     QTRY_VERIFY_WITH_TIMEOUT(spy.count() > 0 && !checker.busy(), 60000);
     QCoreApplication::processEvents();
-    // On a busy machine the worker may not have started on the old picture
-    // before the new request replaced it; then there was nothing to drop.
-    if (checker.decodesStarted() < 2)
-        qWarning("the old picture was replaced before it was read");
+    QCOMPARE(checker.decodesStarted(), 2);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.front().front().value<verify::Verdict>().text, QStringLiteral("New"));
 }

@@ -2,9 +2,11 @@
 
 namespace verify {
 
-AsyncChecker::AsyncChecker(QObject* parent, std::chrono::milliseconds settle)
-    : QObject(parent), m_settle(settle)
+AsyncChecker::AsyncChecker(QObject* parent, std::chrono::milliseconds settle, Decode decode)
+    : QObject(parent), m_settle(settle), m_decode(std::move(decode))
 {
+    if (!m_decode)
+        m_decode = [](const Request& r) { return verify::check(r.symbology, r.image, r.context); };
     qRegisterMetaType<verify::Verdict>();
     // One worker: decodes of one window never overlap, and a core stays free
     // for the window itself.
@@ -95,7 +97,7 @@ void AsyncChecker::work()
         s.fetched.reset();
         ++s.started;
         lock.unlock();
-        const Verdict verdict = verify::check(request.symbology, request.image, request.context);
+        const Verdict verdict = m_decode(request);
         // Dropped on the owner's thread if a newer request came meanwhile, and
         // by Qt if the checker is gone.
         QMetaObject::invokeMethod(

@@ -31,9 +31,14 @@ class AsyncChecker : public QObject {
     // thread; nothing when there is no longer a symbol to check.
     using Source = std::function<std::optional<Request>()>;
 
+    // Reads one picture, on the worker; verify::check unless a test holds the
+    // worker at a chosen moment.
+    using Decode = std::function<Verdict(const Request&)>;
+
     static constexpr std::chrono::milliseconds kSettle{40};
 
-    explicit AsyncChecker(QObject* parent = nullptr, std::chrono::milliseconds settle = kSettle);
+    explicit AsyncChecker(QObject* parent = nullptr, std::chrono::milliseconds settle = kSettle,
+                          Decode decode = {});
     // Waits for a decode in progress; its verdict is dropped.
     ~AsyncChecker() override;
 
@@ -74,6 +79,7 @@ class AsyncChecker : public QObject {
 
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
     std::chrono::milliseconds m_settle;
+    Decode m_decode;
     quint64 m_latest = 0; // the tag of the latest request; touched on the owner's thread only
     QThreadPool m_pool;
 };
