@@ -533,6 +533,9 @@ void TestCli::refusals_data()
                                   << "NoSuchFamilyAnywhere";
     QTest::newRow("batch pattern without a line") << args("--batch - -o same.png") << 2 << "{n} or {data}";
     QTest::newRow("batch and data") << args("--batch - -d 1 -o {n}.png") << 2 << "exclude each other";
+    QTest::newRow("no workers") << args("--batch - -o {n}.png --jobs 0") << 2 << "--jobs takes a whole number";
+    QTest::newRow("too many workers") << args("--batch - -o {n}.png --jobs 257") << 2
+                                      << "--jobs takes a whole number from 1 to 256";
     QTest::newRow("check both ways") << args("-d 1 -o x.png --verify --no-verify") << 2
                                      << "cannot be given together";
     QTest::newRow("missing batch file")
@@ -645,7 +648,8 @@ void TestCli::batchIsTheSameForAnyNumberOfWorkers()
     QVERIFY(writeFile(dir.filePath(QStringLiteral("lines.txt")), lines));
     for (const char* format : {"png", "svg"}) {
         QMap<QString, QByteArray> first;
-        for (const char* jobs : {"1", "4"}) {
+        // 256 workers are the most --jobs takes: more than the lines in flight.
+        for (const char* jobs : {"1", "4", "256"}) {
             const QString out = QStringLiteral("%1-%2").arg(QLatin1String(format), QLatin1String(jobs));
             const Run run =
                 runProgram({QStringLiteral("-t"), QStringLiteral("code128"), QStringLiteral("--batch"),
