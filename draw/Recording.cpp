@@ -1,39 +1,13 @@
 #include "draw/Recording.h"
 
-#include <QBuffer>
 #include <QFontMetricsF>
-#include <QPaintEngine>
 #include <QPainter>
-#include <QSvgGenerator>
 
 #include <algorithm>
 
 namespace draw {
 
 namespace {
-
-// The characters XML 1.0 allows at all, escaped or not: control characters
-// (an invalid one named in a message), unpaired surrogates and U+FFFE/U+FFFF
-// would make the whole SVG unreadable, so they are left out of it.
-QString xmlChars(const QString& text)
-{
-    QString kept;
-    kept.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            kept += c;
-            kept += text.at(++i);
-            continue;
-        }
-        const char16_t u = c.unicode();
-        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF ||
-            (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r'))
-            continue;
-        kept += c;
-    }
-    return kept;
-}
 
 bool isColumn(const Ops::Line& line)
 {
@@ -98,12 +72,7 @@ void replayOps(ReplayTarget& target, const Ops& recorded, const QRect& area, con
 
 } // namespace
 
-PainterTarget::PainterTarget(QPainter& painter)
-    : m_painter(painter),
-      // Whatever paints SVG writes text into XML, from the clipboard's copy or an export.
-      m_forXml(painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::SVG)
-{
-}
+PainterTarget::PainterTarget(QPainter& painter) : m_painter(painter) {}
 
 void PainterTarget::fill(const QRect& rect, const QColor& colour)
 {
@@ -122,16 +91,12 @@ void PainterTarget::text(QPoint topLeft, const QString& text, const QFont& recor
 {
     // Point sizes are meant at 96 dots per inch, whatever the device says.
     QFont font = recorded;
-    // An SVG painter writes the family into an attribute as it is.
-    if (m_forXml)
-        font.setFamily(xmlChars(font.family()).toHtmlEscaped());
     if (font.pointSizeF() > 0 && m_painter.device())
         font.setPointSizeF(font.pointSizeF() * 96.0 / m_painter.device()->logicalDpiY());
     const QFontMetricsF metrics(font, m_painter.device());
     m_painter.setFont(font);
     m_painter.setPen(colour);
-    m_painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()),
-                       m_forXml ? xmlChars(text) : text);
+    m_painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
 }
 
 void PainterTarget::image(const QImage& image)
@@ -171,31 +136,6 @@ void replayRecording(QPainter& painter, const Recording& recording, const QRect&
 {
     PainterTarget target(painter);
     replayRecording(target, recording, area, recolour);
-}
-
-QByteArray writeSvg(const Recording& recording, const QString& title)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    const QRect area(QPoint(0, 0), recording.size);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(area.size());
-    generator.setViewBox(area);
-    generator.setResolution(96);
-    // The generator writes the title as it is given but escapes text.
-    generator.setTitle(svgTitle(title));
-    {
-        QPainter painter(&generator);
-        replayRecording(painter, recording, area, {});
-    }
-    return bytes;
-}
-
-QString svgTitle(const QString& text)
-{
-    return xmlChars(text).toHtmlEscaped();
 }
 
 } // namespace draw

@@ -16,10 +16,6 @@ class QPainter;
 
 namespace draw {
 
-// Text as an SVG generator may write it into its title: escaped, and without
-// what XML cannot hold at all.
-QString svgTitle(const QString& text);
-
 // The colour each recorded colour is drawn in again: export puts the user's
 // foreground and background in place of the ink and the paper.
 using Recolour = std::function<QColor(QRgb)>;
@@ -118,8 +114,6 @@ void replayRecording(ReplayTarget& target, const Recording& recording, const QRe
                      const Recolour& recolour);
 void replayRecording(QPainter& painter, const Recording& recording, const QRect& area,
                      const Recolour& recolour);
-// The recording as SVG: bars as rectangles, text as text, one user unit a pixel.
-QByteArray writeSvg(const Recording& recording, const QString& title);
 QColor recoloured(const Recolour& recolour, QRgb colour);
 
 // Replays into a painter: in pixel coordinates, at whatever scale the painter has.
@@ -133,7 +127,6 @@ class PainterTarget : public ReplayTarget {
 
   private:
     QPainter& m_painter;
-    bool m_forXml;
 };
 
 } // namespace draw

@@ -1,6 +1,7 @@
 #include "draw/Surface.h"
 
 #include "draw/Geometry.h"
+#include "draw/SvgWriter.h"
 
 #include <QPainter>
 
@@ -402,12 +403,19 @@ void Surface::replay(ReplayTarget& target, const QRect& area, const Recolour& re
 
 QByteArray Surface::toSvg() const
 {
-    return writeSvg(*snapshot(), m_description);
+    return svgWriter()();
 }
 
 std::function<QByteArray()> Surface::svgWriter() const
 {
-    return [recording = snapshot(), title = m_description] { return writeSvg(*recording, title); };
+    return [recording = snapshot(), title = m_description] {
+        return writeSvg(*recording, title, {.size = QSizeF(recording->size)});
+    };
+}
+
+std::shared_ptr<const Recording> Surface::recording() const
+{
+    return snapshot();
 }
 
 } // namespace draw

@@ -150,6 +150,9 @@ class Surface : public QObject {
     // kept, so a clipboard can offer it without building megabytes of XML for
     // a long symbol that no program may ever ask for.
     std::function<QByteArray()> svgWriter() const;
+    // What the surface shows now, to be replayed or written later; the same
+    // one again while nothing changes.
+    std::shared_ptr<const Recording> recording() const;
 
     Colour ForeColor() const { return m_foreColor; }
     // What the picture shows, in words: the encoded data or the message.
