@@ -58,13 +58,13 @@ ExportDialog::ExportDialog(const draw::Surface& surface, const output::ExportSet
     moduleMm = new QDoubleSpinBox(this);
     moduleMm->setObjectName(QStringLiteral("moduleMm"));
     moduleMm->setDecimals(3);
-    moduleMm->setRange(0.01, 25.4);
+    moduleMm->setRange(output::kMinModuleMm, output::kMaxModuleMm);
     moduleMm->setSingleStep(0.01);
     moduleMm->setSuffix(QStringLiteral(" mm"));
 
     dpi = new QSpinBox(this);
     dpi->setObjectName(QStringLiteral("dpi"));
-    dpi->setRange(1, 9600);
+    dpi->setRange(output::kMinDpi, output::kMaxDpi);
     dpi->setSuffix(QStringLiteral(" dpi"));
 
     foreground = new QPushButton(QStringLiteral("&Bars…"), this);
@@ -176,10 +176,7 @@ void ExportDialog::updatePlan()
         lines << QStringLiteral("A module %1 mm wide; the symbol %2 x %3 mm.")
                      .arg(QString::number(p.moduleMm, 'f', 3), mm(p.sizeMm.width()), mm(p.sizeMm.height()));
     } else {
-        const QString pixels = p.pixelsPerModule == 1 ? QStringLiteral("1 pixel")
-                                                      : QStringLiteral("%1 pixels").arg(p.pixelsPerModule);
-        lines << QStringLiteral("%1 per module, so a module %2 mm wide.")
-                     .arg(pixels, QString::number(p.moduleMm, 'f', 3))
+        lines << output::pixelsPerModuleText(p)
               << QStringLiteral("%1 x %2 pixels, %3 x %4 mm.")
                      .arg(p.sizePixels.width())
                      .arg(p.sizePixels.height())

@@ -2,6 +2,7 @@
 
 #include "output/BatchRunner.h"
 #include "output/Export.h"
+#include "output/FileName.h"
 #include "output/Fonts.h"
 #include "output/SymbolJob.h"
 #include "verify/ExportCheck.h"
@@ -14,8 +15,12 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 #ifndef BARCODE_VERSION
@@ -51,15 +56,85 @@ const QStringList kQtValueOptions = {QStringLiteral("platform"),
 const QStringList kQtFlags = {QStringLiteral("reverse"), QStringLiteral("widgetcount"),
                               QStringLiteral("nograb"), QStringLiteral("dograb"), QStringLiteral("sync")};
 
+// Every message may hold the user's data or a file name: shown escaped, so
+// that none can drive the terminal.
 void printError(const QString& text)
 {
-    QTextStream(stderr) << text << '\n';
+    QTextStream(stderr) << printable(text) << '\n';
 }
 
 int usageError(const QString& text)
 {
-    printError(QStringLiteral("barcode-generator: %1\nTry 'barcode-generator --help' for more.").arg(text));
+    printError(QStringLiteral("barcode-generator: %1").arg(text));
+    QTextStream(stderr) << "Try 'barcode-generator --help' for more.\n";
     return kUsage;
+}
+
+// The standard streams the caller closed. Each is held open on /dev/null
+// before anything else opens a file, so that no file of the program's takes
+// its number and nothing meant for a terminal lands in it.
+struct ClosedStreams {
+    bool input = false;
+    bool output = false;
+};
+
+ClosedStreams holdClosedStreams()
+{
+    bool closed[3] = {};
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        closed[fd] = true;
+        // The lowest free number: this one, as the lower ones are open by now.
+        const int held = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
+    return {closed[STDIN_FILENO], closed[STDOUT_FILENO]};
+}
+
+// Standard output with the help or the version on it: stdio keeps the text in
+// its buffer, so a full disk shows only when it is flushed.
+int finishStandardOutput(bool closed)
+{
+    if (closed) {
+        printError(QStringLiteral("barcode-generator: standard output is closed"));
+        return kFailed;
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        printError(QStringLiteral("barcode-generator: standard output: %1")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return kFailed;
+    }
+    return kSuccess;
+}
+
+// A colour the files can take: opaque. A colour with alpha would be drawn as
+// if it had none ("transparent" is black); leaving the background out is
+// what --transparent is for.
+QString readColour(const QString& option, const QString& text, QColor& colour)
+{
+    colour = QColor::fromString(text);
+    if (!colour.isValid())
+        return QStringLiteral("'%1' is not a colour").arg(text);
+    if (colour.alpha() != 255)
+        return QStringLiteral("--%1 '%2' is not opaque: colours are drawn solid (--transparent leaves "
+                              "the background out)")
+            .arg(option, text);
+    return {};
+}
+
+// Files of pixels hold whole pixels per module: say so when that makes the
+// module visibly another width than asked, before a batch writes thousands.
+void reportModuleRounding(const output::ExportSettings& file, const output::ExportPlan& p)
+{
+    if (const QString rounded = output::moduleRounding(p, file.moduleMm); !rounded.isEmpty())
+        printError(QStringLiteral("barcode-generator: warning: a module %1 mm wide at %2 dpi: %3")
+                       .arg(QString::number(file.moduleMm, 'g', 4))
+                       .arg(file.dpi)
+                       .arg(rounded));
 }
 
 QString typeNames()
@@ -167,17 +242,58 @@ void reportOverruled(output::Symbology symbology, const std::vector<int>& overru
                                 QLatin1String(asked[box])));
 }
 
+// Straight to the descriptor, and closed: a write held in stdio's buffer
+// fails (a full disk) only at exit, where nobody looks, and some file systems
+// tell of a failed write only when the file is closed.
 int writeToStdout(const QByteArray& bytes)
 {
-    QFile out;
-    if (!out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered) || out.write(bytes) != bytes.size()) {
-        printError(QStringLiteral("barcode-generator: standard output: %1").arg(out.errorString()));
+    const auto failed = [] {
+        printError(QStringLiteral("barcode-generator: standard output: %1")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno))));
         return kFailed;
+    };
+    const char* at = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(STDOUT_FILENO, at, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return failed();
+        at += n;
+        left -= n;
     }
+    if (::close(STDOUT_FILENO) != 0 && errno != EINTR)
+        return failed();
     return kSuccess;
 }
 
 } // namespace
+
+QString printable(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x20 && u != 0x7F && !(u >= 0x80 && u <= 0x9F) && !output::isDirectionControl(c)) {
+            shown += c;
+            continue;
+        }
+        static constexpr std::pair<char16_t, char> named[] = {{0x07, 'a'}, {0x08, 'b'}, {0x09, 't'},
+                                                              {0x0A, 'n'}, {0x0B, 'v'}, {0x0C, 'f'},
+                                                              {0x0D, 'r'}, {0x1B, 'e'}};
+        const auto name = std::find_if(std::begin(named), std::end(named),
+                                       [u](const auto& n) { return n.first == u; });
+        if (name != std::end(named))
+            shown += QLatin1Char('\\'), shown += QLatin1Char(name->second);
+        else if (u <= 0xFF)
+            shown += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            shown += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
+    }
+    return shown;
+}
 
 bool wantsCommandLine(int argc, char** argv)
 {
@@ -217,6 +333,8 @@ QString progressLine(const output::BatchProgress& p)
 
 int run(int argc, char** argv)
 {
+    // First of all: the application object below already opens files.
+    const ClosedStreams closed = holdClosedStreams();
     // No window is ever shown: a display server is neither needed nor asked for.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
@@ -231,11 +349,11 @@ int run(int argc, char** argv)
         return usageError(parser.errorText());
     if (parser.isSet(o.help)) {
         QTextStream(stdout) << parser.helpText();
-        return kSuccess;
+        return finishStandardOutput(closed.output);
     }
     if (parser.isSet(o.version)) {
         QTextStream(stdout) << "barcode-generator " << BARCODE_VERSION << '\n';
-        return kSuccess;
+        return finishStandardOutput(closed.output);
     }
     if (!parser.positionalArguments().isEmpty())
         return usageError(
@@ -252,6 +370,14 @@ int run(int argc, char** argv)
     if (!parser.isSet(o.output))
         return usageError(QStringLiteral("--output is needed"));
     const QString target = parser.value(o.output);
+    if (target == QLatin1String("-") && closed.output) {
+        printError(QStringLiteral("barcode-generator: standard output is closed: nothing written"));
+        return kFailed;
+    }
+    if (batch && parser.value(o.batch) == QLatin1String("-") && closed.input) {
+        printError(QStringLiteral("barcode-generator: standard input is closed: no lines to read"));
+        return kFailed;
+    }
 
     // Without a module width a module is one pixel on a 96-dpi screen: the
     // window's picture. A resolution alone keeps that size.
@@ -286,17 +412,20 @@ int run(int argc, char** argv)
          {std::pair{&o.fg, &file.foreground}, std::pair{&o.bg, &file.background}}) {
         if (!parser.isSet(*option))
             continue;
-        *colour = QColor::fromString(parser.value(*option));
-        if (!colour->isValid())
-            return usageError(QStringLiteral("'%1' is not a colour").arg(parser.value(*option)));
+        if (const QString error = readColour(option->names().constLast(), parser.value(*option), *colour);
+            !error.isEmpty())
+            return usageError(error);
     }
     file.transparent = parser.isSet(o.transparent);
     // The exporter's own limits, before anything is drawn: a batch would
     // otherwise fail the same way on every line.
-    if (const output::ExportPlan p = output::plan(QSize(1, 1), file); !p.ok())
+    if (const output::ExportPlan p = output::plan(QSize(1, 1), file); !p.ok()) {
         return usageError(p.error);
-    else if (!p.warning.isEmpty())
-        printError(QStringLiteral("barcode-generator: warning: %1").arg(p.warning));
+    } else {
+        if (!p.warning.isEmpty())
+            printError(QStringLiteral("barcode-generator: warning: %1").arg(p.warning));
+        reportModuleRounding(file, p);
+    }
     // A vector file is read back from its picture at --dpi: that resolution must
     // be one a picture can have too.
     if (output::isVector(file.format)) {
@@ -410,9 +539,9 @@ int run(int argc, char** argv)
             if (outcome.written)
                 err << QStringLiteral("line %1: warning: %2: %3")
                            .arg(outcome.line)
-                           .arg(outcome.path, outcome.unread);
+                           .arg(printable(outcome.path), printable(outcome.unread));
             else
-                err << QStringLiteral("line %1: %2").arg(outcome.line).arg(outcome.message);
+                err << QStringLiteral("line %1: %2").arg(outcome.line).arg(printable(outcome.message));
             err << '\n' << Qt::flush;
             shownAt = -1;
         },

@@ -18,6 +18,10 @@ bool wantsCommandLine(int argc, char** argv);
 // Makes its own application object, on the offscreen platform.
 int run(int argc, char** argv);
 
+// The text with every control character shown escaped (\e, \a, \x9b, ...):
+// data and file names echoed to a terminal cannot drive it.
+QString printable(const QString& text);
+
 // "done/total lines, rate, time left" for a terminal; without a total, the
 // lines done and the rate.
 QString progressLine(const output::BatchProgress& progress);

@@ -23,8 +23,6 @@ namespace output {
 namespace {
 
 constexpr double kMmPerInch = 25.4;
-constexpr double kMaxModuleMm = 25.4; // one module an inch wide is already a poster
-constexpr int kMaxDpi = 9600;
 // Four bytes a pixel: beyond this a picture takes more memory than a desktop
 // can spare, and no label printer needs it.
 constexpr qint64 kMaxPixels = qint64(1) << 27;
@@ -37,11 +35,14 @@ constexpr double kPointsPerInch = 72.0;
 // The largest page a PDF reader must accept (PDF 1.7, Annex C): 200 inches.
 constexpr double kMaxPdfPoints = 14400;
 constexpr double kCaptionPoints = 10.0;
+// A module this much off the asked width changes the symbol's size visibly.
+constexpr double kRoundingNoted = 0.1;
 
 QString checkModule(double moduleMm)
 {
-    if (!std::isfinite(moduleMm) || moduleMm <= 0 || moduleMm > kMaxModuleMm)
-        return QStringLiteral("The module width must be more than 0 and at most %1 mm.").arg(kMaxModuleMm);
+    // Written so that NaN fails too.
+    if (!(moduleMm >= kMinModuleMm && moduleMm <= kMaxModuleMm))
+        return QStringLiteral("The module width must be between %1 and %2 mm.").arg(kMinModuleMm).arg(kMaxModuleMm);
     return {};
 }
 
@@ -238,20 +239,28 @@ ExportPlan plan(QSize surfacePixels, const ExportSettings& settings)
                     .arg(QString::number(kMaxPdfPoints / kPointsPerInch * kMmPerInch, 'f', 0));
         return result;
     }
-    if (settings.dpi < 1 || settings.dpi > kMaxDpi)
-        return {QStringLiteral("The resolution must be between 1 and %1 dots per inch.").arg(kMaxDpi)};
+    if (settings.dpi < kMinDpi || settings.dpi > kMaxDpi)
+        return {QStringLiteral("The resolution must be between %1 and %2 dots per inch.").arg(kMinDpi).arg(kMaxDpi)};
     result.pixelsPerModule = wholeDots(settings.moduleMm, settings.dpi);
     result.moduleMm = result.pixelsPerModule * kMmPerInch / settings.dpi;
     const qint64 width = qint64(surfacePixels.width()) * result.pixelsPerModule;
     const qint64 height = qint64(surfacePixels.height()) * result.pixelsPerModule;
     result.sizeMm = QSizeF(surfacePixels) * result.moduleMm;
     if (width * height > kMaxPixels) {
+        // At one pixel a module neither a narrower module nor fewer dots make it smaller.
         result.error =
-            QStringLiteral("At %1 pixels per module the picture would be %2 x %3 pixels, too large; "
-                           "choose a narrower module or a lower resolution.")
-                .arg(result.pixelsPerModule)
-                .arg(width)
-                .arg(height);
+            result.pixelsPerModule == 1
+                ? QStringLiteral("Even at 1 pixel per module the picture would be %1 x %2 pixels, too large: "
+                                 "the symbol is too long for a %3 file of at most %4 pixels.")
+                      .arg(width)
+                      .arg(height)
+                      .arg(formatName(settings.format))
+                      .arg(kMaxPixels)
+                : QStringLiteral("At %1 pixels per module the picture would be %2 x %3 pixels, too large; "
+                                 "choose a narrower module or a lower resolution.")
+                      .arg(result.pixelsPerModule)
+                      .arg(width)
+                      .arg(height);
         return result;
     }
     result.sizePixels = QSize(int(width), int(height));
@@ -261,6 +270,22 @@ ExportPlan plan(QSize surfacePixels, const ExportSettings& settings)
 ExportPlan plan(const draw::Surface& surface, const ExportSettings& settings)
 {
     return plan(surfaceSize(surface), settings);
+}
+
+QString pixelsPerModuleText(const ExportPlan& plan)
+{
+    const QString pixels = plan.pixelsPerModule == 1 ? QStringLiteral("1 pixel")
+                                                     : QStringLiteral("%1 pixels").arg(plan.pixelsPerModule);
+    return QStringLiteral("%1 per module, so a module %2 mm wide.")
+        .arg(pixels, QString::number(plan.moduleMm, 'f', 3));
+}
+
+QString moduleRounding(const ExportPlan& plan, double askedMm)
+{
+    if (!plan.ok() || plan.pixelsPerModule == 0 || !(askedMm > 0) ||
+        std::abs(plan.moduleMm - askedMm) <= kRoundingNoted * askedMm)
+        return {};
+    return pixelsPerModuleText(plan);
 }
 
 Rendered render(const draw::Surface& surface, const ExportSettings& settings)

@@ -28,6 +28,13 @@ namespace output {
 
 enum class Format { Png, Svg, Pdf, Bmp, Tiff };
 
+// The sizes both front ends take, the Export dialog's boxes and the command line
+// alike: a plan refuses anything outside them.
+inline constexpr double kMinModuleMm = 0.01; // finer than any printer's dot
+inline constexpr double kMaxModuleMm = 25.4; // one module an inch wide is already a poster
+inline constexpr int kMinDpi = 1;
+inline constexpr int kMaxDpi = 9600;
+
 struct ExportSettings {
     Format format = Format::Png;
     double moduleMm = 0.33;
@@ -86,6 +93,14 @@ QSize surfaceSize(const draw::Surface& surface);
 
 ExportPlan plan(QSize surfacePixels, const ExportSettings& settings);
 ExportPlan plan(const draw::Surface& surface, const ExportSettings& settings);
+
+// "3 pixels per module, so a module 0.254 mm wide.": what a pixel format's plan
+// makes of the module width, as the Export dialog shows it.
+QString pixelsPerModuleText(const ExportPlan& plan);
+// The same words when the whole pixels per module make a module more than a
+// tenth wider or narrower than `askedMm`; empty when they do not, and for vector
+// formats, which are exact.
+QString moduleRounding(const ExportPlan& plan, double askedMm);
 
 // The whole picture drawn again at the plan's whole pixels per module: every
 // bar a whole number of pixels, never resampled, the label set at that size.

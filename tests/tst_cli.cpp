@@ -178,6 +178,12 @@ class TestCli : public QObject {
     void coloursReachThePixels();
     void refusals_data();
     void refusals();
+    void moduleRoundingIsSaid_data();
+    void moduleRoundingIsSaid();
+    void standardStreamsThatFail_data();
+    void standardStreamsThatFail();
+    void controlsInEchoedTextAreEscaped_data();
+    void controlsInEchoedTextAreEscaped();
     void helpAndVersion();
     void existingFileNeedsForce();
     void batchWritesTheValidLinesAndReportsTheOthers();
@@ -485,6 +491,13 @@ void TestCli::coloursReachThePixels()
     const std::vector<int> bars = testing::darkColumns(coloured, 20);
     QCOMPARE(bars.front(), 20 * 4);
     QCOMPARE(coloured.width() % 4, 0);
+    // Opaque colours written with their alpha are the same colours.
+    run = runProgram(symbol + QStringList{QStringLiteral("--fg"), QStringLiteral("#ff00008b"),
+                                          QStringLiteral("--bg"), QStringLiteral("#ffffff80"),
+                                          QStringLiteral("-o"), QStringLiteral("a.png")},
+                     dir.path());
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(QImage(dir.filePath(QStringLiteral("a.png"))), coloured);
 
     run = runProgram(
         symbol + QStringList{QStringLiteral("--transparent"), QStringLiteral("-o"), QStringLiteral("t.png")},
@@ -521,7 +534,26 @@ void TestCli::refusals_data()
         << args("-d 1 -o x.gif") << 2 << "extension must be one of png, svg, pdf, bmp";
     QTest::newRow("bad colour") << args("-d 1 --fg nocolour -o x.png") << 2 << "'nocolour' is not a colour";
     QTest::newRow("bad module") << args("-d 1 --module-mm 0 -o x.png") << 2
-                                << "module width must be more than 0";
+                                << "module width must be between 0.01 and 25.4 mm";
+    // Sizes no output can show: the Export dialog's range.
+    QTest::newRow("module under the floor") << args("-d 1 --module-mm 0.009 -o x.png") << 2
+                                            << "module width must be between 0.01 and 25.4 mm";
+    QTest::newRow("tiny module, PDF") << args("-d 1 --module-mm 1e-100 -o x.pdf") << 2 << "0.01 and 25.4";
+    QTest::newRow("tiny module, SVG") << args("-d 1 --module-mm 1e-308 -o x.svg") << 2 << "0.01 and 25.4";
+    QTest::newRow("module over an inch") << args("-d 1 --module-mm 25.5 -o x.svg") << 2 << "0.01 and 25.4";
+    QTest::newRow("module not a number, nan") << args("-d 1 --module-mm nan -o x.png") << 2 << "module";
+    QTest::newRow("module infinite") << args("-d 1 --module-mm inf -o x.svg") << 2 << "module";
+    QTest::newRow("dpi over the limit") << args("-d 1 --dpi 9601 -o x.png") << 2
+                                        << "resolution must be between 1 and 9600";
+    QTest::newRow("dpi beyond a whole number") << args("-d 1 --dpi 99999999999 -o x.png") << 2 << "--dpi";
+    QTest::newRow("dpi negative, batch") << args("--batch - --dpi=-300 -o {n}.png") << 2
+                                         << "resolution must be between 1 and 9600";
+    // A colour with alpha was drawn as if opaque: "transparent" as black.
+    QTest::newRow("background named transparent")
+        << args("-d 1 --bg transparent -o x.png") << 2 << "--bg 'transparent' is not opaque";
+    QTest::newRow("bars of no alpha") << args("-d 1 --fg #00ff0000 -o x.svg") << 2
+                                      << "--fg '#00ff0000' is not opaque: colours are drawn solid (--transparent";
+    QTest::newRow("half alpha, batch") << args("--batch - --bg #80ffffff -o {n}.png") << 2 << "not opaque";
     QTest::newRow("module not a number") << args("-d 1 --module-mm wide -o x.png") << 2 << "--module-mm";
     QTest::newRow("transparent BMP in a batch") << args("--batch - -o {n}.bmp --transparent") << 2
                                                 << "BMP files cannot have a transparent background";
@@ -554,6 +586,139 @@ void TestCli::refusals()
     QVERIFY(run.out.isEmpty());
     // Nothing written, not even a temporary file.
     QCOMPARE(filesIn(dir.path()), QStringList());
+}
+
+void TestCli::moduleRoundingIsSaid_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("warning"); // empty when the module comes out within a tenth
+    QTest::newRow("a pixel at 1 dpi") << "--module-mm 0.01 --dpi 1 -o x.png"
+                                      << "a module 0.01 mm wide at 1 dpi: 1 pixel per module, so a module "
+                                         "25.400 mm wide.";
+    QTest::newRow("0.1 mm at 96 dpi") << "--module-mm 0.1 --dpi 96 -o x.bmp"
+                                      << "1 pixel per module, so a module 0.265 mm wide.";
+    QTest::newRow("12% narrower") << "--module-mm 0.3 -o x.png" << "1 pixel per module";
+    QTest::newRow("9% narrower") << "--module-mm 0.29 -o x.png" << "";
+    QTest::newRow("default module at 150 dpi") << "--dpi 150 -o x.png"
+                                               << "2 pixels per module, so a module 0.339 mm wide.";
+    QTest::newRow("exact") << "--module-mm 0.5 --dpi 203 -o x.png" << "";
+    QTest::newRow("default") << "-o x.png" << "";
+    // Vector files have no pixels: exactly as asked, whatever --dpi.
+    QTest::newRow("SVG") << "--module-mm 0.1 --dpi 96 -o x.svg" << "";
+    QTest::newRow("PDF") << "--module-mm 0.01 -o x.pdf" << "";
+}
+
+void TestCli::moduleRoundingIsSaid()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QString, warning);
+    QTemporaryDir dir;
+    const Run run = runProgram(
+        QStringList{QStringLiteral("-t"), QStringLiteral("code128"), QStringLiteral("-d"), QStringLiteral("R")} +
+            arguments.split(QLatin1Char(' ')),
+        dir.path());
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("x.") + arguments.section(QLatin1Char('.'), -1)});
+    if (warning.isEmpty())
+        QVERIFY2(!run.err.contains(QLatin1String("per module")), qPrintable(run.err));
+    else
+        QVERIFY2(run.err.contains(QLatin1String("barcode-generator: warning: ")) && run.err.contains(warning),
+                 qPrintable(run.err));
+}
+
+void TestCli::standardStreamsThatFail_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("redirection"); // as a shell gives it to the program
+    QTest::addColumn<QString>("message");
+    // The write's error used to wait in stdio's buffer, never flushed nor checked.
+    QTest::newRow("PNG to a full disk") << "-d A -o -" << ">/dev/full" << "standard output: ";
+    QTest::newRow("help to a full disk") << "--help" << ">/dev/full" << "standard output: ";
+    // A closed descriptor is taken by the next file opened: the PNG went into it.
+    QTest::newRow("PNG to a closed output") << "-d A -o -" << ">&-" << "standard output is closed";
+    QTest::newRow("version to a closed output") << "--version" << ">&-" << "standard output is closed";
+    QTest::newRow("batch from a closed input") << "--batch - -o {n}.png" << "<&-" << "standard input is closed";
+}
+
+void TestCli::standardStreamsThatFail()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QString, redirection);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral("/bin/sh"),
+                  QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" ") + redirection,
+                              QStringLiteral(PROGRAM_PATH)} +
+                      arguments.split(QLatin1Char(' ')));
+    QVERIFY(process.waitForStarted());
+    QVERIFY(process.waitForFinished(120000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(process.exitCode() == 1, qPrintable(err));
+    QVERIFY2(err.contains(QLatin1String("barcode-generator: ") + message), qPrintable(err));
+    QCOMPARE(filesIn(dir.path()), QStringList());
+}
+
+void TestCli::controlsInEchoedTextAreEscaped_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("existing"); // a file there before the run; empty for none
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("shown");
+    const auto args = [](const QString& text) { return text.split(QLatin1Char(' ')); };
+    // A title-setting sequence: a terminal shown it raw obeys it.
+    QTest::newRow("escape and bell in the data")
+        << args(QStringLiteral("-t code39 -d A\x1b]0;T\x07 -o x.png")) << QByteArray() << QString() << 1
+        << "\\e is Invalid";
+    QTest::newRow("C1 in the data") << args(QStringLiteral("-t code39 -d A\u009b2J -o x.png")) << QByteArray()
+                                    << QString() << 1 << "\\x9b is Invalid";
+    QTest::newRow("DEL in the data") << args(QStringLiteral("-t code39 -d A\x7f -o x.png")) << QByteArray()
+                                     << QString() << 1 << "\\x7f is Invalid";
+    QTest::newRow("text direction in the data")
+        << args(QStringLiteral("-t code39 -d A\u202eB -o x.png")) << QByteArray() << QString() << 1
+        << "\\u202e is Invalid";
+    QTest::newRow("file name of a refused extension")
+        << args(QStringLiteral("-d A -o x\x1b[2J\x0d.gif")) << QByteArray() << QString() << 2
+        << "'x\\e[2J\\r.gif': the extension";
+    QTest::newRow("file name that exists") << args(QStringLiteral("-d A -o a\x01\x09.png")) << QByteArray()
+                                           << QStringLiteral("a\x01\x09.png") << 1 << "a\\x01\\t.png exists";
+    QTest::newRow("unknown type") << args(QStringLiteral("-t \x1b[31mqr -d A -o x.png")) << QByteArray()
+                                  << QString() << 2 << "unknown type '\\e[31mqr'";
+    QTest::newRow("batch line's data")
+        << args(QStringLiteral("-t code39 --batch - -o {n}.png")) << QByteArray("B\x1b]2;X\x07" "C\n")
+        << QString() << 1 << "line 1: \\e is Invalid";
+    // The pattern, unlike a line's data, can put controls in a name.
+    QTest::newRow("batch file that exists")
+        << args(QStringLiteral("-t code128 --batch - -o \x1b{n}.png")) << QByteArray("A\n")
+        << QStringLiteral("\x1b\x31.png") << 1 << "line 1: \\e1.png exists";
+}
+
+void TestCli::controlsInEchoedTextAreEscaped()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QString, existing);
+    QFETCH(int, status);
+    QFETCH(QString, shown);
+    QTemporaryDir dir;
+    if (!existing.isEmpty())
+        QVERIFY(writeFile(dir.filePath(existing), "old"));
+    const Run run = runProgram(arguments, dir.path(), input);
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains(shown), qPrintable(run.err));
+    for (const QChar c : run.err) {
+        const char16_t u = c.unicode();
+        QVERIFY2((u >= 0x20 && u != 0x7F && !(u >= 0x80 && u <= 0x9F) && u != 0x202E) || u == u'\n',
+                 qPrintable(QStringLiteral("U+%1 in: %2").arg(int(u), 4, 16, QLatin1Char('0')).arg(run.err)));
+    }
+    QCOMPARE(filesIn(dir.path()), existing.isEmpty() ? QStringList() : QStringList{existing});
 }
 
 void TestCli::helpAndVersion()

@@ -287,6 +287,8 @@ class TestExport : public QObject {
     void coloursAndTransparencyReachTheFile();
     void refusesWhatItCannotWrite_data();
     void refusesWhatItCannotWrite();
+    void tooLargeSaysWhatWouldHelp_data();
+    void tooLargeSaysWhatWouldHelp();
     void failedWriteKeepsTheOldFile_data();
     void failedWriteKeepsTheOldFile();
     void printsAtTrueSize_data();
@@ -691,6 +693,9 @@ void TestExport::refusesWhatItCannotWrite_data()
     QTest::newRow("negative module") << Format::Svg << -0.33 << 300 << false << "module width";
     QTest::newRow("module not a number") << Format::Pdf << std::nan("") << 300 << false << "module width";
     QTest::newRow("module over an inch") << Format::Png << 30.0 << 300 << false << "module width";
+    // Below what a file can show; a vector file would get a page of nothing.
+    QTest::newRow("module under the floor") << Format::Svg << 0.009 << 300 << false << "module width";
+    QTest::newRow("module at the floor") << Format::Pdf << 0.01 << 300 << false << "";
     QTest::newRow("no resolution") << Format::Png << 0.33 << 0 << false << "resolution";
     QTest::newRow("transparent bitmap") << Format::Bmp << 0.33 << 300 << true << "transparent";
     QTest::newRow("SVG needs no resolution") << Format::Svg << 0.33 << 0 << false << "";
@@ -725,6 +730,37 @@ void TestExport::refusesWhatItCannotWrite()
     QCOMPARE(saved.error, plan.error);
     QCOMPARE(QFileInfo::exists(file), reason.isEmpty());
     QCOMPARE(output::encode(w->Picture1(), settings).bytes.isEmpty(), !reason.isEmpty());
+}
+
+void TestExport::tooLargeSaysWhatWouldHelp_data()
+{
+    QTest::addColumn<Format>("format");
+    QTest::addColumn<double>("moduleMm");
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<QSize>("surface");
+    QTest::addColumn<QString>("advice");
+    // 80 million pixels fit at one pixel a module, not at two.
+    QTest::newRow("two pixels a module") << Format::Png << 0.5 << 96 << QSize(8000, 10000)
+                                         << "choose a narrower module or a lower resolution";
+    // Fewer than one pixel a module there is not: only another format helps.
+    QTest::newRow("one pixel a module, PNG") << Format::Png << 0.2 << 96 << QSize(2000000, 100)
+                                             << "the symbol is too long for a PNG file";
+    QTest::newRow("one pixel a module, BMP") << Format::Bmp << 0.01 << 1 << QSize(2000000, 100)
+                                             << "the symbol is too long for a BMP file";
+}
+
+void TestExport::tooLargeSaysWhatWouldHelp()
+{
+    QFETCH(Format, format);
+    QFETCH(double, moduleMm);
+    QFETCH(int, dpi);
+    QFETCH(QSize, surface);
+    QFETCH(QString, advice);
+    const output::ExportPlan plan = output::plan(surface, {format, moduleMm, dpi});
+    QVERIFY2(plan.error.contains(advice), qPrintable(plan.error));
+    QVERIFY2(plan.error.contains(QLatin1String("too large")), qPrintable(plan.error));
+    if (plan.pixelsPerModule == 1)
+        QVERIFY2(!plan.error.contains(QLatin1String("narrower")), qPrintable(plan.error));
 }
 
 void TestExport::failedWriteKeepsTheOldFile_data()
