@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -41,6 +42,8 @@ class TestBatchExport : public QObject {
   private slots:
     void incompleteRequestsAreSaidNotRun_data();
     void incompleteRequestsAreSaidNotRun();
+    void namesStayInTheFolder_data();
+    void namesStayInTheFolder();
     void choosersGoThroughThePlatform();
     void writesTheValidLinesAndNamesTheOthers();
     void linesFromAFileInAVectorFormat();
@@ -98,6 +101,54 @@ void TestBatchExport::incompleteRequestsAreSaidNotRun()
     QCOMPARE(d.result(), int(QDialog::Rejected));
     QCOMPARE(platform.messages.size(), size_t(1));
     QCOMPARE(platform.messages.front().text, error);
+}
+
+void TestBatchExport::namesStayInTheFolder_data()
+{
+    QTest::addColumn<QString>("names");
+    QTest::addColumn<QStringList>("written"); // under the parent of the chosen folder; none when refused
+    QTest::newRow("up a level") << "../escape-{n}-{data}" << QStringList();
+    QTest::newRow("down, then up twice") << "sub/../../{n}" << QStringList();
+    QTest::newRow("absolute") << "%1/absolute-{n}" << QStringList();
+    // Dots that are part of a name, and folders below the chosen one, stay inside.
+    QTest::newRow("dots in a name") << "..{n}..{data}"
+                                    << QStringList{"chosen/..1..ONE.png", "chosen/..2..TWO.png"};
+    QTest::newRow("a folder below") << "./sub/{data}"
+                                    << QStringList{"chosen/sub/ONE.png", "chosen/sub/TWO.png"};
+}
+
+// A name pattern made in the window may not leave the folder the summary names.
+void TestBatchExport::namesStayInTheFolder()
+{
+    QFETCH(QString, names);
+    QFETCH(QStringList, written);
+    QTemporaryDir top;
+    const QString chosen = top.filePath(QStringLiteral("chosen"));
+    QVERIFY(QDir().mkpath(chosen));
+    Window w(top.path());
+    select(w.w.get(), QStringLiteral("Code 39"));
+    BatchExportDialog d(*w.platform);
+    fill(d, QStringLiteral("ONE\nTWO\n"), chosen);
+    d.names->setText(names.arg(top.path()));
+    d.accept();
+    const std::optional<BatchExportRequest> request = d.request();
+    if (written.isEmpty()) {
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        QVERIFY(!request);
+        QCOMPARE(w.platform->messages.size(), size_t(1));
+        QVERIFY2(w.platform->messages.front().text.contains(QLatin1String("inside the output folder")),
+                 qPrintable(w.platform->messages.front().text));
+    } else {
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QVERIFY(request);
+        QCOMPARE(w->runBatchExport(*request, {}).written, 2);
+    }
+    QStringList found;
+    QDirIterator files(top.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        found << QDir(top.path()).relativeFilePath(files.next());
+    found.sort();
+    QCOMPARE(found, written);
 }
 
 void TestBatchExport::choosersGoThroughThePlatform()
