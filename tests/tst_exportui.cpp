@@ -127,6 +127,8 @@ class TestExportUi : public QObject {
     void exportCheckReadsWhatWasWritten();
     void printMenuPrintsTheShownSymbol();
     void previewAndCancelledPrint();
+    void printToAFullDiskSaysSo_data();
+    void printToAFullDiskSaysSo();
     void dragOffersPngSvgAndFile();
     void pictureMenuOffersTheSymbolActions();
 
@@ -595,6 +597,60 @@ void TestExportUi::previewAndCancelledPrint()
     QCOMPARE(w.platform->messages.size(), size_t(1));
     QVERIFY2(w.platform->messages[0].text.contains(QStringLiteral("printable area")),
              qPrintable(w.platform->messages[0].text));
+}
+
+void TestExportUi::printToAFullDiskSaysSo_data()
+{
+    QTest::addColumn<bool>("preview");
+    QTest::addColumn<QByteArray>("old"); // what the PDF's path held before; empty for nothing
+    QTest::newRow("print") << false << QByteArray();
+    QTest::newRow("print over an older file") << false << QByteArray("old");
+    QTest::newRow("preview's print") << true << QByteArray();
+}
+
+// Printing to a PDF file on a disk that takes only the file's first bytes:
+// the user is told, and the path holds what it held before or nothing.
+void TestExportUi::printToAFullDiskSaysSo()
+{
+    QFETCH(bool, preview);
+    QFETCH(QByteArray, old);
+    Window w(m_folder.path());
+    select(w.w.get(), QStringLiteral("Codabar"));
+    w->Text1->setText(QStringLiteral("40156"));
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath(QStringLiteral("full.pdf"));
+    if (!old.isEmpty()) {
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(old);
+    }
+    w.platform->pdfPath = pdf;
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    (preview ? w->filePrintPreview : w->filePrint)->trigger();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QCOMPARE(w.platform->messages.size(), size_t(1));
+    const testing::Message& said = w.platform->messages.front();
+    QCOMPARE(said.icon, QMessageBox::Warning);
+    QVERIFY2(said.text.startsWith(QStringLiteral("The symbol was not printed")) && said.text.contains(pdf),
+             qPrintable(said.text));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             old.isEmpty() ? QStringList() : QStringList{QStringLiteral("full.pdf")});
+    if (!old.isEmpty()) {
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), old);
+    }
+
+    // With room on the disk the same printer writes the whole page.
+    w.platform->messages.clear();
+    (preview ? w->filePrintPreview : w->filePrint)->trigger();
+    QVERIFY(w.platform->messages.empty());
+    const QImage page = renderPdfPage(pdf, 300, folder.filePath(QStringLiteral("page")));
+    QCOMPARE(testing::decode(page, ZXing::BarcodeFormat::Codabar), std::string("40156"));
 }
 
 void TestExportUi::dragOffersPngSvgAndFile()
