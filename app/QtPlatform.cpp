@@ -25,8 +25,9 @@ std::unique_ptr<QMessageBox> QtPlatform::messageBox(QMessageBox::Icon icon, cons
     box->setTextFormat(Qt::PlainText);
     // A message box grows with its text up to the screen's width and beyond its
     // height: a refused line of thousands of characters, or hundreds of lines,
-    // would put the buttons out of reach. What does not fit in half the screen
-    // each way is shortened in the box, and the whole text is under "Show Details".
+    // would put the buttons out of reach. A line longer than a few rows is
+    // shortened in the middle, the lines beyond half the screen's height are
+    // left out, and then the whole text is under "Show Details".
     const QScreen* screen = m_parent ? m_parent->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return box;
@@ -38,9 +39,10 @@ std::unique_ptr<QMessageBox> QtPlatform::messageBox(QMessageBox::Icon icon, cons
     measure.setWordWrap(true);
     const QFontMetrics metrics = measure.fontMetrics();
     // The box wraps its text at about half the screen's width (at most 500
-    // pixels), less its icon and margins.
+    // pixels), less its icon and margins. A line of a few rows is a sentence
+    // with a file name in it, and stays whole.
     const int wrapsAt = std::max(100, std::min(room.width() / 2, 500) - 100);
-    const int widest = room.width() / 2;
+    const int widest = 3 * wrapsAt;
     const int tallest = room.height() / 2;
     const QString more = QStringLiteral("…");
     QStringList shown;
