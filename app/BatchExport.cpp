@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFormLayout>
@@ -135,6 +136,12 @@ std::optional<BatchExportRequest> BatchExportDialog::request(QString* error) con
     r.names = names->text().trimmed();
     if (!output::patternNamesEachLine(r.names))
         return fail(tr("The file names need {n} or {data} so that each line gets its own file."));
+    // The files go where the summary says: {data} is made safe line by line,
+    // but the rest of the pattern is the user's text and could climb out.
+    if (QDir::isAbsolutePath(r.names) ||
+        QDir::fromNativeSeparators(r.names).split(QLatin1Char('/')).contains(QLatin1String("..")))
+        return fail(tr("The file names must stay inside the output folder: no \"..\" folder and no "
+                       "absolute path."));
     r.file.format = output::Format(format->currentData().toInt());
     r.file.moduleMm = moduleMm->value();
     r.file.dpi = dpi->value();

@@ -185,6 +185,10 @@ void ExportDialog::updatePlan()
     if (!p.warning.isEmpty())
         lines << p.warning;
     planText->setText(lines.join(u'\n'));
+    // A window does not grow by itself when its text wraps to more lines: the
+    // label asks for the height its text takes at its narrowest, and the
+    // dialog's minimum, and so the dialog, follows.
+    planText->setMinimumHeight(planText->heightForWidth(planText->minimumWidth()));
     buttons->button(QDialogButtonBox::Ok)->setEnabled(p.ok());
 }
 

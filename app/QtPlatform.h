@@ -24,6 +24,10 @@ class QtPlatform : public Platform {
                          const QString& filter) override;
     QString existingFolder(QWidget* parent, const QString& title, const QString& folder) override;
 
+    // The box message() shows, not yet shown.
+    std::unique_ptr<QMessageBox> messageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+                                            QMessageBox::StandardButtons buttons);
+
   private:
     QWidget* m_parent;
 };

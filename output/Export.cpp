@@ -5,10 +5,12 @@
 #include "output/SvgFile.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFontMetricsF>
 #include <QImageWriter>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -464,6 +466,45 @@ PrintResult printSymbol(QPagedPaintDevice& device, const draw::Surface& surface,
     if (const auto* printer = dynamic_cast<QPrinter*>(&device);
         printer && printer->printerState() == QPrinter::Error)
         result.error = QStringLiteral("The printer reported an error.");
+    return result;
+}
+
+PrintResult printSymbol(QPrinter& printer, const draw::Surface& surface, double moduleMm,
+                        const QString& caption)
+{
+    QPagedPaintDevice& device = printer;
+    // A preview paints the printer through an engine of its own, even when it
+    // is set to a file: nothing is written then.
+    const QPaintEngine* engine = printer.paintEngine();
+    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty() || !engine ||
+        engine->type() != QPaintEngine::Pdf)
+        return printSymbol(device, surface, moduleMm, caption);
+
+    // The printer's own PDF engine writes straight into the file and ignores
+    // failed writes: a full disk leaves an empty or cut file, an older one
+    // already gone, and no error. The same page made in memory, with the
+    // printer's page and resolution, is put in place as every file is.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    pdf.setResolution(printer.resolution());
+    pdf.setPdfVersion(printer.pdfVersion());
+    pdf.setTitle(printer.docName());
+    pdf.setCreator(printer.creator());
+    const QString path = printer.outputFileName();
+    PrintResult result;
+    if (!pdf.setPageLayout(printer.pageLayout())) {
+        result.error =
+            QStringLiteral("The page of %1 could not be set up.").arg(QDir::toNativeSeparators(path));
+        return result;
+    }
+    result = printSymbol(static_cast<QPagedPaintDevice&>(pdf), surface, moduleMm, caption);
+    if (!result.ok())
+        return result;
+    if (const SaveResult saved = saveBytes(bytes, path); !saved.saved)
+        result.error =
+            QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), saved.error);
     return result;
 }
 

@@ -13,6 +13,7 @@
 #include <optional>
 
 class QPagedPaintDevice;
+class QPrinter;
 
 namespace draw {
 class Surface;
@@ -121,6 +122,11 @@ SaveResult write(const draw::Surface& surface, const ExportSettings& settings, c
 // area: each module the whole number of printer dots nearest to `moduleMm`,
 // the caption under it unless empty. Nothing is printed when it does not fit.
 PrintResult printSymbol(QPagedPaintDevice& device, const draw::Surface& surface, double moduleMm,
+                        const QString& caption = QString());
+// The same on a printer. One that writes a PDF file ("Print to File", or no
+// printer installed) gets the file whole or not at all, as an export does: an
+// older file stays when the new one cannot be written.
+PrintResult printSymbol(QPrinter& printer, const draw::Surface& surface, double moduleMm,
                         const QString& caption = QString());
 
 } // namespace output

@@ -2,14 +2,18 @@
 #include "support/TestSupport.h"
 
 #include "app/BatchExport.h"
+#include "app/QtPlatform.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,11 +45,15 @@ class TestBatchExport : public QObject {
   private slots:
     void incompleteRequestsAreSaidNotRun_data();
     void incompleteRequestsAreSaidNotRun();
+    void namesStayInTheFolder_data();
+    void namesStayInTheFolder();
     void choosersGoThroughThePlatform();
     void writesTheValidLinesAndNamesTheOthers();
     void linesFromAFileInAVectorFormat();
     void filesThatDoNotReadBackAreNamed();
     void cancelLeavesOnlyWholeFiles();
+    void summaryFitsTheScreen_data();
+    void summaryFitsTheScreen();
     void fileMenuOffersItWithoutASymbol();
 };
 
@@ -98,6 +106,54 @@ void TestBatchExport::incompleteRequestsAreSaidNotRun()
     QCOMPARE(d.result(), int(QDialog::Rejected));
     QCOMPARE(platform.messages.size(), size_t(1));
     QCOMPARE(platform.messages.front().text, error);
+}
+
+void TestBatchExport::namesStayInTheFolder_data()
+{
+    QTest::addColumn<QString>("names");
+    QTest::addColumn<QStringList>("written"); // under the parent of the chosen folder; none when refused
+    QTest::newRow("up a level") << "../escape-{n}-{data}" << QStringList();
+    QTest::newRow("down, then up twice") << "sub/../../{n}" << QStringList();
+    QTest::newRow("absolute") << "%1/absolute-{n}" << QStringList();
+    // Dots that are part of a name, and folders below the chosen one, stay inside.
+    QTest::newRow("dots in a name") << "..{n}..{data}"
+                                    << QStringList{"chosen/..1..ONE.png", "chosen/..2..TWO.png"};
+    QTest::newRow("a folder below") << "./sub/{data}"
+                                    << QStringList{"chosen/sub/ONE.png", "chosen/sub/TWO.png"};
+}
+
+// A name pattern made in the window may not leave the folder the summary names.
+void TestBatchExport::namesStayInTheFolder()
+{
+    QFETCH(QString, names);
+    QFETCH(QStringList, written);
+    QTemporaryDir top;
+    const QString chosen = top.filePath(QStringLiteral("chosen"));
+    QVERIFY(QDir().mkpath(chosen));
+    Window w(top.path());
+    select(w.w.get(), QStringLiteral("Code 39"));
+    BatchExportDialog d(*w.platform);
+    fill(d, QStringLiteral("ONE\nTWO\n"), chosen);
+    d.names->setText(names.arg(top.path()));
+    d.accept();
+    const std::optional<BatchExportRequest> request = d.request();
+    if (written.isEmpty()) {
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        QVERIFY(!request);
+        QCOMPARE(w.platform->messages.size(), size_t(1));
+        QVERIFY2(w.platform->messages.front().text.contains(QLatin1String("inside the output folder")),
+                 qPrintable(w.platform->messages.front().text));
+    } else {
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QVERIFY(request);
+        QCOMPARE(w->runBatchExport(*request, {}).written, 2);
+    }
+    QStringList found;
+    QDirIterator files(top.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        found << QDir(top.path()).relativeFilePath(files.next());
+    found.sort();
+    QCOMPARE(found, written);
 }
 
 void TestBatchExport::choosersGoThroughThePlatform()
@@ -239,6 +295,78 @@ void TestBatchExport::cancelLeavesOnlyWholeFiles()
     }
     const QString summaryText = w.platform->messages.front().text;
     QVERIFY2(summaryText.startsWith(QLatin1String("Cancelled: 10 files written")), qPrintable(summaryText));
+}
+
+void TestBatchExport::summaryFitsTheScreen_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("count");
+    QTest::newRow("a line of 10,000 characters") << 10000 << 1;
+    QTest::newRow("25 lines of 1,000") << 1000 << 25;
+}
+
+// A refused line names its file, and a long line makes a name as long: the
+// summary still fits the screen, and keeps the whole text.
+void TestBatchExport::summaryFitsTheScreen()
+{
+    QFETCH(int, length);
+    QFETCH(int, count);
+    QTemporaryDir out;
+    Window w(out.path());
+    select(w.w.get(), QStringLiteral("Code 39"));
+    BatchExportDialog d(*w.platform);
+    QString lines;
+    for (int i = 0; i < count; ++i)
+        lines += QString(length, u'A') + QLatin1Char('\n');
+    fill(d, lines + QStringLiteral("SHORT\n"), out.path());
+    // Too large a picture for the long lines: refused before they are drawn at that size.
+    d.moduleMm->setValue(1.0);
+    d.dpi->setValue(600);
+    d.names->setText(QStringLiteral("{data}"));
+    const std::optional<BatchExportRequest> request = d.request();
+    QVERIFY(request);
+    const output::BatchSummary summary = w->runBatchExport(*request, {});
+    QCOMPARE(summary.written, 1);
+    QCOMPARE(summary.failed, count);
+    const testing::Message said = w.platform->messages.front();
+    QVERIFY2(said.text.size() > length, qPrintable(said.text.left(200)));
+
+    QtPlatform real(nullptr);
+    const std::unique_ptr<QMessageBox> box = real.messageBox(said.icon, said.title, said.text, said.buttons);
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+    const QRect screen = box->screen()->availableGeometry();
+    const auto fits = [&box, &screen] {
+        const QRect shown = box->frameGeometry();
+        QVERIFY2(shown.width() <= screen.width() && shown.height() <= screen.height(),
+                 qPrintable(QStringLiteral("%1 x %2 on a screen of %3 x %4")
+                                .arg(shown.width())
+                                .arg(shown.height())
+                                .arg(screen.width())
+                                .arg(screen.height())));
+    };
+    fits();
+    // With the details open too.
+    QAbstractButton* details = nullptr;
+    for (QAbstractButton* button : box->buttons())
+        if (box->buttonRole(button) == QMessageBox::ActionRole)
+            details = button;
+    QVERIFY(details);
+    details->click();
+    QCoreApplication::processEvents();
+    fits();
+    // The refused line's start and end are on view, the whole of it a click away.
+    const QString refused = said.text.section(QLatin1Char('\n'), 2, 2);
+    QVERIFY2(refused.startsWith(QLatin1String("line 1: ")), qPrintable(refused.left(200)));
+    const QString onView = box->text().section(QLatin1Char('\n'), 2, 2);
+    QVERIFY2(onView.startsWith(refused.left(20)) && onView.endsWith(refused.right(20)) && onView.size() < 400,
+             qPrintable(onView));
+    QCOMPARE(box->detailedText(), said.text);
+    // A short message is shown as it is.
+    const std::unique_ptr<QMessageBox> plain = real.messageBox(
+        QMessageBox::Information, said.title, QStringLiteral("1 file written."), QMessageBox::Ok);
+    QCOMPARE(plain->text(), QStringLiteral("1 file written."));
+    QVERIFY(plain->detailedText().isEmpty());
 }
 
 void TestBatchExport::fileMenuOffersItWithoutASymbol()

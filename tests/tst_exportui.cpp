@@ -23,6 +23,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -40,6 +41,7 @@ using testing::select;
 using testing::Window;
 
 Q_DECLARE_METATYPE(output::Format)
+Q_DECLARE_METATYPE(output::ExportSettings)
 
 namespace {
 
@@ -115,6 +117,8 @@ class TestExportUi : public QObject {
     void symbolActionsFollowThePicture();
     void shortcutsTriggerTheActions();
     void dialogShowsWhatTheFileWillBe();
+    void planIsShownWhole_data();
+    void planIsShownWhole();
     void keyboardFillsAndAcceptsTheDialog();
     void cancelWritesNothing();
     void failedExportSaysWhyAndKeepsTheFile();
@@ -123,6 +127,8 @@ class TestExportUi : public QObject {
     void exportCheckReadsWhatWasWritten();
     void printMenuPrintsTheShownSymbol();
     void previewAndCancelledPrint();
+    void printToAFullDiskSaysSo_data();
+    void printToAFullDiskSaysSo();
     void dragOffersPngSvgAndFile();
     void pictureMenuOffersTheSymbolActions();
 
@@ -289,6 +295,54 @@ void TestExportUi::dialogShowsWhatTheFileWillBe()
     QVERIFY2(dialog->planText->text().contains(QStringLiteral("too large")),
              qPrintable(dialog->planText->text()));
     QCOMPARE(dialog->format->count(), output::availableFormats().size());
+}
+
+void TestExportUi::planIsShownWhole_data()
+{
+    QTest::addColumn<ExportSettings>("settings");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("too large") << ExportSettings{Format::Png, 25.4, 9600, Qt::black, Qt::white, false}
+                               << "too large";
+    QTest::newRow("too large, in pale bars")
+        << ExportSettings{Format::Png, 25.4, 9600, QColor(0xdd, 0xdd, 0xdd), Qt::white, false}
+        << "differ little";
+    QTest::newRow("too long for a PDF page")
+        << ExportSettings{Format::Pdf, 25.4, 300, Qt::black, Qt::white, false} << "PDF page";
+    QTest::newRow("light on dark") << ExportSettings{Format::Svg, 0.33, 300, Qt::white, Qt::black, false}
+                                   << "Light bars";
+}
+
+// The dialog opens on a short plan; a longer one later must still be read to
+// its end, inside the screen.
+void TestExportUi::planIsShownWhole()
+{
+    QFETCH(ExportSettings, settings);
+    QFETCH(QString, says);
+    Window w;
+    select(w.w.get(), QStringLiteral("Code 128"));
+    w->Text1->setText(QStringLiteral("Long enough to be too large at a full inch a module"));
+    ExportDialog* dialog = openExport(w);
+    QVERIFY(dialog);
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    dialog->setSettings(settings);
+    QCoreApplication::processEvents();
+    QLabel* plan = dialog->planText;
+    QVERIFY2(plan->text().contains(says), qPrintable(plan->text()));
+    // As it grew, then made as small as the user can make it.
+    for (const bool shrunk : {false, true}) {
+        if (shrunk) {
+            dialog->resize(1, 1);
+            QCoreApplication::processEvents();
+        }
+        // Every line the text wraps to fits the label's height, and the label the dialog.
+        QVERIFY2(plan->height() >= plan->heightForWidth(plan->width()),
+                 qPrintable(QStringLiteral("%1 px high, %2 needed at %3 px wide")
+                                .arg(plan->height())
+                                .arg(plan->heightForWidth(plan->width()))
+                                .arg(plan->width())));
+        QVERIFY(dialog->rect().contains(QRect(plan->mapTo(dialog, QPoint(0, 0)), plan->size())));
+        QVERIFY(dialog->screen()->availableGeometry().contains(dialog->frameGeometry()));
+    }
 }
 
 void TestExportUi::keyboardFillsAndAcceptsTheDialog()
@@ -543,6 +597,60 @@ void TestExportUi::previewAndCancelledPrint()
     QCOMPARE(w.platform->messages.size(), size_t(1));
     QVERIFY2(w.platform->messages[0].text.contains(QStringLiteral("printable area")),
              qPrintable(w.platform->messages[0].text));
+}
+
+void TestExportUi::printToAFullDiskSaysSo_data()
+{
+    QTest::addColumn<bool>("preview");
+    QTest::addColumn<QByteArray>("old"); // what the PDF's path held before; empty for nothing
+    QTest::newRow("print") << false << QByteArray();
+    QTest::newRow("print over an older file") << false << QByteArray("old");
+    QTest::newRow("preview's print") << true << QByteArray();
+}
+
+// Printing to a PDF file on a disk that takes only the file's first bytes:
+// the user is told, and the path holds what it held before or nothing.
+void TestExportUi::printToAFullDiskSaysSo()
+{
+    QFETCH(bool, preview);
+    QFETCH(QByteArray, old);
+    Window w(m_folder.path());
+    select(w.w.get(), QStringLiteral("Codabar"));
+    w->Text1->setText(QStringLiteral("40156"));
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath(QStringLiteral("full.pdf"));
+    if (!old.isEmpty()) {
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(old);
+    }
+    w.platform->pdfPath = pdf;
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    (preview ? w->filePrintPreview : w->filePrint)->trigger();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QCOMPARE(w.platform->messages.size(), size_t(1));
+    const testing::Message& said = w.platform->messages.front();
+    QCOMPARE(said.icon, QMessageBox::Warning);
+    QVERIFY2(said.text.startsWith(QStringLiteral("The symbol was not printed")) && said.text.contains(pdf),
+             qPrintable(said.text));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             old.isEmpty() ? QStringList() : QStringList{QStringLiteral("full.pdf")});
+    if (!old.isEmpty()) {
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), old);
+    }
+
+    // With room on the disk the same printer writes the whole page.
+    w.platform->messages.clear();
+    (preview ? w->filePrintPreview : w->filePrint)->trigger();
+    QVERIFY(w.platform->messages.empty());
+    const QImage page = renderPdfPage(pdf, 300, folder.filePath(QStringLiteral("page")));
+    QCOMPARE(testing::decode(page, ZXing::BarcodeFormat::Codabar), std::string("40156"));
 }
 
 void TestExportUi::dragOffersPngSvgAndFile()
