@@ -3,10 +3,10 @@
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-# Build: compiler, Qt, fonts. Tests: decoder, reference encoder, PDF tools, fuzzing
+# Build: compiler, Qt (its image-formats plugin writes TIFF), fonts. Tests: decoder, reference encoder, PDF tools, fuzzing
 # (clang), desktop-file and AppStream validators. xvfb/xauth for looking at the window.
 # zint: the batch benchmark compares with its command line.
-PKGS=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev fonts-wine fonts-dejavu-core
+PKGS=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev fonts-wine fonts-dejavu-core
       libzxing-dev libzint-dev libbenchmark-dev zlib1g-dev poppler-utils clang libclang-rt-14-dev
       desktop-file-utils appstream xvfb xauth zint)
 missing=()
