@@ -17,10 +17,11 @@ case "${1:-}" in
     "") ;;
     --tests)
         # Tests: the reference encoder (libzint), PDF rendering (poppler), fuzzing
-        # (clang and its sanitizer runtime), desktop-file and AppStream validators.
+        # (clang and its sanitizer runtime), desktop-file and AppStream validators, groff
+        # for the man page.
         # Benchmarks: Google Benchmark, and zint's command line for the batch one.
         # xvfb/xauth to look at the real window.
-        PKGS+=(libzint-dev poppler-utils clang libclang-rt-14-dev desktop-file-utils appstream
+        PKGS+=(libzint-dev poppler-utils clang libclang-rt-14-dev desktop-file-utils appstream groff-base
                libbenchmark-dev zint xvfb xauth)
         ;;
     *)
