@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole suite headless; then each
-# fuzz target for a few seconds from its committed corpus; then the suite once
-# more under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds the program with its tests and benchmarks, and
+# runs the whole suite headless; then each fuzz target for a few seconds from its
+# committed corpus; then the suite once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --tests
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBARCODE_TESTS=ON -DBARCODE_BENCH=ON
 cmake --build build
 ctest --test-dir build --output-on-failure
 
@@ -32,7 +33,8 @@ done
 rm -rf "$corpus"
 echo "fuzz: ${#FUZZ_TARGETS[@]} targets ran clean"
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBARCODE_SANITIZE=ON -DBARCODE_BENCH=OFF
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBARCODE_SANITIZE=ON -DBARCODE_TESTS=ON \
+    -DBARCODE_BENCH=OFF
 cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

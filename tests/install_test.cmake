@@ -11,7 +11,9 @@ set(expected
     bin/barcode-generator
     share/applications/${id}.desktop
     share/metainfo/${id}.metainfo.xml
-    share/icons/hicolor/scalable/apps/${id}.svg)
+    share/icons/hicolor/scalable/apps/${id}.svg
+    share/man/man1/barcode-generator.1
+    share/bash-completion/completions/barcode-generator)
 foreach(size 16 24 32 48 64 128 256)
     list(APPEND expected share/icons/hicolor/${size}x${size}/apps/${id}.png)
 endforeach()
@@ -30,5 +32,17 @@ execute_process(COMMAND appstreamcli validate --no-net "${PREFIX}/share/metainfo
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "metainfo: ${out}")
+endif()
+execute_process(COMMAND groff -man -Tascii "${PREFIX}/share/man/man1/barcode-generator.1"
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "--batch")
+    message(FATAL_ERROR "man page: ${rc} ${err}")
+endif()
+execute_process(COMMAND bash --norc --noprofile -c
+                        "source \"$1\" && complete -p barcode-generator" bash
+                        "${PREFIX}/share/bash-completion/completions/barcode-generator"
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "bash completion: ${err}")
 endif()
 message(STATUS "installed and valid: ${expected}")

@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QDirIterator>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -174,6 +175,8 @@ class TestCli : public QObject {
 
     void eachSymbologyToEachFormatDecodes_data();
     void eachSymbologyToEachFormatDecodes();
+    void tiffHoldsThePngsPixelsAndSize_data();
+    void tiffHoldsThePngsPixelsAndSize();
     void standardOutputCarriesPng();
     void coloursReachThePixels();
     void refusals_data();
@@ -448,6 +451,41 @@ void TestCli::eachSymbologyToEachFormatDecodes()
                                      : rasterise(dir.filePath(file));
     QVERIFY(!image.isNull());
     QCOMPARE(QString::fromStdString(testing::decode(image, kind(type).format)), decoded);
+}
+
+void TestCli::tiffHoldsThePngsPixelsAndSize_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("tiff") << QStringLiteral("out.tiff");
+    QTest::newRow("tif") << QStringLiteral("out.tif");
+}
+
+// The help promises TIFF: it must be written, not refused, and hold exactly the
+// pixels the same PNG holds, at its size and resolution.
+void TestCli::tiffHoldsThePngsPixelsAndSize()
+{
+    QFETCH(QString, file);
+    QTemporaryDir dir;
+    const QStringList symbol = QString::fromLatin1("-t code128 -d TIFF-0.33 --module-mm 0.33 --dpi 300 -o")
+                                   .split(QLatin1Char(' '));
+    Run run = runProgram(symbol + QStringList{file}, dir.path());
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    run = runProgram(symbol + QStringList{QStringLiteral("same.png")}, dir.path());
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QImageReader reader(dir.filePath(file));
+    QCOMPARE(reader.format(), QByteArray("tiff"));
+    const QImage tiff = reader.read();
+    const QImage png(dir.filePath(QStringLiteral("same.png")));
+    // 0.33 mm at 300 dpi is four dots a module.
+    output::SymbolSurfaces surfaces;
+    const QImage window =
+        output::drawSymbol(surfaces, Symbology::Code128, QStringLiteral("TIFF-0.33"), {}).surface->Image();
+    QCOMPARE(tiff.size(), window.size() * 4);
+    QCOMPARE(qRound(tiff.dotsPerMeterX() * 0.0254), 300);
+    QCOMPARE(qRound(tiff.dotsPerMeterY() * 0.0254), 300);
+    QVERIFY(testing::samePixels(tiff, png));
+    QCOMPARE(QString::fromStdString(testing::decode(tiff, ZXing::BarcodeFormat::Code128)),
+             QStringLiteral("TIFF-0.33"));
 }
 
 void TestCli::standardOutputCarriesPng()

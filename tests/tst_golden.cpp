@@ -2,8 +2,9 @@
 // code drew when they were recorded: a change that is meant to make drawing
 // faster (or to move code around) must not change one pixel or one SVG byte.
 //
-// Record again, after a change that is meant to change the drawing, with
-//   BARCODE_GOLDEN_RECORD=1 build/tests/tst_golden
+// Record again, after a change that is meant to change the drawing, through
+// CTest, which gives the test its own fonts, with
+//   BARCODE_GOLDEN_RECORD=1 ctest --test-dir build -R tst_golden
 // and say in the commit why the pictures changed.
 #include "support/TestSupport.h"
 

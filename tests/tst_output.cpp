@@ -5,6 +5,7 @@
 #include "app/LinkLabel.h"
 #include "app/QtPlatform.h"
 #include "ean/EanModules.h"
+#include "output/Fonts.h"
 #include "output/SaveFile.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRawFont>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -86,6 +88,7 @@ class TestOutput : public QObject {
     void saveRefusesANameTooLongAtOnce_data();
     void saveRefusesANameTooLongAtOnce();
     void saveQuestionFitsTheScreen();
+    void fontListIsTheTestFontsOnly();
     void fontChoiceRelabelsAllPictures();
     void fontChoiceByKeyboard_data();
     void fontChoiceByKeyboard();
@@ -602,6 +605,28 @@ void TestOutput::saveQuestionFitsTheScreen()
             box.sizeHint().height() <= screen.height(),
         qPrintable(QStringLiteral("wants %1 x %2").arg(box.sizeHint().width()).arg(box.sizeHint().height())));
     box.close();
+}
+
+// Every picture a test compares is drawn with these fonts and no others, however
+// many more the machine has (tests/CMakeLists.txt gives the tests a font
+// configuration of their own). None has CJK glyphs, so "\u65e5 is Invalid" shows
+// a missing-glyph box on every machine, as the golden pictures hold it. Tahoma
+// comes from fonts-wine's own folder, as on a user's machine, where no font
+// configuration lists it.
+void TestOutput::fontListIsTheTestFontsOnly()
+{
+    Window w;
+    QStringList fonts;
+    for (int row = 0; row < w->List1->count(); ++row)
+        fonts << w->List1->item(row)->text();
+    fonts.sort();
+    // With Qt's three generic names, which it offers on every machine.
+    QCOMPARE(fonts, QStringList({QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Sans Mono"),
+                                 QStringLiteral("DejaVu Serif"), QStringLiteral("Monospace"),
+                                 QStringLiteral("Sans Serif"), QStringLiteral("Serif"),
+                                 QStringLiteral("Tahoma")}));
+    const QRawFont tahoma = QRawFont::fromFont(output::tahoma(14.25, false));
+    QCOMPARE(tahoma.familyName(), QStringLiteral("Tahoma"));
 }
 
 void TestOutput::fontChoiceRelabelsAllPictures()
