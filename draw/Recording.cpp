@@ -4,7 +4,6 @@
 #include <QFontMetricsF>
 #include <QPaintEngine>
 #include <QPainter>
-#include <QSvgGenerator>
 
 #include <algorithm>
 
@@ -171,26 +170,6 @@ void replayRecording(QPainter& painter, const Recording& recording, const QRect&
 {
     PainterTarget target(painter);
     replayRecording(target, recording, area, recolour);
-}
-
-QByteArray writeSvg(const Recording& recording, const QString& title)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    const QRect area(QPoint(0, 0), recording.size);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(area.size());
-    generator.setViewBox(area);
-    generator.setResolution(96);
-    // The generator writes the title as it is given but escapes text.
-    generator.setTitle(svgTitle(title));
-    {
-        QPainter painter(&generator);
-        replayRecording(painter, recording, area, {});
-    }
-    return bytes;
 }
 
 QString svgTitle(const QString& text)

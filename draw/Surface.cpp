@@ -400,14 +400,4 @@ void Surface::replay(ReplayTarget& target, const QRect& area, const Recolour& re
     replayLayers(target, m_pictureRecording.get(), m_raster.picture(), m_ops, area, recolour);
 }
 
-QByteArray Surface::toSvg() const
-{
-    return writeSvg(*snapshot(), m_description);
-}
-
-std::function<QByteArray()> Surface::svgWriter() const
-{
-    return [recording = snapshot(), title = m_description] { return writeSvg(*recording, title); };
-}
-
 } // namespace draw
