@@ -190,9 +190,13 @@ bool allowsTransparency(Format format)
 
 bool isAvailable(Format format)
 {
-    if (isVector(format))
+    // PNG is written here and BMP by QtGui itself. Only TIFF needs a plugin:
+    // asked by name, Qt loads that one, where its list of formats would load
+    // every image plugin installed, a cost each command would pay.
+    if (format != Format::Tiff)
         return true;
-    return QImageWriter::supportedImageFormats().contains(writerFormat(format));
+    QBuffer probe;
+    return QImageWriter(&probe, writerFormat(format)).canWrite();
 }
 
 QList<Format> availableFormats()
