@@ -335,6 +335,20 @@ int run(int argc, char** argv)
 {
     // First of all: the application object below already opens files.
     const ClosedStreams closed = holdClosedStreams();
+    // A command prints its own messages and nothing else: scripts and cron
+    // collect standard error, and Qt's notes about the session (such as
+    // XDG_RUNTIME_DIR not set) are not theirs to read. What stops the program
+    // is still told, and whoever asks Qt for its messages gets them all.
+    static QtMessageHandler qtsOwn = nullptr;
+    if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES") && !qEnvironmentVariableIsSet("QT_DEBUG_PLUGINS"))
+        qtsOwn = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (type != QtCriticalMsg && type != QtFatalMsg)
+                return;
+            if (qtsOwn)
+                qtsOwn(type, context, text);
+            else
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+        });
     // No window is ever shown: a display server is neither needed nor asked for.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

@@ -5,15 +5,11 @@
 #include "output/SvgFile.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QFontMetricsF>
 #include <QImageWriter>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
 
 #include <algorithm>
 #include <array>
@@ -36,22 +32,8 @@ constexpr int kPdfDotsPerInch = 1200;
 constexpr double kPointsPerInch = 72.0;
 // The largest page a PDF reader must accept (PDF 1.7, Annex C): 200 inches.
 constexpr double kMaxPdfPoints = 14400;
-constexpr double kCaptionPoints = 10.0;
 // A module this much off the asked width changes the symbol's size visibly.
 constexpr double kRoundingNoted = 0.1;
-
-QString checkModule(double moduleMm)
-{
-    // Written so that NaN fails too.
-    if (!(moduleMm >= kMinModuleMm && moduleMm <= kMaxModuleMm))
-        return QStringLiteral("The module width must be between %1 and %2 mm.").arg(kMinModuleMm).arg(kMaxModuleMm);
-    return {};
-}
-
-int wholeDots(double moduleMm, double dpi)
-{
-    return std::max(1, int(std::lround(moduleMm * dpi / kMmPerInch)));
-}
 
 // Relative luminance of an sRGB colour, which stands in for reflectance on paper.
 double luminance(const QColor& colour)
@@ -163,6 +145,19 @@ Encoded encodePdf(const draw::Surface& surface, const ExportSettings& settings, 
 
 } // namespace
 
+QString checkModule(double moduleMm)
+{
+    // Written so that NaN fails too.
+    if (!(moduleMm >= kMinModuleMm && moduleMm <= kMaxModuleMm))
+        return QStringLiteral("The module width must be between %1 and %2 mm.").arg(kMinModuleMm).arg(kMaxModuleMm);
+    return {};
+}
+
+int wholeDots(double moduleMm, double dpi)
+{
+    return std::max(1, int(std::lround(moduleMm * dpi / kMmPerInch)));
+}
+
 QString formatName(Format format)
 {
     return QString::fromLatin1(writerFormat(format)).toUpper();
@@ -196,9 +191,13 @@ bool allowsTransparency(Format format)
 
 bool isAvailable(Format format)
 {
-    if (isVector(format))
+    // PNG is written here and BMP by QtGui itself. Only TIFF needs a plugin:
+    // asked by name, Qt loads that one, where its list of formats would load
+    // every image plugin installed, a cost each command would pay.
+    if (format != Format::Tiff)
         return true;
-    return QImageWriter::supportedImageFormats().contains(writerFormat(format));
+    QBuffer probe;
+    return QImageWriter(&probe, writerFormat(format)).canWrite();
 }
 
 QList<Format> availableFormats()
@@ -409,103 +408,6 @@ SaveResult write(const draw::Surface& surface, const ExportSettings& settings, c
     if (!file.ok())
         return {false, file.error};
     return saveBytes(file.bytes, path);
-}
-
-PrintResult printSymbol(QPagedPaintDevice& device, const draw::Surface& surface, double moduleMm,
-                        const QString& caption)
-{
-    PrintResult result;
-    result.error = checkModule(moduleMm);
-    if (!result.ok())
-        return result;
-    const int dpiX = device.logicalDpiX();
-    const int dpiY = device.logicalDpiY();
-    // Each direction on its own: some printers have more dots down than across.
-    result.dotsPerModuleX = wholeDots(moduleMm, dpiX);
-    result.dotsPerModuleY = wholeDots(moduleMm, dpiY);
-    result.moduleMm = result.dotsPerModuleX * kMmPerInch / dpiX;
-    const QSize source = surfaceSize(surface);
-    // In doubles: a long symbol at a fine printer's resolution passes the int range.
-    const QSizeF symbol(double(source.width()) * result.dotsPerModuleX,
-                        double(source.height()) * result.dotsPerModuleY);
-
-    QFont captionFont = surface.Font();
-    captionFont.setPointSizeF(kCaptionPoints);
-    const QFontMetricsF metrics(captionFont, &device);
-    const double gap = caption.isEmpty() ? 0 : metrics.height() / 2;
-    const double captionHeight = caption.isEmpty() ? 0 : metrics.height();
-    const double width = std::max(symbol.width(), caption.isEmpty() ? 0 : metrics.horizontalAdvance(caption));
-    const double height = symbol.height() + gap + captionHeight;
-    if (width > device.width() || height > device.height()) {
-        const auto mm = [](double dots, int dpi) { return QString::number(dots * kMmPerInch / dpi, 'f', 1); };
-        result.error = QStringLiteral("At a module of %1 mm the symbol is %2 x %3 mm, larger than the page's "
-                                      "printable area of %4 x %5 mm; choose a narrower module.")
-                           .arg(QString::number(result.moduleMm, 'f', 3), mm(width, dpiX), mm(height, dpiY),
-                                mm(device.width(), dpiX), mm(device.height(), dpiY));
-        return result;
-    }
-
-    QPainter painter;
-    if (!painter.begin(&device)) {
-        result.error = QStringLiteral("The printer could not be started.");
-        return result;
-    }
-    painter.save();
-    painter.scale(result.dotsPerModuleX, result.dotsPerModuleY);
-    surface.replay(painter, QRect(QPoint(0, 0), source));
-    painter.restore();
-    if (!caption.isEmpty()) {
-        painter.setFont(captionFont);
-        painter.setPen(Qt::black);
-        painter.drawText(QPointF(0, symbol.height() + gap + metrics.ascent()), caption);
-    }
-    if (!painter.end()) {
-        result.error = QStringLiteral("The page could not be completed.");
-        return result;
-    }
-    if (const auto* printer = dynamic_cast<QPrinter*>(&device);
-        printer && printer->printerState() == QPrinter::Error)
-        result.error = QStringLiteral("The printer reported an error.");
-    return result;
-}
-
-PrintResult printSymbol(QPrinter& printer, const draw::Surface& surface, double moduleMm,
-                        const QString& caption)
-{
-    QPagedPaintDevice& device = printer;
-    // A preview paints the printer through an engine of its own, even when it
-    // is set to a file: nothing is written then.
-    const QPaintEngine* engine = printer.paintEngine();
-    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty() || !engine ||
-        engine->type() != QPaintEngine::Pdf)
-        return printSymbol(device, surface, moduleMm, caption);
-
-    // The printer's own PDF engine writes straight into the file and ignores
-    // failed writes: a full disk leaves an empty or cut file, an older one
-    // already gone, and no error. The same page made in memory, with the
-    // printer's page and resolution, is put in place as every file is.
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter pdf(&buffer);
-    pdf.setResolution(printer.resolution());
-    pdf.setPdfVersion(printer.pdfVersion());
-    pdf.setTitle(printer.docName());
-    pdf.setCreator(printer.creator());
-    const QString path = printer.outputFileName();
-    PrintResult result;
-    if (!pdf.setPageLayout(printer.pageLayout())) {
-        result.error =
-            QStringLiteral("The page of %1 could not be set up.").arg(QDir::toNativeSeparators(path));
-        return result;
-    }
-    result = printSymbol(static_cast<QPagedPaintDevice&>(pdf), surface, moduleMm, caption);
-    if (!result.ok())
-        return result;
-    if (const SaveResult saved = saveBytes(bytes, path); !saved.saved)
-        result.error =
-            QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), saved.error);
-    return result;
 }
 
 } // namespace output

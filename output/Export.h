@@ -89,6 +89,11 @@ bool allowsTransparency(Format format);
 bool isAvailable(Format format);
 QList<Format> availableFormats();
 
+// Why a module this wide cannot be drawn, or nothing.
+QString checkModule(double moduleMm);
+// The whole number of dots, at least one, nearest to a module at `dpi`.
+int wholeDots(double moduleMm, double dpi);
+
 // The pixels of the picture that export scales: the surface's whole image.
 QSize surfaceSize(const draw::Surface& surface);
 
@@ -121,6 +126,7 @@ SaveResult write(const draw::Surface& surface, const ExportSettings& settings, c
 // The picture at its true size on the page, at the top-left of the printable
 // area: each module the whole number of printer dots nearest to `moduleMm`,
 // the caption under it unless empty. Nothing is printed when it does not fit.
+// In its own library (output_print): what only writes files loads no printing.
 PrintResult printSymbol(QPagedPaintDevice& device, const draw::Surface& surface, double moduleMm,
                         const QString& caption = QString());
 // The same on a printer. One that writes a PDF file ("Print to File", or no

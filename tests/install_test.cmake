@@ -23,6 +23,25 @@ foreach(file IN LISTS expected)
     endif()
 endforeach()
 
+# The window lives in a module of its own, which the installed program must
+# find where it was installed: without arguments it loads the module and stays
+# in the window until stopped (by timeout, status 124). A program that cannot
+# find it stops at once with an error.
+file(GLOB_RECURSE modules "${PREFIX}/*/libbarcode-generator-window.so")
+list(LENGTH modules count)
+if(NOT count EQUAL 1)
+    message(FATAL_ERROR "window module installed ${count} times: ${modules}")
+endif()
+execute_process(COMMAND timeout 5 env -u LD_DEBUG_OUTPUT QT_QPA_PLATFORM=offscreen LD_DEBUG=files
+                        "${PREFIX}/bin/barcode-generator"
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+string(REGEX MATCH "calling init: [^\n]*/libbarcode-generator-window\\.so" loaded "${out}")
+string(FIND "${loaded}" "calling init: ${PREFIX}/" at)
+if(NOT rc EQUAL 124 OR NOT at EQUAL 0)
+    string(REGEX MATCH "[^\n]*window[^\n]*" reason "${out}")
+    message(FATAL_ERROR "the installed program did not open its installed window (status ${rc}): ${reason}")
+endif()
+
 execute_process(COMMAND desktop-file-validate "${PREFIX}/share/applications/${id}.desktop"
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT rc EQUAL 0 OR out MATCHES "error")

@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QDirIterator>
 #include <QImageReader>
 #include <QLabel>
@@ -201,6 +202,12 @@ class TestCli : public QObject {
     void batchReadsBackEveryLine();
     void vectorFilesTakeTheColours_data();
     void vectorFilesTakeTheColours();
+
+    void commandPrintsOnlyItsOwnMessages_data();
+    void commandPrintsOnlyItsOwnMessages();
+    void commandLoadsNothingOfTheWindow_data();
+    void commandLoadsNothingOfTheWindow();
+    void noArgumentsLoadTheWindow();
 };
 
 void TestCli::jobDrawsWhatTheWindowShows_data()
@@ -1083,6 +1090,130 @@ void TestCli::vectorFilesTakeTheColours()
             seen.insert(image.pixel(x, row) & 0xffffff);
         QCOMPARE(seen, (QSet<QRgb>{0x00008b, 0xffff80}));
     }
+}
+
+namespace {
+
+// The environment of runProgram(), changed by NAME=VALUE settings and names to
+// remove.
+QProcessEnvironment environment(const QStringList& settings, const QStringList& removed = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    for (const QString& name : removed)
+        env.remove(name);
+    for (const QString& setting : settings)
+        env.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
+    return env;
+}
+
+Run runIn(const QProcessEnvironment& env, const QStringList& arguments, const QString& folder)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(PROGRAM_PATH), arguments);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+const QStringList kOneSymbol = QString::fromLatin1("-t code128 -d HELLO-123 -o").split(QLatin1Char(' '));
+
+} // namespace
+
+void TestCli::commandPrintsOnlyItsOwnMessages_data()
+{
+    QTest::addColumn<QStringList>("settings");
+    QTest::addColumn<QStringList>("removed");
+    QTest::newRow("no XDG_RUNTIME_DIR") << QStringList() << QStringList{QStringLiteral("XDG_RUNTIME_DIR")};
+    QTest::newRow("a platform that needs a display") << QStringList{QStringLiteral("QT_QPA_PLATFORM=xcb")}
+                                                     << QStringList();
+    QTest::newRow("no such platform") << QStringList{QStringLiteral("QT_QPA_PLATFORM=no-such-platform")}
+                                      << QStringList();
+    QTest::newRow("an X11 session without a display")
+        << QStringList{QStringLiteral("XDG_SESSION_TYPE=x11")} << QStringList();
+}
+
+// Scripts and cron jobs collect standard error: a command that succeeds says
+// nothing there, whatever the session it inherits, and needs no display.
+void TestCli::commandPrintsOnlyItsOwnMessages()
+{
+    QFETCH(QStringList, settings);
+    QFETCH(QStringList, removed);
+    QTemporaryDir dir;
+    const Run run = runIn(environment(settings, removed), kOneSymbol + QStringList{QStringLiteral("a.png")},
+                          dir.path());
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(QString::fromStdString(
+                 testing::decode(QImage(dir.filePath(QStringLiteral("a.png"))), ZXing::BarcodeFormat::Code128)),
+             QStringLiteral("HELLO-123"));
+}
+
+void TestCli::commandLoadsNothingOfTheWindow_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("imagePlugins");
+    // PNG, SVG and PDF are written without Qt's image plugins; BMP and TIFF
+    // go through them.
+    QTest::newRow("PNG") << "a.png" << false;
+    QTest::newRow("SVG") << "a.svg" << false;
+    QTest::newRow("PDF") << "a.pdf" << false;
+    QTest::newRow("BMP") << "a.bmp" << true;
+    QTest::newRow("TIFF") << "a.tif" << true;
+}
+
+// A command starts without what only the window uses: each library loaded
+// costs every call its start-up time. The dynamic loader names what it maps.
+void TestCli::commandLoadsNothingOfTheWindow()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, imagePlugins);
+    QTemporaryDir dir;
+    const Run run =
+        runIn(environment({QStringLiteral("LD_DEBUG=files")}, {QStringLiteral("LD_DEBUG_OUTPUT")}),
+              kOneSymbol + QStringList{file}, dir.path());
+    QCOMPARE(run.status, 0);
+    QVERIFY(QFile::exists(dir.filePath(file)));
+    // The loader's report is there: the libraries the command needs.
+    QVERIFY2(run.err.contains(QLatin1String("libQt6Gui.so")), qPrintable(run.err.left(2000)));
+    for (const char* name : {"libQt6Widgets", "libQt6PrintSupport", "libbarcode-generator-window"})
+        QVERIFY2(!run.err.contains(QLatin1String(name)), name);
+    if (!imagePlugins) {
+        QVERIFY(!run.err.contains(QLatin1String("/imageformats/")));
+        QVERIFY(!run.err.contains(QLatin1String("libQt6Svg")));
+    }
+}
+
+// Without arguments the program loads its window module, wherever it runs
+// from the build tree (the install test covers the installed tree).
+void TestCli::noArgumentsLoadTheWindow()
+{
+    QProcess process;
+    process.setProcessEnvironment(
+        environment({QStringLiteral("QT_QPA_PLATFORM=offscreen"), QStringLiteral("LD_DEBUG=files")},
+                    {QStringLiteral("LD_DEBUG_OUTPUT")}));
+    process.setReadChannel(QProcess::StandardError);
+    process.start(QStringLiteral(PROGRAM_PATH), QStringList());
+    QVERIFY(process.waitForStarted());
+    QString err;
+    const QRegularExpression windowReady(QStringLiteral("calling init: \\S*libbarcode-generator-window\\.so"));
+    QDeadlineTimer deadline(60000);
+    while (!err.contains(windowReady) && process.state() == QProcess::Running && !deadline.hasExpired()) {
+        process.waitForReadyRead(1000);
+        err += QString::fromUtf8(process.readAllStandardError());
+    }
+    const bool running = process.state() == QProcess::Running;
+    process.kill();
+    process.waitForFinished();
+    err += QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(running, qPrintable(err.right(2000)));
+    QVERIFY2(err.contains(windowReady), qPrintable(err.right(2000)));
+    QVERIFY(err.contains(QLatin1String("libQt6Widgets")));
 }
 
 QTEST_MAIN(TestCli)
