@@ -137,8 +137,9 @@ class LineReader {
                     m_buffer.resize(old);
                     return Next::Cancelled;
                 }
+                // A signal ends a poll early whatever SA_RESTART says: look again.
                 pollfd p{m_fd, POLLIN, 0};
-                if (::poll(&p, 1, 100) == 0)
+                if (::poll(&p, 1, 100) <= 0)
                     continue;
                 n = ::read(m_fd, m_buffer.data() + old, size_t(kPiece));
                 if (n >= 0 || (errno != EINTR && errno != EAGAIN))
@@ -355,7 +356,9 @@ BatchSummary BatchRunner::run(QIODevice& input, qint64 totalLines, const Report&
     auto finishOne = [&] {
         Drawn drawn = pending.front().get();
         pending.pop_front();
-        if (drawn.cancelled) {
+        // Past a cancel nothing is put in place, nor refused: dropped, a file
+        // drawn ahead removes itself, and every file already written stays.
+        if (drawn.cancelled || isSet(cancel)) {
             summary.cancelled = true;
             return;
         }
@@ -368,12 +371,6 @@ BatchSummary BatchRunner::run(QIODevice& input, qint64 totalLines, const Report&
             return;
         }
         if (drawn.message.isEmpty()) {
-            if (isSet(cancel)) {
-                // Drawn but not yet in place: dropping it removes it, every
-                // file already written stays.
-                summary.cancelled = true;
-                return;
-            }
             const std::optional<FileId> there = namesMayMeet ? fileIdAt(drawn.path) : std::nullopt;
             if (const auto earlier = there ? ours.find(*there) : ours.end(); earlier != ours.end()) {
                 outcome.message = QStringLiteral("%1 not written: line %2 wrote a file of that name")
