@@ -46,6 +46,7 @@ class TestBatchExport : public QObject {
     void linesFromAFileInAVectorFormat();
     void filesThatDoNotReadBackAreNamed();
     void cancelLeavesOnlyWholeFiles();
+    void summaryNamesCollisionsAndLongLines();
     void fileMenuOffersItWithoutASymbol();
 };
 
@@ -71,6 +72,11 @@ void TestBatchExport::incompleteRequestsAreSaidNotRun_data()
                                       << "label"
                                       << "black"
                                       << "{n} or {data}";
+    QTest::newRow("unknown placeholder") << "A"
+                                         << "out"
+                                         << "{n}-{date}"
+                                         << "black"
+                                         << "hold {date}; the placeholders are {n} and {data}";
     QTest::newRow("not a colour") << "A"
                                   << "out"
                                   << "{n}"
@@ -241,6 +247,36 @@ void TestBatchExport::cancelLeavesOnlyWholeFiles()
     }
     const QString summaryText = w.platform->messages.front().text;
     QVERIFY2(summaryText.startsWith(QLatin1String("Cancelled: 10 files written")), qPrintable(summaryText));
+}
+
+// The window's runner refuses what the command line's does, and the summary
+// says so by line: a name a line earlier took (even with Replace checked), and
+// a line longer than the window's own box takes.
+void TestBatchExport::summaryNamesCollisionsAndLongLines()
+{
+    QTemporaryDir out;
+    Window w(out.path());
+    select(w.w.get(), QStringLiteral("Code 128"));
+    QCOMPARE(qsizetype(w->Text1->maxLength()), output::kMaxDataLength);
+    BatchExportDialog d(*w.platform);
+    const QString tooLong(output::kMaxDataLength + 1, QChar(u'9'));
+    fill(d, QStringLiteral("A/B\n\nA:B\n") + tooLong + QStringLiteral("\nC"), out.path());
+    d.names->setText(QStringLiteral("{data}"));
+    d.replace->setChecked(true);
+    const std::optional<BatchExportRequest> request = d.request();
+    QVERIFY(request);
+    const output::BatchSummary summary = w->runBatchExport(*request, {});
+    QCOMPARE(summary.written, 2);
+    QCOMPARE(summary.failed, 2);
+    QCOMPARE(filesIn(out.path()), (QStringList{"A_B.png", "C.png"}));
+    QCOMPARE(QString::fromStdString(
+                 testing::decode(QImage(out.filePath(QStringLiteral("A_B.png"))), ZXing::BarcodeFormat::Code128)),
+             QStringLiteral("A/B"));
+    const QString text = w.platform->messages.front().text;
+    QVERIFY2(text.contains(QStringLiteral("2 lines refused:\nline 3: %1/A_B.png not written: line 1 wrote a file "
+                                          "of that name\nline 4: The data is longer than 32767 characters")
+                               .arg(out.path())),
+             qPrintable(text));
 }
 
 void TestBatchExport::fileMenuOffersItWithoutASymbol()
