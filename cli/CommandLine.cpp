@@ -253,7 +253,8 @@ std::optional<int> batchCutShort(const output::BatchSummary& summary, const Batc
 QString patternError(const QString& pattern)
 {
     if (const QString unknown = output::unknownPlaceholder(pattern); !unknown.isEmpty())
-        return QStringLiteral("the --output pattern has %1: the placeholders are {n} and {data}").arg(unknown);
+        return QStringLiteral("the --output pattern has %1: the placeholders are {n} and {data}")
+            .arg(unknown);
     return {};
 }
 

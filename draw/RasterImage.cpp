@@ -304,7 +304,8 @@ void RasterImage::keepAsPicture()
     flush();
     // Whether the picture is blank is known without a look at its pixels.
     const bool blank = m_plain && m_touched.isEmpty();
-    m_picture = m_extent == m_image.width() ? m_image : allocated(m_image.copy(0, 0, m_extent, m_image.height()));
+    m_picture =
+        m_extent == m_image.width() ? m_image : allocated(m_image.copy(0, 0, m_extent, m_image.height()));
     m_keptKey = m_picture.cacheKey();
     m_keptBack = m_back;
     m_keptBlank = blank;

@@ -140,7 +140,7 @@ StagedFile stageBytes(const QByteArray& bytes, const QString& path, const SaveOp
         ::close(fd);
         return fail(std::move(error));
     };
-    if (struct stat made {}; ::fstat(fd, &made) == 0)
+    if (struct stat made{}; ::fstat(fd, &made) == 0)
         staged.m_id = {quint64(made.st_dev), quint64(made.st_ino)};
     else
         return failClosing(systemError(errno));

@@ -19,7 +19,8 @@ const QString kNoData = QStringLiteral("Please Type the Barcode Data First");
 
 QString dataTooLongMessage()
 {
-    return QStringLiteral("The data is longer than %1 characters, the most the window takes").arg(kMaxDataLength);
+    return QStringLiteral("The data is longer than %1 characters, the most the window takes")
+        .arg(kMaxDataLength);
 }
 
 std::optional<Symbology> symbologyFromName(const QString& name)

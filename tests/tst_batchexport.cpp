@@ -269,14 +269,15 @@ void TestBatchExport::summaryNamesCollisionsAndLongLines()
     QCOMPARE(summary.written, 2);
     QCOMPARE(summary.failed, 2);
     QCOMPARE(filesIn(out.path()), (QStringList{"A_B.png", "C.png"}));
-    QCOMPARE(QString::fromStdString(
-                 testing::decode(QImage(out.filePath(QStringLiteral("A_B.png"))), ZXing::BarcodeFormat::Code128)),
+    QCOMPARE(QString::fromStdString(testing::decode(QImage(out.filePath(QStringLiteral("A_B.png"))),
+                                                    ZXing::BarcodeFormat::Code128)),
              QStringLiteral("A/B"));
     const QString text = w.platform->messages.front().text;
-    QVERIFY2(text.contains(QStringLiteral("2 lines refused:\nline 3: %1/A_B.png not written: line 1 wrote a file "
-                                          "of that name\nline 4: The data is longer than 32767 characters")
-                               .arg(out.path())),
-             qPrintable(text));
+    QVERIFY2(
+        text.contains(QStringLiteral("2 lines refused:\nline 3: %1/A_B.png not written: line 1 wrote a file "
+                                     "of that name\nline 4: The data is longer than 32767 characters")
+                          .arg(out.path())),
+        qPrintable(text));
 }
 
 void TestBatchExport::fileMenuOffersItWithoutASymbol()

@@ -542,14 +542,14 @@ void TestCli::refusals_data()
     QTest::newRow("missing font") << args("-d 1 --font NoSuchFamilyAnywhere -o x.png") << 2
                                   << "NoSuchFamilyAnywhere";
     QTest::newRow("batch pattern without a line") << args("--batch - -o same.png") << 2 << "{n} or {data}";
-    QTest::newRow("unknown placeholder alone") << args("--batch - -o {x}.png") << 2
-                                               << "has {x}: the placeholders are {n} and {data}";
+    QTest::newRow("unknown placeholder alone")
+        << args("--batch - -o {x}.png") << 2 << "has {x}: the placeholders are {n} and {data}";
     QTest::newRow("unknown placeholder beside a known one")
         << args("--batch - -o out/{n}-{DATA}.png") << 2 << "has {DATA}";
     QTest::newRow("data longer than the window takes")
-        << QStringList{QStringLiteral("-t"), QStringLiteral("code128"), QStringLiteral("-d"),
-                       QString(output::kMaxDataLength + 1, QChar(u'1')), QStringLiteral("-o"),
-                       QStringLiteral("x.png")}
+        << QStringList{QStringLiteral("-t"), QStringLiteral("code128"),
+                       QStringLiteral("-d"), QString(output::kMaxDataLength + 1, QChar(u'1')),
+                       QStringLiteral("-o"), QStringLiteral("x.png")}
         << 1 << "The data is longer than 32767 characters, the most the window takes";
     QTest::newRow("batch and data") << args("--batch - -d 1 -o {n}.png") << 2 << "exclude each other";
     QTest::newRow("check both ways") << args("-d 1 -o x.png --verify --no-verify") << 2
@@ -915,26 +915,29 @@ void TestCli::batchRefusesALineLongerThanTheWindowTakes()
     const QByteArray lines = QByteArray(most, '1') + '\n' + QByteArray(most + 1, '2') + "\r\n" +
                              QByteArray(4 << 20, '3') + '\n' + QByteArray(most, '4') + "\r\nAB\n";
     QVERIFY(writeFile(dir.filePath(QStringLiteral("lines.txt")), lines));
-    const QStringList args{QStringLiteral("-t"),      QStringLiteral("code128"),
-                           QStringLiteral("--batch"), fromFile ? QStringLiteral("lines.txt") : QStringLiteral("-"),
-                           QStringLiteral("-o"),      QStringLiteral("{n}.png"),
-                           QStringLiteral("--no-verify")};
+    const QStringList args{
+        QStringLiteral("-t"),         QStringLiteral("code128"),
+        QStringLiteral("--batch"),    fromFile ? QStringLiteral("lines.txt") : QStringLiteral("-"),
+        QStringLiteral("-o"),         QStringLiteral("{n}.png"),
+        QStringLiteral("--no-verify")};
     const Run run = runProgram(args, dir.path(), fromFile ? QByteArray() : lines);
     QCOMPARE(run.status, 1);
-    const QString tooLong = QStringLiteral("The data is longer than 32767 characters, the most the window takes");
+    const QString tooLong =
+        QStringLiteral("The data is longer than 32767 characters, the most the window takes");
     QCOMPARE(run.err.split(QLatin1Char('\n')).filter(QLatin1String("line ")),
              (QStringList{QStringLiteral("line 2: ") + tooLong, QStringLiteral("line 3: ") + tooLong}));
     QVERIFY2(run.err.contains(QLatin1String("2 of 5 lines not written")), qPrintable(run.err));
     QCOMPARE(filesIn(dir.path()), (QStringList{"1.png", "4.png", "5.png", "lines.txt"}));
-    QCOMPARE(QString::fromStdString(
-                 testing::decode(QImage(dir.filePath(QStringLiteral("5.png"))), ZXing::BarcodeFormat::Code128)),
+    QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(QStringLiteral("5.png"))),
+                                                    ZXing::BarcodeFormat::Code128)),
              QStringLiteral("AB"));
     // The longest line the window takes is drawn whole: as long as the window's.
     Window w;
     select(w.w.get(), QStringLiteral("Code 128"));
     w->Text1->setText(QString(most, QChar(u'4')));
     QCOMPARE(w->Text1->text().size(), most);
-    QCOMPARE(QImageReader(dir.filePath(QStringLiteral("4.png"))).size().width(), w->Picture1().Image().width());
+    QCOMPARE(QImageReader(dir.filePath(QStringLiteral("4.png"))).size().width(),
+             w->Picture1().Image().width());
 }
 
 void TestCli::batchNeverReplacesItsOwnFiles_data()
@@ -964,9 +967,10 @@ void TestCli::batchNeverReplacesItsOwnFiles()
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("real")));
     QVERIFY(QFile::link(QStringLiteral("real"), dir.filePath(QStringLiteral("link"))));
     const bool linked = lines.startsWith("real");
-    QStringList args{QStringLiteral("-t"), QStringLiteral("code128"), QStringLiteral("--batch"),
-                     QStringLiteral("-"), QStringLiteral("-o"),
-                     linked ? QStringLiteral("{data}/x.png") : QStringLiteral("c/{data}.png")};
+    QStringList args{
+        QStringLiteral("-t"),      QStringLiteral("code128"),
+        QStringLiteral("--batch"), QStringLiteral("-"),
+        QStringLiteral("-o"),      linked ? QStringLiteral("{data}/x.png") : QStringLiteral("c/{data}.png")};
     if (force)
         args << QStringLiteral("--force");
     const Run run = runProgram(args, dir.path(), lines);
@@ -982,8 +986,9 @@ void TestCli::batchNeverReplacesItsOwnFiles()
     QVERIFY2(!run.err.contains(QLatin1String("exists")), qPrintable(run.err));
     const QString folder = QFileInfo(dir.filePath(file)).path();
     QCOMPARE(filesIn(folder), QStringList{QFileInfo(file).fileName()});
-    QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(file)), ZXing::BarcodeFormat::Code128)),
-             QString::fromLatin1(lines.left(lines.indexOf('\n'))));
+    QCOMPARE(
+        QString::fromStdString(testing::decode(QImage(dir.filePath(file)), ZXing::BarcodeFormat::Code128)),
+        QString::fromLatin1(lines.left(lines.indexOf('\n'))));
 }
 
 // A slow producer: each line's file is there soon after the line, while the
@@ -1015,8 +1020,8 @@ void TestCli::batchWritesEachLineAsItArrives()
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitCode(), 0);
     QCOMPARE(filesIn(dir.path()), (QStringList{"C1.png", "C2.png", "C3.png", "C4.png"}));
-    QCOMPARE(QString::fromStdString(
-                 testing::decode(QImage(dir.filePath(QStringLiteral("C4.png"))), ZXing::BarcodeFormat::Code128)),
+    QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(QStringLiteral("C4.png"))),
+                                                    ZXing::BarcodeFormat::Code128)),
              QStringLiteral("C4"));
 }
 
@@ -1072,8 +1077,9 @@ void TestCli::signalLeavesOnlyWholeFiles()
     QVERIFY2(process.readAllStandardError().contains("each complete"), "the end is said");
     // Decoding every file would take long; the last ones written are those in flight.
     QStringList byLine = files;
-    std::sort(byLine.begin(), byLine.end(),
-              [](const QString& a, const QString& b) { return a.section(u'.', 0, 0).toInt() < b.section(u'.', 0, 0).toInt(); });
+    std::sort(byLine.begin(), byLine.end(), [](const QString& a, const QString& b) {
+        return a.section(u'.', 0, 0).toInt() < b.section(u'.', 0, 0).toInt();
+    });
     for (const QString& name : byLine.mid(byLine.size() - 5))
         QCOMPARE(QString::fromStdString(
                      testing::decode(QImage(out + QLatin1Char('/') + name), ZXing::BarcodeFormat::Code128)),

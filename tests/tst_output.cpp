@@ -32,10 +32,10 @@
 #include <QXmlStreamReader>
 
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <malloc.h>
 #include <new>
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -459,11 +459,13 @@ void TestOutput::batchLineOutOfMemoryIsRefusedAlone()
     QCOMPARE(summary.failed, 1);
     QCOMPARE(reports.size(), size_t(1));
     QCOMPARE(reports.front().line, 2);
-    QVERIFY2(reports.front().message.endsWith(QLatin1String("2.png not written: there is not enough memory to draw it")),
+    QVERIFY2(reports.front().message.endsWith(
+                 QLatin1String("2.png not written: there is not enough memory to draw it")),
              qPrintable(reports.front().message));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"1.png", "3.png", "4.png"}));
-    QCOMPARE(QString::fromStdString(
-                 testing::decode(QImage(dir.filePath(QStringLiteral("4.png"))), ZXing::BarcodeFormat::Code128)),
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"1.png", "3.png", "4.png"}));
+    QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(QStringLiteral("4.png"))),
+                                                    ZXing::BarcodeFormat::Code128)),
              QStringLiteral("D4"));
 }
 
@@ -522,7 +524,8 @@ void TestOutput::batchNeverHoldsALongLineWhole()
     // A sanitizer keeps the heap to itself: nothing to measure then.
     if (input.peak > 0)
         QVERIFY2(input.peak < before.uordblks + before.hblkhd + (kLength >> 4),
-                 qPrintable(QStringLiteral("%1 MB held").arg((input.peak - before.uordblks - before.hblkhd) >> 20)));
+                 qPrintable(
+                     QStringLiteral("%1 MB held").arg((input.peak - before.uordblks - before.hblkhd) >> 20)));
     QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("2.png"))));
 }
 

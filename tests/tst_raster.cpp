@@ -5,10 +5,10 @@
 
 #include <QTest>
 #include <cmath>
-#include <functional>
-#include <new>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <new>
 
 using draw::RasterImage;
 
@@ -573,12 +573,14 @@ void TestRaster::imageTooLargeThrowsAndKeepsThePixels_data()
     // without asking for memory, as it does when an allocation fails.
     constexpr int kTooWide = 300'000'000;
     QTest::addColumn<std::function<void(RasterImage&)>>("grow");
-    QTest::newRow("growing") << std::function<void(RasterImage&)>([](RasterImage& r) { r.ensureWidth(kTooWide); });
+    QTest::newRow("growing") << std::function<void(RasterImage&)>(
+        [](RasterImage& r) { r.ensureWidth(kTooWide); });
     QTest::newRow("room reserved") << std::function<void(RasterImage&)>(
         [](RasterImage& r) { r.reserveWidth(kTooWide); });
     QTest::newRow("a bar far out") << std::function<void(RasterImage&)>(
         [](RasterImage& r) { r.columns(kTooWide - 1, 0, 3, 1, qRgb(0, 0, 0)); });
-    QTest::newRow("widened") << std::function<void(RasterImage&)>([](RasterImage& r) { r.setExtent(kTooWide); });
+    QTest::newRow("widened") << std::function<void(RasterImage&)>(
+        [](RasterImage& r) { r.setExtent(kTooWide); });
 }
 
 // An image that cannot be had is thrown as a failed allocation, never written
