@@ -134,6 +134,8 @@ std::optional<BatchExportRequest> BatchExportDialog::request(QString* error) con
     if (r.folder.isEmpty())
         return fail(tr("Choose the folder for the files."));
     r.names = names->text().trimmed();
+    if (const QString unknown = output::unknownPlaceholder(r.names); !unknown.isEmpty())
+        return fail(tr("The file names hold %1; the placeholders are {n} and {data}.").arg(unknown));
     if (!output::patternNamesEachLine(r.names))
         return fail(tr("The file names need {n} or {data} so that each line gets its own file."));
     // The files go where the summary says: {data} is made safe line by line,

@@ -16,11 +16,15 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 #ifndef BARCODE_VERSION
@@ -268,6 +272,83 @@ int writeToStdout(const QByteArray& bytes)
     return kSuccess;
 }
 
+// Set by SIGINT and SIGTERM while a batch runs. The runner polls the flag
+// between lines and while it waits for input, then finishes or removes the
+// files in flight, so that an interrupted batch leaves only whole files. A
+// handler may do no more than this: the only state it shares is lock-free.
+std::atomic<bool> g_stopBatch{false};
+volatile std::sig_atomic_t g_stopSignal = 0;
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void stopBatch(int signal)
+{
+    g_stopSignal = signal;
+    g_stopBatch.store(true);
+}
+
+// Catches SIGINT and SIGTERM for as long as it lives, then puts back what was
+// there. A signal the caller ignores (a shell's background job) stays ignored.
+class BatchSignals {
+  public:
+    BatchSignals()
+    {
+        for (size_t i = 0; i < kSignals.size(); ++i) {
+            if (::sigaction(kSignals[i], nullptr, &m_old[i]) != 0 || m_old[i].sa_handler == SIG_IGN)
+                continue;
+            struct sigaction action {};
+            action.sa_handler = stopBatch;
+            sigemptyset(&action.sa_mask);
+            // The workers' writes go on; the wait for input polls and sees the flag.
+            action.sa_flags = SA_RESTART;
+            m_installed[i] = ::sigaction(kSignals[i], &action, nullptr) == 0;
+        }
+    }
+    ~BatchSignals()
+    {
+        for (size_t i = 0; i < kSignals.size(); ++i)
+            if (m_installed[i])
+                ::sigaction(kSignals[i], &m_old[i], nullptr);
+    }
+    BatchSignals(const BatchSignals&) = delete;
+    BatchSignals& operator=(const BatchSignals&) = delete;
+
+    const std::atomic<bool>* stop() const { return &g_stopBatch; }
+    // The signal that stopped the batch, or 0.
+    int caught() const { return g_stopSignal; }
+
+  private:
+    static constexpr std::array<int, 2> kSignals = {SIGINT, SIGTERM};
+    std::array<struct sigaction, 2> m_old{};
+    std::array<bool, 2> m_installed{};
+};
+
+// The end of a batch that did not run its course: stopped by a signal, with
+// the shell's status for it, or an input that could not be read to its end.
+std::optional<int> batchCutShort(const output::BatchSummary& summary, const BatchSignals& interrupts,
+                                 const QString& source)
+{
+    if (summary.cancelled && interrupts.caught() != 0) {
+        printError(QStringLiteral("barcode-generator: %1: stopped after %2 files written, each complete")
+                       .arg(QLatin1String(interrupts.caught() == SIGINT ? "interrupted" : "terminated"))
+                       .arg(summary.written));
+        return 128 + interrupts.caught();
+    }
+    if (!summary.inputError.isEmpty()) {
+        printError(QStringLiteral("barcode-generator: %1: %2").arg(source, summary.inputError));
+        return kFailed;
+    }
+    return std::nullopt;
+}
+
+// A placeholder the pattern does not know would name every file after a typo.
+QString patternError(const QString& pattern)
+{
+    if (const QString unknown = output::unknownPlaceholder(pattern); !unknown.isEmpty())
+        return QStringLiteral("the --output pattern has %1: the placeholders are {n} and {data}")
+            .arg(unknown);
+    return {};
+}
+
 } // namespace
 
 QString printable(const QString& text)
@@ -513,6 +594,8 @@ int run(int argc, char** argv)
     }
 
     // Batches refuse what would fail on every line before reading a line.
+    if (const QString error = patternError(target); !error.isEmpty())
+        return usageError(error);
     if (!output::patternNamesEachLine(target))
         return usageError(
             QStringLiteral("the --output pattern needs {n} or {data} to name each line's file"));
@@ -546,6 +629,7 @@ int run(int argc, char** argv)
         if (shownAt >= 0)
             err << "\r\x1b[K" << Qt::flush;
     };
+    const BatchSignals interrupts;
     const output::BatchSummary summary = output::BatchRunner(settings).run(
         input, total,
         [&](const output::LineOutcome& outcome) {
@@ -570,13 +654,16 @@ int run(int argc, char** argv)
             shownAt = tenths;
             shownDone = p.done;
             err << '\r' << progressLine(p) << "\x1b[K" << Qt::flush;
-        });
+        },
+        interrupts.stop());
     if (showProgress && last.done > 0) {
         // The last count stays on the screen, whether or not it was drawn yet.
         if (shownDone != last.done || shownAt < 0)
             err << '\r' << progressLine(last) << "\x1b[K";
         err << '\n' << Qt::flush;
     }
+    if (const std::optional<int> status = batchCutShort(summary, interrupts, source))
+        return *status;
     if (summary.unread > 0)
         err << QStringLiteral("barcode-generator: warning: %1 of the files written may not scan")
                    .arg(summary.unread)

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace draw {
 
@@ -17,9 +18,19 @@ constexpr int kDotsPerMeter = 3780;
 // Every colour this program draws is a grey, so one byte a pixel holds the
 // image exactly, at a quarter of the memory of 32-bit pixels: long symbols
 // are hundreds of thousands of pixels wide.
+// QImage answers a failed allocation with a null image, which the row loops
+// would then write through: a failure is thrown as a failed `new` would be,
+// for the caller that drew the symbol to give up on it alone.
+QImage allocated(QImage image)
+{
+    if (image.isNull())
+        throw std::bad_alloc();
+    return image;
+}
+
 QImage blankImage(int width, int height)
 {
-    QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_Grayscale8);
+    QImage image = allocated(QImage(std::max(width, 1), std::max(height, 1), QImage::Format_Grayscale8));
     image.setDotsPerMeterX(kDotsPerMeter);
     image.setDotsPerMeterY(kDotsPerMeter);
     return image;
@@ -171,6 +182,17 @@ bool RasterImage::drawnIn(const QRect& rect) const
     return std::any_of(m_drawn.begin(), m_drawn.end(), [&rect](const QRect& piece) { return meets(piece, rect); });
 }
 
+uchar* RasterImage::writable() const
+{
+    // Shared with a picture or an image handed out, the pixels are copied
+    // before a write; a copy that cannot be allocated would leave a null
+    // image, so it is made here, where a failure leaves the old one.
+    QImage& image = const_cast<QImage&>(m_image);
+    if (!image.isDetached())
+        image = allocated(image.copy());
+    return image.bits();
+}
+
 RasterImage::RasterImage(QSize size) : m_image(blankImage(size.width(), size.height()))
 {
     m_extent = m_image.width();
@@ -195,7 +217,7 @@ void RasterImage::setBackground(QRgb colour, const QImage& picture)
 QImage RasterImage::copy() const
 {
     flush();
-    return m_image.copy(0, 0, m_extent, m_image.height());
+    return allocated(m_image.copy(0, 0, m_extent, m_image.height()));
 }
 
 void RasterImage::paintBackground(int fromX, int toX)
@@ -203,7 +225,7 @@ void RasterImage::paintBackground(int fromX, int toX)
     if (toX <= fromX)
         return;
     // Plain rows, no painter: this runs whenever the image grows.
-    uchar* bits = m_image.bits();
+    uchar* bits = writable();
     const qsizetype stride = m_image.bytesPerLine();
     const int height = m_image.height();
     if (!m_picture.isNull() && fromX < m_picture.width() && m_picture.format() == QImage::Format_Grayscale8) {
@@ -282,7 +304,8 @@ void RasterImage::keepAsPicture()
     flush();
     // Whether the picture is blank is known without a look at its pixels.
     const bool blank = m_plain && m_touched.isEmpty();
-    m_picture = m_extent == m_image.width() ? m_image : m_image.copy(0, 0, m_extent, m_image.height());
+    m_picture =
+        m_extent == m_image.width() ? m_image : allocated(m_image.copy(0, 0, m_extent, m_image.height()));
     m_keptKey = m_picture.cacheKey();
     m_keptBack = m_back;
     m_keptBlank = blank;
@@ -294,7 +317,7 @@ void RasterImage::keepAsPicture()
 QImage RasterImage::shared() const
 {
     flush();
-    return m_extent == m_image.width() ? m_image : m_image.copy(0, 0, m_extent, m_image.height());
+    return m_extent == m_image.width() ? m_image : allocated(m_image.copy(0, 0, m_extent, m_image.height()));
 }
 
 void RasterImage::settle() const
@@ -316,7 +339,7 @@ void RasterImage::fillBack(const QRect& rect) const
 {
     if (rect.isEmpty())
         return;
-    uchar* bits = const_cast<QImage&>(m_image).bits();
+    uchar* bits = writable();
     const qsizetype stride = m_image.bytesPerLine();
     // Whole rows lie end to end: one fill for all of them.
     if (rect.left() == 0 && rect.width() >= m_image.width()) {
@@ -436,8 +459,8 @@ void RasterImage::flush() const
         return;
     }
     // The pixels change, not the object as its users see it.
-    QImage& image = const_cast<QImage&>(m_image);
-    uchar* bits = image.bits();
+    uchar* bits = writable();
+    const QImage& image = m_image;
     const qsizetype stride = image.bytesPerLine();
     const size_t span = size_t(m_barRight - m_barLeft);
     uchar* first = bits + m_barTop * stride + m_barLeft;
@@ -544,6 +567,7 @@ void RasterImage::line(QLine line, QRgb colour, int width)
         ensureWidth(right);
     // The square caps reach half the pen beyond each end; a pen more is safe.
     touched(QRect(line.p1(), line.p2()).normalized().adjusted(-width, -width, width, width));
+    writable();
     QPainter p(&m_image);
     QPen pen(QColor::fromRgb(colour), width);
     pen.setCapStyle(Qt::SquareCap);
@@ -555,6 +579,7 @@ void RasterImage::fillRect(const QRect& rect, const QColor& colour)
 {
     flush();
     touched(rect.normalized());
+    writable();
     QPainter p(&m_image);
     p.fillRect(rect, colour);
 }
@@ -712,7 +737,7 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
     }
     // The part of the box that holds paper alone.
     const QRect clean = m_plain ? cutAway(box, m_near) : QRect();
-    uchar* bits = m_image.bits();
+    uchar* bits = writable();
     const qsizetype stride = m_image.bytesPerLine();
     // Where a glyph meets only paper (and lies right of every glyph set
     // before it) its stamp is what the pixels become; the rest of it is
@@ -779,7 +804,7 @@ void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize
     const QRect area(left, top, right - left, bottom - top);
     if (alone)
         touched(area);
-    uchar* bits = m_image.bits();
+    uchar* bits = writable();
     const qsizetype stride = m_image.bytesPerLine();
     const qsizetype stampStride = size.width() + 8;
     Bytes8 fore8;

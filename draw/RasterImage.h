@@ -28,6 +28,8 @@ struct Ink {
 
 // The pixels of a surface: one byte a pixel, as wide as the drawing needs
 // (it grows on demand), over a background grey and an optional picture.
+// An image that cannot be allocated throws std::bad_alloc and leaves the
+// pixels as they were.
 //
 // One-pixel columns (the bars) are collected while they share their rows and
 // set when anything else looks at or touches the pixels: then the first row
@@ -105,6 +107,9 @@ class RasterImage {
     }
     static void makeStamp(const Ink& ink, int fore, uchar paper);
     void flush() const;
+    // The pixels to write to, unshared first. Throws std::bad_alloc, as does
+    // every image allocation here, rather than leave a null image to write to.
+    uchar* writable() const;
     // Paints the background over what is still marked to be painted over.
     void settle() const;
     void fillBack(const QRect& rect) const;

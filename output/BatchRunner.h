@@ -47,11 +47,12 @@ struct BatchProgress {
 };
 
 struct BatchSummary {
-    qint64 lines = 0;
+    qint64 lines = 0; // lines with data; blank lines are skipped
     qint64 written = 0;
     qint64 failed = 0;
     qint64 unread = 0; // written, but not read back as their data
     bool cancelled = false;
+    QString inputError; // why the input could not be read to its end
 };
 
 // The lines of a file that can be read twice, counted without keeping them;
@@ -65,13 +66,27 @@ QString batchPath(const QString& pattern, qint64 line, int width, const QString&
 // Does the pattern name each line's file apart from the others?
 bool patternNamesEachLine(const QString& pattern);
 
+// The first "{...}" in the pattern that is neither {n} nor {data}, or nothing:
+// kept as it is, it would name every file after a typing error.
+QString unknownPlaceholder(const QString& pattern);
+
 // Draws one symbol per line of the input and writes it to the pattern's file.
 // The lines are read as they come and drawn on all workers at once, a bounded
 // number ahead of the one being written; files are put in place and outcomes
 // reported in line order, so the result is the same for any number of workers.
+// While the input has nothing more to read, every line drawn is put in place,
+// so a slow producer sees each file soon after its line.
+//
+// Blank lines are skipped (they still count for {n}). A line longer than
+// kMaxDataLength is refused without being read whole. A line whose file
+// would take the place of one this batch wrote is refused: a batch never
+// replaces its own files, whatever `replace` says. A line that runs out of
+// memory is refused alone.
+//
 // `report` runs on the calling thread for each line not written or not read
-// back, `progress` after every line. A cancel stops before the next line is put in place: every file
-// written is complete.
+// back, `progress` after every line. A cancel, which may be set from a signal
+// handler, stops before the next line is put in place: every file written is
+// complete and no temporary file is left.
 class BatchRunner {
   public:
     using Report = std::function<void(const LineOutcome&)>;

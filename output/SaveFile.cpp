@@ -44,7 +44,7 @@ StagedFile::~StagedFile()
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : m_temp(std::exchange(other.m_temp, {})), m_target(std::move(other.m_target)),
-      m_error(std::move(other.m_error)), m_keepExisting(other.m_keepExisting)
+      m_error(std::move(other.m_error)), m_id(other.m_id), m_keepExisting(other.m_keepExisting)
 {
 }
 
@@ -55,6 +55,7 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept
         m_temp = std::exchange(other.m_temp, {});
         m_target = std::move(other.m_target);
         m_error = std::move(other.m_error);
+        m_id = other.m_id;
         m_keepExisting = other.m_keepExisting;
     }
     return *this;
@@ -139,6 +140,10 @@ StagedFile stageBytes(const QByteArray& bytes, const QString& path, const SaveOp
         ::close(fd);
         return fail(std::move(error));
     };
+    if (struct stat made{}; ::fstat(fd, &made) == 0)
+        staged.m_id = {quint64(made.st_dev), quint64(made.st_ino)};
+    else
+        return failClosing(systemError(errno));
     // A replaced file keeps who may read it.
     if (replacing && S_ISREG(old.st_mode) && ::fchmod(fd, old.st_mode & 07777) != 0)
         return failClosing(systemError(errno));
@@ -163,6 +168,14 @@ StagedFile stageBytes(const QByteArray& bytes, const QString& path, const SaveOp
     if (::close(fd) != 0)
         return fail(systemError(errno));
     return staged;
+}
+
+std::optional<FileId> fileIdAt(const QString& path)
+{
+    struct stat there {};
+    if (::lstat(QFile::encodeName(path).constData(), &there) != 0)
+        return std::nullopt;
+    return FileId{quint64(there.st_dev), quint64(there.st_ino)};
 }
 
 SaveResult saveBytes(const QByteArray& bytes, const QString& path, const SaveOptions& options)

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QString>
 
+#include <optional>
+
 namespace output {
 
 struct SaveResult {
@@ -15,6 +17,18 @@ struct SaveResult {
     // asked to keep it; `error` is empty then.
     bool existed = false;
 };
+
+// A file as the file system knows it, whatever name it is reached by: two
+// names that the file system folds together (case, a link to a folder) give
+// the same id.
+struct FileId {
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileId&) const = default;
+};
+
+// The id of what is at the path (a link itself, not what it points to), if anything.
+std::optional<FileId> fileIdAt(const QString& path);
 
 struct SaveOptions {
     // Keep an existing file instead of replacing it; the check and the placing
@@ -38,6 +52,8 @@ class StagedFile {
 
     bool ok() const { return m_error.isEmpty() && !m_temp.isEmpty(); }
     const QString& error() const { return m_error; }
+    // The file's id, which it keeps when it is put in place.
+    FileId id() const { return m_id; }
     // Puts the file in place; at most once.
     SaveResult commit();
 
@@ -48,6 +64,7 @@ class StagedFile {
     QByteArray m_temp;
     QByteArray m_target;
     QString m_error;
+    FileId m_id;
     bool m_keepExisting = false;
 };
 

@@ -17,6 +17,12 @@ const QString kNoData = QStringLiteral("Please Type the Barcode Data First");
 
 } // namespace
 
+QString dataTooLongMessage()
+{
+    return QStringLiteral("The data is longer than %1 characters, the most the window takes")
+        .arg(kMaxDataLength);
+}
+
 std::optional<Symbology> symbologyFromName(const QString& name)
 {
     for (const SymbologyInfo& s : kSymbologies)
@@ -81,6 +87,8 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QSt
 {
     if (data.isEmpty())
         return {nullptr, kNoData};
+    if (data.size() > kMaxDataLength)
+        return {nullptr, dataTooLongMessage()};
     const linear::Options o = settleOptions(symbology, asked).options;
     const qsizetype n = data.size();
     const bool digits = ean::isDigits(data);

@@ -15,6 +15,12 @@
 
 namespace output {
 
+// The most characters the window's data box takes (a line edit's own limit).
+// Longer data is refused before anything is drawn, from any front end: a
+// symbol of millions of characters would take gigabytes to draw.
+inline constexpr qsizetype kMaxDataLength = 32767;
+QString dataTooLongMessage();
+
 // By command-line name (code39, itf, ...), in any case.
 std::optional<Symbology> symbologyFromName(const QString& name);
 QString symbologyTitle(Symbology symbology);

@@ -54,6 +54,7 @@ class TestBatchExport : public QObject {
     void cancelLeavesOnlyWholeFiles();
     void summaryFitsTheScreen_data();
     void summaryFitsTheScreen();
+    void summaryNamesCollisionsAndLongLines();
     void fileMenuOffersItWithoutASymbol();
 };
 
@@ -79,6 +80,11 @@ void TestBatchExport::incompleteRequestsAreSaidNotRun_data()
                                       << "label"
                                       << "black"
                                       << "{n} or {data}";
+    QTest::newRow("unknown placeholder") << "A"
+                                         << "out"
+                                         << "{n}-{date}"
+                                         << "black"
+                                         << "hold {date}; the placeholders are {n} and {data}";
     QTest::newRow("not a colour") << "A"
                                   << "out"
                                   << "{n}"
@@ -193,9 +199,10 @@ void TestBatchExport::writesTheValidLinesAndNamesTheOthers()
         ++calls;
         return p.done <= p.total;
     });
+    // The blank line is skipped, not refused; it still counts for {n}.
     QCOMPARE(calls, 5);
     QCOMPARE(summary.written, 3);
-    QCOMPARE(summary.failed, 2);
+    QCOMPARE(summary.failed, 1);
     const QString labels = out.filePath(QStringLiteral("labels"));
     QCOMPARE(filesIn(labels), (QStringList{"1-ONE.png", "3-THREE.png", "5-FIVE.png"}));
     const QImage three(labels + QStringLiteral("/3-THREE.png"));
@@ -208,7 +215,8 @@ void TestBatchExport::writesTheValidLinesAndNamesTheOthers()
     const QString text = w.platform->messages.front().text;
     QVERIFY2(text.contains(QStringLiteral("3 files written to %1").arg(request->folder)), qPrintable(text));
     QVERIFY2(text.contains(QLatin1String("line 2: # is Invalid")), qPrintable(text));
-    QVERIFY2(text.contains(QLatin1String("line 4: Please Type the Barcode Data First")), qPrintable(text));
+    QVERIFY2(!text.contains(QLatin1String("line 4")), qPrintable(text));
+    QVERIFY2(text.contains(QLatin1String("1 line refused:")), qPrintable(text));
     QCOMPARE(w.platform->messages.front().icon, QMessageBox::Warning);
 }
 
@@ -367,6 +375,37 @@ void TestBatchExport::summaryFitsTheScreen()
         QMessageBox::Information, said.title, QStringLiteral("1 file written."), QMessageBox::Ok);
     QCOMPARE(plain->text(), QStringLiteral("1 file written."));
     QVERIFY(plain->detailedText().isEmpty());
+}
+
+// The window's runner refuses what the command line's does, and the summary
+// says so by line: a name a line earlier took (even with Replace checked), and
+// a line longer than the window's own box takes.
+void TestBatchExport::summaryNamesCollisionsAndLongLines()
+{
+    QTemporaryDir out;
+    Window w(out.path());
+    select(w.w.get(), QStringLiteral("Code 128"));
+    QCOMPARE(qsizetype(w->Text1->maxLength()), output::kMaxDataLength);
+    BatchExportDialog d(*w.platform);
+    const QString tooLong(output::kMaxDataLength + 1, QChar(u'9'));
+    fill(d, QStringLiteral("A/B\n\nA:B\n") + tooLong + QStringLiteral("\nC"), out.path());
+    d.names->setText(QStringLiteral("{data}"));
+    d.replace->setChecked(true);
+    const std::optional<BatchExportRequest> request = d.request();
+    QVERIFY(request);
+    const output::BatchSummary summary = w->runBatchExport(*request, {});
+    QCOMPARE(summary.written, 2);
+    QCOMPARE(summary.failed, 2);
+    QCOMPARE(filesIn(out.path()), (QStringList{"A_B.png", "C.png"}));
+    QCOMPARE(QString::fromStdString(testing::decode(QImage(out.filePath(QStringLiteral("A_B.png"))),
+                                                    ZXing::BarcodeFormat::Code128)),
+             QStringLiteral("A/B"));
+    const QString text = w.platform->messages.front().text;
+    QVERIFY2(
+        text.contains(QStringLiteral("2 lines refused:\nline 3: %1/A_B.png not written: line 1 wrote a file "
+                                     "of that name\nline 4: The data is longer than 32767 characters")
+                          .arg(out.path())),
+        qPrintable(text));
 }
 
 void TestBatchExport::fileMenuOffersItWithoutASymbol()

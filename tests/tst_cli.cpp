@@ -21,6 +21,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 #ifndef PROGRAM_PATH
 #error "PROGRAM_PATH names the built program"
 #endif
@@ -208,6 +210,13 @@ class TestCli : public QObject {
     void commandLoadsNothingOfTheWindow_data();
     void commandLoadsNothingOfTheWindow();
     void noArgumentsLoadTheWindow();
+    void batchRefusesALineLongerThanTheWindowTakes_data();
+    void batchRefusesALineLongerThanTheWindowTakes();
+    void batchNeverReplacesItsOwnFiles_data();
+    void batchNeverReplacesItsOwnFiles();
+    void batchWritesEachLineAsItArrives();
+    void signalLeavesOnlyWholeFiles_data();
+    void signalLeavesOnlyWholeFiles();
 };
 
 void TestCli::jobDrawsWhatTheWindowShows_data()
@@ -609,6 +618,15 @@ void TestCli::refusals_data()
     QTest::newRow("missing font") << args("-d 1 --font NoSuchFamilyAnywhere -o x.png") << 2
                                   << "NoSuchFamilyAnywhere";
     QTest::newRow("batch pattern without a line") << args("--batch - -o same.png") << 2 << "{n} or {data}";
+    QTest::newRow("unknown placeholder alone")
+        << args("--batch - -o {x}.png") << 2 << "has {x}: the placeholders are {n} and {data}";
+    QTest::newRow("unknown placeholder beside a known one")
+        << args("--batch - -o out/{n}-{DATA}.png") << 2 << "has {DATA}";
+    QTest::newRow("data longer than the window takes")
+        << QStringList{QStringLiteral("-t"), QStringLiteral("code128"),
+                       QStringLiteral("-d"), QString(output::kMaxDataLength + 1, QChar(u'1')),
+                       QStringLiteral("-o"), QStringLiteral("x.png")}
+        << 1 << "The data is longer than 32767 characters, the most the window takes";
     QTest::newRow("batch and data") << args("--batch - -d 1 -o {n}.png") << 2 << "exclude each other";
     QTest::newRow("no workers") << args("--batch - -o {n}.png --jobs 0") << 2 << "--jobs takes a whole number";
     QTest::newRow("too many workers") << args("--batch - -o {n}.png --jobs 257") << 2
@@ -812,7 +830,8 @@ void TestCli::batchWritesTheValidLinesAndReportsTheOthers()
 {
     QTemporaryDir dir;
     // Twelve lines: names are padded to two digits. Windows line ends are data
-    // ends too, and a last line needs no line end.
+    // ends too, and a last line needs no line end. The blank line is skipped
+    // without a word, and still counts for {n}.
     QVERIFY(writeFile(dir.filePath(QStringLiteral("items.txt")),
                       "ONE\nTWO\r\nbad#\n\nFIVE\n6\n7\n8\n9\n10\neleven?\nTWELVE"));
     const Run run =
@@ -821,10 +840,9 @@ void TestCli::batchWritesTheValidLinesAndReportsTheOthers()
                    dir.path());
     QCOMPARE(run.status, 1);
     const QStringList reports = run.err.split(QLatin1Char('\n')).filter(QLatin1String("line "));
-    QCOMPARE(reports, (QStringList{QStringLiteral("line 3: # is Invalid"),
-                                   QStringLiteral("line 4: Please Type the Barcode Data First"),
-                                   QStringLiteral("line 11: ? is Invalid")}));
-    QVERIFY2(run.err.contains(QLatin1String("3 of 12 lines not written")), qPrintable(run.err));
+    QCOMPARE(reports,
+             (QStringList{QStringLiteral("line 3: # is Invalid"), QStringLiteral("line 11: ? is Invalid")}));
+    QVERIFY2(run.err.contains(QLatin1String("2 of 11 lines not written")), qPrintable(run.err));
     QCOMPARE(filesIn(dir.filePath(QStringLiteral("out"))),
              (QStringList{"01-ONE.png", "02-TWO.png", "05-FIVE.png", "06-6.png", "07-7.png", "08-8.png",
                           "09-9.png", "10-10.png", "12-TWELVE.png"}));
@@ -1214,6 +1232,195 @@ void TestCli::noArgumentsLoadTheWindow()
     QVERIFY2(running, qPrintable(err.right(2000)));
     QVERIFY2(err.contains(windowReady), qPrintable(err.right(2000)));
     QVERIFY(err.contains(QLatin1String("libQt6Widgets")));
+}
+
+void TestCli::batchRefusesALineLongerThanTheWindowTakes_data()
+{
+    QTest::addColumn<bool>("fromFile");
+    QTest::newRow("from a file") << true;
+    QTest::newRow("from standard input") << false;
+}
+
+// The window's box takes 32767 characters: a batch line of more is refused
+// by its number before anything is drawn, and a line far longer is not read
+// whole first. The lines after it are written as usual.
+void TestCli::batchRefusesALineLongerThanTheWindowTakes()
+{
+    QFETCH(bool, fromFile);
+    QTemporaryDir dir;
+    const qsizetype most = output::kMaxDataLength;
+    const QByteArray lines = QByteArray(most, '1') + '\n' + QByteArray(most + 1, '2') + "\r\n" +
+                             QByteArray(4 << 20, '3') + '\n' + QByteArray(most, '4') + "\r\nAB\n";
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("lines.txt")), lines));
+    const QStringList args{
+        QStringLiteral("-t"),         QStringLiteral("code128"),
+        QStringLiteral("--batch"),    fromFile ? QStringLiteral("lines.txt") : QStringLiteral("-"),
+        QStringLiteral("-o"),         QStringLiteral("{n}.png"),
+        QStringLiteral("--no-verify")};
+    const Run run = runProgram(args, dir.path(), fromFile ? QByteArray() : lines);
+    QCOMPARE(run.status, 1);
+    const QString tooLong =
+        QStringLiteral("The data is longer than 32767 characters, the most the window takes");
+    QCOMPARE(run.err.split(QLatin1Char('\n')).filter(QLatin1String("line ")),
+             (QStringList{QStringLiteral("line 2: ") + tooLong, QStringLiteral("line 3: ") + tooLong}));
+    QVERIFY2(run.err.contains(QLatin1String("2 of 5 lines not written")), qPrintable(run.err));
+    QCOMPARE(filesIn(dir.path()), (QStringList{"1.png", "4.png", "5.png", "lines.txt"}));
+    QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(QStringLiteral("5.png"))),
+                                                    ZXing::BarcodeFormat::Code128)),
+             QStringLiteral("AB"));
+    // The longest line the window takes is drawn whole: as long as the window's.
+    Window w;
+    select(w.w.get(), QStringLiteral("Code 128"));
+    w->Text1->setText(QString(most, QChar(u'4')));
+    QCOMPARE(w->Text1->text().size(), most);
+    QCOMPARE(QImageReader(dir.filePath(QStringLiteral("4.png"))).size().width(),
+             w->Picture1().Image().width());
+}
+
+void TestCli::batchNeverReplacesItsOwnFiles_data()
+{
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<bool>("force");
+    QTest::addColumn<QString>("file"); // the one file left, of the first line
+    // Every one of these is the same name once made safe for a file.
+    const QByteArray alike = "A/B\nA:B\nA_B\nA*B\n";
+    QTest::newRow("names made alike, --force") << alike << true << "c/A_B.png";
+    QTest::newRow("names made alike") << alike << false << "c/A_B.png";
+    // Two names, one file: "link" is a link to the folder "real".
+    const QByteArray linked = "real\nlink\nreal\n";
+    QTest::newRow("one file by two names, --force") << linked << true << "real/x.png";
+    QTest::newRow("one file by two names") << linked << false << "real/x.png";
+}
+
+// A later line whose name is that of a file the batch wrote itself is refused
+// with the earlier line's number, whatever --force says; --force is for files
+// that were there before.
+void TestCli::batchNeverReplacesItsOwnFiles()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(bool, force);
+    QFETCH(QString, file);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("real")));
+    QVERIFY(QFile::link(QStringLiteral("real"), dir.filePath(QStringLiteral("link"))));
+    const bool linked = lines.startsWith("real");
+    QStringList args{
+        QStringLiteral("-t"),      QStringLiteral("code128"),
+        QStringLiteral("--batch"), QStringLiteral("-"),
+        QStringLiteral("-o"),      linked ? QStringLiteral("{data}/x.png") : QStringLiteral("c/{data}.png")};
+    if (force)
+        args << QStringLiteral("--force");
+    const Run run = runProgram(args, dir.path(), lines);
+    QCOMPARE(run.status, 1);
+    const QStringList reports = run.err.split(QLatin1Char('\n')).filter(QLatin1String("line "));
+    const qsizetype later = lines.count('\n') - 1;
+    QCOMPARE(reports.size(), later);
+    for (qsizetype i = 0; i < later; ++i) {
+        QVERIFY2(reports[i].startsWith(QStringLiteral("line %1: ").arg(i + 2)), qPrintable(run.err));
+        QVERIFY2(reports[i].endsWith(QLatin1String(" not written: line 1 wrote a file of that name")),
+                 qPrintable(run.err));
+    }
+    QVERIFY2(!run.err.contains(QLatin1String("exists")), qPrintable(run.err));
+    const QString folder = QFileInfo(dir.filePath(file)).path();
+    QCOMPARE(filesIn(folder), QStringList{QFileInfo(file).fileName()});
+    QCOMPARE(
+        QString::fromStdString(testing::decode(QImage(dir.filePath(file)), ZXing::BarcodeFormat::Code128)),
+        QString::fromLatin1(lines.left(lines.indexOf('\n'))));
+}
+
+// A slow producer: each line's file is there soon after the line, while the
+// input is still open.
+void TestCli::batchWritesEachLineAsItArrives()
+{
+    QTemporaryDir dir;
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral(PROGRAM_PATH),
+                  QString::fromLatin1("-t code128 --batch - -o {data}.png --jobs 2").split(QLatin1Char(' ')));
+    QVERIFY(process.waitForStarted());
+    const auto appear = [&dir](const QStringList& names) {
+        return QTest::qWaitFor(
+            [&] {
+                for (const QString& name : names)
+                    if (!QFileInfo::exists(dir.filePath(name)))
+                        return false;
+                return true;
+            },
+            15000);
+    };
+    process.write("C1\nC2\nC3\n");
+    QVERIFY2(appear({"C1.png", "C2.png", "C3.png"}), qPrintable(filesIn(dir.path()).join(u' ')));
+    QCOMPARE(process.state(), QProcess::Running);
+    process.write("C4\n");
+    QVERIFY2(appear({"C4.png"}), qPrintable(filesIn(dir.path()).join(u' ')));
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(filesIn(dir.path()), (QStringList{"C1.png", "C2.png", "C3.png", "C4.png"}));
+    QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(QStringLiteral("C4.png"))),
+                                                    ZXing::BarcodeFormat::Code128)),
+             QStringLiteral("C4"));
+}
+
+void TestCli::signalLeavesOnlyWholeFiles_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("waiting"); // for input that has not come, rather than drawing
+    QTest::addColumn<int>("status");
+    QTest::newRow("SIGINT while drawing") << int(SIGINT) << false << 130;
+    QTest::newRow("SIGTERM while drawing") << int(SIGTERM) << false << 143;
+    QTest::newRow("SIGINT waiting for input") << int(SIGINT) << true << 130;
+    QTest::newRow("SIGTERM waiting for input") << int(SIGTERM) << true << 143;
+}
+
+// Ctrl+C or a kill in the middle of a batch: the files in flight are finished
+// or removed, the status is the shell's for the signal, and every file left
+// is a whole symbol of its line.
+void TestCli::signalLeavesOnlyWholeFiles()
+{
+    QFETCH(int, signal);
+    QFETCH(bool, waiting);
+    QFETCH(int, status);
+    QTemporaryDir dir;
+    QByteArray lines;
+    for (int i = 1; i <= 100000; ++i)
+        lines += "LINE " + QByteArray::number(i) + '\n';
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("lines.txt")), lines));
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    const QString out = dir.filePath(QStringLiteral("out"));
+    process.start(QStringLiteral(PROGRAM_PATH),
+                  {QStringLiteral("-t"), QStringLiteral("code128"), QStringLiteral("--batch"),
+                   waiting ? QStringLiteral("-") : QStringLiteral("lines.txt"), QStringLiteral("-o"),
+                   QStringLiteral("out/{n}.png"), QStringLiteral("--jobs"), QStringLiteral("2")});
+    QVERIFY(process.waitForStarted());
+    if (waiting)
+        process.write(lines.left(lines.indexOf("LINE 21\n")));
+    // Under way: some files are there, and (drawing) many lines to go.
+    QVERIFY(QTest::qWaitFor([&] { return QDir(out).entryList(QDir::Files).size() >= 20; }, 30000));
+    ::kill(pid_t(process.processId()), signal);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), status);
+    const QStringList files = filesIn(out);
+    QVERIFY(files.size() >= 20);
+    if (!waiting)
+        QVERIFY(files.size() < 100000);
+    for (const QString& name : files) {
+        QVERIFY2(!name.startsWith(QLatin1Char('.')), qPrintable(name));
+        const QImage image(out + QLatin1Char('/') + name);
+        QVERIFY2(!image.isNull(), qPrintable(name));
+    }
+    QVERIFY2(process.readAllStandardError().contains("each complete"), "the end is said");
+    // Decoding every file would take long; the last ones written are those in flight.
+    QStringList byLine = files;
+    std::sort(byLine.begin(), byLine.end(), [](const QString& a, const QString& b) {
+        return a.section(u'.', 0, 0).toInt() < b.section(u'.', 0, 0).toInt();
+    });
+    for (const QString& name : byLine.mid(byLine.size() - 5))
+        QCOMPARE(QString::fromStdString(
+                     testing::decode(QImage(out + QLatin1Char('/') + name), ZXing::BarcodeFormat::Code128)),
+                 QStringLiteral("LINE %1").arg(name.section(u'.', 0, 0).toInt()));
 }
 
 QTEST_MAIN(TestCli)

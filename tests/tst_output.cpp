@@ -6,9 +6,11 @@
 #include "app/QtPlatform.h"
 #include "ean/EanModules.h"
 #include "output/Fonts.h"
+#include "output/BatchRunner.h"
 #include "output/SaveFile.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QElapsedTimer>
@@ -33,6 +35,9 @@
 
 #include <climits>
 #include <csignal>
+#include <cstring>
+#include <malloc.h>
+#include <new>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -83,6 +88,8 @@ class TestOutput : public QObject {
     void keepingSaveNeverReplaces_data();
     void keepingSaveNeverReplaces();
     void droppedStagedFileLeavesNothing();
+    void batchLineOutOfMemoryIsRefusedAlone();
+    void batchNeverHoldsALongLineWhole();
     void saveSaysWhenTheFolderIsGone_data();
     void saveSaysWhenTheFolderIsGone();
     void saveRefusesANameTooLongAtOnce_data();
@@ -431,6 +438,100 @@ void TestOutput::droppedStagedFileLeavesNothing()
     // At most once: a second commit has nothing left to place.
     QVERIFY(!staged.commit().saved);
     QCOMPARE(readAll(path), QByteArray("placed"));
+}
+
+// Memory running out while one line is drawn or checked refuses that line,
+// by number, and the batch goes on with the next on fresh surfaces.
+void TestOutput::batchLineOutOfMemoryIsRefusedAlone()
+{
+    QTemporaryDir dir;
+    QByteArray lines = "A1\nB2\nC3\nD4\n";
+    QBuffer input(&lines);
+    QVERIFY(input.open(QIODevice::ReadOnly));
+    output::BatchSettings settings;
+    settings.symbology = output::Symbology::Code128;
+    settings.pattern = dir.filePath(QStringLiteral("{n}.png"));
+    settings.jobs = 2;
+    settings.check = [](const QImage&, const QString& reading) -> QString {
+        if (reading.startsWith(QLatin1String("B2")))
+            throw std::bad_alloc();
+        return {};
+    };
+    std::vector<output::LineOutcome> reports;
+    const output::BatchSummary summary = output::BatchRunner(settings).run(
+        input, output::countLines(input), [&](const output::LineOutcome& o) { reports.push_back(o); }, {});
+    QCOMPARE(summary.written, 3);
+    QCOMPARE(summary.failed, 1);
+    QCOMPARE(reports.size(), size_t(1));
+    QCOMPARE(reports.front().line, 2);
+    QVERIFY2(reports.front().message.endsWith(
+                 QLatin1String("2.png not written: there is not enough memory to draw it")),
+             qPrintable(reports.front().message));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"1.png", "3.png", "4.png"}));
+    QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(QStringLiteral("4.png"))),
+                                                    ZXing::BarcodeFormat::Code128)),
+             QStringLiteral("D4"));
+}
+
+namespace {
+// A line of `length` digits made up as it is read, then a short line; keeps
+// the most memory the heap held while it was read.
+class EndlessLine : public QIODevice {
+  public:
+    explicit EndlessLine(qint64 length) : m_left(length) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+    size_t peak = 0;
+
+  protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const struct mallinfo2 heap = mallinfo2();
+        peak = std::max(peak, heap.uordblks + heap.hblkhd);
+        if (m_left > 0) {
+            const qint64 n = std::min(maxSize, m_left);
+            std::memset(data, '7', size_t(n));
+            m_left -= n;
+            return n;
+        }
+        const qint64 n = std::min<qint64>(maxSize, m_tail.size() - m_at);
+        std::memcpy(data, m_tail.constData() + m_at, size_t(n));
+        m_at += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+  private:
+    qint64 m_left;
+    QByteArray m_tail = "\nAB\n";
+    qint64 m_at = 0;
+};
+} // namespace
+
+// A line far longer than the window takes is skipped to its end as it is
+// read, never held whole (which took gigabytes for a line of a few million).
+void TestOutput::batchNeverHoldsALongLineWhole()
+{
+    QTemporaryDir dir;
+    constexpr qint64 kLength = qint64(256) << 20;
+    EndlessLine input(kLength);
+    output::BatchSettings settings;
+    settings.symbology = output::Symbology::Code128;
+    settings.pattern = dir.filePath(QStringLiteral("{n}.png"));
+    const struct mallinfo2 before = mallinfo2();
+    std::vector<output::LineOutcome> reports;
+    const output::BatchSummary summary = output::BatchRunner(settings).run(
+        input, -1, [&](const output::LineOutcome& o) { reports.push_back(o); }, {});
+    QCOMPARE(summary.written, 1);
+    QCOMPARE(reports.size(), size_t(1));
+    QCOMPARE(reports.front().line, 1);
+    QCOMPARE(reports.front().message, output::dataTooLongMessage());
+    // A sanitizer keeps the heap to itself: nothing to measure then.
+    if (input.peak > 0)
+        QVERIFY2(input.peak < before.uordblks + before.hblkhd + (kLength >> 4),
+                 qPrintable(
+                     QStringLiteral("%1 MB held").arg((input.peak - before.uordblks - before.hblkhd) >> 20)));
+    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("2.png"))));
 }
 
 void TestOutput::saveReplacesALinkNeverItsTarget_data()

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <new>
 
 using draw::RasterImage;
 
@@ -70,6 +72,8 @@ class TestRaster : public QObject {
     void textSetsWhatGlyphByGlyphSets_data();
     void textSetsWhatGlyphByGlyphSets();
     void anyDrawingMatchesAPlainModel();
+    void imageTooLargeThrowsAndKeepsThePixels_data();
+    void imageTooLargeThrowsAndKeepsThePixels();
 };
 
 void TestRaster::barsLandAsColumnByColumn_data()
@@ -561,6 +565,37 @@ void TestRaster::anyDrawingMatchesAPlainModel()
             }
         }
     }
+}
+
+void TestRaster::imageTooLargeThrowsAndKeepsThePixels_data()
+{
+    // Wider than any image QImage allocates: it hands back a null image
+    // without asking for memory, as it does when an allocation fails.
+    constexpr int kTooWide = 300'000'000;
+    QTest::addColumn<std::function<void(RasterImage&)>>("grow");
+    QTest::newRow("growing") << std::function<void(RasterImage&)>(
+        [](RasterImage& r) { r.ensureWidth(kTooWide); });
+    QTest::newRow("room reserved") << std::function<void(RasterImage&)>(
+        [](RasterImage& r) { r.reserveWidth(kTooWide); });
+    QTest::newRow("a bar far out") << std::function<void(RasterImage&)>(
+        [](RasterImage& r) { r.columns(kTooWide - 1, 0, 3, 1, qRgb(0, 0, 0)); });
+    QTest::newRow("widened") << std::function<void(RasterImage&)>(
+        [](RasterImage& r) { r.setExtent(kTooWide); });
+}
+
+// An image that cannot be had is thrown as a failed allocation, never written
+// through; what was drawn stays, and drawing goes on.
+void TestRaster::imageTooLargeThrowsAndKeepsThePixels()
+{
+    QFETCH(std::function<void(RasterImage&)>, grow);
+    const std::vector<Step> steps{{2, 1, 9, 3, 0}, {7, 1, 9, 1, 0}};
+    RasterImage raster(QSize(40, kHeight));
+    drawSteps(raster, steps);
+    QVERIFY_THROWS_EXCEPTION(std::bad_alloc, grow(raster));
+    QCOMPARE(raster.extent(), 40);
+    QCOMPARE(raster.copy(), reference(steps, 40));
+    raster.columns(20, 1, 9, 2, qRgb(0, 0, 0));
+    QCOMPARE(raster.copy().pixel(21, 5), qRgb(0, 0, 0));
 }
 
 QTEST_MAIN(TestRaster)
