@@ -159,8 +159,8 @@ qint16 BarcodeGenerator::GetUPCCheckNumber(const QString& code) const
 
 void BarcodeGenerator::drawUpc(const QString& text)
 {
-    upc::UpcForm form{.txtUPC = txtUPC->text(), .picUPC = picUPC(), .picUPCy = picUPCy()};
-    if (const std::optional<QString> error = upc::UPCCode(text, form))
+    modUPC::UpcForm form{.txtUPC = txtUPC->text(), .picUPC = picUPC(), .picUPCy = picUPCy()};
+    if (const std::optional<QString> error = modUPC::UPCCode(text, form))
         message(QMessageBox::Critical, windowTitle(), *error);
     for (int i = 0; i < 6; ++i) {
         L[i]->setText(form.L[i]);

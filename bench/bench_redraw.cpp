@@ -69,7 +69,7 @@ void ours(benchmark::State& state, const Data& d)
     draw::Surface picEan = output::makeSurface(SurfaceId::picEan);
     draw::Surface picUPC = output::makeSurface(SurfaceId::picUPC);
     draw::Surface picUPCy = output::makeSurface(SurfaceId::picUPCy);
-    upc::UpcForm form{.picUPC = picUPC, .picUPCy = picUPCy};
+    modUPC::UpcForm form{.picUPC = picUPC, .picUPCy = picUPCy};
     const linear::Options o{1, 1, 1};
     const std::string name = d.name;
     const std::vector<QString> inputs = variants(d);
@@ -90,7 +90,7 @@ void ours(benchmark::State& state, const Data& d)
             ean::DrawEan(picEan, *ean::completeCode(text));
             drawn = &picEan;
         } else {
-            upc::UPCCode(withUPCCheckDigit(text), form);
+            modUPC::UPCCode(withUPCCheckDigit(text), form);
             drawn = &picUPC;
         }
         // The pixels of the surface drawn on, as the window paints them.

@@ -6,7 +6,7 @@
 
 #include <array>
 
-namespace upc {
+namespace modUPC {
 
 namespace {
 
@@ -67,4 +67,4 @@ std::optional<QString> UPCCode(const QString& text, UpcForm& form)
     return std::nullopt;
 }
 
-} // namespace upc
+} // namespace modUPC

@@ -9,7 +9,7 @@ namespace draw {
 class Surface;
 }
 
-namespace upc {
+namespace modUPC {
 
 // What the UPC-A renderer reaches on the main window: the twelve captions that
 // hold the characters, the sample number field, and the two picture areas.
@@ -26,4 +26,4 @@ struct UpcForm {
 // the sample and returns the error the caller shows the user.
 std::optional<QString> UPCCode(const QString& text, UpcForm& form);
 
-} // namespace upc
+} // namespace modUPC

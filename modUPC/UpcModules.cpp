@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-namespace upc {
+namespace modUPC {
 
 namespace {
 
@@ -64,4 +64,4 @@ std::string upcModules(const std::array<QString, 12>& captions)
     return ean::upcaModules(digits);
 }
 
-} // namespace upc
+} // namespace modUPC

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-namespace upc {
+namespace modUPC {
 
 // Position k (1 to 12) holds the last of the first k characters, so a short text
 // repeats its last character and characters after the 12th are ignored.
@@ -15,4 +15,4 @@ std::array<QString, 12> upcCaptions(const QString& text);
 // the last digit that was one, from the table of its own half (0 before any).
 std::string upcModules(const std::array<QString, 12>& captions);
 
-} // namespace upc
+} // namespace modUPC

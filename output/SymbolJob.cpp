@@ -124,9 +124,9 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QSt
         if (n != 11 || !digits)
             return {nullptr, QStringLiteral("Enter 11 digit number for UPC-A")};
         // The sample number is never empty here, so UPCCode has nothing to complain of.
-        upc::UpcForm form{.picUPC = surfaces.picUPC(), .picUPCy = surfaces.picUPCy()};
+        modUPC::UpcForm form{.picUPC = surfaces.picUPC(), .picUPCy = surfaces.picUPCy()};
         const QString number = withUPCCheckDigit(data);
-        upc::UPCCode(number, form);
+        modUPC::UPCCode(number, form);
         return {&surfaces.picUPC(), {}, number};
     }
     }

@@ -53,7 +53,7 @@ std::string rowModules(const QImage& image, int firstX, int count, int row)
 struct Upc {
     draw::Surface picUPC = makePicUpc();
     draw::Surface picUPCy = output::makeSurface(output::SurfaceId::picUPCy);
-    upc::UpcForm form{.picUPC = picUPC, .picUPCy = picUPCy};
+    modUPC::UpcForm form{.picUPC = picUPC, .picUPCy = picUPCy};
     QString captions() const
     {
         QStringList all;
@@ -249,7 +249,7 @@ void TestEan::upcCaptionsAndModules()
     QFETCH(QString, captions);
     QFETCH(QString, modules);
     Upc upc;
-    const std::optional<QString> error = upc::UPCCode(text, upc.form);
+    const std::optional<QString> error = modUPC::UPCCode(text, upc.form);
     QCOMPARE(upc.captions(), captions);
     QCOMPARE(QString::fromStdString(rowModules(upc.picUPC.Image(), 20, 95, 20)), modules);
     QVERIFY(!error);
@@ -258,8 +258,8 @@ void TestEan::upcCaptionsAndModules()
 void TestEan::upcDrawing()
 {
     Upc upc;
-    upc::UPCCode(QStringLiteral("12345678901"), upc.form); // something to replace
-    upc::UPCCode(QStringLiteral("097363395843"), upc.form);
+    modUPC::UPCCode(QStringLiteral("12345678901"), upc.form); // something to replace
+    modUPC::UPCCode(QStringLiteral("097363395843"), upc.form);
     const QImage image = upc.picUPC.Image();
     const std::vector<int> black{20, 22, 26, 27, 29, 33, 35, 36, 38, 39,  40,  42,  43,  45,  46,  47, 48,
                                  50, 52, 54, 55, 56, 57, 59, 60, 61, 62,  64,  66,  68,  70,  75,  77, 78,
@@ -309,10 +309,10 @@ void TestEan::upcDrawing()
 void TestEan::upcNeedsTheSampleField()
 {
     Upc upc;
-    upc::UPCCode(QStringLiteral("097363395843"), upc.form);
+    modUPC::UPCCode(QStringLiteral("097363395843"), upc.form);
     const QImage before = upc.picUPC.Image();
     upc.form.txtUPC.clear();
-    const std::optional<QString> error = upc::UPCCode(QStringLiteral("12345678901"), upc.form);
+    const std::optional<QString> error = modUPC::UPCCode(QStringLiteral("12345678901"), upc.form);
     QVERIFY(error);
     QCOMPARE(*error, QStringLiteral("You must enter a minimum 12 digit number to complete the  \r\n"
                                     "barcode example properly. Any length over 12 digits will  \r\n"
@@ -328,7 +328,7 @@ void TestEan::upcDecodes()
         Upc upc;
         const QString text = QString::fromLatin1(data);
         const QString full = withUPCCheckDigit(text);
-        upc::UPCCode(full, upc.form);
+        modUPC::UPCCode(full, upc.form);
         QCOMPARE(QString::fromStdString(testing::decode(upc.picUPC.Image(), ZXing::BarcodeFormat::UPCA)),
                  full);
     }

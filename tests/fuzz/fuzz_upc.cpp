@@ -48,12 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(sum % 10 == 0);
     }
 
-    const auto captions = upc::upcCaptions(text);
+    const auto captions = modUPC::upcCaptions(text);
     for (qsizetype k = 0; k < 12; ++k) {
         const qsizetype last = std::min(k + 1, text.size());
         FUZZ_REQUIRE(captions[size_t(k)] == (last > 0 ? QString(text.at(last - 1)) : QString()));
     }
-    const std::string m = upc::upcModules(captions);
+    const std::string m = modUPC::upcModules(captions);
     FUZZ_REQUIRE(m.size() == 95);
     FUZZ_REQUIRE(m.substr(0, 3) == "101" && m.substr(45, 5) == "01010" && m.substr(92) == "101");
     for (size_t d = 0; d < 12; ++d) {
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (digits && text.size() >= 11) {
         const QString data = text.left(11);
         const std::string symbol =
-            upc::upcModules(upc::upcCaptions(withUPCCheckDigit(data)));
+            modUPC::upcModules(modUPC::upcCaptions(withUPCCheckDigit(data)));
         int weighted = 0;
         for (size_t d = 0; d < 12; ++d) {
             const bool left = d < 6;
