@@ -4,6 +4,7 @@
 
 #include "ean/EanModules.h"
 #include "ean/EanOutput.h"
+#include "output/Export.h"
 #include "output/SaveFile.h"
 
 #include <QDir>
@@ -80,7 +81,17 @@ void BarcodeGenerator::PrintEan()
 {
     const std::unique_ptr<QPrinter> printer = m_platform->printer();
     const QString code = EanText->text();
-    const ean::PrintOutcome outcome = ean::printEan(*printer, code, picEan().Image());
+    const QImage image = picEan().Image();
+    printer->setFullPage(false);
+    ean::PrintOutcome outcome;
+    // Printed to a PDF file, the page is put in place whole or not at all.
+    const QString failed = output::printPages(*printer, [&](QPagedPaintDevice& page) {
+        outcome = ean::printEan(page, code, image);
+        return outcome.error;
+    });
+    if (outcome.printed && !failed.isEmpty())
+        outcome = {.error = failed, .errorNumber = ean::kPrinterError};
+    outcome.device = printer->outputFileName().isEmpty() ? printer->printerName() : printer->outputFileName();
     if (!outcome.printed) {
         // Shown once: the job is cancelled rather than retried for ever.
         message(QMessageBox::Warning, QStringLiteral("Chyba: %1").arg(outcome.errorNumber),

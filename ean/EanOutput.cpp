@@ -5,38 +5,35 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPagedPaintDevice>
 #include <QPrinter>
 
 namespace ean {
-
-namespace {
-constexpr int kPrinterError = 482; // the number printing errors have always carried
-}
 
 bool symbolPresent(const draw::Surface& picEan)
 {
     return picEan.BackColor() == draw::kWhite;
 }
 
-PrintOutcome printEan(QPrinter& printer, const QString& code, const QImage& image)
+PrintOutcome printEan(QPagedPaintDevice& device, const QString& code, const QImage& image)
 {
     PrintOutcome outcome;
-    outcome.device = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
-    printer.setFullPage(false);
+    auto* printer = dynamic_cast<QPrinter*>(&device);
     QPainter painter;
-    if (!painter.begin(&printer)) {
-        printer.abort();
+    if (!painter.begin(&device)) {
+        if (printer)
+            printer->abort();
         outcome.error = QStringLiteral("the printer could not start the document");
         outcome.errorNumber = kPrinterError;
         return outcome;
     }
     // Positions are in twips from the top left of the printable area.
-    const double perTwip = printer.resolution() / 1440.0;
+    const double perTwip = device.logicalDpiY() / 1440.0;
     QFont font(QStringLiteral("Courier New"));
     font.setPointSizeF(10);
     font.setBold(true);
     painter.setFont(font);
-    const QFontMetricsF metrics(font, &printer);
+    const QFontMetricsF metrics(font, &device);
     painter.drawText(QPointF(200 * perTwip, 200 * perTwip + metrics.ascent()),
                      QStringLiteral("EAN 13 Code: ") + code);
     // Natural size: one image pixel is 15 twips.
@@ -47,7 +44,8 @@ PrintOutcome printEan(QPrinter& printer, const QString& code, const QImage& imag
     painter.drawImage(target.topLeft(),
                       image.scaled(target.size().toSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
     if (!painter.end()) {
-        printer.abort();
+        if (printer)
+            printer->abort();
         outcome.error = QStringLiteral("the document could not be finished");
         outcome.errorNumber = kPrinterError;
         return outcome;

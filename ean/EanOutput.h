@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QString>
 
-class QPrinter;
+class QPagedPaintDevice;
 
 namespace draw {
 class Surface;
@@ -15,6 +15,8 @@ namespace ean {
 // paints it another colour.
 bool symbolPresent(const draw::Surface& picEan);
 
+inline constexpr int kPrinterError = 482; // the number printing errors have always carried
+
 struct PrintOutcome {
     bool printed = false;
     QString device;      // the printer's name, or the file printed to
@@ -23,7 +25,8 @@ struct PrintOutcome {
 };
 
 // One page: the caption "EAN 13 Code: " with the code in Courier New bold at
-// (200, 200) twips, the image at its natural size at (200, 1600) twips.
-PrintOutcome printEan(QPrinter& printer, const QString& code, const QImage& image);
+// (200, 200) twips, the image at its natural size at (200, 1600) twips, from
+// the top left of the printable area. A printer that fails is aborted.
+PrintOutcome printEan(QPagedPaintDevice& device, const QString& code, const QImage& image);
 
 } // namespace ean

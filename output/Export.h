@@ -10,6 +10,8 @@
 #include <QSizeF>
 #include <QString>
 
+#include <functional>
+
 #include <optional>
 
 class QPagedPaintDevice;
@@ -134,5 +136,10 @@ PrintResult printSymbol(QPagedPaintDevice& device, const draw::Surface& surface,
 // older file stays when the new one cannot be written.
 PrintResult printSymbol(QPrinter& printer, const draw::Surface& surface, double moduleMm,
                         const QString& caption = QString());
+// Paints a document on a printer; why it failed, or nothing. Printed to a PDF
+// file, the pages are made in memory and the file is put in place whole or
+// not at all, as an export is: a printer writing the file itself ignores
+// failed writes, leaving an empty or cut file and an older one gone.
+QString printPages(QPrinter& printer, const std::function<QString(QPagedPaintDevice&)>& paint);
 
 } // namespace output

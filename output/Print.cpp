@@ -85,18 +85,26 @@ PrintResult printSymbol(QPagedPaintDevice& device, const draw::Surface& surface,
 PrintResult printSymbol(QPrinter& printer, const draw::Surface& surface, double moduleMm,
                         const QString& caption)
 {
-    QPagedPaintDevice& device = printer;
+    PrintResult result;
+    const QString error = printPages(printer, [&](QPagedPaintDevice& device) {
+        result = printSymbol(device, surface, moduleMm, caption);
+        return result.error;
+    });
+    if (!error.isEmpty())
+        result.error = error;
+    return result;
+}
+
+QString printPages(QPrinter& printer, const std::function<QString(QPagedPaintDevice&)>& paint)
+{
     // A preview paints the printer through an engine of its own, even when it
     // is set to a file: nothing is written then.
     const QPaintEngine* engine = printer.paintEngine();
     if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty() || !engine ||
         engine->type() != QPaintEngine::Pdf)
-        return printSymbol(device, surface, moduleMm, caption);
+        return paint(printer);
 
-    // The printer's own PDF engine writes straight into the file and ignores
-    // failed writes: a full disk leaves an empty or cut file, an older one
-    // already gone, and no error. The same page made in memory, with the
-    // printer's page and resolution, is put in place as every file is.
+    // The same pages made in memory, with the printer's page and resolution.
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -106,19 +114,13 @@ PrintResult printSymbol(QPrinter& printer, const draw::Surface& surface, double 
     pdf.setTitle(printer.docName());
     pdf.setCreator(printer.creator());
     const QString path = printer.outputFileName();
-    PrintResult result;
-    if (!pdf.setPageLayout(printer.pageLayout())) {
-        result.error =
-            QStringLiteral("The page of %1 could not be set up.").arg(QDir::toNativeSeparators(path));
-        return result;
-    }
-    result = printSymbol(static_cast<QPagedPaintDevice&>(pdf), surface, moduleMm, caption);
-    if (!result.ok())
-        return result;
+    if (!pdf.setPageLayout(printer.pageLayout()))
+        return QStringLiteral("The page of %1 could not be set up.").arg(QDir::toNativeSeparators(path));
+    if (QString error = paint(pdf); !error.isEmpty())
+        return error;
     if (const SaveResult saved = saveBytes(bytes, path); !saved.saved)
-        result.error =
-            QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), saved.error);
-    return result;
+        return QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), saved.error);
+    return {};
 }
 
 } // namespace output

@@ -32,6 +32,7 @@
 using output::ExportSettings;
 using output::Format;
 using testing::select;
+using testing::TinyFileLimit;
 using testing::Window;
 
 Q_DECLARE_METATYPE(output::Format)
@@ -246,25 +247,6 @@ class WithoutFileOverride {
   private:
     __user_cap_header_struct m_header{};
     __user_cap_data_struct m_saved[2]{};
-};
-
-// Every write beyond a few bytes fails, as on a full disk.
-class TinyFileLimit {
-  public:
-    TinyFileLimit()
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit tiny = m_saved;
-        tiny.rlim_cur = 64;
-        setrlimit(RLIMIT_FSIZE, &tiny);
-    }
-    ~TinyFileLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-    TinyFileLimit(const TinyFileLimit&) = delete;
-    TinyFileLimit& operator=(const TinyFileLimit&) = delete;
-
-  private:
-    rlimit m_saved{};
 };
 
 } // namespace

@@ -443,13 +443,10 @@ void TestExportUi::failedExportSaysWhyAndKeepsTheFile()
     w.platform->chosenFile = path;
     ExportDialog* dialog = openExport(w);
     QVERIFY(dialog);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 64;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    dialog->accept();
-    setrlimit(RLIMIT_FSIZE, &saved);
+    {
+        const testing::TinyFileLimit full;
+        dialog->accept();
+    }
     QCOMPARE(w.platform->messages.size(), size_t(1));
     QCOMPARE(w.platform->messages[0].icon, QMessageBox::Warning);
     QVERIFY2(w.platform->messages[0].text.startsWith(QStringLiteral("The symbol was not exported to ")),
@@ -625,13 +622,10 @@ void TestExportUi::printToAFullDiskSaysSo()
         file.write(old);
     }
     w.platform->pdfPath = pdf;
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 64;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    (preview ? w->filePrintPreview : w->filePrint)->trigger();
-    setrlimit(RLIMIT_FSIZE, &saved);
+    {
+        const testing::TinyFileLimit full;
+        (preview ? w->filePrintPreview : w->filePrint)->trigger();
+    }
     QCOMPARE(w.platform->messages.size(), size_t(1));
     const testing::Message& said = w.platform->messages.front();
     QCOMPARE(said.icon, QMessageBox::Warning);

@@ -110,6 +110,7 @@ class TestOutput : public QObject {
     void eanSaveWritesIntoTheProgramFolder();
     void eanPrintsOnePage();
     void failingPrinterReportsOnce();
+    void eanPrintToAFullDiskKeepsTheOldFile();
     void copyOffersTheSameSymbolAsSvg_data();
     void copyOffersTheSameSymbolAsSvg();
     void clipboardSvgIsWellFormed_data();
@@ -306,14 +307,10 @@ void TestOutput::failedSaveKeepsTheOldFile()
     old.close();
 
     // A full disk: every write beyond a few bytes fails.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 64;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    w->Command4->click();
-    setrlimit(RLIMIT_FSIZE, &saved);
+    {
+        const testing::TinyFileLimit full;
+        w->Command4->click();
+    }
     QCOMPARE(w.platform->messages.size(), size_t(2));
     QCOMPARE(w.platform->messages[1].icon, QMessageBox::Warning);
     QVERIFY(w.platform->messages[1].text.startsWith(QStringLiteral("The barcode image was not saved as ")));
@@ -1000,6 +997,33 @@ void TestOutput::failingPrinterReportsOnce()
     QVERIFY(w.platform->messages[0].text.startsWith(QStringLiteral("Chyba tisku: ")));
     QVERIFY(w.platform->messages[0].title.startsWith(QStringLiteral("Chyba: ")));
     QCOMPARE(w.platform->messages[0].icon, QMessageBox::Warning);
+}
+
+// The EAN page printed to a PDF file on a full disk: said once, and the file
+// that was there stays as it was.
+void TestOutput::eanPrintToAFullDiskKeepsTheOldFile()
+{
+    QTemporaryDir dir;
+    Window w(dir.path());
+    select(w.w.get(), QStringLiteral("EAN-13"));
+    w->Text1->setText(QStringLiteral("123456789012"));
+    const QString pdf = QDir(dir.path()).filePath(QStringLiteral("print.pdf"));
+    QFile old(pdf);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    {
+        const testing::TinyFileLimit full;
+        w->EanFileCommand(2);
+    }
+    QCOMPARE(w.platform->messages.size(), size_t(1));
+    const testing::Message& said = w.platform->messages.front();
+    QCOMPARE(said.icon, QMessageBox::Warning);
+    QVERIFY2(said.text.startsWith(QStringLiteral("Chyba tisku: ")) && said.text.contains(pdf) &&
+                 said.text.contains(QStringLiteral("could not be written")),
+             qPrintable(said.text));
+    QCOMPARE(readAll(pdf), QByteArray("old"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("print.pdf")});
 }
 
 void TestOutput::copyOffersTheSameSymbolAsSvg_data()

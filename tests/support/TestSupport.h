@@ -7,11 +7,14 @@
 
 #include <ZXing/BarcodeFormat.h>
 
+#include <csignal>
 #include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace testing {
 
@@ -93,6 +96,25 @@ struct Window {
     std::unique_ptr<BarcodeGenerator> w;
     FakePlatform* platform = nullptr;
     BarcodeGenerator* operator->() const { return w.get(); }
+};
+
+// Every write beyond a few bytes fails, as on a full disk.
+class TinyFileLimit {
+  public:
+    TinyFileLimit()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit tiny = m_saved;
+        tiny.rlim_cur = 64;
+        setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~TinyFileLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+    TinyFileLimit(const TinyFileLimit&) = delete;
+    TinyFileLimit& operator=(const TinyFileLimit&) = delete;
+
+  private:
+    rlimit m_saved{};
 };
 
 } // namespace testing
