@@ -189,6 +189,9 @@ QString batchSummaryText(const output::BatchSummary& summary, const QString& fol
     };
     list(count(summary.failed, "line", "lines") + QStringLiteral(" refused:"), refused);
     list(count(summary.unread, "file", "files") + QStringLiteral(" written that may not scan:"), unread);
+    // The lines after a failed read were never seen: neither written nor refused.
+    if (!summary.inputError.isEmpty())
+        text += QStringLiteral("\nThe lines could not be read to their end: %1").arg(summary.inputError);
     return text;
 }
 
@@ -241,7 +244,8 @@ output::BatchSummary BarcodeGenerator::runBatchExport(const BatchExportRequest& 
                 cancel = true;
         },
         &cancel);
-    message(summary.failed > 0 || summary.unread > 0 ? QMessageBox::Warning : QMessageBox::Information,
+    message(summary.failed > 0 || summary.unread > 0 || !summary.inputError.isEmpty() ? QMessageBox::Warning
+                                                                                      : QMessageBox::Information,
             tr("Batch Export"), batchSummaryText(summary, request.folder, refused, unread));
     return summary;
 }

@@ -55,6 +55,7 @@ class TestBatchExport : public QObject {
     void summaryFitsTheScreen_data();
     void summaryFitsTheScreen();
     void summaryNamesCollisionsAndLongLines();
+    void summarySaysWhenTheLinesCouldNotBeRead();
     void fileMenuOffersItWithoutASymbol();
 };
 
@@ -406,6 +407,22 @@ void TestBatchExport::summaryNamesCollisionsAndLongLines()
                                      "of that name\nline 4: The data is longer than 32767 characters")
                           .arg(out.path())),
         qPrintable(text));
+}
+
+// A lines file that opens but cannot be read (the process's own memory at
+// address 0): the summary must not read as a batch that had nothing to do.
+void TestBatchExport::summarySaysWhenTheLinesCouldNotBeRead()
+{
+    QTemporaryDir out;
+    Window w(out.path());
+    BatchExportRequest request;
+    request.linesFile = QStringLiteral("/proc/self/mem");
+    request.folder = out.path();
+    w->runBatchExport(request, {});
+    QCOMPARE(w.platform->messages.size(), size_t(1));
+    const testing::Message& said = w.platform->messages.front();
+    QCOMPARE(said.icon, QMessageBox::Warning);
+    QVERIFY2(said.text.contains(QStringLiteral("could not be read to their end")), qPrintable(said.text));
 }
 
 void TestBatchExport::fileMenuOffersItWithoutASymbol()
