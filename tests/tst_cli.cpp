@@ -28,8 +28,10 @@
 #endif
 
 using output::Symbology;
+using testing::readAll;
 using testing::select;
 using testing::Window;
+using testing::writeFile;
 
 namespace {
 
@@ -147,18 +149,6 @@ QStringList filesIn(const QString& folder)
 {
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     return names;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 } // namespace

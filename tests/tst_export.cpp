@@ -31,9 +31,11 @@
 
 using output::ExportSettings;
 using output::Format;
+using testing::readAll;
 using testing::select;
 using testing::TinyFileLimit;
 using testing::Window;
+using testing::writeFile;
 
 Q_DECLARE_METATYPE(output::Format)
 
@@ -69,19 +71,6 @@ const draw::Surface& shown(const Window& w, const QString& symbology)
     if (symbology == u"EAN-13" || symbology == u"JAN-13" || symbology == u"ISBN")
         return w->picEan();
     return w->Picture1();
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 // Each dark column of a surface row as `scale` file columns.
@@ -766,7 +755,7 @@ void TestExport::failedWriteKeepsTheOldFile()
     QTemporaryDir folder;
     const QString name = QStringLiteral("old.") + output::formatSuffix(format);
     QString file = QDir(folder.path()).filePath(name);
-    writeFile(file, "previous contents");
+    QVERIFY(writeFile(file, "previous contents"));
     output::SaveResult saved;
     if (cause == u"full disk") {
         TinyFileLimit limit;

@@ -41,20 +41,16 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+using testing::readAll;
 using testing::select;
 using testing::Window;
+using testing::writeFile;
 
 namespace {
 
 QImage clipboardImage()
 {
     return qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData());
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 class UrlCatcher : public QObject {
@@ -301,10 +297,7 @@ void TestOutput::failedSaveKeepsTheOldFile()
     Window w(dir.path());
     w->Text1->setText(QStringLiteral("OLD"));
     const QString path = QDir(dir.path()).filePath(QStringLiteral("TSL_OLD.bmp"));
-    QFile old(path);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("previous contents");
-    old.close();
+    QVERIFY(writeFile(path, "previous contents"));
 
     // A full disk: every write beyond a few bytes fails.
     {
@@ -1008,10 +1001,7 @@ void TestOutput::eanPrintToAFullDiskKeepsTheOldFile()
     select(w.w.get(), QStringLiteral("EAN-13"));
     w->Text1->setText(QStringLiteral("123456789012"));
     const QString pdf = QDir(dir.path()).filePath(QStringLiteral("print.pdf"));
-    QFile old(pdf);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
+    QVERIFY(writeFile(pdf, "old"));
     {
         const testing::TinyFileLimit full;
         w->EanFileCommand(2);

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QPrinter>
 #include <QRadioButton>
@@ -145,6 +146,18 @@ Window::Window(const QString& folder)
     auto fake = std::make_unique<FakePlatform>(folder.isEmpty() ? QDir::tempPath() : folder);
     platform = fake.get();
     w = std::make_unique<BarcodeGenerator>(std::move(fake));
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 } // namespace testing

@@ -98,6 +98,11 @@ struct Window {
     BarcodeGenerator* operator->() const { return w.get(); }
 };
 
+// A file's bytes; empty when it cannot be read.
+QByteArray readAll(const QString& path);
+// Writes the whole file; false when it could not.
+bool writeFile(const QString& path, const QByteArray& bytes);
+
 // Every write beyond a few bytes fails, as on a full disk.
 class TinyFileLimit {
   public:
