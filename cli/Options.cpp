@@ -1,0 +1,442 @@
+#include "cli/Options.h"
+
+#include "output/BatchRunner.h"
+#include "output/Fonts.h"
+
+#include <QColor>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QFontDatabase>
+
+#include <array>
+#include <cstddef>
+#include <utility>
+
+#ifndef BARCODE_VERSION
+#error "BARCODE_VERSION comes from the CMake project"
+#endif
+
+namespace cli {
+
+namespace {
+
+QString typeNames()
+{
+    QStringList names;
+    for (const output::SymbologyInfo& s : output::kSymbologies)
+        if (s.visible)
+            names << QString::fromLatin1(s.cliName);
+    return names.join(QStringLiteral(", "));
+}
+
+// Each option has a row in the table below, in this order.
+enum class Option {
+    Type,
+    Data,
+    Output,
+    Batch,
+    NoOptimize,
+    NoLabel,
+    Check,
+    ModuleMm,
+    Dpi,
+    Fg,
+    Bg,
+    Transparent,
+    Font,
+    Force,
+    Jobs,
+    Quiet,
+    Verify,
+    NoVerify,
+    Help,
+    Version
+};
+
+// One option as --help shows it. The rows are constant data: nothing is made
+// of them before a command line is read, so that starting the window costs
+// nothing.
+struct OptionRow {
+    Option option;
+    const char* shortName; // nullptr: none
+    const char* longName;
+    const char* valueName; // nullptr: a switch
+    const char* description;
+    const char* defaultValue = nullptr;
+    // The values the option takes, put in for the description's %1.
+    QString (*values)() = nullptr;
+};
+
+// In the order --help lists them.
+constexpr OptionRow kOptions[] = {
+    {Option::Type, "t", "type", "TYPE", "Symbology: %1 (default code39).", "code39", typeNames},
+    {Option::Data, "d", "data", "DATA", "The data to encode."},
+    {Option::Output, "o", "output", "FILE",
+     "The file to write; png, svg, pdf, bmp or tiff by its extension; - writes PNG to "
+     "standard output. With --batch a pattern: {n} the line number, {data} the line's data."},
+    {Option::Batch, nullptr, "batch", "FILE", "One symbol per line of FILE (- for standard input)."},
+    {Option::NoOptimize, nullptr, "no-optimize", nullptr,
+     "Clear \"Optimize for Printing\" (linear symbologies)."},
+    {Option::NoLabel, nullptr, "no-label", nullptr, "Clear \"Add Label\" (linear symbologies)."},
+    {Option::Check, nullptr, "check", nullptr,
+     "Check \"Add Check Character\" (Code 39, Interleaved 2 of 5)."},
+    {Option::ModuleMm, nullptr, "module-mm", "MM",
+     "Module width in millimetres (default: one pixel at 96 dpi)."},
+    {Option::Dpi, nullptr, "dpi", "N",
+     "Resolution of a PNG, BMP or TIFF file, and of the picture an SVG or PDF "
+     "is read back from (default 96)."},
+    {Option::Fg, nullptr, "fg", "COLOR", "Bar colour: a name or #rrggbb (default black)."},
+    {Option::Bg, nullptr, "bg", "COLOR", "Background colour: a name or #rrggbb (default white)."},
+    {Option::Transparent, nullptr, "transparent", nullptr, "No background (PNG, SVG, PDF)."},
+    {Option::Font, nullptr, "font", "FAMILY", "Label font family (default Tahoma)."},
+    {Option::Force, nullptr, "force", nullptr, "Replace existing files."},
+    {Option::Jobs, nullptr, "jobs", "N", "Workers for --batch (default: one per core)."},
+    {Option::Quiet, nullptr, "quiet", nullptr, "No progress line for --batch."},
+    {Option::Verify, nullptr, "verify", nullptr,
+     "Decode each symbol before it is written; one that does not read back as its data is "
+     "not written and fails. Without it every symbol is still checked, with a warning."},
+    {Option::NoVerify, nullptr, "no-verify", nullptr,
+     "Do not decode the symbols written: a batch runs faster, but a symbol that will not "
+     "scan goes unnoticed."},
+    {Option::Help, "h", "help", nullptr, "Show this help and exit."},
+    {Option::Version, "v", "version", nullptr, "Show the version and exit."},
+};
+
+constexpr bool rowsInOrder()
+{
+    for (std::size_t i = 0; i < std::size(kOptions); ++i)
+        if (kOptions[i].option != Option(i))
+            return false;
+    return std::size(kOptions) == std::size_t(Option::Version) + 1;
+}
+static_assert(rowsInOrder(), "one row for each Option, in its order");
+
+const char* const kDescription =
+    "Draws a barcode without opening the window, exactly as the window draws it.\n"
+    "Without arguments the window opens.\n\n"
+    "Examples:\n"
+    "  barcode-generator -t code128 -d 'HELLO 123' -o hello.png\n"
+    "  barcode-generator -t ean13 -d 501234567890 --module-mm 0.33 --dpi 300 -o ean.pdf\n"
+    "  barcode-generator -t code39 --batch items.txt -o 'labels/{n}.png'\n"
+    "  seq 100001 100100 | barcode-generator -t itf --batch - -o 'itf-{data}.svg'\n\n"
+    "With --batch a file's lines are counted first and {n} is padded to the count's width;\n"
+    "lines from standard input are numbered without padding. No file is replaced without\n"
+    "--force. Exit status: 0 all written, 1 bad data or a file not written, 2 usage error.";
+
+QCommandLineOption commandLineOption(const OptionRow& row)
+{
+    QStringList names;
+    if (row.shortName)
+        names << QString::fromLatin1(row.shortName);
+    names << QString::fromLatin1(row.longName);
+    QString description = QString::fromUtf8(row.description);
+    if (row.values)
+        description = description.arg(row.values());
+    return QCommandLineOption(names, description,
+                              row.valueName ? QString::fromLatin1(row.valueName) : QString(),
+                              row.defaultValue ? QString::fromLatin1(row.defaultValue) : QString());
+}
+
+// The arguments being read: the parser's answers by row, and the settings
+// and warnings made of them so far.
+struct Reading {
+    const QCommandLineParser& parser;
+    const ClosedStreams closed;
+    Settings& settings;
+    QStringList& warnings;
+
+    static QString name(Option option) { return QString::fromLatin1(kOptions[std::size_t(option)].longName); }
+    bool isSet(Option option) const { return parser.isSet(name(option)); }
+    QString value(Option option) const { return parser.value(name(option)); }
+};
+
+using Outcome = std::optional<Refusal>;
+
+Outcome usage(const QString& text)
+{
+    return Refusal{text, kUsage};
+}
+
+Outcome failure(const QString& text)
+{
+    return Refusal{text, kFailed};
+}
+
+Outcome readType(Reading& r)
+{
+    const auto symbology = output::symbologyFromName(r.value(Option::Type));
+    if (!symbology)
+        return usage(QStringLiteral("unknown type '%1' (one of %2)").arg(r.value(Option::Type), typeNames()));
+    r.settings.symbology = *symbology;
+    return {};
+}
+
+Outcome readSource(Reading& r)
+{
+    const bool batch = r.isSet(Option::Batch);
+    if (batch == r.isSet(Option::Data))
+        return usage(batch ? QStringLiteral("--data and --batch exclude each other")
+                           : QStringLiteral("--data or --batch is needed"));
+    r.settings.action = batch ? Action::Batch : Action::OneSymbol;
+    r.settings.data = r.value(Option::Data);
+    r.settings.batchSource = r.value(Option::Batch);
+    return {};
+}
+
+// The closed streams fail rather than refuse: the arguments are right, the
+// call is not.
+Outcome readTarget(Reading& r)
+{
+    if (!r.isSet(Option::Output))
+        return usage(QStringLiteral("--output is needed"));
+    Settings& s = r.settings;
+    s.target = r.value(Option::Output);
+    if (s.target == QLatin1String("-") && r.closed.output)
+        return failure(QStringLiteral("standard output is closed: nothing written"));
+    if (s.action == Action::Batch && s.batchSource == QLatin1String("-") && r.closed.input)
+        return failure(QStringLiteral("standard input is closed: no lines to read"));
+    return {};
+}
+
+Outcome readFormat(Reading& r)
+{
+    Settings& s = r.settings;
+    if (s.target == QLatin1String("-")) {
+        if (s.action == Action::Batch)
+            return usage(QStringLiteral("--batch writes files: --output needs a pattern, not -"));
+        s.file.format = output::Format::Png;
+        return {};
+    }
+    if (const auto format = output::formatFromSuffix(QFileInfo(s.target).suffix());
+        format && output::isAvailable(*format)) {
+        s.file.format = *format;
+        return {};
+    }
+    QStringList suffixes;
+    for (const output::Format f : output::availableFormats())
+        suffixes << output::formatSuffix(f);
+    return usage(QStringLiteral("'%1': the extension must be one of %2")
+                     .arg(s.target, suffixes.join(QStringLiteral(", "))));
+}
+
+Outcome readModuleWidth(Reading& r)
+{
+    if (!r.isSet(Option::ModuleMm))
+        return {};
+    bool ok = false;
+    r.settings.file.moduleMm = r.value(Option::ModuleMm).toDouble(&ok);
+    if (!ok)
+        return usage(QStringLiteral("--module-mm takes a width in millimetres"));
+    return {};
+}
+
+Outcome readResolution(Reading& r)
+{
+    if (!r.isSet(Option::Dpi))
+        return {};
+    bool ok = false;
+    r.settings.file.dpi = r.value(Option::Dpi).toInt(&ok);
+    if (!ok)
+        return usage(QStringLiteral("--dpi takes a whole number of dots per inch"));
+    return {};
+}
+
+// A colour the files can take: opaque. A colour with alpha would be drawn as
+// if it had none ("transparent" is black); leaving the background out is
+// what --transparent is for.
+Outcome readColour(Reading& r, Option option, QColor& colour)
+{
+    if (!r.isSet(option))
+        return {};
+    const QString text = r.value(option);
+    colour = QColor::fromString(text);
+    if (!colour.isValid())
+        return usage(QStringLiteral("'%1' is not a colour").arg(text));
+    if (colour.alpha() != 255)
+        return usage(QStringLiteral("--%1 '%2' is not opaque: colours are drawn solid (--transparent leaves "
+                                    "the background out)")
+                         .arg(Reading::name(option), text));
+    return {};
+}
+
+Outcome readForeground(Reading& r)
+{
+    return readColour(r, Option::Fg, r.settings.file.foreground);
+}
+
+Outcome readBackground(Reading& r)
+{
+    return readColour(r, Option::Bg, r.settings.file.background);
+}
+
+// The options nothing can be wrong with.
+Outcome readSwitches(Reading& r)
+{
+    r.settings.file.transparent = r.isSet(Option::Transparent);
+    r.settings.replace = r.isSet(Option::Force);
+    r.settings.quiet = r.isSet(Option::Quiet);
+    return {};
+}
+
+// The exporter's own limits, before anything is drawn: a batch would
+// otherwise fail the same way on every line.
+Outcome checkPlan(Reading& r)
+{
+    const output::ExportSettings& file = r.settings.file;
+    const output::ExportPlan p = output::plan(QSize(1, 1), file);
+    if (!p.ok())
+        return usage(p.error);
+    if (!p.warning.isEmpty())
+        r.warnings << QStringLiteral("warning: %1").arg(p.warning);
+    // Files of pixels hold whole pixels per module: say so when that makes the
+    // module visibly another width than asked, before a batch writes thousands.
+    if (const QString rounded = output::moduleRounding(p, file.moduleMm); !rounded.isEmpty())
+        r.warnings << QStringLiteral("warning: a module %1 mm wide at %2 dpi: %3")
+                          .arg(QString::number(file.moduleMm, 'g', 4))
+                          .arg(file.dpi)
+                          .arg(rounded);
+    // A vector file is read back from its picture at --dpi: that resolution must
+    // be one a picture can have too.
+    if (output::isVector(file.format)) {
+        output::ExportSettings pixels = file;
+        pixels.format = output::Format::Png;
+        if (const output::ExportPlan picture = output::plan(QSize(1, 1), pixels); !picture.ok())
+            return usage(picture.error);
+    }
+    return {};
+}
+
+Outcome readFont(Reading& r)
+{
+    if (!r.isSet(Option::Font))
+        return {};
+    output::ensureTahoma();
+    r.settings.font = r.value(Option::Font);
+    if (!QFontDatabase::hasFamily(r.settings.font))
+        return usage(QStringLiteral("no font family '%1' is installed").arg(r.settings.font));
+    return {};
+}
+
+Outcome readJobs(Reading& r)
+{
+    if (!r.isSet(Option::Jobs))
+        return {};
+    bool ok = false;
+    const int jobs = r.value(Option::Jobs).toInt(&ok);
+    r.settings.jobs = jobs;
+    if (!ok || jobs < 1 || jobs > 256)
+        return usage(QStringLiteral("--jobs takes a whole number from 1 to 256"));
+    return {};
+}
+
+Outcome readVerify(Reading& r)
+{
+    if (r.isSet(Option::Verify) && r.isSet(Option::NoVerify))
+        return usage(QStringLiteral("--verify and --no-verify cannot be given together"));
+    r.settings.readBack = !r.isSet(Option::NoVerify);
+    r.settings.verify = r.isSet(Option::Verify);
+    return {};
+}
+
+// The window's three boxes. Where the window greys a box the option cannot
+// change it; say so rather than drawing something else than was asked
+// without a word.
+Outcome readBoxes(Reading& r)
+{
+    static constexpr std::array<Option, 3> boxes = {Option::NoOptimize, Option::NoLabel, Option::Check};
+    Settings& s = r.settings;
+    s.asked = {.optimize = r.isSet(Option::NoOptimize) ? 0 : 1,
+               .label = r.isSet(Option::NoLabel) ? 0 : 1,
+               .check = r.isSet(Option::Check) ? 1 : 0};
+    for (const int box : output::settleOptions(s.symbology, s.asked).overruled) {
+        const Option option = boxes[std::size_t(box)];
+        if (!r.isSet(option))
+            continue;
+        const QString asked = QStringLiteral("--") + Reading::name(option);
+        r.warnings << QStringLiteral("%1 is fixed for %2 (\"%3\" %4); %5 ignored")
+                          .arg(asked, output::symbologyTitle(s.symbology),
+                               QLatin1String(output::kBoxCaptions[std::size_t(box)]),
+                               box == 2 && s.symbology == output::Symbology::Codabar
+                                   ? QStringLiteral("clear")
+                                   : QStringLiteral("checked"),
+                               asked);
+    }
+    return {};
+}
+
+// Batches refuse what would fail on every line before reading a line. A
+// placeholder the pattern does not know would name every file after a typo.
+Outcome checkPattern(Reading& r)
+{
+    if (r.settings.action != Action::Batch)
+        return {};
+    const QString& pattern = r.settings.target;
+    if (const QString unknown = output::unknownPlaceholder(pattern); !unknown.isEmpty())
+        return usage(
+            QStringLiteral("the --output pattern has %1: the placeholders are {n} and {data}").arg(unknown));
+    if (!output::patternNamesEachLine(pattern))
+        return usage(QStringLiteral("the --output pattern needs {n} or {data} to name each line's file"));
+    return {};
+}
+
+// In the order their messages come; each reads its options into the settings.
+// One a line, so that a new option is a new line.
+using Reader = Outcome (*)(Reading&);
+// clang-format off
+constexpr Reader kReaders[] = {
+    readType,
+    readSource,
+    readTarget,
+    readFormat,
+    readModuleWidth,
+    readResolution,
+    readForeground,
+    readBackground,
+    readSwitches,
+    checkPlan,
+    readFont,
+    readJobs,
+    readVerify,
+    readBoxes,
+    checkPattern,
+};
+// clang-format on
+
+} // namespace
+
+ParsedArguments parseArguments(const QStringList& arguments, ClosedStreams closed)
+{
+    ParsedArguments parsed;
+    Settings& s = parsed.settings;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    for (const OptionRow& row : kOptions)
+        parser.addOption(commandLineOption(row));
+    if (!parser.parse(arguments)) {
+        parsed.refusal = usage(parser.errorText());
+        return parsed;
+    }
+    Reading r{parser, closed, s, parsed.warnings};
+    if (r.isSet(Option::Help)) {
+        s.action = Action::Help;
+        s.shown = parser.helpText();
+        return parsed;
+    }
+    if (r.isSet(Option::Version)) {
+        s.action = Action::Version;
+        s.shown = QStringLiteral("barcode-generator " BARCODE_VERSION "\n");
+        return parsed;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        parsed.refusal =
+            usage(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+        return parsed;
+    }
+    for (const Reader read : kReaders)
+        if ((parsed.refusal = read(r)))
+            break;
+    return parsed;
+}
+
+} // namespace cli

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+#include "output/Export.h"
+#include "output/SymbolJob.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace cli {
+
+constexpr double kMmPerInch = 25.4;
+constexpr int kScreenDpi = 96;
+
+// The standard streams the caller closed (held open on /dev/null since).
+struct ClosedStreams {
+    bool input = false;
+    bool output = false;
+};
+
+enum class Action { Help, Version, OneSymbol, Batch };
+
+// What the arguments ask for, read and checked: all a job needs to know.
+struct Settings {
+    Action action = Action::OneSymbol;
+    // The help or the version, for standard output.
+    QString shown;
+
+    output::Symbology symbology{};
+    linear::Options asked;
+    QString data;
+    // The file of lines, or "-" for standard input.
+    QString batchSource;
+    // The file, "-" for standard output, or a batch's pattern.
+    QString target;
+    // Without a module width a module is one pixel on a 96-dpi screen: the
+    // window's picture. A resolution alone keeps that size.
+    output::ExportSettings file{.moduleMm = kMmPerInch / kScreenDpi, .dpi = kScreenDpi};
+    QString font;
+    int jobs = 0; // 0: one per core
+    bool replace = false;
+    bool quiet = false;
+    // Every picture is read back; with verify one that does not read is refused.
+    bool readBack = true;
+    bool verify = false;
+};
+
+// Arguments that will not run: the message, and the exit status.
+struct Refusal {
+    QString message;
+    int status = kUsage;
+};
+
+struct ParsedArguments {
+    Settings settings;
+    // Said before anything else, even when the arguments are refused.
+    QStringList warnings;
+    std::optional<Refusal> refusal;
+};
+
+// Reads and checks the arguments (the program's name first), in the order
+// their messages come: the first refusal ends the reading.
+ParsedArguments parseArguments(const QStringList& arguments, ClosedStreams closed);
+
+} // namespace cli
