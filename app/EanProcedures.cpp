@@ -4,7 +4,7 @@
 
 #include "ean/EanModules.h"
 #include "ean/EanOutput.h"
-#include "output/SaveFile.h"
+#include "formats/SaveFile.h"
 
 #include <QDir>
 #include <QLineEdit>

@@ -1,10 +1,10 @@
 #include "cli/CommandLine.h"
 
-#include "output/BatchRunner.h"
-#include "output/Export.h"
-#include "output/FileName.h"
-#include "output/Fonts.h"
-#include "output/SymbolJob.h"
+#include "jobs/BatchRunner.h"
+#include "formats/Export.h"
+#include "formats/FileName.h"
+#include "jobs/Fonts.h"
+#include "jobs/SymbolJob.h"
 #include "verify/ExportCheck.h"
 
 #include <QColor>

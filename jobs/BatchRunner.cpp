@@ -1,6 +1,6 @@
-#include "output/BatchRunner.h"
+#include "jobs/BatchRunner.h"
 
-#include "output/SaveFile.h"
+#include "formats/SaveFile.h"
 
 #include <QElapsedTimer>
 #include <QFileDevice>

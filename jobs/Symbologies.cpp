@@ -1,6 +1,4 @@
-#include "output/Surfaces.h"
-
-#include "output/Fonts.h"
+#include "jobs/Symbologies.h"
 
 namespace output {
 
@@ -8,29 +6,14 @@ namespace {
 
 constexpr bool inEnumOrder()
 {
-    for (size_t i = 0; i < kSurfaces.size(); ++i)
-        if (size_t(kSurfaces[i].id) != i)
-            return false;
     for (size_t i = 0; i < kSymbologies.size(); ++i)
         if (size_t(kSymbologies[i].symbology) != i)
             return false;
     return true;
 }
-static_assert(inEnumOrder(), "the tables are looked up by their enum's value");
+static_assert(inEnumOrder(), "the table is looked up by its enum's value");
 
 } // namespace
-
-const SurfaceSpec& surfaceSpec(SurfaceId id)
-{
-    return kSurfaces[size_t(id)];
-}
-
-draw::Surface makeSurface(SurfaceId id, QObject* parent)
-{
-    const SurfaceSpec& spec = surfaceSpec(id);
-    return draw::Surface(QString::fromLatin1(spec.name), spec.twips, spec.scale,
-                         spec.labelPoints > 0 ? tahoma(spec.labelPoints) : QFont(), parent);
-}
 
 const SymbologyInfo& symbologyInfo(Symbology symbology)
 {
@@ -43,6 +26,19 @@ std::optional<Symbology> symbologyNamed(QStringView name)
         if (name == QLatin1String(info.displayName) || name == QLatin1String(info.cliName))
             return info.symbology;
     return std::nullopt;
+}
+
+std::optional<Symbology> symbologyFromName(const QString& name)
+{
+    for (const SymbologyInfo& s : kSymbologies)
+        if (s.visible && name.compare(QLatin1String(s.cliName), Qt::CaseInsensitive) == 0)
+            return s.symbology;
+    return std::nullopt;
+}
+
+QString symbologyTitle(Symbology symbology)
+{
+    return QString::fromLatin1(symbologyInfo(symbology).displayName);
 }
 
 } // namespace output

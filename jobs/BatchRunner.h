@@ -1,7 +1,7 @@
 #pragma once
 
-#include "output/Export.h"
-#include "output/SymbolJob.h"
+#include "formats/Export.h"
+#include "jobs/SymbolJob.h"
 
 #include <QString>
 
