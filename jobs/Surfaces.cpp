@@ -2,20 +2,14 @@
 
 #include "jobs/Fonts.h"
 
+#include <algorithm>
+#include <ranges>
+
 namespace output {
 
-namespace {
-
-constexpr bool inEnumOrder()
-{
-    for (size_t i = 0; i < kSurfaces.size(); ++i)
-        if (size_t(kSurfaces[i].id) != i)
-            return false;
-    return true;
-}
-static_assert(inEnumOrder(), "the table is looked up by its enum's value");
-
-} // namespace
+// Looked up by its enum's value.
+static_assert(std::ranges::all_of(std::views::iota(size_t(0), kSurfaces.size()),
+                                  [](size_t i) { return size_t(kSurfaces[i].id) == i; }));
 
 const SurfaceSpec& surfaceSpec(SurfaceId id)
 {

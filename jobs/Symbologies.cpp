@@ -1,19 +1,13 @@
 #include "jobs/Symbologies.h"
 
+#include <algorithm>
+#include <ranges>
+
 namespace output {
 
-namespace {
-
-constexpr bool inEnumOrder()
-{
-    for (size_t i = 0; i < kSymbologies.size(); ++i)
-        if (size_t(kSymbologies[i].symbology) != i)
-            return false;
-    return true;
-}
-static_assert(inEnumOrder(), "the table is looked up by its enum's value");
-
-} // namespace
+// Looked up by its enum's value.
+static_assert(std::ranges::all_of(std::views::iota(size_t(0), kSymbologies.size()),
+                                  [](size_t i) { return size_t(kSymbologies[i].symbology) == i; }));
 
 const SymbologyInfo& symbologyInfo(Symbology symbology)
 {
