@@ -11,8 +11,8 @@
 #include "app/frmSplashbm.h"
 #include "draw/Geometry.h"
 #include "draw/PictureBox.h"
-#include "output/Fonts.h"
-#include "output/Surfaces.h"
+#include "jobs/Fonts.h"
+#include "jobs/Surfaces.h"
 
 #include <QAction>
 #include <QApplication>

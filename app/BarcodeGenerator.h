@@ -1,12 +1,13 @@
 #pragma once
 
 #include "app/Platform.h"
+#include "desktop/DragData.h"
 #include "draw/Surface.h"
+#include "formats/Export.h"
+#include "jobs/Surfaces.h"
+#include "jobs/Symbologies.h"
 #include "linear/LinearRenderer.h"
 #include "modUPC/UPCCode.h"
-#include "output/DragData.h"
-#include "output/Export.h"
-#include "output/Surfaces.h"
 
 #include <QMainWindow>
 

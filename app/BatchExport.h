@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/BatchRunner.h"
+#include "jobs/BatchRunner.h"
 
 #include <QDialog>
 #include <QString>

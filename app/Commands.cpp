@@ -2,8 +2,8 @@
 #include "app/BarcodeGenerator.h"
 
 #include "app/LinkLabel.h"
-#include "output/Clipboard.h"
-#include "output/SaveFile.h"
+#include "desktop/Clipboard.h"
+#include "formats/SaveFile.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,10 +2,10 @@
 // kept callable for internal procedures and tests.
 #include "app/BarcodeGenerator.h"
 
+#include "desktop/Print.h"
 #include "ean/EanModules.h"
 #include "ean/EanOutput.h"
-#include "output/Export.h"
-#include "output/SaveFile.h"
+#include "formats/SaveFile.h"
 
 #include <QDir>
 #include <QLineEdit>

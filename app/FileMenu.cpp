@@ -1,10 +1,11 @@
 // The File menu, the pictures' context menu and dragging a symbol out: export
-// and print at a true size through output/, each result read back by verify/.
+// and print at a true size through formats/ and desktop/, each result read back by verify/.
 #include "app/BarcodeGenerator.h"
 
 #include "app/ExportDialog.h"
+#include "desktop/Print.h"
 #include "draw/PictureBox.h"
-#include "output/FileName.h"
+#include "formats/FileName.h"
 #include "verify/ExportCheck.h"
 #include "verify/ScanCheck.h"
 

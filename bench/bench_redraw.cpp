@@ -9,13 +9,13 @@
 #include "draw/Surface.h"
 #include "ean/Ean.h"
 #include "ean/UpcCheck.h"
+#include "jobs/Fonts.h"
+#include "jobs/Surfaces.h"
 #include "linear/Codabar.h"
 #include "linear/Code128.h"
 #include "linear/Code39.h"
 #include "linear/Interleaved2of5.h"
 #include "modUPC/UPCCode.h"
-#include "output/Fonts.h"
-#include "output/Surfaces.h"
 #include "verify/ScanCheck.h"
 
 #include <QApplication>

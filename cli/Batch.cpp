@@ -2,7 +2,7 @@
 
 #include "cli/Messages.h"
 #include "cli/Progress.h"
-#include "output/BatchRunner.h"
+#include "jobs/BatchRunner.h"
 
 #include <QFile>
 #include <QTextStream>

@@ -1,6 +1,6 @@
 #include "cli/Messages.h"
 
-#include "output/FileName.h"
+#include "formats/FileName.h"
 
 #include <QTextStream>
 

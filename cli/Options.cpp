@@ -1,7 +1,7 @@
 #include "cli/Options.h"
 
-#include "output/BatchRunner.h"
-#include "output/Fonts.h"
+#include "jobs/BatchRunner.h"
+#include "jobs/Fonts.h"
 
 #include <QColor>
 #include <QCommandLineOption>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/CommandLine.h"
-#include "output/Export.h"
-#include "output/SymbolJob.h"
+#include "formats/Export.h"
+#include "jobs/SymbolJob.h"
 
 #include <QString>
 #include <QStringList>

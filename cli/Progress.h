@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
-#include "output/BatchRunner.h"
+#include "jobs/BatchRunner.h"
 
 #include <QtGlobal>
 

@@ -3,8 +3,8 @@
 #include "support/TestSupport.h"
 
 #include "cli/CommandLine.h"
-#include "output/BatchRunner.h"
-#include "output/SymbolJob.h"
+#include "jobs/BatchRunner.h"
+#include "jobs/SymbolJob.h"
 
 #include <QBuffer>
 #include <QCheckBox>

@@ -5,9 +5,9 @@
 #include "draw/Surface.h"
 #include "ean/Ean.h"
 #include "ean/UpcCheck.h"
+#include "jobs/Fonts.h"
+#include "jobs/Surfaces.h"
 #include "modUPC/UPCCode.h"
-#include "output/Fonts.h"
-#include "output/Surfaces.h"
 
 #include <QTest>
 

@@ -3,8 +3,9 @@
 // failed write leaves behind.
 #include "support/TestSupport.h"
 
-#include "output/Export.h"
-#include "output/PngWriter.h"
+#include "desktop/Print.h"
+#include "formats/Export.h"
+#include "formats/PngWriter.h"
 
 #include <QDir>
 #include <QImageReader>

@@ -4,12 +4,12 @@
 
 #include "draw/Geometry.h"
 #include "draw/Surface.h"
+#include "jobs/Fonts.h"
+#include "jobs/Surfaces.h"
 #include "linear/Codabar.h"
 #include "linear/Code128.h"
 #include "linear/Code39.h"
 #include "linear/Interleaved2of5.h"
-#include "output/Fonts.h"
-#include "output/Surfaces.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

@@ -5,9 +5,9 @@
 #include "app/LinkLabel.h"
 #include "app/QtPlatform.h"
 #include "ean/EanModules.h"
-#include "output/Fonts.h"
-#include "output/BatchRunner.h"
-#include "output/SaveFile.h"
+#include "formats/SaveFile.h"
+#include "jobs/BatchRunner.h"
+#include "jobs/Fonts.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -4,7 +4,7 @@
 #include "support/TestSupport.h"
 
 #include "draw/Surface.h"
-#include "output/Fonts.h"
+#include "jobs/Fonts.h"
 
 #include <QPainter>
 #include <QTest>

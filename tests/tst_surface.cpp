@@ -3,9 +3,9 @@
 
 #include "draw/Geometry.h"
 #include "draw/Surface.h"
+#include "jobs/Fonts.h"
 #include "linear/Code128.h"
 #include "linear/Code39.h"
-#include "output/Fonts.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -2,7 +2,7 @@
 // worker that keeps it off the keystroke path, and the mark under the picture.
 #include "support/TestSupport.h"
 
-#include "output/Surfaces.h"
+#include "jobs/Surfaces.h"
 
 #include "app/ScanMark.h"
 #include "draw/PictureBox.h"

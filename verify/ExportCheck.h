@@ -2,9 +2,9 @@
 
 #include <functional>
 
-#include "output/Export.h"
-#include "output/Surfaces.h"
-#include "output/SymbolJob.h"
+#include "formats/Export.h"
+#include "jobs/SymbolJob.h"
+#include "jobs/Symbologies.h"
 #include "verify/ScanCheck.h"
 
 namespace draw {

@@ -2,7 +2,7 @@
 // refuses, no character that reorders how the name is shown, every other
 // character kept.
 #include "FuzzInput.h"
-#include "output/FileName.h"
+#include "formats/FileName.h"
 
 #include <cstdio>
 #include <cstdlib>

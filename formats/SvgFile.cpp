@@ -1,4 +1,4 @@
-#include "output/SvgFile.h"
+#include "formats/SvgFile.h"
 
 #include "draw/Surface.h"
 #include "draw/SvgWriter.h"

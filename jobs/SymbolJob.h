@@ -1,9 +1,10 @@
 #pragma once
 
 #include "draw/Surface.h"
+#include "formats/Export.h"
+#include "jobs/Surfaces.h"
+#include "jobs/Symbologies.h"
 #include "linear/LinearRenderer.h"
-#include "output/Export.h"
-#include "output/Surfaces.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,10 +21,6 @@ namespace output {
 // symbol of millions of characters would take gigabytes to draw.
 inline constexpr qsizetype kMaxDataLength = 32767;
 QString dataTooLongMessage();
-
-// By command-line name (code39, itf, ...), in any case.
-std::optional<Symbology> symbologyFromName(const QString& name);
-QString symbologyTitle(Symbology symbology);
 
 // The three option boxes in the window's order, by their captions.
 inline constexpr std::array<const char*, 3> kBoxCaptions = {"Optimize for Printing", "Add Label",

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/Export.h"
+#include "formats/Export.h"
 
 #include <QString>
 

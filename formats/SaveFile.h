@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/FileName.h"
+#include "formats/FileName.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "output/SaveFile.h"
+#include "formats/SaveFile.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "output/Export.h"
-#include "output/SymbolJob.h"
+#include "formats/Export.h"
+#include "jobs/LineReader.h"
+#include "jobs/SymbolJob.h"
 
 #include <QString>
 
@@ -54,10 +55,6 @@ struct BatchSummary {
     bool cancelled = false;
     QString inputError; // why the input could not be read to its end
 };
-
-// The lines of a file that can be read twice, counted without keeping them;
-// -1 for a pipe or a terminal. Leaves the device at its start.
-qint64 countLines(QIODevice& input);
 
 // "{n}" padded with zeros to `width` digits (no padding for 0), "{data}" made
 // safe as one file name: no separator, and never "." or "..".

@@ -1,41 +1,14 @@
 #pragma once
 
-#include "draw/Surface.h"
+#include "jobs/Surfaces.h"
 
-#include <QRectF>
+#include <QString>
 #include <QStringView>
 
 #include <array>
 #include <optional>
 
-class QObject;
-
 namespace output {
-
-// The window's picture areas. picUPCy is hidden: a blank picture that UPCCode
-// lays under each new symbol.
-enum class SurfaceId { Picture1, picEan, picUPC, picUPCy };
-
-struct SurfaceSpec {
-    SurfaceId id;
-    const char* name;
-    QRectF twips; // left, top, width, height of the picture box in the window
-    draw::Surface::Scale scale;
-    double labelPoints; // Tahoma at this size; 0 keeps the default font
-};
-
-inline constexpr std::array<SurfaceSpec, 4> kSurfaces = {{
-    {SurfaceId::Picture1, "Picture1", {1200, 4440, 4635, 1215}, {}, 14.25},
-    {SurfaceId::picEan, "picEan", {1200, 4440, 1815, 1095}, {15, 11.55}, 11.25},
-    {SurfaceId::picUPC, "picUPC", {1200, 4440, 2055, 1095}, {15, 16.5}, 9.75},
-    {SurfaceId::picUPCy, "picUPCy", {120, 5400, 495, 375}, {}, 0},
-}};
-
-const SurfaceSpec& surfaceSpec(SurfaceId id);
-
-// The surface as the window has it, for the window itself, the command line,
-// tests and benchmarks alike.
-draw::Surface makeSurface(SurfaceId id, QObject* parent = nullptr);
 
 // Every symbology the program draws; EAN-8 has no button on view.
 enum class Symbology { Code39, Interleaved2of5, Code128, Codabar, Ean13, Jan13, Isbn, UpcA, Ean8 };
@@ -64,6 +37,10 @@ const SymbologyInfo& symbologyInfo(Symbology symbology);
 
 // By display name or command-line name, either exactly as the table has it.
 std::optional<Symbology> symbologyNamed(QStringView name);
+
+// By command-line name (code39, itf, ...), in any case.
+std::optional<Symbology> symbologyFromName(const QString& name);
+QString symbologyTitle(Symbology symbology);
 
 inline SurfaceId surfaceFor(Symbology symbology)
 {

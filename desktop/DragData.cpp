@@ -1,4 +1,4 @@
-#include "output/DragData.h"
+#include "desktop/DragData.h"
 
 #include <QMimeData>
 #include <QUrl>

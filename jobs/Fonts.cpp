@@ -1,4 +1,4 @@
-#include "output/Fonts.h"
+#include "jobs/Fonts.h"
 
 #include <QFile>
 #include <QFontDatabase>

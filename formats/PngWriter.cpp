@@ -1,4 +1,4 @@
-#include "output/PngWriter.h"
+#include "formats/PngWriter.h"
 
 #include <zlib.h>
 

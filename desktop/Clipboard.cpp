@@ -1,4 +1,4 @@
-#include "output/Clipboard.h"
+#include "desktop/Clipboard.h"
 
 #include "draw/Surface.h"
 

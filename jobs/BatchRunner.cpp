@@ -1,22 +1,18 @@
-#include "output/BatchRunner.h"
+#include "jobs/BatchRunner.h"
 
-#include "output/SaveFile.h"
+#include "formats/SaveFile.h"
 
 #include <QElapsedTimer>
-#include <QFileDevice>
 #include <QIODevice>
 #include <QRegularExpression>
 #include <QThread>
 #include <QThreadPool>
 
-#include <cerrno>
 #include <deque>
 #include <future>
 #include <memory>
 #include <mutex>
 #include <new>
-#include <poll.h>
-#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -47,126 +43,9 @@ bool isSet(const std::atomic<bool>* flag)
     return flag && flag->load();
 }
 
-// The lines of the input in pieces of bounded size: a line longer than any
-// symbol's data is skipped to its end, never held whole. A pipe or a terminal
-// is read as its bytes arrive and can be asked whether a read would wait.
-class LineReader {
-  public:
-    // A line of more bytes than this holds more than kMaxDataLength characters:
-    // UTF-8 takes at most three bytes for one UTF-16 unit, and the line end two.
-    static constexpr qsizetype kLongest = 3 * kMaxDataLength + 2;
-
-    enum class Next { Line, End, Failed, Cancelled };
-    struct Line {
-        QByteArray bytes;
-        bool tooLong = false;
-    };
-
-    explicit LineReader(QIODevice& input) : m_input(input)
-    {
-        if (auto* file = qobject_cast<QFileDevice*>(&input); file && input.isSequential())
-            m_fd = file->handle();
-    }
-
-    const QString& error() const { return m_error; }
-
-    // Whether next() has a line or the end without waiting for the input.
-    bool ready()
-    {
-        if (m_end || m_fd < 0 || m_buffer.indexOf('\n', m_start) >= 0)
-            return true;
-        pollfd p{m_fd, POLLIN, 0};
-        return ::poll(&p, 1, 0) > 0;
-    }
-
-    Next next(Line& line, const std::atomic<bool>* cancel)
-    {
-        line = {};
-        bool skipping = false;
-        for (;;) {
-            if (const qsizetype end = m_buffer.indexOf('\n', m_start); end >= 0) {
-                if (!skipping)
-                    line.bytes = m_buffer.mid(m_start, end + 1 - m_start);
-                take(end + 1);
-                return Next::Line;
-            }
-            if (m_buffer.size() - m_start > kLongest) {
-                // Only where it ends is still of interest.
-                skipping = line.tooLong = true;
-                take(m_buffer.size());
-            }
-            if (m_end) {
-                if (m_buffer.size() == m_start && !skipping)
-                    return Next::End;
-                if (!skipping)
-                    line.bytes = m_buffer.mid(m_start); // a last line without its line end
-                take(m_buffer.size());
-                return Next::Line;
-            }
-            if (const Next failed = fill(cancel); failed != Next::Line)
-                return failed;
-        }
-    }
-
-  private:
-    static constexpr qsizetype kPiece = 1 << 16;
-
-    void take(qsizetype upTo)
-    {
-        m_start = upTo;
-        // Kept from growing: what was taken goes once it is most of the buffer.
-        if (m_start > kPiece && m_start * 2 > m_buffer.size()) {
-            m_buffer.remove(0, m_start);
-            m_start = 0;
-        }
-    }
-
-    // One more piece of the input, or the end; Line when something was read.
-    Next fill(const std::atomic<bool>* cancel)
-    {
-        const qsizetype old = m_buffer.size();
-        m_buffer.resize(old + kPiece);
-        qint64 n = 0;
-        if (m_fd < 0) {
-            n = m_input.read(m_buffer.data() + old, kPiece);
-        } else {
-            // Read as bytes arrive; waits are short so that a cancel, set by a
-            // signal handler on any thread, is seen at once.
-            for (;;) {
-                if (isSet(cancel)) {
-                    m_buffer.resize(old);
-                    return Next::Cancelled;
-                }
-                // A signal ends a poll early whatever SA_RESTART says: look again.
-                pollfd p{m_fd, POLLIN, 0};
-                if (::poll(&p, 1, 100) <= 0)
-                    continue;
-                n = ::read(m_fd, m_buffer.data() + old, size_t(kPiece));
-                if (n >= 0 || (errno != EINTR && errno != EAGAIN))
-                    break;
-            }
-            if (n < 0)
-                m_error = qt_error_string(errno);
-        }
-        m_buffer.resize(old + std::max<qint64>(n, 0));
-        if (n > 0)
-            return Next::Line;
-        if (n < 0) {
-            if (m_error.isEmpty())
-                m_error = m_input.errorString();
-            return Next::Failed;
-        }
-        m_end = true;
-        return Next::Line;
-    }
-
-    QIODevice& m_input;
-    int m_fd = -1;
-    QByteArray m_buffer;
-    qsizetype m_start = 0;
-    bool m_end = false;
-    QString m_error;
-};
+// A line of more bytes than this holds more than kMaxDataLength characters:
+// UTF-8 takes at most three bytes for one UTF-16 unit, and the line end two.
+constexpr qsizetype kLongestLine = 3 * kMaxDataLength + 2;
 
 struct FileIdHash {
     size_t operator()(const FileId& id) const noexcept
@@ -225,15 +104,6 @@ class SurfacePool {
     QString m_font;
 };
 
-QString lineText(QByteArray bytes)
-{
-    if (bytes.endsWith('\n'))
-        bytes.chop(1);
-    if (bytes.endsWith('\r'))
-        bytes.chop(1);
-    return QString::fromUtf8(bytes);
-}
-
 int digits(qint64 n)
 {
     int d = 1;
@@ -245,23 +115,6 @@ int digits(qint64 n)
 }
 
 } // namespace
-
-qint64 countLines(QIODevice& input)
-{
-    if (input.isSequential())
-        return -1;
-    qint64 lines = 0;
-    char last = '\n';
-    char buffer[1 << 16];
-    for (qint64 n; (n = input.read(buffer, sizeof buffer)) > 0;) {
-        lines += std::count(buffer, buffer + n, '\n');
-        last = buffer[n - 1];
-    }
-    if (last != '\n')
-        ++lines; // a last line without its line end
-    input.seek(0);
-    return lines;
-}
 
 QString batchPath(const QString& pattern, qint64 line, int width, const QString& data)
 {
@@ -406,7 +259,7 @@ BatchSummary BatchRunner::run(QIODevice& input, qint64 totalLines, const Report&
             progress(state);
     };
 
-    LineReader reader(input);
+    LineReader reader(input, kLongestLine);
     for (qint64 line = 1;; ++line) {
         // A producer that is slow to send the next line does not hold back
         // the files of the lines it sent.

@@ -1,4 +1,4 @@
-#include "output/FileName.h"
+#include "formats/FileName.h"
 
 namespace output {
 

@@ -1,9 +1,10 @@
 // Printing, apart from the files: only a printer's state needs QtPrintSupport,
 // and the command line should not load it.
-#include "output/Export.h"
+#include "desktop/Print.h"
 
 #include "draw/Surface.h"
-#include "output/SaveFile.h"
+#include "formats/Plan.h"
+#include "formats/SaveFile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -19,7 +20,6 @@ namespace output {
 
 namespace {
 
-constexpr double kMmPerInch = 25.4;
 constexpr double kCaptionPoints = 10.0;
 
 } // namespace

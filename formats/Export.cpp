@@ -1,8 +1,8 @@
-#include "output/Export.h"
+#include "formats/Export.h"
 
 #include "draw/Surface.h"
-#include "output/PngWriter.h"
-#include "output/SvgFile.h"
+#include "formats/PngWriter.h"
+#include "formats/SvgFile.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -20,43 +19,8 @@ namespace output {
 
 namespace {
 
-constexpr double kMmPerInch = 25.4;
-// Four bytes a pixel: beyond this a picture takes more memory than a desktop
-// can spare, and no label printer needs it.
-constexpr qint64 kMaxPixels = qint64(1) << 27;
-// Symbol contrast (difference of reflectances, 0 to 1) below this grades D or
-// worse in the print-quality grading of ISO/IEC 15416.
-constexpr double kMinContrast = 0.4;
 // PDF coordinates are this fine; the module is exact in the file regardless.
 constexpr int kPdfDotsPerInch = 1200;
-constexpr double kPointsPerInch = 72.0;
-// The largest page a PDF reader must accept (PDF 1.7, Annex C): 200 inches.
-constexpr double kMaxPdfPoints = 14400;
-// A module this much off the asked width changes the symbol's size visibly.
-constexpr double kRoundingNoted = 0.1;
-
-// Relative luminance of an sRGB colour, which stands in for reflectance on paper.
-double luminance(const QColor& colour)
-{
-    const auto linear = [](double c) {
-        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
-           0.0722 * linear(colour.blueF());
-}
-
-QString contrastWarning(const ExportSettings& settings)
-{
-    if (settings.transparent)
-        return {}; // the background is whatever the symbol lands on
-    const double bars = luminance(settings.foreground);
-    const double space = luminance(settings.background);
-    if (bars > space)
-        return QStringLiteral("Light bars on a dark background: many scanners cannot read them.");
-    if (space - bars < kMinContrast)
-        return QStringLiteral("The bars and the background differ little: scanners may not read the symbol.");
-    return {};
-}
 
 // What each shade of the recorded drawing becomes, by how much ink it holds:
 // the renderers draw black ink on white paper, antialiased text in greys.
@@ -90,18 +54,6 @@ draw::Surface::Recolour recolour(const ExportSettings& settings)
     return [colours = palette(settings)](QRgb recorded) {
         return QColor::fromRgba(colours[size_t(inkOf(recorded))]);
     };
-}
-
-const char* writerFormat(Format format)
-{
-    switch (format) {
-    case Format::Png: return "png";
-    case Format::Bmp: return "bmp";
-    case Format::Tiff: return "tiff";
-    case Format::Svg: return "svg";
-    case Format::Pdf: return "pdf";
-    }
-    return "";
 }
 
 int dotsPerMeter(int dpi)
@@ -144,150 +96,6 @@ Encoded encodePdf(const draw::Surface& surface, const ExportSettings& settings, 
 }
 
 } // namespace
-
-QString checkModule(double moduleMm)
-{
-    // Written so that NaN fails too.
-    if (!(moduleMm >= kMinModuleMm && moduleMm <= kMaxModuleMm))
-        return QStringLiteral("The module width must be between %1 and %2 mm.").arg(kMinModuleMm).arg(kMaxModuleMm);
-    return {};
-}
-
-int wholeDots(double moduleMm, double dpi)
-{
-    return std::max(1, int(std::lround(moduleMm * dpi / kMmPerInch)));
-}
-
-QString formatName(Format format)
-{
-    return QString::fromLatin1(writerFormat(format)).toUpper();
-}
-
-QString formatSuffix(Format format)
-{
-    return QString::fromLatin1(writerFormat(format));
-}
-
-std::optional<Format> formatFromSuffix(const QString& suffix)
-{
-    const QString s = suffix.toLower();
-    for (const Format f : {Format::Png, Format::Svg, Format::Pdf, Format::Bmp, Format::Tiff})
-        if (s == formatSuffix(f))
-            return f;
-    if (s == u"tif")
-        return Format::Tiff;
-    return std::nullopt;
-}
-
-bool isVector(Format format)
-{
-    return format == Format::Svg || format == Format::Pdf;
-}
-
-bool allowsTransparency(Format format)
-{
-    return format == Format::Png || format == Format::Svg || format == Format::Pdf;
-}
-
-bool isAvailable(Format format)
-{
-    // PNG is written here and BMP by QtGui itself. Only TIFF needs a plugin:
-    // asked by name, Qt loads that one, where its list of formats would load
-    // every image plugin installed, a cost each command would pay.
-    if (format != Format::Tiff)
-        return true;
-    QBuffer probe;
-    return QImageWriter(&probe, writerFormat(format)).canWrite();
-}
-
-QList<Format> availableFormats()
-{
-    QList<Format> formats;
-    for (const Format f : {Format::Png, Format::Svg, Format::Pdf, Format::Bmp, Format::Tiff})
-        if (isAvailable(f))
-            formats << f;
-    return formats;
-}
-
-QSize surfaceSize(const draw::Surface& surface)
-{
-    return {surface.imageWidth(), surface.pixels().height()};
-}
-
-ExportPlan plan(QSize surfacePixels, const ExportSettings& settings)
-{
-    ExportPlan result;
-    result.error = checkModule(settings.moduleMm);
-    if (!result.ok())
-        return result;
-    if (!isAvailable(settings.format))
-        return {QStringLiteral("This installation cannot write %1 files.").arg(formatName(settings.format))};
-    if (settings.transparent && !allowsTransparency(settings.format))
-        return {QStringLiteral("%1 files cannot have a transparent background.")
-                    .arg(formatName(settings.format))};
-    if (surfacePixels.isEmpty())
-        return {QStringLiteral("There is no symbol to export.")};
-    result.warning = contrastWarning(settings);
-    if (isVector(settings.format)) {
-        result.moduleMm = settings.moduleMm;
-        result.sizeMm = QSizeF(surfacePixels) * settings.moduleMm;
-        const double longest = std::max(result.sizeMm.width(), result.sizeMm.height());
-        if (settings.format == Format::Pdf && longest / kMmPerInch * kPointsPerInch > kMaxPdfPoints)
-            result.error =
-                QStringLiteral("At this module width the symbol is %1 mm long; a PDF page can be at "
-                               "most %2 mm on a side.")
-                    .arg(QString::number(longest, 'f', 0))
-                    .arg(QString::number(kMaxPdfPoints / kPointsPerInch * kMmPerInch, 'f', 0));
-        return result;
-    }
-    if (settings.dpi < kMinDpi || settings.dpi > kMaxDpi)
-        return {QStringLiteral("The resolution must be between %1 and %2 dots per inch.").arg(kMinDpi).arg(kMaxDpi)};
-    result.pixelsPerModule = wholeDots(settings.moduleMm, settings.dpi);
-    result.moduleMm = result.pixelsPerModule * kMmPerInch / settings.dpi;
-    const qint64 width = qint64(surfacePixels.width()) * result.pixelsPerModule;
-    const qint64 height = qint64(surfacePixels.height()) * result.pixelsPerModule;
-    result.sizeMm = QSizeF(surfacePixels) * result.moduleMm;
-    if (width * height > kMaxPixels) {
-        // At one pixel a module neither a narrower module nor fewer dots make it smaller.
-        result.error =
-            result.pixelsPerModule == 1
-                ? QStringLiteral("Even at 1 pixel per module the picture would be %1 x %2 pixels, too large: "
-                                 "the symbol is too long for a %3 file of at most %4 pixels.")
-                      .arg(width)
-                      .arg(height)
-                      .arg(formatName(settings.format))
-                      .arg(kMaxPixels)
-                : QStringLiteral("At %1 pixels per module the picture would be %2 x %3 pixels, too large; "
-                                 "choose a narrower module or a lower resolution.")
-                      .arg(result.pixelsPerModule)
-                      .arg(width)
-                      .arg(height);
-        return result;
-    }
-    result.sizePixels = QSize(int(width), int(height));
-    return result;
-}
-
-ExportPlan plan(const draw::Surface& surface, const ExportSettings& settings)
-{
-    return plan(surfaceSize(surface), settings);
-}
-
-QString pixelsPerModuleText(const ExportPlan& plan)
-{
-    const QString pixels = plan.pixelsPerModule == 1 ? QStringLiteral("1 pixel")
-                                                     : QStringLiteral("%1 pixels").arg(plan.pixelsPerModule);
-    return QStringLiteral("%1 per module, so a module %2 mm wide.")
-        .arg(pixels, QString::number(plan.moduleMm, 'f', 3));
-}
-
-QString moduleRounding(const ExportPlan& plan, double askedMm)
-{
-    if (!plan.ok() || plan.pixelsPerModule == 0 || !(askedMm > 0) ||
-        std::abs(plan.moduleMm - askedMm) <= kRoundingNoted * askedMm)
-        return {};
-    return pixelsPerModuleText(plan);
-}
 
 Rendered render(const draw::Surface& surface, const ExportSettings& settings)
 {
@@ -396,7 +204,7 @@ Encoded encodePicture(const QImage& picture, Format format)
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, writerFormat(format));
+    QImageWriter writer(&buffer, formatSuffix(format).toLatin1());
     if (!writer.write(picture))
         return {{}, writer.errorString()};
     return {bytes, {}};

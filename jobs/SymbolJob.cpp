@@ -1,13 +1,13 @@
-#include "output/SymbolJob.h"
+#include "jobs/SymbolJob.h"
 
 #include "ean/Ean.h"
 #include "ean/UpcCheck.h"
+#include "jobs/Fonts.h"
 #include "linear/Codabar.h"
 #include "linear/Code128.h"
 #include "linear/Code39.h"
 #include "linear/Interleaved2of5.h"
 #include "modUPC/UPCCode.h"
-#include "output/Fonts.h"
 
 namespace output {
 
@@ -21,19 +21,6 @@ QString dataTooLongMessage()
 {
     return QStringLiteral("The data is longer than %1 characters, the most the window takes")
         .arg(kMaxDataLength);
-}
-
-std::optional<Symbology> symbologyFromName(const QString& name)
-{
-    for (const SymbologyInfo& s : kSymbologies)
-        if (s.visible && name.compare(QLatin1String(s.cliName), Qt::CaseInsensitive) == 0)
-            return s.symbology;
-    return std::nullopt;
-}
-
-QString symbologyTitle(Symbology symbology)
-{
-    return QString::fromLatin1(symbologyInfo(symbology).displayName);
 }
 
 SettledOptions settleOptions(Symbology symbology, const linear::Options& asked)

@@ -1,0 +1,77 @@
+#include "formats/Format.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+
+namespace output {
+
+namespace {
+
+constexpr Format kAll[] = {Format::Png, Format::Svg, Format::Pdf, Format::Bmp, Format::Tiff};
+
+const char* writerFormat(Format format)
+{
+    switch (format) {
+    case Format::Png: return "png";
+    case Format::Bmp: return "bmp";
+    case Format::Tiff: return "tiff";
+    case Format::Svg: return "svg";
+    case Format::Pdf: return "pdf";
+    }
+    return "";
+}
+
+} // namespace
+
+QString formatName(Format format)
+{
+    return QString::fromLatin1(writerFormat(format)).toUpper();
+}
+
+QString formatSuffix(Format format)
+{
+    return QString::fromLatin1(writerFormat(format));
+}
+
+std::optional<Format> formatFromSuffix(const QString& suffix)
+{
+    const QString s = suffix.toLower();
+    for (const Format f : kAll)
+        if (s == formatSuffix(f))
+            return f;
+    if (s == u"tif")
+        return Format::Tiff;
+    return std::nullopt;
+}
+
+bool isVector(Format format)
+{
+    return format == Format::Svg || format == Format::Pdf;
+}
+
+bool allowsTransparency(Format format)
+{
+    return format == Format::Png || format == Format::Svg || format == Format::Pdf;
+}
+
+bool isAvailable(Format format)
+{
+    // PNG is written here and BMP by QtGui itself. Only TIFF needs a plugin:
+    // asked by name, Qt loads that one, where its list of formats would load
+    // every image plugin installed, a cost each command would pay.
+    if (format != Format::Tiff)
+        return true;
+    QBuffer probe;
+    return QImageWriter(&probe, writerFormat(format)).canWrite();
+}
+
+QList<Format> availableFormats()
+{
+    QList<Format> formats;
+    for (const Format f : kAll)
+        if (isAvailable(f))
+            formats << f;
+    return formats;
+}
+
+} // namespace output

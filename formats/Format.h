@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace output {
+
+enum class Format { Png, Svg, Pdf, Bmp, Tiff };
+
+// Names as a user sees them ("PNG") and the file suffix without the dot ("png"),
+// which is also the name Qt's image writers know the format by.
+QString formatName(Format format);
+QString formatSuffix(Format format);
+std::optional<Format> formatFromSuffix(const QString& suffix);
+bool isVector(Format format);
+bool allowsTransparency(Format format);
+// Whether this installation can write the format: TIFF needs an image plugin.
+bool isAvailable(Format format);
+QList<Format> availableFormats();
+
+} // namespace output
