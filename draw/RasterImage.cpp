@@ -137,7 +137,7 @@ inline QRect clipped(const QRect& rect, const QRect& bounds)
 }
 } // namespace
 
-bool RasterImage::blankPicture() const
+bool RasterImage::blankPicture()
 {
     // The same picture comes back under every symbol: looked at once. The
     // picture a surface keeps of itself is known without a look.
@@ -154,49 +154,140 @@ bool RasterImage::blankPicture() const
     return m_blank;
 }
 
-void RasterImage::touched(const QRect& rect) const
+void RasterImage::DrawnPieces::add(const QRect& rect)
 {
     if (rect.isEmpty())
         return;
-    unite(m_touched, rect);
+    unite(m_box, rect);
     // Beyond a few pieces, the bounding rectangle alone.
-    if (m_drawn.size() > kMaxPieces)
+    if (!exact())
         return;
-    if (!m_drawn.empty() && within(rect, m_drawn.back()))
+    if (!m_pieces.empty() && within(rect, m_pieces.back()))
         return;
     // A text's box takes the place of the glyph pieces blended inside it.
-    while (!m_drawn.empty() && within(m_drawn.back(), rect))
-        m_drawn.pop_back();
-    if (m_drawn.size() < kMaxPieces)
-        m_drawn.push_back(rect);
-    else if (m_drawn.size() == kMaxPieces)
-        m_drawn.push_back(QRect()); // marks the list as incomplete
+    while (!m_pieces.empty() && within(m_pieces.back(), rect))
+        m_pieces.pop_back();
+    if (m_pieces.size() < kMaxPieces)
+        m_pieces.push_back(rect);
+    else
+        m_pieces.push_back(QRect()); // marks the list as incomplete
 }
 
-bool RasterImage::drawnIn(const QRect& rect) const
+bool RasterImage::DrawnPieces::meets(const QRect& rect) const
 {
-    if (rect.isEmpty() || m_touched.isEmpty() || !meets(m_touched, rect))
+    if (rect.isEmpty() || m_box.isEmpty() || !draw::meets(m_box, rect))
         return false;
-    if (m_drawn.size() > kMaxPieces)
+    if (!exact())
         return true;
-    return std::any_of(m_drawn.begin(), m_drawn.end(), [&rect](const QRect& piece) { return meets(piece, rect); });
+    return std::any_of(m_pieces.begin(), m_pieces.end(),
+                       [&rect](const QRect& piece) { return draw::meets(piece, rect); });
 }
 
-uchar* RasterImage::writable() const
+void RasterImage::DrawnPieces::check() const
+{
+    Q_ASSERT(m_pieces.empty() == m_box.isEmpty());
+    Q_ASSERT(m_pieces.size() <= kMaxPieces + 1);
+    QRect bounds;
+    for (size_t i = 0; i < m_pieces.size(); ++i) {
+        const QRect& piece = m_pieces[i];
+        if (i == kMaxPieces) {
+            Q_ASSERT(piece.isEmpty());
+            break;
+        }
+        Q_ASSERT(!piece.isEmpty());
+        unite(bounds, piece);
+    }
+    Q_ASSERT(exact() ? bounds == m_box : within(bounds, m_box));
+}
+
+void RasterImage::PendingBars::add(int top, std::span<const Column> columns, const Run& run)
+{
+    Q_ASSERT(!columns.empty() && top >= 0 && run.left < run.right && top <= run.shortest &&
+             run.shortest <= run.bottom);
+    if (m_bars.empty()) {
+        m_top = top;
+        m_left = run.left;
+        m_right = run.right;
+        m_bottom = run.bottom;
+        m_shortest = run.shortest;
+        m_adjacent = run.adjacent;
+    } else {
+        Q_ASSERT(top == m_top);
+        m_adjacent = m_adjacent && run.adjacent && columns.front().x == m_bars.back().x + m_bars.back().count;
+        m_left = std::min(m_left, run.left);
+        m_right = std::max(m_right, run.right);
+        m_bottom = std::max(m_bottom, run.bottom);
+        m_shortest = std::min(m_shortest, run.shortest);
+    }
+    m_bars.insert(m_bars.end(), columns.begin(), columns.end());
+}
+
+void RasterImage::PendingBars::check() const
+{
+    if (m_bars.empty())
+        return;
+    Q_ASSERT(0 <= m_top && m_top <= m_shortest && m_shortest <= m_bottom && m_left < m_right);
+    int left = m_bars.front().x;
+    int right = left;
+    int bottom = m_bars.front().bottom;
+    int shortest = bottom;
+    int next = left;
+    for (const Column& bar : m_bars) {
+        Q_ASSERT(bar.count > 0);
+        Q_ASSERT(!m_adjacent || bar.x == next);
+        next = bar.x + bar.count;
+        left = std::min(left, bar.x);
+        right = std::max(right, next);
+        bottom = std::max(bottom, bar.bottom);
+        shortest = std::min(shortest, bar.bottom);
+    }
+    Q_ASSERT(left == m_left && right == m_right && bottom == m_bottom && shortest == m_shortest);
+    Q_ASSERT(!m_adjacent || m_bars.front().x == m_left);
+}
+
+uchar* RasterImage::Canvas::writable()
 {
     // Shared with a picture or an image handed out, the pixels are copied
     // before a write; a copy that cannot be allocated would leave a null
     // image, so it is made here, where a failure leaves the old one.
-    QImage& image = const_cast<QImage&>(m_image);
     if (!image.isDetached())
         image = allocated(image.copy());
     return image.bits();
 }
 
-RasterImage::RasterImage(QSize size) : m_image(blankImage(size.width(), size.height()))
+bool RasterImage::Canvas::paperIn(const QRect& rect, uchar back, const QRect& except) const
 {
-    m_extent = m_image.width();
-    paintBackground(0, m_extent);
+    const QRect area = clipped(rect, image.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* row = image.constScanLine(y);
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (row[x] != back && !except.contains(x, y))
+                return false;
+    }
+    return true;
+}
+
+void RasterImage::Canvas::check(const Paper& paper, int extent) const
+{
+    Q_ASSERT(!image.isNull() && extent <= image.width());
+    drawn.check();
+    // The full pass over the bars is left to flush(), which reads them all anyway.
+    if (!bars.empty())
+        Q_ASSERT(bars.left() >= 0 && bars.right() <= extent && bars.bottom() < image.height());
+    if (!stale.isEmpty()) {
+        Q_ASSERT(within(stale, QRect(0, 0, extent, image.height())));
+        Q_ASSERT(drawn.empty());
+        Q_ASSERT(paper.plain ||
+                 (stale.left() == 0 && stale.top() == 0 && stale.bottom() == image.height() - 1));
+    }
+}
+
+RasterImage::RasterImage(QSize size)
+{
+    m_canvas.image = blankImage(size.width(), size.height());
+    m_extent = m_canvas.image.width();
+    m_canvas.paint(paper(), 0, m_extent);
+    check();
 }
 
 void RasterImage::setBackground(QRgb colour, const QImage& picture)
@@ -212,74 +303,79 @@ void RasterImage::setBackground(QRgb colour, const QImage& picture)
         m_plain = false;
     m_back = back;
     m_picture = picture;
+    check();
 }
 
 QImage RasterImage::copy() const
 {
     flush();
-    return allocated(m_image.copy(0, 0, m_extent, m_image.height()));
+    return allocated(m_canvas.image.copy(0, 0, m_extent, m_canvas.image.height()));
 }
 
-void RasterImage::paintBackground(int fromX, int toX)
+void RasterImage::Canvas::paint(const Paper& paper, int fromX, int toX)
 {
     if (toX <= fromX)
         return;
     // Plain rows, no painter: this runs whenever the image grows.
     uchar* bits = writable();
-    const qsizetype stride = m_image.bytesPerLine();
-    const int height = m_image.height();
-    if (!m_picture.isNull() && fromX < m_picture.width() && m_picture.format() == QImage::Format_Grayscale8) {
+    const qsizetype stride = image.bytesPerLine();
+    const int height = image.height();
+    const QImage& picture = paper.picture;
+    if (!picture.isNull() && fromX < picture.width() && picture.format() == QImage::Format_Grayscale8) {
         // A picture taken from a surface has the image's own format: its rows
         // are the pixels, no painter needed, and no background under them.
-        const int to = std::min(toX, m_picture.width());
-        const int pictureRows = std::min(height, m_picture.height());
+        const int to = std::min(toX, picture.width());
+        const int pictureRows = std::min(height, picture.height());
         for (int y = 0; y < height; ++y) {
             uchar* row = bits + y * stride;
             if (y < pictureRows) {
-                std::memcpy(row + fromX, m_picture.constScanLine(y) + fromX, size_t(to - fromX));
-                std::memset(row + to, m_back, size_t(toX - to));
+                std::memcpy(row + fromX, picture.constScanLine(y) + fromX, size_t(to - fromX));
+                std::memset(row + to, paper.back, size_t(toX - to));
             } else {
-                std::memset(row + fromX, m_back, size_t(toX - fromX));
+                std::memset(row + fromX, paper.back, size_t(toX - fromX));
             }
         }
         return;
     }
     for (int y = 0; y < height; ++y)
-        std::memset(bits + y * stride + fromX, m_back, size_t(toX - fromX));
-    if (!m_picture.isNull() && fromX < m_picture.width()) {
-        QPainter p(&m_image);
-        p.setClipRect(QRect(fromX, 0, toX - fromX, m_image.height()));
-        p.drawImage(0, 0, m_picture);
+        std::memset(bits + y * stride + fromX, paper.back, size_t(toX - fromX));
+    if (!picture.isNull() && fromX < picture.width()) {
+        QPainter p(&image);
+        p.setClipRect(QRect(fromX, 0, toX - fromX, image.height()));
+        p.drawImage(0, 0, picture);
     }
 }
 
 void RasterImage::clear(int width)
 {
-    // Bars not yet set need not be: their rows only have to become background.
-    if (!m_bars.empty()) {
-        touched(QRect(m_barLeft, m_barTop, m_barRight - m_barLeft, m_barBottom - m_barTop + 1));
-        m_bars.clear();
+    Canvas& canvas = m_canvas;
+    // What was drawn is painted over only when something needs it: bars drawn
+    // next set whole rows, which need no background underneath. Bars not yet
+    // set need not be: their rows only have to become background.
+    QRect gone = canvas.drawn.box();
+    if (!canvas.bars.empty()) {
+        const PendingBars& bars = canvas.bars;
+        unite(gone, QRect(QPoint(bars.left(), bars.top()), QPoint(bars.right() - 1, bars.bottom())));
+        canvas.bars.clear();
     }
+    canvas.drawn.clear();
     const int old = m_extent;
-    if (width > m_image.width())
+    if (width > canvas.image.width())
         ensureWidth(width);
     m_extent = width;
     if (m_plain) {
         // Columns up to the old extent are background but for what was drawn;
-        // those beyond it are not kept and are painted whole. What was drawn
-        // is painted over only when something needs it: bars drawn next set
-        // whole rows, which need no background underneath.
-        const QRect kept(0, 0, std::min(old, width), m_image.height());
-        m_stale = (m_stale | m_touched.intersected(kept)).intersected(kept);
-        paintBackground(std::min(old, width), width);
+        // those beyond it are not kept and are painted whole.
+        const QRect kept(0, 0, std::min(old, width), canvas.image.height());
+        canvas.stale = (canvas.stale | gone.intersected(kept)).intersected(kept);
+        canvas.paint(paper(), std::min(old, width), width);
     } else {
         // The picture is copied in when something needs the pixels, so that
         // a clear followed by a new picture copies one, not two.
-        m_stale = QRect(0, 0, m_extent, m_image.height());
+        canvas.stale = QRect(0, 0, m_extent, canvas.image.height());
     }
-    m_touched = QRect();
-    m_drawn.clear();
     m_plain = blankPicture();
+    check();
 }
 
 void RasterImage::reset(QRgb colour, const QImage& picture)
@@ -290,64 +386,65 @@ void RasterImage::reset(QRgb colour, const QImage& picture)
         return;
     }
     // Nothing drawn so far is kept, so nothing is painted until it is needed.
-    m_bars.clear();
+    m_canvas.bars.clear();
     m_back = back;
     m_picture = picture;
-    m_stale = QRect(0, 0, m_extent, m_image.height());
-    m_touched = QRect();
-    m_drawn.clear();
+    m_canvas.stale = QRect(0, 0, m_extent, m_canvas.image.height());
+    m_canvas.drawn.clear();
     m_plain = blankPicture();
+    check();
 }
 
 void RasterImage::keepAsPicture()
 {
     flush();
+    const QImage& image = m_canvas.image;
     // Whether the picture is blank is known without a look at its pixels.
-    const bool blank = m_plain && m_touched.isEmpty();
-    m_picture =
-        m_extent == m_image.width() ? m_image : allocated(m_image.copy(0, 0, m_extent, m_image.height()));
+    const bool blank = m_plain && m_canvas.drawn.empty();
+    m_picture = m_extent == image.width() ? image : allocated(image.copy(0, 0, m_extent, image.height()));
     m_keptKey = m_picture.cacheKey();
     m_keptBack = m_back;
     m_keptBlank = blank;
-    m_touched = QRect();
-    m_drawn.clear();
+    m_canvas.drawn.clear();
     m_plain = blank;
+    check();
 }
 
 QImage RasterImage::shared() const
 {
     flush();
-    return m_extent == m_image.width() ? m_image : allocated(m_image.copy(0, 0, m_extent, m_image.height()));
+    const QImage& image = m_canvas.image;
+    return m_extent == image.width() ? image : allocated(image.copy(0, 0, m_extent, image.height()));
 }
 
-void RasterImage::settle() const
+void RasterImage::Canvas::settle(const Paper& paper)
 {
-    if (m_stale.isEmpty())
+    if (stale.isEmpty())
         return;
-    const QRect stale = m_stale;
-    m_stale = QRect();
+    const QRect painted = stale;
+    stale = QRect();
     // Without a plain background the whole extent is stale, every row of it.
     // With one, nothing was drawn since the clear, so the rest of the stale
     // rows is paper already (or beyond the extent): whole rows are one fill.
-    if (m_plain)
-        fillBack(QRect(0, stale.top(), m_image.width(), stale.height()));
+    if (paper.plain)
+        fillBack(QRect(0, painted.top(), image.width(), painted.height()), paper.back);
     else
-        const_cast<RasterImage*>(this)->paintBackground(stale.left(), stale.right() + 1);
+        paint(paper, painted.left(), painted.right() + 1);
 }
 
-void RasterImage::fillBack(const QRect& rect) const
+void RasterImage::Canvas::fillBack(const QRect& rect, uchar back)
 {
     if (rect.isEmpty())
         return;
     uchar* bits = writable();
-    const qsizetype stride = m_image.bytesPerLine();
+    const qsizetype stride = image.bytesPerLine();
     // Whole rows lie end to end: one fill for all of them.
-    if (rect.left() == 0 && rect.width() >= m_image.width()) {
-        std::memset(bits + rect.top() * stride, m_back, size_t(stride * rect.height()));
+    if (rect.left() == 0 && rect.width() >= image.width()) {
+        std::memset(bits + rect.top() * stride, back, size_t(stride * rect.height()));
         return;
     }
     for (int y = rect.top(); y <= rect.bottom(); ++y)
-        std::memset(bits + y * stride + rect.left(), m_back, size_t(rect.width()));
+        std::memset(bits + y * stride + rect.left(), back, size_t(rect.width()));
 }
 
 void RasterImage::setExtent(int width)
@@ -357,6 +454,7 @@ void RasterImage::setExtent(int width)
         ensureWidth(width);
     else
         m_extent = width;
+    check();
 }
 
 void RasterImage::ensureWidth(int pixels)
@@ -365,24 +463,28 @@ void RasterImage::ensureWidth(int pixels)
         return;
     // Grow by half again at least, so drawing a long symbol column by column
     // does not copy the whole image again and again.
-    if (pixels > m_image.width())
-        reserveWidth(std::max(pixels, m_image.width() + m_image.width() / 2));
+    const int capacity = m_canvas.image.width();
+    if (pixels > capacity)
+        reserveWidth(std::max(pixels, capacity + capacity / 2));
     const int old = m_extent;
     m_extent = pixels;
     // Collected columns lie below the old extent, so the new ones are theirs to paint.
-    paintBackground(old, pixels);
+    m_canvas.paint(paper(), old, pixels);
+    check();
 }
 
 void RasterImage::reserveWidth(int pixels)
 {
+    QImage& image = m_canvas.image;
     const int width = std::max(pixels, m_extent);
-    if (width <= m_image.width())
+    if (width <= image.width())
         return;
-    QImage grown = blankImage(width, m_image.height());
-    const qsizetype rowBytes = qsizetype(m_extent) * (m_image.depth() / 8);
-    for (int y = 0; y < m_image.height(); ++y)
-        std::memcpy(grown.scanLine(y), m_image.constScanLine(y), size_t(rowBytes));
-    m_image = std::move(grown);
+    QImage grown = blankImage(width, image.height());
+    const qsizetype rowBytes = qsizetype(m_extent) * (image.depth() / 8);
+    for (int y = 0; y < image.height(); ++y)
+        std::memcpy(grown.scanLine(y), image.constScanLine(y), size_t(rowBytes));
+    image = std::move(grown);
+    check();
 }
 
 void RasterImage::columns(int x, int top, int bottom, int count, QRgb colour)
@@ -394,7 +496,7 @@ void RasterImage::columns(int x, int top, int bottom, int count, QRgb colour)
     if (count <= 0)
         return;
     ensureWidth(x + count);
-    const int h = m_image.height();
+    const int h = m_canvas.image.height();
     top = std::clamp(top, 0, h);
     bottom = std::clamp(bottom, -1, h - 1);
     if (top > bottom)
@@ -409,68 +511,56 @@ void RasterImage::columns(int top, std::span<const Column> columns)
         return;
     // One pass learns whether every column lies wholly inside the image, in
     // the rows below `top`; if so they are collected at once.
-    int left = columns.front().x;
-    int right = left;
-    int bottom = columns.front().bottom;
-    int shortest = bottom;
+    PendingBars::Run run{columns.front().x, columns.front().x, columns.front().bottom, columns.front().bottom,
+                         true};
     bool inside = top >= 0;
-    bool adjacent = true;
-    int next = left;
+    int next = run.left;
     for (const Column& column : columns) {
         inside = inside && column.x >= 0 && column.count > 0 && column.bottom >= top;
-        adjacent = adjacent && column.x == next;
+        run.adjacent = run.adjacent && column.x == next;
         next = column.x + column.count;
-        left = std::min(left, column.x);
-        right = std::max(right, next);
-        bottom = std::max(bottom, column.bottom);
-        shortest = std::min(shortest, column.bottom);
+        run.left = std::min(run.left, column.x);
+        run.right = std::max(run.right, next);
+        run.bottom = std::max(run.bottom, column.bottom);
+        run.shortest = std::min(run.shortest, column.bottom);
     }
-    if (!inside || bottom >= m_image.height()) {
+    if (!inside || run.bottom >= m_canvas.image.height()) {
         for (const Column& column : columns)
-            this->columns(column.x, top, column.bottom, column.count, qRgb(column.grey, column.grey, column.grey));
+            this->columns(column.x, top, column.bottom, column.count,
+                          qRgb(column.grey, column.grey, column.grey));
         return;
     }
-    ensureWidth(right);
+    ensureWidth(run.right);
     // Bars of one top are collected whatever their length (the guards of an
     // EAN reach below the others).
-    if (!m_bars.empty() && top != m_barTop)
+    if (!m_canvas.bars.empty() && top != m_canvas.bars.top())
         flush();
-    if (m_bars.empty()) {
-        m_barTop = top;
-        m_barLeft = left;
-        m_barRight = right;
-        m_barBottom = bottom;
-        m_barShortest = shortest;
-        m_barsAdjacent = adjacent;
-    } else {
-        m_barsAdjacent = m_barsAdjacent && adjacent && columns.front().x == m_bars.back().x + m_bars.back().count;
-        m_barLeft = std::min(m_barLeft, left);
-        m_barRight = std::max(m_barRight, right);
-        m_barBottom = std::max(m_barBottom, bottom);
-        m_barShortest = std::min(m_barShortest, shortest);
-    }
-    m_bars.insert(m_bars.end(), columns.begin(), columns.end());
+    m_canvas.bars.add(top, columns, run);
+    check();
 }
 
-void RasterImage::flush() const
+void RasterImage::Canvas::flush(const Paper& paper)
 {
-    if (m_bars.empty()) {
-        settle();
+    if (bars.empty()) {
+        settle(paper);
         return;
     }
-    // The pixels change, not the object as its users see it.
+#ifndef NDEBUG
+    bars.check();
+#endif
     uchar* bits = writable();
-    const QImage& image = m_image;
     const qsizetype stride = image.bytesPerLine();
-    const size_t span = size_t(m_barRight - m_barLeft);
-    uchar* first = bits + m_barTop * stride + m_barLeft;
+    const int barTop = bars.top();
+    const int barLeft = bars.left();
+    const size_t span = size_t(bars.right() - barLeft);
+    uchar* first = bits + barTop * stride + barLeft;
     // Every bar covers these rows; the longer ones go on below them.
-    const QRect rows(m_barLeft, m_barTop, int(span), m_barShortest - m_barTop + 1);
+    const QRect rows(barLeft, barTop, int(span), bars.shortest() - barTop + 1);
     // Rows that nothing was drawn on since a plain clear all hold the background.
-    const bool uniform = m_plain && !drawnIn(rows);
-    touched(rows);
-    const auto setBars = [&](uchar* row) {
-        for (const Bar& bar : m_bars)
+    const bool uniform = paper.plain && !drawn.meets(rows);
+    drawn.add(rows);
+    const auto setBars = [this](uchar* row) {
+        for (const Column& bar : bars.bars())
             fillExact(row + bar.x, size_t(bar.count), bar.grey);
     };
     if (uniform) {
@@ -479,46 +569,47 @@ void RasterImage::flush() const
         // Stale means nothing else was drawn since the clear: the rows are
         // paper but for it, so the copy takes in its columns beside the bars,
         // and the rows above and below are filled whole.
-        const QRect stale = m_stale;
-        m_stale = QRect();
-        int left = m_barLeft;
-        int right = m_barRight;
-        if (!stale.isEmpty()) {
-            left = std::max(std::min(left, stale.left()), 0);
-            right = std::min(std::max(right, stale.right() + 1), m_image.width());
+        const QRect painted = stale;
+        stale = QRect();
+        int left = barLeft;
+        int right = bars.right();
+        if (!painted.isEmpty()) {
+            left = std::max(std::min(left, painted.left()), 0);
+            right = std::min(std::max(right, painted.right() + 1), image.width());
         }
-        uchar* firstRow = bits + m_barTop * stride;
-        std::memset(firstRow + left, m_back, size_t(right - left));
+        Q_ASSERT(paperIn(QRect(QPoint(left, barTop), QPoint(right - 1, rows.bottom())), paper.back, painted));
+        uchar* firstRow = bits + barTop * stride;
+        std::memset(firstRow + left, paper.back, size_t(right - left));
         setBars(firstRow);
-        for (int y = m_barTop + 1; y <= rows.bottom(); ++y)
+        for (int y = barTop + 1; y <= rows.bottom(); ++y)
             copyExact(bits + y * stride + left, firstRow + left, size_t(right - left));
-        if (!stale.isEmpty()) {
-            const int width = m_image.width() - 1;
-            fillBack(QRect(QPoint(0, stale.top()), QPoint(width, rows.top() - 1)));
-            fillBack(QRect(QPoint(0, rows.bottom() + 1), QPoint(width, stale.bottom())));
+        if (!painted.isEmpty()) {
+            const int width = image.width() - 1;
+            fillBack(QRect(QPoint(0, painted.top()), QPoint(width, rows.top() - 1)), paper.back);
+            fillBack(QRect(QPoint(0, rows.bottom() + 1), QPoint(width, painted.bottom())), paper.back);
         }
-    } else if (m_barsAdjacent) {
+    } else if (bars.adjacent()) {
         // Bars side by side from left to right (light modules drawn too)
         // cover every column: each row becomes the first, whatever it held.
-        settle();
-        setBars(bits + m_barTop * stride);
-        for (int y = m_barTop + 1; y <= rows.bottom(); ++y)
-            copyExact(bits + y * stride + m_barLeft, first, span);
+        settle(paper);
+        setBars(bits + barTop * stride);
+        for (int y = barTop + 1; y <= rows.bottom(); ++y)
+            copyExact(bits + y * stride + barLeft, first, span);
     } else {
-        settle();
-        m_firstRow.assign(first, first + span);
-        setBars(bits + m_barTop * stride);
+        settle(paper);
+        firstRow.assign(first, first + span);
+        setBars(bits + barTop * stride);
         // A row that held what the first row held gets what the first row has
         // now; any other (text, a picture) gets the bars one by one.
-        for (int y = m_barTop + 1; y <= rows.bottom(); ++y) {
+        for (int y = barTop + 1; y <= rows.bottom(); ++y) {
             uchar* row = bits + y * stride;
-            if (std::memcmp(row + m_barLeft, m_firstRow.data(), span) == 0)
-                std::memcpy(row + m_barLeft, first, span);
+            if (std::memcmp(row + barLeft, firstRow.data(), span) == 0)
+                std::memcpy(row + barLeft, first, span);
             else
                 setBars(row);
         }
     }
-    if (m_barBottom > rows.bottom()) {
+    if (bars.bottom() > rows.bottom()) {
         // Below the shortest bar only the longer ones go on, in pieces of
         // bars side by side that end on one row; each piece is drawn: a
         // guard's bars leave the digits between them on paper. A piece's
@@ -529,8 +620,9 @@ void RasterImage::flush() const
         // A guard's bars a space apart are marked drawn as one piece, the
         // space with them: fewer pieces for every glyph to be checked against.
         QRect marked;
-        for (size_t i = 0; i < m_bars.size();) {
-            const Bar& bar = m_bars[i];
+        const std::vector<Column>& all = bars.bars();
+        for (size_t i = 0; i < all.size();) {
+            const Column& bar = all[i];
             if (bar.bottom < below) {
                 ++i;
                 continue;
@@ -538,25 +630,25 @@ void RasterImage::flush() const
             const int left = bar.x;
             int right = left;
             size_t j = i;
-            for (; j < m_bars.size() && m_bars[j].bottom == bar.bottom && m_bars[j].x == right; ++j) {
-                fillExact(firstBelow + right, size_t(m_bars[j].count), m_bars[j].grey);
-                right += m_bars[j].count;
+            for (; j < all.size() && all[j].bottom == bar.bottom && all[j].x == right; ++j) {
+                fillExact(firstBelow + right, size_t(all[j].count), all[j].grey);
+                right += all[j].count;
             }
             const QRect piece(left, below, right - left, bar.bottom - rows.bottom());
             if (!marked.isEmpty() && marked.bottom() == piece.bottom() && piece.left() >= marked.left() &&
                 piece.left() <= marked.right() + 2) {
                 marked.setRight(std::max(marked.right(), piece.right()));
             } else {
-                touched(marked);
+                drawn.add(marked);
                 marked = piece;
             }
             for (int y = below + 1; y <= bar.bottom; ++y)
                 copyExact(bits + y * stride + left, firstBelow + left, size_t(right - left));
             i = j;
         }
-        touched(marked);
+        drawn.add(marked);
     }
-    m_bars.clear();
+    bars.clear();
 }
 
 void RasterImage::line(QLine line, QRgb colour, int width)
@@ -566,22 +658,24 @@ void RasterImage::line(QLine line, QRgb colour, int width)
     if (right > 0)
         ensureWidth(right);
     // The square caps reach half the pen beyond each end; a pen more is safe.
-    touched(QRect(line.p1(), line.p2()).normalized().adjusted(-width, -width, width, width));
-    writable();
-    QPainter p(&m_image);
+    m_canvas.drawn.add(QRect(line.p1(), line.p2()).normalized().adjusted(-width, -width, width, width));
+    m_canvas.writable();
+    QPainter p(&m_canvas.image);
     QPen pen(QColor::fromRgb(colour), width);
     pen.setCapStyle(Qt::SquareCap);
     p.setPen(pen);
     p.drawLine(line);
+    check();
 }
 
 void RasterImage::fillRect(const QRect& rect, const QColor& colour)
 {
     flush();
-    touched(rect.normalized());
-    writable();
-    QPainter p(&m_image);
+    m_canvas.drawn.add(rect.normalized());
+    m_canvas.writable();
+    QPainter p(&m_canvas.image);
     p.fillRect(rect, colour);
+    check();
 }
 
 namespace {
@@ -641,6 +735,7 @@ void RasterImage::blend(const QImage& coverage, int px, int py, int fore)
 {
     if (!coverage.isNull())
         blendRows(coverage.constBits(), coverage.bytesPerLine(), coverage.size(), nullptr, px, py, fore);
+    check();
 }
 
 void RasterImage::makeStamp(const Ink& ink, int fore, uchar paper)
@@ -648,20 +743,21 @@ void RasterImage::makeStamp(const Ink& ink, int fore, uchar paper)
     // A label's glyphs land on plain paper but where they touch: blended
     // once over the paper, each is a copy there.
     const QImage& coverage = ink.coverage;
-    ink.width = coverage.width();
-    ink.height = coverage.height();
+    Ink::Stamp& stamp = ink.stamp;
+    stamp.width = coverage.width();
+    stamp.height = coverage.height();
     const qsizetype stride = coverage.width() + 8;
-    ink.stamp.assign(size_t(stride * coverage.height()), paper);
-    ink.padded.assign(size_t(stride * coverage.height()), 0);
+    stamp.pixels.assign(size_t(stride * coverage.height()), paper);
+    stamp.padded.assign(size_t(stride * coverage.height()), 0);
     for (int y = 0; y < coverage.height(); ++y) {
         const uchar* cover = coverage.constScanLine(y);
-        uchar* row = ink.stamp.data() + y * stride;
+        uchar* row = stamp.pixels.data() + y * stride;
         for (int x = 0; x < coverage.width(); ++x)
             row[x] = blendOne(paper, cover[x], fore);
-        std::memcpy(ink.padded.data() + y * stride, cover, size_t(coverage.width()));
+        std::memcpy(stamp.padded.data() + y * stride, cover, size_t(coverage.width()));
     }
-    ink.stampFore = fore;
-    ink.stampPaper = paper;
+    stamp.fore = fore;
+    stamp.paper = paper;
 }
 
 namespace {
@@ -701,9 +797,9 @@ QRect cutAway(QRect rect, const std::vector<QRect>& pieces)
 inline void blendPixels(uchar* bits, qsizetype stride, int fore, const Ink& ink, int px, int py,
                         const QRect& part)
 {
-    const qsizetype inkStride = ink.width + 8;
+    const qsizetype inkStride = ink.stamp.width + 8;
     for (int y = part.top(); y <= part.bottom(); ++y) {
-        const uchar* cover = ink.padded.data() + (y - py) * inkStride + (part.left() - px);
+        const uchar* cover = ink.stamp.padded.data() + (y - py) * inkStride + (part.left() - px);
         uchar* row = bits + y * stride + part.left();
         for (int x = 0; x < part.width(); ++x)
             row[x] = blendOne(row[x], cover[x], fore);
@@ -714,11 +810,13 @@ inline void blendPixels(uchar* bits, qsizetype stride, int fore, const Ink& ink,
 void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
 {
     flush();
-    const QRect bounds(0, 0, m_image.width(), m_image.height());
+    Canvas& canvas = m_canvas;
+    const QRect bounds = canvas.image.rect();
     QRect box;
     for (const Placed& glyph : glyphs) {
         prepareStamp(*glyph.ink, fore, m_back);
-        const QRect area = clipped(QRect(glyph.x, glyph.y, glyph.ink->width, glyph.ink->height), bounds);
+        const QRect area =
+            clipped(QRect(glyph.x, glyph.y, glyph.ink->stamp.width, glyph.ink->stamp.height), bounds);
         if (!area.isEmpty())
             unite(box, area);
     }
@@ -727,24 +825,24 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
     // What was drawn in the box: a label's box may reach up into the bars
     // above it, a symbol's digits sit between its guards.
     m_near.clear();
-    if (m_plain && drawnIn(box)) {
-        if (m_drawn.size() > kMaxPieces)
-            m_near.push_back(m_touched);
+    if (m_plain && canvas.drawn.meets(box)) {
+        if (!canvas.drawn.exact())
+            m_near.push_back(canvas.drawn.box());
         else
-            for (const QRect& piece : m_drawn)
+            for (const QRect& piece : canvas.drawn.pieces())
                 if (!piece.isEmpty() && meets(piece, box))
                     m_near.push_back(piece);
     }
     // The part of the box that holds paper alone.
     const QRect clean = m_plain ? cutAway(box, m_near) : QRect();
-    uchar* bits = writable();
-    const qsizetype stride = m_image.bytesPerLine();
+    uchar* bits = canvas.writable();
+    const qsizetype stride = canvas.image.bytesPerLine();
     // Where a glyph meets only paper (and lies right of every glyph set
     // before it) its stamp is what the pixels become; the rest of it is
     // blended: rows above and below as a whole, columns beside pixel by pixel.
     int reach = box.left();
     for (const Placed& glyph : glyphs) {
-        const Ink& ink = *glyph.ink;
+        const Ink::Stamp& ink = glyph.ink->stamp;
         const QRect area = clipped(QRect(glyph.x, glyph.y, ink.width, ink.height), bounds);
         if (area.isEmpty())
             continue;
@@ -754,7 +852,7 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
                 return;
             const qsizetype skip = (top - glyph.y) * inkStride;
             blendRows(ink.padded.data() + skip, inkStride, QSize(ink.width, bottom - top + 1),
-                      ink.stamp.data() + skip, glyph.x, top, fore, false);
+                      ink.pixels.data() + skip, glyph.x, top, fore, false);
         };
         const bool inClean = !clean.isEmpty() && within(area, clean);
         QRect copy = !m_plain ? QRect() : inClean ? area : cutAway(area, m_near);
@@ -764,15 +862,22 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
         } else {
             blendPart(area.top(), copy.top() - 1);
             if (copy.left() > area.left())
-                blendPixels(bits, stride, fore, ink, glyph.x, glyph.y,
+                blendPixels(bits, stride, fore, *glyph.ink, glyph.x, glyph.y,
                             QRect(QPoint(area.left(), copy.top()), copy.bottomLeft() - QPoint(1, 0)));
-            const uchar* stamp = ink.stamp.data() + (copy.left() - glyph.x);
+            const uchar* stamp = ink.pixels.data() + (copy.left() - glyph.x);
             uchar* to = bits + copy.top() * stride + copy.left();
             const uchar* from = stamp + (copy.top() - glyph.y) * inkStride;
             // Sixteen bytes a row where the stamp's padding (paper) may land on
             // the paper beside the glyph: one load and one store.
-            if (inClean && copy.width() <= 16 && copy.left() + 16 <= clean.right() + 1 &&
-                (copy.left() - glyph.x) + 16 <= inkStride) {
+            const bool wide = inClean && copy.width() <= 16 && copy.left() + 16 <= clean.right() + 1 &&
+                              (copy.left() - glyph.x) + 16 <= inkStride;
+#ifndef NDEBUG
+            // Copied over what the pieces drawn say is paper, which it must be
+            // within the extent (columns beyond it are painted when it grows).
+            const QRect written = wide ? QRect(copy.topLeft(), QSize(16, copy.height())) : copy;
+            Q_ASSERT(canvas.paperIn(written.intersected(QRect(0, 0, m_extent, bounds.height())), m_back));
+#endif
+            if (wide) {
                 for (int y = copy.top(); y <= copy.bottom(); ++y, to += stride, from += inkStride)
                     std::memcpy(to, from, 16);
             } else {
@@ -780,13 +885,14 @@ void RasterImage::blendText(const std::vector<Placed>& glyphs, int fore)
                     copyExact(to, from, size_t(copy.width()));
             }
             if (copy.right() < area.right())
-                blendPixels(bits, stride, fore, ink, glyph.x, glyph.y,
+                blendPixels(bits, stride, fore, *glyph.ink, glyph.x, glyph.y,
                             QRect(copy.topRight() + QPoint(1, 0), QPoint(area.right(), copy.bottom())));
             blendPart(copy.bottom() + 1, area.bottom());
         }
         reach = std::max(reach, area.right() + 1);
     }
-    touched(box);
+    canvas.drawn.add(box);
+    check();
 }
 
 void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize size, const uchar* stamp,
@@ -797,15 +903,15 @@ void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize
     // A label is set glyph by glyph: no library calls for the box.
     const int left = std::max(px, 0);
     const int top = std::max(py, 0);
-    const int right = std::min(px + size.width(), m_image.width());
-    const int bottom = std::min(py + size.height(), m_image.height());
+    const int right = std::min(px + size.width(), m_canvas.image.width());
+    const int bottom = std::min(py + size.height(), m_canvas.image.height());
     if (left >= right || top >= bottom)
         return;
     const QRect area(left, top, right - left, bottom - top);
     if (alone)
-        touched(area);
-    uchar* bits = writable();
-    const qsizetype stride = m_image.bytesPerLine();
+        m_canvas.drawn.add(area);
+    uchar* bits = m_canvas.writable();
+    const qsizetype stride = m_canvas.image.bytesPerLine();
     const qsizetype stampStride = size.width() + 8;
     Bytes8 fore8;
     std::memset(&fore8, fore, 8);
@@ -844,4 +950,3 @@ void RasterImage::blendRows(const uchar* coverBits, qsizetype coverStride, QSize
 }
 
 } // namespace draw
-

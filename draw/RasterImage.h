@@ -11,19 +11,25 @@
 namespace draw {
 
 // Glyph ink to blend: how much of each pixel it covers (Alpha8) and, kept
-// with it by the raster that sets it, the pixels it makes over plain
-// background, which are copied wherever the background is still plain.
+// with it, the stamp the raster makes from it.
 struct Ink {
     QImage coverage;
-    // Rows of the coverage's width + 8: the stamp padded with the paper, the
-    // coverage with nothing, so that eight bytes can be read anywhere.
-    mutable std::vector<uchar> stamp;
-    mutable std::vector<uchar> padded;
-    mutable int stampFore = -1;
-    mutable int stampPaper = -1;
-    // The coverage's size, kept with the stamp: read for every glyph set.
-    mutable int width = 0;
-    mutable int height = 0;
+    // The pixels the ink makes over plain paper, copied wherever the paper is
+    // still plain, and the coverage padded to match. Only the raster reads or
+    // writes it: a cache of the coverage for the last ink and paper, which is
+    // why a glyph held const may have it made again.
+    struct Stamp {
+        // Rows of the coverage's width + 8: the stamp padded with the paper,
+        // the coverage with nothing, so that eight bytes can be read anywhere.
+        std::vector<uchar> pixels;
+        std::vector<uchar> padded;
+        int fore = -1;
+        int paper = -1;
+        // The coverage's size, kept here: read for every glyph set.
+        int width = 0;
+        int height = 0;
+    };
+    mutable Stamp stamp;
 };
 
 // The pixels of a surface: one byte a pixel, as wide as the drawing needs
@@ -47,10 +53,10 @@ class RasterImage {
     const QImage& image() const
     {
         flush();
-        return m_image;
+        return m_canvas.image;
     }
     int extent() const { return m_extent; }
-    int height() const { return m_image.height(); }
+    int height() const { return m_canvas.image.height(); }
     QImage copy() const;
 
     // Background over the first `width` columns, which become the extent.
@@ -99,65 +105,159 @@ class RasterImage {
     void blendText(const std::vector<Placed>& glyphs, int fore);
 
   private:
-    using Bar = Column;
+    // What the pixels are painted with where nothing is drawn.
+    struct Paper {
+        uchar back;
+        const QImage& picture;
+        // Since the last clear the pixels beyond what was drawn (and what the
+        // clear left to paint over) hold `back`: no picture shows.
+        bool plain;
+    };
+    Paper paper() const { return {m_back, m_picture, m_plain}; }
+
+    // Bars from one top, collected and not yet set, with their bounds.
+    //   Empty, or: 0 <= top <= shortest <= bottom; every bar is at least a
+    //   column wide, lies within [left, right) and ends on a row in
+    //   [shortest, bottom], and the bounds are met by some bar; if adjacent,
+    //   the first starts at left and each starts where the one before ended.
+    class PendingBars {
+      public:
+        // The bounds of columns to be added, worked out by the caller in the
+        // pass that checks them.
+        struct Run {
+            int left;
+            int right;
+            int bottom;
+            int shortest;
+            bool adjacent;
+        };
+        bool empty() const { return m_bars.empty(); }
+        const std::vector<Column>& bars() const { return m_bars; }
+        int top() const { return m_top; }
+        int left() const { return m_left; }
+        int right() const { return m_right; }
+        int bottom() const { return m_bottom; }
+        int shortest() const { return m_shortest; }
+        bool adjacent() const { return m_adjacent; }
+        // Every column from `top` down, none above it.
+        void add(int top, std::span<const Column> columns, const Run& run);
+        void clear() { m_bars.clear(); }
+        void check() const;
+
+      private:
+        std::vector<Column> m_bars;
+        int m_top = 0;
+        int m_left = 0;
+        int m_right = 0;
+        int m_bottom = 0;   // of the longest bar
+        int m_shortest = 0; // bottom of the shortest
+        bool m_adjacent = true;
+    };
+
+    // What was drawn since the last clear: its bounding box, and piece by
+    // piece while there are few pieces (bars, glyphs), so that a glyph set
+    // beside what is drawn is known to land on paper.
+    //   No pieces exactly when the box is empty. Either the pieces are exact
+    //   (none empty, their bounding box is the box), or there are
+    //   kMaxPieces + 1 of them, the last empty to mark that only the box
+    //   counts.
+    class DrawnPieces {
+      public:
+        static constexpr size_t kMaxPieces = 48;
+        void add(const QRect& rect);
+        // Whether anything drawn may lie in `rect`.
+        bool meets(const QRect& rect) const;
+        bool empty() const { return m_box.isEmpty(); }
+        const QRect& box() const { return m_box; }
+        bool exact() const { return m_pieces.size() <= kMaxPieces; }
+        const std::vector<QRect>& pieces() const { return m_pieces; }
+        void clear()
+        {
+            m_box = QRect();
+            m_pieces.clear();
+        }
+        void check() const;
+
+      private:
+        QRect m_box;
+        std::vector<QRect> m_pieces;
+    };
+
+    // The pixels and the work on them put off: what they show is fixed by
+    // the calls made so far, and a look at them (image(), copy(), shared())
+    // does that work, which changes how they are held, never what they show.
+    // So the canvas alone is mutable, and flush() is all a const look calls.
+    //   The image is at least extent wide; columns beyond the extent are
+    //   undefined. The bars lie within the extent and the image's rows.
+    //   `stale` (drawn on before the last clear and not yet painted over:
+    //   background as far as anyone can see, since all that touches the
+    //   pixels paints it first but bars, which set whole rows) lies within
+    //   the extent, and while it is not empty nothing was drawn since the
+    //   clear; without a plain paper it is whole columns, every row.
+    //   With a plain paper every pixel of the extent outside `stale` and the
+    //   pieces drawn holds the background: the bars' rows are then copied
+    //   whole and glyphs copied from their stamps (checked where they are).
+    struct Canvas {
+        QImage image;
+        PendingBars bars;
+        QRect stale;
+        DrawnPieces drawn;
+        std::vector<uchar> firstRow; // the bars' first row as it was, while they are set
+
+        // The pixels to write to, unshared first. Throws std::bad_alloc, as
+        // does every image allocation here, rather than leave a null image
+        // to write to.
+        uchar* writable();
+        // Sets the bars and paints the background over what is stale.
+        void flush(const Paper& paper);
+        // Paints the background over what is stale.
+        void settle(const Paper& paper);
+        void paint(const Paper& paper, int fromX, int toX);
+        void fillBack(const QRect& rect, uchar back);
+        // Whether every pixel of `rect` outside `except` holds `back`.
+        bool paperIn(const QRect& rect, uchar back, const QRect& except = QRect()) const;
+        void check(const Paper& paper, int extent) const;
+    };
+
     static void prepareStamp(const Ink& ink, int fore, uchar paper)
     {
-        if (ink.stampFore != fore || ink.stampPaper != paper)
+        if (ink.stamp.fore != fore || ink.stamp.paper != paper)
             makeStamp(ink, fore, paper);
     }
     static void makeStamp(const Ink& ink, int fore, uchar paper);
-    void flush() const;
-    // The pixels to write to, unshared first. Throws std::bad_alloc, as does
-    // every image allocation here, rather than leave a null image to write to.
-    uchar* writable() const;
-    // Paints the background over what is still marked to be painted over.
-    void settle() const;
-    void fillBack(const QRect& rect) const;
+    void flush() const
+    {
+        m_canvas.flush(paper());
+        check();
+    }
+#ifdef NDEBUG
+    void check() const {}
+#else
+    void check() const
+    {
+        m_canvas.check(paper(), m_extent);
+    }
+#endif
     // Inside a text, whose box is marked drawn once, `alone` is false.
     void blendRows(const uchar* coverBits, qsizetype coverStride, QSize size, const uchar* stamp, int px,
                    int py, int fore, bool alone = true);
-    void paintBackground(int fromX, int toX);
-    void touched(const QRect& rect) const;
-    // Whether anything drawn since the last clear may lie in `rect`.
-    bool drawnIn(const QRect& rect) const;
-    // The pieces drawn that meet a text's box.
-    mutable std::vector<QRect> m_near;
+    // Whether the picture shows the background alone, kept for the picture
+    // it was found for and for the one kept by keepAsPicture.
+    bool blankPicture();
 
-    QImage m_image; // capacity may exceed m_extent; columns beyond it are undefined
+    mutable Canvas m_canvas;
     int m_extent = 0;
     uchar m_back = 255;
     QImage m_picture;
-    // What was drawn since the last clear. Without a picture, every other
-    // pixel up to the extent is plain background: a clear repaints only this,
-    // and bars over untouched rows need no comparison of the rows.
-    mutable QRect m_touched;
-    // The same, piece by piece while there are few pieces (bars, glyphs), so
-    // that a glyph set beside what is drawn is known to land on paper.
-    mutable std::vector<QRect> m_drawn;
-    static constexpr size_t kMaxPieces = 48;
-    // Whether the picture shows the background alone, kept for the picture
-    // it was found for and for the one kept by keepAsPicture.
-    bool blankPicture() const;
-    mutable qint64 m_blankKey = 0;
-    mutable uchar m_blankBack = 0;
-    mutable bool m_blank = false;
+    bool m_plain = true;
+    qint64 m_blankKey = 0;
+    uchar m_blankBack = 0;
+    bool m_blank = false;
     qint64 m_keptKey = 0;
     uchar m_keptBack = 0;
     bool m_keptBlank = false;
-    bool m_plain = true;
-    // Drawn on before the last clear and not yet painted over: background as
-    // far as anyone can see, since everything that looks at or touches the
-    // pixels paints it first (flush), except bars, which set whole rows.
-    mutable QRect m_stale;
-    // Columns not yet set, all from m_barTop down.
-    mutable std::vector<Bar> m_bars;
-    mutable std::vector<uchar> m_firstRow;
-    int m_barTop = 0;
-    int m_barBottom = 0;        // of the longest bar
-    int m_barShortest = 0;      // bottom of the shortest
-    bool m_barsAdjacent = true; // each from where the one before ended
-    int m_barLeft = 0;
-    int m_barRight = 0;
+    // The pieces drawn that meet a text's box.
+    std::vector<QRect> m_near;
 };
 
 } // namespace draw

@@ -62,6 +62,8 @@ class TestRaster : public QObject {
   private slots:
     void barsLandAsColumnByColumn_data();
     void barsLandAsColumnByColumn();
+    void everyLookShowsWhatWasDrawn_data();
+    void everyLookShowsWhatWasDrawn();
     void growingKeepsCollectedBars();
     void clearLeavesOnlyBackground();
     void drawingAfterClearShowsNothingOld_data();
@@ -152,6 +154,45 @@ void TestRaster::drawingAfterClearShowsNothingOld()
     raster.clear(40);
     drawSteps(raster, after);
     QCOMPARE(raster.copy(), reference(after, 40));
+}
+
+using Look = std::function<QImage(const RasterImage&)>;
+
+void TestRaster::everyLookShowsWhatWasDrawn_data()
+{
+    // Bars wait to be set and a clear leaves the old drawing to be painted
+    // over; whichever way the pixels are looked at, through a const image,
+    // that work must be done first, and drawing after the look must go on
+    // from what it showed.
+    QTest::addColumn<Look>("look");
+    QTest::addColumn<std::vector<Step>>("before"); // then a clear
+    QTest::addColumn<std::vector<Step>>("after");
+    const Look image = [](const RasterImage& r) { return r.image().copy(0, 0, r.extent(), r.height()); };
+    const Look copy = [](const RasterImage& r) { return r.copy(); };
+    const Look shared = [](const RasterImage& r) { return r.shared(); };
+    const std::vector<Step> bars = {{2, 1, 9, 3, 0}, {7, 1, 5, 1, 0}, {10, 1, 9, 4, 0}};
+    const std::vector<Step> old = {{0, 0, 0, 0, 60, QRect(3, 2, 30, 8)}, {1, 0, 11, 2, 0}};
+    for (const auto& [name, look] : {std::pair{"image", image}, {"copy", copy}, {"shared", shared}}) {
+        QTest::addRow("%s: bars collected", name) << look << std::vector<Step>{} << bars;
+        QTest::addRow("%s: bars over what a clear left", name) << look << old << bars;
+        QTest::addRow("%s: what a clear left alone", name) << look << old << std::vector<Step>{};
+    }
+}
+
+void TestRaster::everyLookShowsWhatWasDrawn()
+{
+    QFETCH(Look, look);
+    QFETCH(std::vector<Step>, before);
+    QFETCH(std::vector<Step>, after);
+    RasterImage raster(QSize(40, kHeight));
+    drawSteps(raster, before);
+    raster.clear(40);
+    drawSteps(raster, after);
+    QCOMPARE(look(raster), reference(after, 40));
+    std::vector<Step> more = after;
+    more.push_back({20, 3, 11, 2, 0});
+    drawSteps(raster, {more.back()});
+    QCOMPARE(look(raster), reference(more, 40));
 }
 
 void TestRaster::growingKeepsCollectedBars()
@@ -337,6 +378,14 @@ void TestRaster::textSetsWhatGlyphByGlyphSets_data()
         << std::vector<Text>{{{1, 4, 3}}, {{1, 11, 3}}, {{0, 19, 2}}, {{3, 14, 8}}, {{0, 5, 0}}};
     QTest::newRow("over a label drawn before") << std::vector<Step>{{0, 0, 0, 0, 90, QRect(5, 4, 12, 5)}}
                                                << false << -1 << std::vector<Text>{label};
+    // More pieces than the image keeps one by one, the first ones far from
+    // the label and the last under it: past them it knows only their bounds.
+    std::vector<Step> dots;
+    for (int i = 0; i < 48; ++i)
+        dots.push_back({0, 0, 0, 0, 90, QRect((i * 7) % 40, i / 40, 1, 1)});
+    for (const QPoint dot : {QPoint(5, 8), QPoint(12, 9), QPoint(14, 7), QPoint(21, 10), QPoint(28, 8)})
+        dots.push_back({0, 0, 0, 0, 90, QRect(dot, QSize(1, 1))});
+    QTest::newRow("over many pieces") << dots << false << -1 << std::vector<Text>{label};
     QTest::newRow("over what a clear left") << bars << true << -1 << std::vector<Text>{label};
     QTest::newRow("over a picture") << std::vector<Step>{} << true << 120 << std::vector<Text>{label};
     QTest::newRow("over a blank picture") << bars << true << 255 << std::vector<Text>{label};
