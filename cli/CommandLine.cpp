@@ -170,7 +170,8 @@ int run(int argc, char** argv)
     const Settings& settings = parsed.settings;
     switch (settings.action) {
     case Action::Help:
-    case Action::Version: return showOnStandardOutput(settings.shown, closed.output);
+    case Action::Version:
+    case Action::ListTypes: return showOnStandardOutput(settings.shown, closed.output);
     case Action::OneSymbol: return writeOneSymbol(settings, readBackFor(settings));
     case Action::Batch: return runBatch(settings, readBackFor(settings));
     }

@@ -5,6 +5,7 @@
 #include "jobs/Surfaces.h"
 #include "jobs/Symbologies.h"
 #include "linear/LinearRenderer.h"
+#include "zint/Symbols.h"
 
 #include <QString>
 #include <QStringList>
@@ -76,6 +77,10 @@ struct SymbolResult {
 // were entered with these option values (settled as above).
 SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QString& data,
                         const linear::Options& options);
+
+// Draws a symbology of the library's on a surface of its own.
+SymbolResult drawSymbol(SymbolSurfaces& surfaces, const zintsym::Kind& kind, const QString& data,
+                        const zintsym::Options& options);
 
 // Reads a symbol's picture back as a decoder would: the picture as render()
 // makes it for the file, and what it should read as. Returns why it does not
