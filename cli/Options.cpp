@@ -74,8 +74,8 @@ QString typeList()
             group = k.group;
             text += QStringLiteral("\n%1:\n").arg(zintsym::groupTitle(k.group));
         }
-        text += typeEntry(QString::fromUtf8(k.name), QString::fromUtf8(k.title), QString::fromUtf8(k.description),
-                          QString::fromUtf8(k.data));
+        text += typeEntry(QString::fromUtf8(k.name), QString::fromUtf8(k.title),
+                          QString::fromUtf8(k.description), QString::fromUtf8(k.data));
     }
     return text;
 }
@@ -247,7 +247,8 @@ Outcome readType(Reading& r)
         r.settings.library.kind = kind;
         return {};
     }
-    return usage(QStringLiteral("unknown type '%1' (%2, or one that --list-types lists)").arg(name, typeNames()));
+    return usage(
+        QStringLiteral("unknown type '%1' (%2, or one that --list-types lists)").arg(name, typeNames()));
 }
 
 Outcome readSource(Reading& r)
@@ -428,8 +429,9 @@ Outcome readBoxes(Reading& r)
     if (const zintsym::Kind* kind = s.library.kind) {
         for (const Option option : {Option::NoOptimize, Option::Check})
             if (r.isSet(option))
-                return usage(QStringLiteral("--%1 does not apply to %2: it is for the window's own symbologies")
-                                 .arg(Reading::name(option), QString::fromUtf8(kind->title)));
+                return usage(
+                    QStringLiteral("--%1 does not apply to %2: it is for the window's own symbologies")
+                        .arg(Reading::name(option), QString::fromUtf8(kind->title)));
         s.library.options.showText = !r.isSet(Option::NoLabel);
         return {};
     }
@@ -459,7 +461,8 @@ QString chosenTitle(const Settings& s)
 
 Outcome doesNotApply(Option option, const Settings& s, const QString& to)
 {
-    return usage(QStringLiteral("--%1 does not apply to %2: %3").arg(Reading::name(option), chosenTitle(s), to));
+    return usage(
+        QStringLiteral("--%1 does not apply to %2: %3").arg(Reading::name(option), chosenTitle(s), to));
 }
 
 Outcome readAddon(Reading& r)
@@ -467,11 +470,12 @@ Outcome readAddon(Reading& r)
     if (!r.isSet(Option::Addon))
         return {};
     Settings& s = r.settings;
-    const bool takes = s.library.kind ? (s.library.kind->options & zintsym::Addon) != 0
-                                      : output::isEanFamily(s.symbology);
+    const bool takes =
+        s.library.kind ? (s.library.kind->options & zintsym::Addon) != 0 : output::isEanFamily(s.symbology);
     if (!takes)
-        return doesNotApply(Option::Addon, s,
-                            QStringLiteral("only EAN-13, JAN-13, ISBN, UPC-A, EAN-8 and UPC-E take an add-on"));
+        return doesNotApply(
+            Option::Addon, s,
+            QStringLiteral("only EAN-13, JAN-13, ISBN, UPC-A, EAN-8 and UPC-E take an add-on"));
     const QString addon = r.value(Option::Addon);
     static const QRegularExpression digits(QStringLiteral("^(\\d{2}|\\d{5})$"));
     if (!digits.match(addon).hasMatch())
@@ -518,8 +522,8 @@ Outcome readSymbolSize(Reading& r)
     for (qsizetype i = 0; i < sizes.size(); ++i) {
         const QString& size = sizes.at(i);
         const QString shortName = size.section(QStringLiteral(" ("), 0, 0);
-        if (!number &&
-            (size.compare(asked, Qt::CaseInsensitive) == 0 || shortName.compare(asked, Qt::CaseInsensitive) == 0)) {
+        if (!number && (size.compare(asked, Qt::CaseInsensitive) == 0 ||
+                        shortName.compare(asked, Qt::CaseInsensitive) == 0)) {
             s.library.options.symbolSize = int(i) + 1;
             return {};
         }
@@ -543,7 +547,8 @@ Outcome readProportions(Reading& r)
     else if (asked != QLatin1String("window"))
         return usage(QStringLiteral("--proportions takes standard or window, not '%1'").arg(asked));
     else if (!s.library.options.addon.isEmpty())
-        return usage(QStringLiteral("--addon is drawn in the standard proportions: --proportions window has no add-on"));
+        return usage(QStringLiteral(
+            "--addon is drawn in the standard proportions: --proportions window has no add-on"));
     return {};
 }
 

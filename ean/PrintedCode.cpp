@@ -8,7 +8,7 @@ namespace {
 
 struct Shape {
     const char* title;
-    int digits; // without the check digit
+    int digits;           // without the check digit
     const char* prefixes; // the numbers the code must start with, "" for any
 };
 

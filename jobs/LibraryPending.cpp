@@ -4,12 +4,30 @@
 
 namespace zintsym {
 
-QString groupTitle(Group) { return {}; }
-std::span<const Kind> kinds() { return {}; }
-const Kind* kindNamed(QStringView) { return nullptr; }
-QStringList eccLevels(const Kind&) { return {}; }
-QStringList symbolSizes(const Kind&) { return {}; }
-Drawn draw(draw::Surface&, const Kind&, const QString&, const Options&) { return {QStringLiteral("not available"), {}}; }
+QString groupTitle(Group)
+{
+    return {};
+}
+std::span<const Kind> kinds()
+{
+    return {};
+}
+const Kind* kindNamed(QStringView)
+{
+    return nullptr;
+}
+QStringList eccLevels(const Kind&)
+{
+    return {};
+}
+QStringList symbolSizes(const Kind&)
+{
+    return {};
+}
+Drawn draw(draw::Surface&, const Kind&, const QString&, const Options&)
+{
+    return {QStringLiteral("not available"), {}};
+}
 
 } // namespace zintsym
 

@@ -369,9 +369,11 @@ void TestEan::printedCodes_data()
        "EAN-13 takes digits only: ' ' at position 1 is not one");
     no("EAN-13 trailing hyphen", PrintedForm::Ean13, "400638133393-",
        "EAN-13 takes digits only: '-' at position 13 is not one");
-    no("EAN-13 empty", PrintedForm::Ean13, "", "Enter 12 digit number for EAN-13, or 13 with the check digit: 0 given");
+    no("EAN-13 empty", PrintedForm::Ean13, "",
+       "Enter 12 digit number for EAN-13, or 13 with the check digit: 0 given");
     ok("JAN-13 as printed", PrintedForm::Jan13, "4912345678904", "4912345678904");
-    no("JAN-13 prefix", PrintedForm::Jan13, "4612345678904", "JAN-13 starts with 45 or 49: this starts with 46");
+    no("JAN-13 prefix", PrintedForm::Jan13, "4612345678904",
+       "JAN-13 starts with 45 or 49: this starts with 46");
     ok("ISBN-13 hyphenated", PrintedForm::Isbn, "978-0-306-40615-7", "9780306406157");
     ok("ISBN-10 hyphenated", PrintedForm::Isbn, "0-306-40615-2", "9780306406157");
     ok("ISBN-10 ending in X", PrintedForm::Isbn, "0-8044-2957-X", "9780804429573");
@@ -380,10 +382,14 @@ void TestEan::printedCodes_data()
     no("ISBN-10 wrong check", PrintedForm::Isbn, "0-306-40615-3", "The ISBN-10 check digit is 2, not 3");
     no("ISBN-10 X where 5 belongs", PrintedForm::Isbn, "030640615X", "The ISBN-10 check digit is 2, not X");
     no("ISBN-13 wrong check", PrintedForm::Isbn, "978-0-306-40615-5", "The check digit is 7, not 5");
-    no("ISBN X not last", PrintedForm::Isbn, "03064061X2", "ISBN takes digits only: 'X' at position 9 is not one");
-    no("ISBN X too early", PrintedForm::Isbn, "0306406X", "ISBN takes digits only: 'X' at position 8 is not one");
-    no("ISBN prefix", PrintedForm::Isbn, "9770306406157", "ISBN starts with 978 or 979: this starts with 977");
-    no("X is for ISBN only", PrintedForm::Ean13, "030640615X", "EAN-13 takes digits only: 'X' at position 10 is not one");
+    no("ISBN X not last", PrintedForm::Isbn, "03064061X2",
+       "ISBN takes digits only: 'X' at position 9 is not one");
+    no("ISBN X too early", PrintedForm::Isbn, "0306406X",
+       "ISBN takes digits only: 'X' at position 8 is not one");
+    no("ISBN prefix", PrintedForm::Isbn, "9770306406157",
+       "ISBN starts with 978 or 979: this starts with 977");
+    no("X is for ISBN only", PrintedForm::Ean13, "030640615X",
+       "EAN-13 takes digits only: 'X' at position 10 is not one");
     ok("UPC-A without its check", PrintedForm::UpcA, "03600029145", "036000291452");
     ok("UPC-A as printed", PrintedForm::UpcA, "036000291452", "036000291452");
     no("UPC-A wrong check", PrintedForm::UpcA, "036000291450", "The check digit is 2, not 0");
