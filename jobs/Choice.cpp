@@ -46,8 +46,9 @@ const zintsym::Kind* drawingKind(Symbology symbology, const LibraryChoice& libra
         return library.kind;
     if (!isEanFamily(symbology) || (!library.standardProportions && library.options.addon.isEmpty()))
         return nullptr;
-    // An ISBN is an EAN-13 of 978 or 979: the number is checked as an ISBN
-    // before it gets here.
+    // The library lists the window's four under the window's names.
+    if (const zintsym::Kind* same = zintsym::kindNamed(QString::fromLatin1(symbologyInfo(symbology).cliName)))
+        return same;
     return symbology == Symbology::UpcA ? kindWithId({kZintUpcA, kZintUpcAChecked})
                                         : kindWithId({kZintEan, kZintEanChecked});
 }
@@ -101,8 +102,9 @@ SymbolResult drawChosen(SymbolSurfaces& surfaces, Symbology symbology, const lin
     const ean::PrintedCode printed = ean::printedCode(*form, data);
     if (!printed.ok())
         return {nullptr, printed.error};
-    // Both encoders add the check digit themselves, the one just verified.
-    return kind ? drawSymbol(surfaces, *kind, printed.withoutCheck(), library.options)
+    // The window's encoders add the check digit themselves; the library takes
+    // the whole number, and an ISBN as its EAN.
+    return kind ? drawSymbol(surfaces, *kind, printed.code, library.options)
                 : drawSymbol(surfaces, symbology, printed.withoutCheck(), options);
 }
 

@@ -1,41 +1,16 @@
-// Stands in for the libzint adapter until it is merged: no symbology of the
-// library's, so the window's eight are all there is.
+// Stands in for the adapter's own drawSymbol until it is merged: the library's
+// symbol drawn on Picture1, which a library symbology leaves unused.
 #include "jobs/SymbolJob.h"
-
-namespace zintsym {
-
-QString groupTitle(Group)
-{
-    return {};
-}
-std::span<const Kind> kinds()
-{
-    return {};
-}
-const Kind* kindNamed(QStringView)
-{
-    return nullptr;
-}
-QStringList eccLevels(const Kind&)
-{
-    return {};
-}
-QStringList symbolSizes(const Kind&)
-{
-    return {};
-}
-Drawn draw(draw::Surface&, const Kind&, const QString&, const Options&)
-{
-    return {QStringLiteral("not available"), {}};
-}
-
-} // namespace zintsym
 
 namespace output {
 
-SymbolResult drawSymbol(SymbolSurfaces&, const zintsym::Kind&, const QString&, const zintsym::Options&)
+SymbolResult drawSymbol(SymbolSurfaces& surfaces, const zintsym::Kind& kind, const QString& data,
+                        const zintsym::Options& options)
 {
-    return {nullptr, QStringLiteral("not available")};
+    const zintsym::Drawn drawn = zintsym::draw(surfaces.Picture1(), kind, data, options);
+    if (!drawn.ok())
+        return {nullptr, drawn.error};
+    return {&surfaces.Picture1(), {}, drawn.reading};
 }
 
 } // namespace output
