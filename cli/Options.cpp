@@ -70,8 +70,9 @@ QString typeList()
                           QString::fromUtf8(t.data));
     std::optional<zintsym::Group> group;
     for (const zintsym::Kind& k : zintsym::kinds()) {
-        // The window's EAN family by the library (--addon, --proportions) keeps its name.
-        if (output::symbologyFromName(QString::fromUtf8(k.name)))
+        // The window's EAN family by the library (--addon, --proportions) keeps
+        // its name; a kind without a name of its own cannot be asked for by one.
+        if (!k.name || output::symbologyFromName(QString::fromUtf8(k.name)))
             continue;
         if (group != k.group) {
             group = k.group;
