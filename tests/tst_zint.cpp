@@ -104,6 +104,8 @@ class TestZint : public QObject {
     void retailStandardProportions();
     void badDataRefusedPlainly_data();
     void badDataRefusedPlainly();
+    void modulesSetAsAPainterFillsThem_data();
+    void modulesSetAsAPainterFillsThem();
     void hexagonsAndCircles();
     void scanCheckReadsLibraryKinds_data();
     void scanCheckReadsLibraryKinds();
@@ -464,6 +466,52 @@ void TestZint::badDataRefusedPlainly()
     QVERIFY2(!symbol.message.contains(QRegularExpression(QStringLiteral("(Error|Warning) \\d"))),
              qPrintable(symbol.message));
     QCOMPARE(surfaces.picSymbol().recording(), before);
+}
+
+void TestZint::modulesSetAsAPainterFillsThem_data()
+{
+    // Export sets a drawing of modules alone straight into its pixels; it
+    // must be the picture a painter makes of the same recording.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("qr 3") << "qr" << "modules as painted" << 3;
+    QTest::newRow("pdf417 2") << "pdf417" << "rows of modules as painted" << 2;
+    QTest::newRow("postnet 4") << "postnet" << "12345" << 4;
+    QTest::newRow("code16k 5") << "code16k" << "stacked 16K" << 5;
+}
+
+void TestZint::modulesSetAsAPainterFillsThem()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, data);
+    QFETCH(int, pixels);
+    output::SymbolSurfaces surfaces;
+    QVERIFY(output::drawSymbol(surfaces, kind(qPrintable(name)), data, {}).ok());
+    const draw::Surface& surface = surfaces.picSymbol();
+    output::ExportSettings settings = atPixels(pixels);
+    settings.foreground = QColor(0x20, 0x40, 0x80);
+    const output::Rendered picture = output::render(surface, settings);
+    QVERIFY(picture.ok());
+    const QSize size(surface.imageWidth() * pixels, surface.pixels().height() * pixels);
+    QCOMPARE(picture.image.size(), size);
+    QImage painted(size, QImage::Format_RGB32);
+    painted.fill(Qt::white);
+    {
+        QPainter p(&painted);
+        p.scale(pixels, pixels);
+        surface.replay(p, QRect(QPoint(0, 0), size));
+    }
+    int inked = 0;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const int ink = 255 - qGray(painted.pixel(x, y));
+            QCOMPARE(picture.image.pixelIndex(x, y), ink);
+            inked += ink == 255;
+        }
+    QVERIFY(inked > size.width());
+    // The colours are the palette's: ink in the foreground.
+    QCOMPARE(picture.image.color(255), settings.foreground.rgb());
 }
 
 void TestZint::hexagonsAndCircles()
