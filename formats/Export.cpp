@@ -141,23 +141,26 @@ std::optional<QImage> columnsInInk(const draw::Recording& recording, QSize size,
     if (indexed.isNull())
         return QImage();
     indexed.fill(uint(inkOf(recording.back)));
-    const QRect bounds(QPoint(0, 0), size);
-    // Asked once: every QImage accessor is a call into the library.
+    // Asked once: every QImage accessor (and QRect's intersection) is a call
+    // into the library, and a symbol has hundreds of rectangles.
     uchar* const bits = indexed.bits();
     const qsizetype stride = indexed.bytesPerLine();
+    const int width = size.width();
+    const int height = size.height();
     for (const draw::Ops::Op& op : recording.ops.list) {
         const auto& line = std::get<draw::Ops::Line>(op);
         const QLine& l = line.line;
-        const int top = std::min(l.y1(), l.y2());
-        const int bottom = std::max(l.y1(), l.y2());
-        const QRect rect =
-            QRect(l.x1() * scale, top * scale, line.count * scale, (bottom - top + 1) * scale).intersected(bounds);
-        if (rect.isEmpty())
+        const int left = std::max(l.x1() * scale, 0);
+        const int right = std::min((l.x1() + line.count) * scale, width);
+        const int top = std::max(std::min(l.y1(), l.y2()) * scale, 0);
+        const int bottom = std::min((std::max(l.y1(), l.y2()) + 1) * scale, height);
+        if (left >= right || top >= bottom)
             continue;
         const uchar ink = uchar(inkOf(line.colour));
-        uchar* row = bits + rect.top() * stride + rect.left();
-        for (int y = rect.top(); y <= rect.bottom(); ++y, row += stride)
-            std::memset(row, ink, size_t(rect.width()));
+        uchar* row = bits + top * stride + left;
+        const size_t run = size_t(right - left);
+        for (int y = top; y < bottom; ++y, row += stride)
+            std::memset(row, ink, run);
     }
     return indexed;
 }

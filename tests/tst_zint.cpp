@@ -24,7 +24,10 @@
 
 #include <zint.h>
 
+#include <cmath>
+#include <ranges>
 #include <set>
+#include <span>
 
 using namespace zintsym;
 
@@ -48,7 +51,7 @@ output::ExportSettings atPixels(int pixels)
 }
 
 // What ZXing-cpp reads from the picture, on white paper with room around it:
-// EAN/UPC add-ons read with the symbol, a MaxiCode as the one thing there.
+// EAN/UPC add-ons read with the symbol.
 QString zxingRead(const QImage& picture, const char* decoder)
 {
     const ZXing::BarcodeFormat format = ZXing::BarcodeFormatFromString(decoder);
@@ -63,7 +66,6 @@ QString zxingRead(const QImage& picture, const char* decoder)
     hints.setTryHarder(true);
     hints.setTryRotate(false);
     hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
-    hints.setIsPure(format == ZXing::BarcodeFormat::MaxiCode);
     const ZXing::Result r = ZXing::ReadBarcode(
         ZXing::ImageView(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
                          int(grey.bytesPerLine())),
@@ -526,6 +528,12 @@ void TestZint::hexagonsAndCircles()
         if (const auto* p = std::get_if<draw::Ops::Polygon>(&op)) {
             ++polygons;
             QCOMPARE(p->count, 6);
+            // Pointed at top and bottom, a module high, sqrt(3)/2 of one wide.
+            const auto corners = std::span(maxi->ops.points).subspan(size_t(p->first), 6);
+            const auto [left, right] = std::ranges::minmax(corners | std::views::transform(&QPointF::x));
+            const auto [top, bottom] = std::ranges::minmax(corners | std::views::transform(&QPointF::y));
+            QCOMPARE(bottom - top, 1.0);
+            QVERIFY(qAbs(right - left - std::sqrt(3.0) / 2) < 1e-6);
         }
         if (const auto* e = std::get_if<draw::Ops::Ellipse>(&op))
             rings += e->stroke > 0;

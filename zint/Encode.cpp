@@ -353,11 +353,6 @@ Prepared prepare(const Kind& kind, const QString& data, const Options& options)
     return {data, {}, {}};
 }
 
-bool beyondLatin1(const QString& data)
-{
-    return std::ranges::any_of(data, [](QChar c) { return c.unicode() > 0xFF; });
-}
-
 SymbolPtr configured(const Kind& kind, const Prepared& prepared, const Options& options)
 {
     SymbolPtr symbol(ZBarcode_Create());
@@ -373,8 +368,8 @@ SymbolPtr configured(const Kind& kind, const Prepared& prepared, const Options& 
         symbol->input_mode = GS1_MODE;
     else
         symbol->input_mode = UNICODE_MODE;
-    if (kind.options & Eci && !(kind.options & Gs1) && beyondLatin1(prepared.data))
-        symbol->eci = 26; // UTF-8
+    // Text beyond Latin-1 gets the ECI of a character set that holds it, which
+    // libzint picks itself.
     if (const int level = eccOption(kind, options.ecc); level > 0 || (level == 0 && !options.ecc.isEmpty()))
         symbol->option_1 = level;
     if (options.symbolSize > 0 && options.symbolSize <= sizeCount(kind.id))
