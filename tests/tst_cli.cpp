@@ -261,6 +261,7 @@ class TestCli : public QObject {
     void listTypesNamesEverySymbologyOnce();
     void batchOfALibrarySymbology();
     void symbologyNoDecoderReadsIsNotedNotRefused();
+    void noLabelLeavesOutALibrarySymbolsText();
     void signalLeavesOnlyWholeFiles_data();
     void signalLeavesOnlyWholeFiles();
 };
@@ -1916,6 +1917,28 @@ void TestCli::symbologyNoDecoderReadsIsNotedNotRefused()
         runProgram(QString::fromLatin1("-t postnet -d 12345 --no-verify -o q.png").split(u' '), dir.path());
     QCOMPARE(quiet.status, 0);
     QVERIFY2(quiet.err.isEmpty(), qPrintable(quiet.err));
+}
+
+// --no-label is the one box a symbology of the library's takes: its
+// human-readable text left out, the symbol the same and still read.
+void TestCli::noLabelLeavesOutALibrarySymbolsText()
+{
+    QTemporaryDir dir;
+    for (const char* file : {"text.png", "none.png"}) {
+        QStringList arguments = QString::fromLatin1("-t upce -d 01234565 -o").split(u' ')
+                                << QString::fromLatin1(file);
+        if (QLatin1String(file) == QLatin1String("none.png"))
+            arguments << QStringLiteral("--no-label");
+        const Run run = runProgram(arguments, dir.path());
+        QVERIFY2(run.status == 0 && run.err.isEmpty(), qPrintable(run.err));
+    }
+    const QImage text(dir.filePath(QStringLiteral("text.png")));
+    const QImage none(dir.filePath(QStringLiteral("none.png")));
+    QCOMPARE(scan(none, ZXing::BarcodeFormat::UPCE), QStringLiteral("01234565"));
+    // The digits stand beside the guards and under the bars: without them the
+    // dark pixels are the bars alone, narrower and no taller.
+    QVERIFY(darkBounds(none).width() < darkBounds(text).width());
+    QVERIFY(darkBounds(none).height() <= darkBounds(text).height());
 }
 
 QTEST_MAIN(TestCli)
