@@ -1066,6 +1066,16 @@ void TestCli::verifyTurnsAnUnreadSymbolIntoAFailure_data()
         << "warning: Not read back: At 142 pixels per module";
     QTest::newRow("short ITF, --verify, the reason said")
         << args("-t itf -d 12 -o out.png --verify") << 1 << false << "fewer than 6 digits";
+    // A library symbology is read by its own decoder, and refused the same way.
+    QTest::newRow("faint QR Code, --verify")
+        << args("-t qr -d FAINT --fg #777777 --bg #808080 -o out.png --verify") << 1 << false
+        << "out.png not written: Not read by a standard decoder";
+    QTest::newRow("faint EAN-13 add-on, warned")
+        << args("-t ean13 -d 4006381333931 --addon 12 --fg #777777 --bg #808080 -o out.svg") << 0 << true
+        << "warning: Not read by a standard decoder";
+    QTest::newRow("faint POSTNET, --verify: not checked, not refused")
+        << args("-t postnet -d 12345 --fg #777777 --bg #808080 -o out.pdf --verify") << 0 << true
+        << "note: Not checked: no decoder reads POSTNET";
 }
 
 void TestCli::verifyTurnsAnUnreadSymbolIntoAFailure()
