@@ -1,0 +1,81 @@
+#pragma once
+
+// Sheets of labels painted: a page onto any painter (the dialog's preview,
+// with the labels' outlines), every page onto a printer, or a whole PDF file.
+
+#include "jobs/SymbolJob.h"
+#include "sheets/SheetLayout.h"
+
+#include <QByteArray>
+#include <QPageLayout>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class QPagedPaintDevice;
+class QPainter;
+
+namespace sheets {
+
+// A label noted while painting: named by page, row and column (all 1-based
+// in the text), with its input line.
+struct LabelNote {
+    int page = 0; // 0-based, as the rest
+    int row = 0;
+    int column = 0;
+    qint64 line = 0;
+    QString data;
+    QString message;
+    QString text() const; // "page 2, row 3, column 1 (line 45): ..."
+};
+
+struct PaintOptions {
+    // The labels' outlines, for a preview: never printed.
+    bool outlines = false;
+    // Each symbol at exactly the module asked for where it fits (a PDF); else
+    // whole dots at the device's resolution.
+    bool exactModule = false;
+    // Reads each label's symbol back at `checkDpi` (the output's resolution:
+    // the printer's, or the one a PDF is meant for) as output::encodeChecked
+    // does; labels that do not read are noted.
+    output::ReadBack readBack;
+    int checkDpi = 600;
+};
+
+struct PaintResult {
+    QString error;                  // the pages were not (all) made
+    std::vector<LabelNote> unread;  // symbols that did not read back
+    std::vector<LabelNote> warnings; // too small to read reliably, caption cut
+    int pages = 0;
+    int labels = 0;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// The sheet's page with no margins, for a printer or a PDF writer.
+QPageLayout pageLayout(const Sheet& sheet);
+
+// Paints page `page` with the painter's origin at the page's top-left corner
+// and `dpiX` x `dpiY` painter units to the inch.
+PaintResult paintPage(QPainter& painter, const SheetLayout& layout, int page, double dpiX, double dpiY,
+                      const PaintOptions& options);
+
+// Every page onto a printer or a PDF writer, which is given the sheet's page
+// first; where the device keeps margins the pages are moved to stay in place
+// on the paper. A dialog prints with output::printPages(printer, ...) around
+// this, so a PDF printed to a file is whole or absent.
+PaintResult paintSheet(QPagedPaintDevice& device, const SheetLayout& layout, const PaintOptions& options);
+
+struct SheetPdf {
+    QByteArray bytes;
+    PaintResult result;
+};
+// The whole PDF in memory: exact modules, read back at options.checkDpi.
+SheetPdf sheetPdf(const SheetLayout& layout, const PaintOptions& options);
+
+// The PDF put in place whole or not at all (output::saveBytes); with
+// `refuseUnread` a label that does not read back writes nothing.
+PaintResult writeSheetPdf(const SheetLayout& layout, const PaintOptions& options, const QString& path,
+                          bool refuseUnread);
+
+} // namespace sheets
