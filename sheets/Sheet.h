@@ -69,6 +69,10 @@ std::optional<double> parseLength(QStringView text);
 // units, but a bare number is millimetres.
 std::optional<double> parseUserLength(QStringView text);
 
+// A paper size Qt knows, by its name or key in any case ("A4", "Letter",
+// "US-Letter", "us letter"): the size in millimetres, portrait.
+std::optional<QSizeF> paperSize(QStringView name);
+
 // A sheet the catalogue lacks, as the user gives it.
 struct CustomSheet {
     QString paper = QStringLiteral("A4"); // a paper name or id of the data set, or empty for pageMm

@@ -66,7 +66,7 @@ class SheetLayout {
     int labelCount() const; // labels that get a symbol
     // The labels of a page that are filled or left empty for a bad item, in
     // filling order; the labels before the first label are not among them.
-    std::vector<Slot> slots(int page) const;
+    std::vector<Slot> slotsOnPage(int page) const;
     const SymbolDrawer& drawer() const { return m_drawer; }
     // Why nothing can be printed (no labels at all), or nothing.
     QString error() const;
