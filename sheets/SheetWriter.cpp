@@ -1,7 +1,9 @@
 #include "sheets/SheetWriter.h"
 
+#include "draw/Recording.h"
 #include "draw/Surface.h"
 #include "formats/Export.h"
+#include "formats/Plan.h"
 #include "formats/SaveFile.h"
 
 #include <QBuffer>
@@ -12,7 +14,16 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <QThread>
+
+#include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <tuple>
+#include <thread>
 
 namespace sheets {
 
@@ -33,6 +44,134 @@ LabelNote note(const SheetLayout& layout, const Slot& slot, const QString& messa
     return {slot.page, spot.row, spot.column, item.line, item.data, message};
 }
 
+// Reads the labels' pictures back on worker threads while the pages are
+// painted: the decoder takes several times as long as the painting. At most a
+// few dozen pictures wait, so memory does not grow with the sheet.
+class Checker {
+  public:
+    explicit Checker(output::ReadBack readBack) : m_readBack(std::move(readBack))
+    {
+        const int workers = std::max(1, QThread::idealThreadCount());
+        for (int i = 0; i < workers; ++i)
+            m_workers.emplace_back([this] { work(); });
+    }
+    ~Checker() { finish(); }
+    Checker(const Checker&) = delete;
+    Checker& operator=(const Checker&) = delete;
+
+    // The label as printed at `dotsPerModule`: the surface's inked band.
+    void add(std::shared_ptr<const draw::Recording> recording, QRect band, int dotsPerModule, QString reading,
+             std::vector<LabelNote> labels)
+    {
+        std::unique_lock lock(m_mutex);
+        m_room.wait(lock, [this] { return m_queue.size() < kMostWaiting; });
+        m_queue.push_back({std::move(recording), band, dotsPerModule, std::move(reading), std::move(labels)});
+        m_ready.notify_one();
+    }
+
+    // Every label that did not read, in the order they were added.
+    std::vector<LabelNote> finish()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_ready.notify_all();
+        for (std::thread& worker : m_workers)
+            if (worker.joinable())
+                worker.join();
+        std::sort(m_unread.begin(), m_unread.end(), [](const LabelNote& a, const LabelNote& b) {
+            return std::tie(a.page, a.row, a.column) < std::tie(b.page, b.row, b.column);
+        });
+        return std::move(m_unread);
+    }
+
+  private:
+    static constexpr size_t kMostWaiting = 32;
+    struct Job {
+        std::shared_ptr<const draw::Recording> recording;
+        QRect band;
+        int dotsPerModule = 1;
+        QString reading;
+        std::vector<LabelNote> labels; // the copies that show this picture
+    };
+
+    void work()
+    {
+        for (;;) {
+            Job job;
+            {
+                std::unique_lock lock(m_mutex);
+                m_ready.wait(lock, [this] { return m_done || !m_queue.empty(); });
+                if (m_queue.empty())
+                    return;
+                job = std::move(m_queue.front());
+                m_queue.pop_front();
+                m_room.notify_one();
+            }
+            const QString why = m_readBack(picture(job), job.reading);
+            if (why.isEmpty())
+                continue;
+            std::lock_guard lock(m_mutex);
+            for (LabelNote& label : job.labels) {
+                label.message = why;
+                m_unread.push_back(std::move(label));
+            }
+        }
+    }
+
+    // Drawn as output::render draws a picture at whole pixels per module: the
+    // recording replayed, scaled, over white paper; black on white needs no palette.
+    static QImage picture(const Job& job)
+    {
+        const int k = job.dotsPerModule;
+        QImage image(job.band.width() * k, job.band.height() * k, QImage::Format_RGB32);
+        if (image.isNull())
+            return image;
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.scale(k, k);
+        painter.translate(0, -job.band.top());
+        draw::replayRecording(painter, *job.recording, job.band, {});
+        return image;
+    }
+
+    output::ReadBack m_readBack;
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::condition_variable m_room;
+    std::deque<Job> m_queue;
+    std::vector<LabelNote> m_unread;
+    std::vector<std::thread> m_workers;
+    bool m_done = false;
+};
+
+PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page, double dpiX, double dpiY,
+                          const PaintOptions& options, Checker* checker);
+
+// The rows of the picture that hold ink, all its columns: the window's
+// picture is taller than its symbol, and on a label the blank rows above and
+// below would only make the symbol smaller. The quiet zones across stay.
+QRect inkedBand(const draw::Surface& surface)
+{
+    const QSize size = output::surfaceSize(surface);
+    QImage image = surface.pixels();
+    if (image.format() != QImage::Format_Grayscale8)
+        image = image.convertToFormat(QImage::Format_Grayscale8);
+    const int width = std::min(size.width(), image.width());
+    const auto inked = [&](int y) {
+        const uchar* row = image.constScanLine(y);
+        return std::any_of(row, row + width, [](uchar grey) { return grey < 255; });
+    };
+    int top = 0;
+    int bottom = std::min(size.height(), image.height()) - 1;
+    while (top < bottom && !inked(top))
+        ++top;
+    while (bottom > top && !inked(bottom))
+        --bottom;
+    return QRect(0, top, size.width(), bottom - top + 1);
+}
+
 } // namespace
 
 QString LabelNote::text() const
@@ -51,6 +190,19 @@ QPageLayout pageLayout(const Sheet& sheet)
 
 PaintResult paintPage(QPainter& painter, const SheetLayout& layout, int page, double dpiX, double dpiY,
                       const PaintOptions& options)
+{
+    if (!options.readBack)
+        return paintPageWith(painter, layout, page, dpiX, dpiY, options, nullptr);
+    Checker checker(options.readBack);
+    PaintResult result = paintPageWith(painter, layout, page, dpiX, dpiY, options, &checker);
+    result.unread = checker.finish();
+    return result;
+}
+
+namespace {
+
+PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page, double dpiX, double dpiY,
+                          const PaintOptions& options, Checker* checker)
 {
     PaintResult result;
     const Sheet& sheet = layout.sheet();
@@ -83,7 +235,11 @@ PaintResult paintPage(QPainter& painter, const SheetLayout& layout, int page, do
 
     // Copies of one item are drawn, fitted and read back once.
     int lastItem = -1;
-    QString lastUnread;
+    std::shared_ptr<const draw::Recording> recording;
+    QRect checkBand;
+    int checkDots = 1;
+    QString reading;
+    std::vector<LabelNote> pending;
     for (const Slot& slot : layout.slotsOnPage(page)) {
         if (slot.item < 0)
             continue;
@@ -93,7 +249,8 @@ PaintResult paintPage(QPainter& painter, const SheetLayout& layout, int page, do
             result.warnings.push_back(note(layout, slot, symbol.message));
             continue;
         }
-        const QSize modules = output::surfaceSize(*symbol.surface);
+        const QRect band = inkedBand(*symbol.surface);
+        const QSize modules = band.size();
         const double fitDpi = options.exactModule ? options.checkDpi : dpiX;
         const Fit fit = fitSymbol(sheet, slot.spot, modules, item.caption, captionFont, layout.options().moduleMm,
                                   fitDpi, options.exactModule);
@@ -117,7 +274,8 @@ PaintResult paintPage(QPainter& painter, const SheetLayout& layout, int page, do
         }
         painter.translate(at);
         painter.scale(scaleX, scaleY);
-        symbol.surface->replay(painter, QRect(QPoint(0, 0), modules));
+        painter.translate(0, -band.top());
+        symbol.surface->replay(painter, band);
         painter.restore();
 
         if (!item.caption.isEmpty()) {
@@ -137,25 +295,28 @@ PaintResult paintPage(QPainter& painter, const SheetLayout& layout, int page, do
         }
         ++result.labels;
 
-        if (options.readBack) {
+        if (checker) {
             if (slot.item != lastItem) {
-                output::ExportSettings settings;
-                settings.format = output::Format::Png;
-                settings.moduleMm = fit.moduleMm;
-                settings.dpi = options.checkDpi;
-                const output::Rendered picture = output::render(*symbol.surface, settings);
-                lastUnread = picture.ok() ? options.readBack(picture.image, symbol.reading) : picture.error;
-                lastItem = slot.item;
+                if (!pending.empty())
+                    checker->add(std::move(recording), checkBand, checkDots, std::move(reading), std::move(pending));
+                pending.clear();
+                recording = symbol.surface->recording();
+                checkBand = band;
+                checkDots = output::wholeDots(fit.moduleMm, options.checkDpi);
+                reading = symbol.reading;
             }
-            if (!lastUnread.isEmpty())
-                result.unread.push_back(note(layout, slot, lastUnread));
+            pending.push_back(note(layout, slot, QString()));
         }
         lastItem = slot.item;
     }
+    if (checker && !pending.empty())
+        checker->add(std::move(recording), checkBand, checkDots, std::move(reading), std::move(pending));
     painter.restore();
     result.pages = 1;
     return result;
 }
+
+} // namespace
 
 PaintResult paintSheet(QPagedPaintDevice& device, const SheetLayout& layout, const PaintOptions& options)
 {
@@ -175,6 +336,9 @@ PaintResult paintSheet(QPagedPaintDevice& device, const SheetLayout& layout, con
         result.error = QStringLiteral("The printer could not be started.");
         return result;
     }
+    std::optional<Checker> checker;
+    if (options.readBack)
+        checker.emplace(options.readBack);
     for (int page = 0; page < layout.pageCount(); ++page) {
         if (page > 0 && !device.newPage()) {
             result.error = QStringLiteral("Page %1 could not be started.").arg(page + 1);
@@ -182,7 +346,7 @@ PaintResult paintSheet(QPagedPaintDevice& device, const SheetLayout& layout, con
         }
         painter.resetTransform();
         painter.translate(-paint.topLeft());
-        PaintResult one = paintPage(painter, layout, page, dpiX, dpiY, options);
+        PaintResult one = paintPageWith(painter, layout, page, dpiX, dpiY, options, checker ? &*checker : nullptr);
         result.labels += one.labels;
         result.pages += 1;
         for (auto& n : one.unread)
@@ -192,6 +356,10 @@ PaintResult paintSheet(QPagedPaintDevice& device, const SheetLayout& layout, con
     }
     if (!painter.end() && result.error.isEmpty())
         result.error = QStringLiteral("The pages could not be completed.");
+    if (checker) {
+        std::vector<LabelNote> unread = checker->finish();
+        result.unread.insert(result.unread.end(), unread.begin(), unread.end());
+    }
     return result;
 }
 
@@ -214,7 +382,7 @@ SheetPdf sheetPdf(const SheetLayout& layout, const PaintOptions& options)
 }
 
 PaintResult writeSheetPdf(const SheetLayout& layout, const PaintOptions& options, const QString& path,
-                          bool refuseUnread)
+                          bool refuseUnread, const output::SaveOptions& save)
 {
     SheetPdf pdf = sheetPdf(layout, options);
     if (!pdf.result.ok())
@@ -225,8 +393,9 @@ PaintResult writeSheetPdf(const SheetLayout& layout, const PaintOptions& options
                                .arg(QDir::toNativeSeparators(path));
         return pdf.result;
     }
-    const output::SaveResult saved = output::saveBytes(pdf.bytes, path);
-    if (!saved.saved)
+    const output::SaveResult saved = output::saveBytes(pdf.bytes, path, save);
+    pdf.result.existed = saved.existed;
+    if (!saved.saved && !saved.existed)
         pdf.result.error = QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), saved.error);
     return pdf.result;
 }

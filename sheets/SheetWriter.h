@@ -3,6 +3,7 @@
 // Sheets of labels painted: a page onto any painter (the dialog's preview,
 // with the labels' outlines), every page onto a printer, or a whole PDF file.
 
+#include "formats/SaveFile.h"
 #include "jobs/SymbolJob.h"
 #include "sheets/SheetLayout.h"
 
@@ -49,6 +50,8 @@ struct PaintResult {
     std::vector<LabelNote> warnings; // too small to read reliably, caption cut
     int pages = 0;
     int labels = 0;
+    // Not written: a file was there and the save options keep it.
+    bool existed = false;
     bool ok() const { return error.isEmpty(); }
 };
 
@@ -76,6 +79,6 @@ SheetPdf sheetPdf(const SheetLayout& layout, const PaintOptions& options);
 // The PDF put in place whole or not at all (output::saveBytes); with
 // `refuseUnread` a label that does not read back writes nothing.
 PaintResult writeSheetPdf(const SheetLayout& layout, const PaintOptions& options, const QString& path,
-                          bool refuseUnread);
+                          bool refuseUnread, const output::SaveOptions& save = {});
 
 } // namespace sheets
