@@ -42,12 +42,14 @@ SheetLayout::SheetLayout(Sheet sheet, std::vector<LabelItem> items, std::vector<
             m_slotItems.insert(m_slotItems.end(), size_t(copies), int(i));
             continue;
         }
-        const QString where = item.line > 0 ? QStringLiteral("Line %1").arg(item.line) : QStringLiteral("The data");
+        const QString where =
+            item.line > 0 ? QStringLiteral("Line %1").arg(item.line) : QStringLiteral("The data");
         m_bad.push_back({item.line, QStringLiteral("%1: %2; %3.").arg(where, symbol.message, fate)});
         if (m_options.badLines == BadLines::Empty)
             m_slotItems.insert(m_slotItems.end(), size_t(copies), -1);
     }
-    std::stable_sort(m_bad.begin(), m_bad.end(), [](const BadItem& a, const BadItem& b) { return a.line < b.line; });
+    std::stable_sort(m_bad.begin(), m_bad.end(),
+                     [](const BadItem& a, const BadItem& b) { return a.line < b.line; });
     m_pages = perPage > 0 && !m_slotItems.empty()
                   ? int((qint64(m_firstSlot) + qint64(m_slotItems.size()) + perPage - 1) / perPage)
                   : 0;
@@ -123,18 +125,20 @@ Fit fitSymbol(const Sheet& sheet, int spot, QSize modules, const QStringList& ca
         if (askedMm > 0)
             dots = std::min(dots, output::wholeDots(askedMm, dpi));
         if (dots < 1) {
-            fit.error = QStringLiteral("the symbol does not fit on the label even at one dot (%1 mm) a module; "
-                                       "it would need a module of %2 mm")
-                            .arg(mm(dot, 3), mm(largest, 3));
+            fit.error =
+                QStringLiteral("the symbol does not fit on the label even at one dot (%1 mm) a module; "
+                               "it would need a module of %2 mm")
+                    .arg(mm(dot, 3), mm(largest, 3));
             return fit;
         }
         fit.dotsPerModule = dots;
         fit.moduleMm = dots * dot;
     }
     if (fit.moduleMm < kSmallestReadableModuleMm - 1e-9)
-        fit.warning = QStringLiteral("the symbol fits only at a module of %1 mm, below the %2 mm that scanners "
-                                     "read reliably; choose a larger label or shorter data")
-                          .arg(mm(fit.moduleMm, 3), mm(kSmallestReadableModuleMm));
+        fit.warning =
+            QStringLiteral("the symbol fits only at a module of %1 mm, below the %2 mm that scanners "
+                           "read reliably; choose a larger label or shorter data")
+                .arg(mm(fit.moduleMm, 3), mm(kSmallestReadableModuleMm));
 
     const QSizeF symbol(w * fit.moduleMm, h * fit.moduleMm);
     const QPointF centre = content.center();

@@ -22,8 +22,8 @@
 #include <deque>
 #include <mutex>
 #include <optional>
-#include <tuple>
 #include <thread>
+#include <tuple>
 
 namespace sheets {
 
@@ -208,7 +208,9 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
     const Sheet& sheet = layout.sheet();
     const double toX = dpiX / output::kMmPerInch;
     const double toY = dpiY / output::kMmPerInch;
-    const auto toDevice = [&](const QRectF& r) { return QRectF(r.x() * toX, r.y() * toY, r.width() * toX, r.height() * toY); };
+    const auto toDevice = [&](const QRectF& r) {
+        return QRectF(r.x() * toX, r.y() * toY, r.width() * toX, r.height() * toY);
+    };
 
     painter.save();
     if (options.outlines) {
@@ -252,8 +254,8 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
         const QRect band = inkedBand(*symbol.surface);
         const QSize modules = band.size();
         const double fitDpi = options.exactModule ? options.checkDpi : dpiX;
-        const Fit fit = fitSymbol(sheet, slot.spot, modules, item.caption, captionFont, layout.options().moduleMm,
-                                  fitDpi, options.exactModule);
+        const Fit fit = fitSymbol(sheet, slot.spot, modules, item.caption, captionFont,
+                                  layout.options().moduleMm, fitDpi, options.exactModule);
         if (!fit.ok()) {
             result.warnings.push_back(note(layout, slot, fit.error));
             continue;
@@ -298,7 +300,8 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
         if (checker) {
             if (slot.item != lastItem) {
                 if (!pending.empty())
-                    checker->add(std::move(recording), checkBand, checkDots, std::move(reading), std::move(pending));
+                    checker->add(std::move(recording), checkBand, checkDots, std::move(reading),
+                                 std::move(pending));
                 pending.clear();
                 recording = symbol.surface->recording();
                 checkBand = band;
@@ -346,7 +349,8 @@ PaintResult paintSheet(QPagedPaintDevice& device, const SheetLayout& layout, con
         }
         painter.resetTransform();
         painter.translate(-paint.topLeft());
-        PaintResult one = paintPageWith(painter, layout, page, dpiX, dpiY, options, checker ? &*checker : nullptr);
+        PaintResult one =
+            paintPageWith(painter, layout, page, dpiX, dpiY, options, checker ? &*checker : nullptr);
         result.labels += one.labels;
         result.pages += 1;
         for (auto& n : one.unread)
@@ -396,7 +400,8 @@ PaintResult writeSheetPdf(const SheetLayout& layout, const PaintOptions& options
     const output::SaveResult saved = output::saveBytes(pdf.bytes, path, save);
     pdf.result.existed = saved.existed;
     if (!saved.saved && !saved.existed)
-        pdf.result.error = QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), saved.error);
+        pdf.result.error =
+            QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), saved.error);
     return pdf.result;
 }
 

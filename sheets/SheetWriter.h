@@ -45,8 +45,8 @@ struct PaintOptions {
 };
 
 struct PaintResult {
-    QString error;                  // the pages were not (all) made
-    std::vector<LabelNote> unread;  // symbols that did not read back
+    QString error;                   // the pages were not (all) made
+    std::vector<LabelNote> unread;   // symbols that did not read back
     std::vector<LabelNote> warnings; // too small to read reliably, caption cut
     int pages = 0;
     int labels = 0;
