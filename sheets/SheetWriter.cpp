@@ -253,7 +253,10 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
         }
         const QRect band = inkedBand(*symbol.surface);
         const QSize modules = band.size();
-        const double fitDpi = options.exactModule ? options.checkDpi : dpiX;
+        const double fitDpi = options.fitDpi > 0    ? options.fitDpi
+                              : options.exactModule ? options.checkDpi
+                                                    : dpiX;
+        const bool wholeDeviceDots = !options.exactModule && options.fitDpi <= 0;
         const Fit fit = fitSymbol(sheet, slot.spot, modules, item.caption, captionFont,
                                   layout.options().moduleMm, fitDpi, options.exactModule);
         if (!fit.ok()) {
@@ -268,7 +271,7 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
         double scaleX = fit.moduleMm * toX;
         double scaleY = fit.moduleMm * toY;
         QPointF at = target.topLeft();
-        if (!options.exactModule) {
+        if (wholeDeviceDots) {
             // Whole device dots: each module, and where the symbol starts.
             scaleX = std::max(1.0, std::round(scaleX));
             scaleY = std::max(1.0, std::round(scaleY));
@@ -328,9 +331,21 @@ PaintResult paintSheet(QPagedPaintDevice& device, const SheetLayout& layout, con
         result.error = error;
         return result;
     }
-    // A printer may keep margins it cannot print on: the page is then moved
+    // A printer may keep margins it cannot print on: its origin is then moved
     // back by them, so that the labels stay where the sheet has them.
-    device.setPageLayout(pageLayout(layout.sheet()));
+    const Sheet& sheet = layout.sheet();
+    device.setPageSize(pageLayout(sheet).pageSize());
+    device.setPageOrientation(QPageLayout::Portrait);
+    const QSizeF paper = device.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    if (std::abs(paper.width() - sheet.pageMm.width()) > 1 ||
+        std::abs(paper.height() - sheet.pageMm.height()) > 1) {
+        result.error =
+            QStringLiteral("The printer's paper is %1 x %2 mm, not the %3 x %4 mm of %5: the labels "
+                           "would not be where the sheet has them.")
+                .arg(mm(paper.width()), mm(paper.height()), mm(sheet.pageMm.width()),
+                     mm(sheet.pageMm.height()), sheet.name);
+        return result;
+    }
     const int dpiX = device.logicalDpiX();
     const int dpiY = device.logicalDpiY();
     const QRect paint = device.pageLayout().paintRectPixels(dpiX);
@@ -376,6 +391,7 @@ SheetPdf sheetPdf(const SheetLayout& layout, const PaintOptions& options)
     writer.setResolution(kPdfDotsPerInch);
     writer.setTitle(layout.sheet().name);
     writer.setCreator(QStringLiteral("Barcode Generator"));
+    writer.setPageLayout(pageLayout(layout.sheet()));
     PaintOptions exact = options;
     exact.exactModule = true;
     pdf.result = paintSheet(writer, layout, exact);

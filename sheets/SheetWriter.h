@@ -37,6 +37,11 @@ struct PaintOptions {
     // Each symbol at exactly the module asked for where it fits (a PDF); else
     // whole dots at the device's resolution.
     bool exactModule = false;
+    // Symbols sized for this resolution rather than the painter's: a preview
+    // on the screen shows each symbol at the size a printer of this many dots
+    // to the inch gets (drawn at that size, not in whole screen pixels). 0:
+    // the painter's own, or `checkDpi` with `exactModule`.
+    int fitDpi = 0;
     // Reads each label's symbol back at `checkDpi` (the output's resolution:
     // the printer's, or the one a PDF is meant for) as output::encodeChecked
     // does; labels that do not read are noted.

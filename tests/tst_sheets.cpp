@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -148,6 +149,8 @@ class TestSheets : public QObject {
     void copiesFillLabelsOneAfterAnother();
     void captionsGoUnderTheSymbol();
     void pdfIsWholeOrAbsent();
+    void deviceMarginsLeaveLabelsInPlace();
+    void previewShowsOutlinesAtThePrintersSizes();
 
     void customSheets_data();
     void customSheets();
@@ -644,6 +647,87 @@ void TestSheets::pdfIsWholeOrAbsent()
     QVERIFY(kept.existed);
     QCOMPARE(testing::readAll(path), QByteArray("old"));
     QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size() == 1);
+}
+
+void TestSheets::deviceMarginsLeaveLabelsInPlace()
+{
+    // A printer keeps margins it cannot print on; its origin is then at the
+    // margin, and the labels must not move with it.
+    const Sheet& sheet = catalogue().find(QStringLiteral("Avery 5160"))->sheet;
+    Drawer drawer;
+    const QStringList lines = numbered(QStringLiteral("M"), 30);
+    const SheetLayout layout(sheet, itemsOf(lines), {}, {}, drawer.drawer());
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(600);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                     QMarginsF(12, 9, 7, 5), QPageLayout::Millimeter));
+    const PaintResult result = paintSheet(writer, layout, {});
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    buffer.close();
+    const std::vector<QImage> pages = rasterisePdf(bytes, 254);
+    QCOMPARE(int(pages.size()), 1);
+    QVERIFY(!strayInk(pages[0], sheet, 10, 0.2));
+    for (const int spot : {4, 29}) {
+        const QImage label = pages[0].copy(toPixels(sheet.labelRect(spot), 10));
+        QCOMPARE(QString::fromStdString(testing::decode(label, ZXing::BarcodeFormat::Code128, 1)),
+                 lines[spot]);
+    }
+}
+
+void TestSheets::previewShowsOutlinesAtThePrintersSizes()
+{
+    const Sheet& sheet = catalogue().find(QStringLiteral("Avery 3274.3"))->sheet;
+    Drawer drawer;
+    const SheetLayout layout(sheet, itemsOf({QStringLiteral("PREVIEW")}), {}, {}, drawer.drawer());
+    const auto paint = [&](double dpi, bool outlines, int fitDpi) {
+        QImage page(int(sheet.pageMm.width() / 25.4 * dpi), int(sheet.pageMm.height() / 25.4 * dpi),
+                    QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        PaintOptions options;
+        options.outlines = outlines;
+        options.fitDpi = fitDpi;
+        const PaintResult result = paintPage(painter, layout, 0, dpi, dpi, options);
+        return std::pair(page, result.labels);
+    };
+    const auto inkWidthMm = [](const QImage& image, const QRect& area, double dpi) {
+        int left = area.right(), right = area.left();
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        return (right - left + 1) * 25.4 / dpi;
+    };
+    constexpr double dpi = 100; // a preview on the screen: a dot is 0.254 mm
+    const auto [outlined, labels] = paint(dpi, true, 600);
+    const auto [plain, plainLabels] = paint(dpi, false, 600);
+    QCOMPARE(labels, 1);
+    QCOMPARE(plainLabels, 1);
+    const auto anyInk = [](const QImage& image, const QRect& area) {
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (image.pixel(x, y) != qRgb(255, 255, 255))
+                    return true;
+        return false;
+    };
+    // The second label is empty: only its outline shows, and only when asked.
+    const QRect second = toPixels(sheet.labelRect(1), dpi / 25.4).adjusted(-1, -1, 1, 1);
+    QVERIFY(anyInk(outlined, second));
+    QVERIFY(!anyInk(plain, second));
+    // The circle's centre stays clear of the outline.
+    QVERIFY(!anyInk(outlined, QRect(second.center() - QPoint(20, 20), QSize(40, 40))));
+    // The symbol is as wide as on the 600-dpi printer, not rounded to whole screen pixels.
+    const auto [printed, printedLabels] = paint(600, false, 0);
+    QCOMPARE(printedLabels, 1);
+    const double previewMm = inkWidthMm(plain, toPixels(sheet.labelRect(0), dpi / 25.4), dpi);
+    const double printedMm = inkWidthMm(printed, toPixels(sheet.labelRect(0), 600 / 25.4), 600);
+    QVERIFY2(std::abs(previewMm - printedMm) < 0.6,
+             qPrintable(QStringLiteral("%1 / %2").arg(previewMm).arg(printedMm)));
 }
 
 void TestSheets::customSheets_data()
