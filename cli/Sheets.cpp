@@ -71,12 +71,9 @@ int listSheets(const Settings& settings)
 
 int writeSheet(const Settings& s, const output::ReadBack& readBack)
 {
-    // Each label is read back from a picture at the printer's resolution, its
-    // label text glyphs of a hundred pixels and more. Qt draws glyphs above 64
-    // pixels as outlines, never cached: three thousand labels at 600 dpi took
-    // 27 s instead of 2. Read once, at the first text drawn, which is below.
-    if (!qEnvironmentVariableIsSet("QT_MAX_CACHED_GLYPH_SIZE"))
-        qputenv("QT_MAX_CACHED_GLYPH_SIZE", "256");
+    // Nothing has drawn text yet: the read-back pictures' large label text is
+    // still to be cached.
+    sheets::cacheLargeGlyphs();
 
     sheets::Sheet sheet;
     if (!s.sheet.customSpec.isEmpty()) {

@@ -182,6 +182,12 @@ QString LabelNote::text() const
     return QStringLiteral("%1: %2").arg(where, message);
 }
 
+void cacheLargeGlyphs()
+{
+    if (!qEnvironmentVariableIsSet("QT_MAX_CACHED_GLYPH_SIZE"))
+        qputenv("QT_MAX_CACHED_GLYPH_SIZE", "256");
+}
+
 QPageLayout pageLayout(const Sheet& sheet)
 {
     const QPageSize size(sheet.pageMm, QPageSize::Millimeter, sheet.paperName, QPageSize::FuzzyMatch);

@@ -135,6 +135,7 @@ class TestSheets : public QObject {
     void unknownNamesGetTheClosest();
     void searchMatchesBrandPartAndDescription();
     void productsOfOtherShapesAreListedNotSupported();
+    void unreadableDataIsNamed();
     void everySupportedProductFitsItsPage();
 
     void everyLabelHoldsItsLineInOrder_data();
@@ -268,6 +269,47 @@ void TestSheets::productsOfOtherShapesAreListedNotSupported()
         QVERIFY(productLine(product).contains(QLatin1String("not supported")));
     }
     QVERIFY(cds > 10);
+}
+
+void TestSheets::unreadableDataIsNamed()
+{
+    const Catalogue missing = Catalogue::load(QStringLiteral("/nonexistent/templates"));
+    QVERIFY(missing.products().empty());
+    QVERIFY2(missing.error().contains(QLatin1String("glabels-data")), qPrintable(missing.error()));
+
+    // A broken file is named with its line; the good ones are still read.
+    QTemporaryDir dir;
+    QVERIFY(testing::writeFile(dir.filePath(QStringLiteral("paper-sizes.xml")),
+                               "<Glabels-paper-sizes><Paper-size id=\"A4\" _name=\"A4\" width=\"210mm\" "
+                               "height=\"297mm\"/></Glabels-paper-sizes>"));
+    QVERIFY(testing::writeFile(
+        dir.filePath(QStringLiteral("good-templates.xml")),
+        "<Glabels-templates>\n"
+        "<Template brand=\"Acme\" part=\"10\" size=\"A4\" _description=\"Tags\">\n"
+        "<Label-rectangle id=\"0\" width=\"2in\" height=\"1cm\"><Markup-margin size=\"1mm\"/>"
+        "<Layout nx=\"2\" ny=\"3\" x0=\"10mm\" y0=\"36pt\" dx=\"60mm\" dy=\"20mm\"/>"
+        "</Label-rectangle></Template>\n"
+        "<Template brand=\"Acme\" part=\"11\" equiv=\"10\"/>\n"
+        "<Template brand=\"Acme\" part=\"12\" equiv=\"99\"/>\n"
+        "</Glabels-templates>\n"));
+    QVERIFY(
+        testing::writeFile(dir.filePath(QStringLiteral("broken-templates.xml")),
+                           "<Glabels-templates>\n<Template brand=\"X\" part=\"1\">\n</Glabels-templates>\n"));
+    const Catalogue partial = Catalogue::load(dir.path());
+    QVERIFY2(partial.error().contains(QLatin1String("broken-templates.xml, line 3")),
+             qPrintable(partial.error()));
+    const Product* tags = partial.find(QStringLiteral("acme 11"));
+    QVERIFY(tags);
+    QVERIFY(tags->supported());
+    QCOMPARE(tags->description, QStringLiteral("Tags"));
+    QCOMPARE(tags->sheet.labelsPerPage(), 6);
+    const QRectF last = tags->sheet.labelRect(5);
+    QVERIFY(std::abs(last.x() - 70) < 1e-9 && std::abs(last.y() - (12.7 + 40)) < 1e-9);
+    QCOMPARE(last.size(), QSizeF(50.8, 10));
+    QCOMPARE(tags->sheet.label.marginMm, 1.0);
+    const Product* orphan = partial.find(QStringLiteral("Acme 12"));
+    QVERIFY(orphan);
+    QVERIFY2(orphan->unsupported.contains(QLatin1String("99")), qPrintable(orphan->unsupported));
 }
 
 void TestSheets::everySupportedProductFitsItsPage()
