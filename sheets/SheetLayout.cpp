@@ -3,6 +3,7 @@
 #include "formats/Plan.h"
 
 #include <QFontMetricsF>
+#include <QImage>
 
 #include <algorithm>
 #include <cmath>
@@ -11,11 +12,20 @@ namespace sheets {
 
 namespace {
 
-// Fonts are measured at this resolution (QFontMetricsF without a device).
-double mmPerFontPixel(const QFont& font)
+// Captions are measured on a device of a known resolution, whatever the
+// screen's: their points are meant on paper.
+constexpr int kMeasureDpi = 96;
+
+const QImage& measuringDevice()
 {
-    Q_UNUSED(font);
-    return output::kMmPerInch / 96.0;
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        const int perMetre = int(std::lround(kMeasureDpi / output::kMmPerInch * 1000));
+        image.setDotsPerMeterX(perMetre);
+        image.setDotsPerMeterY(perMetre);
+        return image;
+    }();
+    return device;
 }
 
 QString mm(double value, int decimals = 2)
@@ -91,8 +101,8 @@ Fit fitSymbol(const Sheet& sheet, int spot, QSize modules, const QStringList& ca
 {
     Fit fit;
     const QRectF content = sheet.contentRect(spot);
-    const QFontMetricsF metrics(font);
-    const double px = mmPerFontPixel(font);
+    const QFontMetricsF metrics(font, &measuringDevice());
+    const double px = output::kMmPerInch / measuringDevice().logicalDpiY();
     const double lineMm = captionLines.isEmpty() ? 0 : metrics.lineSpacing() * px;
     // A little air between the symbol and its caption.
     const double captionMm = captionLines.isEmpty() ? 0 : lineMm * captionLines.size() + lineMm / 4;
