@@ -290,6 +290,10 @@ void TestSheets::unreadableDataIsNamed()
         "<Layout nx=\"2\" ny=\"3\" x0=\"10mm\" y0=\"36pt\" dx=\"60mm\" dy=\"20mm\"/>"
         "</Label-rectangle></Template>\n"
         "<Template brand=\"Acme\" part=\"11\" equiv=\"10\"/>\n"
+        "<Template brand=\"Acme\" part=\"20\" size=\"A4\"><Label-round id=\"0\" radius=\"20mm\">"
+        "<Layout nx=\"1\" ny=\"1\" x0=\"5mm\" y0=\"5mm\"/></Label-round></Template>\n"
+        "<Template brand=\"Acme\" part=\"21\" size=\"A4\"><Label-round id=\"0\" radius=\"5mm\">"
+        "<Layout nx=\"1\" ny=\"1\" x0=\"5mm\" y0=\"5mm\"/></Label-round></Template>\n"
         "<Template brand=\"Acme\" part=\"12\" equiv=\"99\"/>\n"
         "</Glabels-templates>\n"));
     QVERIFY(
@@ -307,6 +311,10 @@ void TestSheets::unreadableDataIsNamed()
     QVERIFY(std::abs(last.x() - 70) < 1e-9 && std::abs(last.y() - (12.7 + 40)) < 1e-9);
     QCOMPARE(last.size(), QSizeF(50.8, 10));
     QCOMPARE(tags->sheet.label.marginMm, 1.0);
+    // Without a margin in the data, a little is kept clear all the same.
+    QCOMPARE(partial.find(QStringLiteral("Acme 20"))->sheet.label.marginMm, 1.5);
+    QCOMPARE(partial.find(QStringLiteral("Acme 21"))->sheet.label.marginMm, 1.0);
+    QCOMPARE(partial.find(QStringLiteral("Acme 20"))->sheet.label.shape, Shape::Round);
     const Product* orphan = partial.find(QStringLiteral("Acme 12"));
     QVERIFY(orphan);
     QVERIFY2(orphan->unsupported.contains(QLatin1String("99")), qPrintable(orphan->unsupported));
