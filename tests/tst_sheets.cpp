@@ -339,6 +339,14 @@ void TestSheets::everySupportedProductFitsItsPage()
             }
     }
     QVERIFY(supported > 1400);
+    // and each can be printed on, even where its maker's figures overlap a little.
+    Drawer drawer;
+    for (const Product& product : catalogue().products()) {
+        if (!product.supported())
+            continue;
+        const SheetLayout layout(product.sheet, itemsOf({QStringLiteral("1")}), {}, {}, drawer.drawer());
+        QVERIFY2(layout.error().isEmpty(), qPrintable(product.name() + QLatin1String(": ") + layout.error()));
+    }
     // A handful of entries of the data set really do run off their page.
     QVERIFY2(wrong.size() < 20, qPrintable(wrong.join(QLatin1String(", "))));
 }
@@ -354,6 +362,7 @@ void TestSheets::everyLabelHoldsItsLineInOrder_data()
     QTest::newRow("Avery 6121, A4, pt, from label 64") << "Avery 6121" << 64 << 1 << false;
     QTest::newRow("Avery 3274.3, round, from label 2") << "Avery 3274.3" << 2 << 2 << false;
     QTest::newRow("Avery 5160, EAN-13, from label 30") << "Avery 5160" << 30 << 2 << true;
+    QTest::newRow("Avery L7161, whose labels overlap by its figures") << "Avery L7161" << 1 << 1 << false;
 }
 
 void TestSheets::everyLabelHoldsItsLineInOrder()
