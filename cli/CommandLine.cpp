@@ -4,6 +4,7 @@
 #include "cli/Messages.h"
 #include "cli/OneSymbol.h"
 #include "cli/Options.h"
+#include "cli/Sheets.h"
 #include "verify/ExportCheck.h"
 
 #include <QGuiApplication>
@@ -173,6 +174,8 @@ int run(int argc, char** argv)
     case Action::Version: return showOnStandardOutput(settings.shown, closed.output);
     case Action::OneSymbol: return writeOneSymbol(settings, readBackFor(settings));
     case Action::Batch: return runBatch(settings, readBackFor(settings));
+    case Action::Sheet: return writeSheet(settings, readBackFor(settings));
+    case Action::ListSheets: return listSheets(settings);
     }
     return kFailed;
 }
