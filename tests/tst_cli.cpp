@@ -262,6 +262,7 @@ class TestCli : public QObject {
     void batchOfALibrarySymbology();
     void symbologyNoDecoderReadsIsNotedNotRefused();
     void noLabelLeavesOutALibrarySymbolsText();
+    void sheetTakesALibrarySymbology();
     void signalLeavesOnlyWholeFiles_data();
     void signalLeavesOnlyWholeFiles();
     void sheetFromCsvPrintsTheGoodLinesAndReportsTheBad();
@@ -2068,6 +2069,32 @@ void TestCli::listSheets()
     const Run run = runProgram(arguments);
     QCOMPARE(run.status, status);
     QVERIFY2((QString::fromUtf8(run.out) + run.err).contains(line), qPrintable(run.err));
+}
+
+// A sheet's labels are drawn through the same choice as a file: a library
+// symbology fills them, a wrong check digit leaves its label empty.
+void TestCli::sheetTakesALibrarySymbology()
+{
+    QTemporaryDir dir;
+    const Run run =
+        runProgram(QStringList{QStringLiteral("-t"), QStringLiteral("datamatrix"), QStringLiteral("--sheet"),
+                               QStringLiteral("Avery 5160"), QStringLiteral("-d"), QStringLiteral("BIN-12"),
+                               QStringLiteral("-o"), QStringLiteral("bins.pdf")},
+                   dir.path());
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    const QImage page = rasterise(dir.filePath(QStringLiteral("bins.pdf")), 25.4 / 300);
+    QVERIFY(!page.isNull());
+    // The first label, top left: the page's other labels stay empty.
+    QCOMPARE(scan(page.copy(0, 0, page.width() / 3, page.height() / 8), ZXing::BarcodeFormat::DataMatrix),
+             QStringLiteral("BIN-12"));
+    const Run bad =
+        runProgram(QStringList{QStringLiteral("-t"), QStringLiteral("ean8"), QStringLiteral("--sheet"),
+                               QStringLiteral("Avery 5160"), QStringLiteral("-d"), QStringLiteral("96385070"),
+                               QStringLiteral("-o"), QStringLiteral("bad.pdf")},
+                   dir.path());
+    QCOMPARE(bad.status, 1);
+    QVERIFY2(bad.err.contains(QLatin1String("The check digit is 4, not 0")), qPrintable(bad.err));
+    QVERIFY(!filesIn(dir.path()).contains(QStringLiteral("bad.pdf")));
 }
 
 QTEST_MAIN(TestCli)
