@@ -91,6 +91,14 @@ int writeSheet(const Settings& s, const output::ReadBack& readBack)
         sheet = product->sheet;
     }
 
+    if (s.sheet.firstLabel > sheet.labelsPerPage()) {
+        say(QStringLiteral("--first-label %1: %2 has %3 labels a sheet")
+                .arg(s.sheet.firstLabel)
+                .arg(sheet.name)
+                .arg(sheet.labelsPerPage()));
+        return kUsage;
+    }
+
     sheets::SourceOptions source;
     source.csv = s.sheet.csv;
     source.header = s.sheet.header;
