@@ -87,6 +87,35 @@ QString countOf(qsizetype n, const char* one, const char* many)
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
+// One line a kind of note: a sheet of long data would otherwise say the same
+// of each of its labels.
+QStringList grouped(const std::vector<sheets::LabelNote>& notes)
+{
+    std::vector<std::pair<const sheets::LabelNote*, int>> distinct;
+    for (const sheets::LabelNote& note : notes) {
+        auto same = std::find_if(distinct.begin(), distinct.end(),
+                                 [&](const auto& seen) { return seen.first->message == note.message; });
+        if (same == distinct.end())
+            distinct.emplace_back(&note, 1);
+        else
+            ++same->second;
+    }
+    QStringList lines;
+    for (const auto& [note, count] : distinct) {
+        if (count == 1) {
+            lines << note->text();
+            continue;
+        }
+        sheets::LabelNote where = *note;
+        where.message.clear();
+        QString place = where.text();
+        place.chop(2); // the ": " before the empty message
+        lines << QStringLiteral("%1 and %2: %3").arg(place, countOf(count - 1, "other label", "other labels"),
+                                                     note->message);
+    }
+    return lines;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -407,7 +436,10 @@ void PrintLabelsDialog::fillProducts()
     products->addTopLevelItems(items);
     for (int c : {NameColumn, PaperColumn, SizeColumn, LayoutColumn})
         products->resizeColumnToContents(c);
-    products->setColumnWidth(DescriptionColumn, 190);
+    // A few products have long names; the rest would leave the column half empty.
+    products->setColumnWidth(NameColumn, std::min(products->columnWidth(NameColumn), 170));
+    // The description takes what the other columns leave: the layout stays in view.
+    products->header()->setSectionResizeMode(DescriptionColumn, QHeaderView::Stretch);
     if (list.empty())
         search->setPlaceholderText(tr("No label products: %1").arg(catalogue().error()));
 }
@@ -621,10 +653,7 @@ void PrintLabelsDialog::showPage(int page)
     pageText->setText(tr("Page %1 of %2").arg(m_page + 1).arg(pages));
     previousPage->setEnabled(m_page > 0);
     nextPage->setEnabled(m_page + 1 < pages);
-    QStringList found = m_layoutNotes;
-    for (const sheets::LabelNote& note : painted.warnings)
-        found << note.text();
-    showNotes(found);
+    showNotes(m_layoutNotes + grouped(painted.warnings));
 }
 
 void PrintLabelsDialog::showNotes(const QStringList& found)
@@ -647,9 +676,7 @@ void PrintLabelsDialog::report(const QString& title, const sheets::PaintResult& 
     QStringList unread;
     for (const sheets::LabelNote& note : result.unread)
         unread << note.text();
-    QStringList warnings;
-    for (const sheets::LabelNote& note : result.warnings)
-        warnings << note.text();
+    const QStringList warnings = grouped(result.warnings);
     if (m_symbols.readBack)
         found << (unread.isEmpty() ? tr("Scan check: all %1 read back.").arg(countOf(result.labels, "label", "labels"))
                                    : tr("Scan check: %1 of %2 do not read back:")
