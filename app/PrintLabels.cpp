@@ -6,6 +6,7 @@
 #include "app/Platform.h"
 #include "desktop/Print.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -25,6 +26,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -402,9 +404,14 @@ PrintLabelsDialog::PrintLabelsDialog(Platform& platform, LabelSymbols symbols, Q
     connect(pdfButton, &QPushButton::clicked, this, &PrintLabelsDialog::saveAsPdf);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    // Enter in the search box or a field must not start printing.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
+
     updateEnabled();
     refresh();
-    resize(1180, 780);
+    const QSize room = screen() ? screen()->availableGeometry().size() * 0.95 : QSize(1180, 780);
+    resize(std::min(1180, room.width()), std::min(780, room.height()));
 }
 
 PrintLabelsDialog::~PrintLabelsDialog() = default;
@@ -567,6 +574,7 @@ void PrintLabelsDialog::refresh()
     // The preview keeps no pointer into a layout about to go.
     preview->setPage(nullptr, 0);
     m_layout.reset();
+    m_checkNotes.clear();
     const auto finish = [&] {
         const bool printable = m_layout && m_layout->error().isEmpty();
         for (QPushButton* button : {printButton, previewButton, pdfButton})
@@ -653,7 +661,7 @@ void PrintLabelsDialog::showPage(int page)
     pageText->setText(tr("Page %1 of %2").arg(m_page + 1).arg(pages));
     previousPage->setEnabled(m_page > 0);
     nextPage->setEnabled(m_page + 1 < pages);
-    showNotes(m_layoutNotes + grouped(painted.warnings));
+    showNotes(m_layoutNotes + grouped(painted.warnings) + m_checkNotes);
 }
 
 void PrintLabelsDialog::showNotes(const QStringList& found)
@@ -666,24 +674,26 @@ void PrintLabelsDialog::showNotes(const QStringList& found)
 
 void PrintLabelsDialog::report(const QString& title, const sheets::PaintResult& result, const QString& done)
 {
-    QStringList found = m_layoutNotes;
     if (!result.ok()) {
-        found.prepend(result.error);
-        showNotes(found);
+        m_checkNotes = {result.error};
+        showPage(m_page);
         m_platform.message(QMessageBox::Warning, title, result.error, QMessageBox::Ok);
         return;
     }
     QStringList unread;
     for (const sheets::LabelNote& note : result.unread)
         unread << note.text();
-    const QStringList warnings = grouped(result.warnings);
+    // The warnings of painting are the preview's, page by page.
+    QStringList found{done + QLatin1Char('.')};
     if (m_symbols.readBack)
         found << (unread.isEmpty() ? tr("Scan check: all %1 read back.").arg(countOf(result.labels, "label", "labels"))
                                    : tr("Scan check: %1 of %2 do not read back:")
                                          .arg(unread.size())
                                          .arg(countOf(result.labels, "label", "labels")));
-    found << unread << warnings;
-    showNotes(found);
+    found << unread;
+    // Kept under the layout's notes while the pages are looked through.
+    m_checkNotes = found;
+    showPage(m_page);
     if (unread.isEmpty())
         return;
     QStringList listed = unread.mid(0, 10);
@@ -710,10 +720,12 @@ void PrintLabelsDialog::print()
     options.readBack = m_symbols.readBack;
     options.checkDpi = printer->resolution();
     sheets::PaintResult result;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     const QString error = output::printPages(*printer, [&](QPagedPaintDevice& device) {
         result = sheets::paintSheet(device, *m_layout, options);
         return result.error;
     });
+    QApplication::restoreOverrideCursor();
     if (!error.isEmpty())
         result.error = error;
     remember();
@@ -754,7 +766,9 @@ void PrintLabelsDialog::saveAsPdf()
     options.readBack = m_symbols.readBack;
     options.checkDpi = kPdfCheckDpi;
     // The file chooser has asked about replacing an existing file.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     const sheets::PaintResult result = sheets::writeSheetPdf(*m_layout, options, path, false);
+    QApplication::restoreOverrideCursor();
     remember();
     report(tr("Save as PDF"), result, tr("%1 was written").arg(QDir::toNativeSeparators(path)));
 }

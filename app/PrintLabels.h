@@ -151,5 +151,6 @@ class PrintLabelsDialog : public QDialog {
     QTimer* m_refreshTimer = nullptr;
     std::unique_ptr<sheets::SheetLayout> m_layout;
     QStringList m_layoutNotes;
+    QStringList m_checkNotes; // the last print's or save's scan check, until the layout changes
     int m_page = 0;
 };

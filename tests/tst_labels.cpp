@@ -129,6 +129,7 @@ class TestLabels : public QObject {
     void badLinesAreNamedAndLeftEmptyOrSkipped_data();
     void badLinesAreNamedAndLeftEmptyOrSkipped();
     void labelsThatDoNotReadAreNamed();
+    void aFailedSaveIsSaidAndWritesNothing();
     void choicesPersist();
     void printGoesThroughThePrinter();
 
@@ -464,6 +465,35 @@ void TestLabels::labelsThatDoNotReadAreNamed()
     QCOMPARE(int(w.platform->messages.size()), 1);
     QCOMPARE(w.platform->messages[0].icon, QMessageBox::Warning);
     QVERIFY(w.platform->messages[0].text.contains(QStringLiteral("row 2, column 2")));
+}
+
+void TestLabels::aFailedSaveIsSaidAndWritesNothing()
+{
+    Window w(m_folder.path());
+    testing::select(w.w.get(), QStringLiteral("Code 128"));
+    w->Text1->setText(QStringLiteral("ABC123"));
+    PrintLabelsDialog* dialog = open(w);
+    QVERIFY(dialog->selectProduct(QStringLiteral("Avery 5160")));
+    dialog->fromCurrent->setChecked(true);
+    const QString pdf = QDir(m_folder.path()).filePath(QStringLiteral("no-such-folder/labels.pdf"));
+    w.platform->chosenFile = pdf;
+    dialog->saveAsPdf();
+    QVERIFY(!QFileInfo::exists(pdf));
+    QCOMPARE(int(w.platform->messages.size()), 1);
+    QCOMPARE(w.platform->messages[0].icon, QMessageBox::Warning);
+    QVERIFY2(w.platform->messages[0].text.contains(QStringLiteral("could not be written")),
+             qPrintable(w.platform->messages[0].text));
+    QVERIFY(!dialog->notes->toPlainText().contains(QStringLiteral("was written")));
+    // Enter in the search box prints nothing.
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    dialog->search->setFocus();
+    QTest::keyClick(dialog->search, Qt::Key_Return);
+    QCOMPARE(w.platform->printDialogs, 0);
+    QVERIFY(dialog->isVisible());
+    // No button that Enter would press: Browse, the pages, Print, ...
+    for (const QPushButton* button : dialog->findChildren<QPushButton*>())
+        QVERIFY2(!button->isDefault(), qPrintable(button->text()));
 }
 
 void TestLabels::choicesPersist()
