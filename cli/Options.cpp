@@ -287,6 +287,9 @@ Outcome readSheetTarget(Reading& r)
     if (s.target == QLatin1String("-") || QFileInfo(s.target).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
         return usage(QStringLiteral("a sheet of labels is written as a PDF: --output needs a .pdf file"));
     s.file.format = output::Format::Pdf;
+    for (const Option colour : {Option::Fg, Option::Bg, Option::Transparent})
+        if (r.isSet(colour))
+            return usage(QStringLiteral("--%1: sheets of labels are printed black on white").arg(Reading::name(colour)));
     s.sheet.moduleMm = r.isSet(Option::ModuleMm) ? s.file.moduleMm : 0;
     // The labels are read back as a printer of this resolution prints them.
     if (!r.isSet(Option::Dpi))

@@ -41,7 +41,10 @@ void sayNotes(const std::vector<sheets::LabelNote>& notes, const QString& kind)
         first.message.clear();
         QString where = first.text();
         where.chop(2); // the ": " before the empty message
-        say(QStringLiteral("%1: %2 and %3 other labels: %4").arg(kind, where).arg(count - 1).arg(note->message));
+        say(QStringLiteral("%1: %2 and %3 other labels: %4")
+                .arg(kind, where)
+                .arg(count - 1)
+                .arg(note->message));
     }
 }
 
@@ -68,6 +71,10 @@ int listSheets(const Settings& settings)
 
 int writeSheet(const Settings& s, const output::ReadBack& readBack)
 {
+    // Nothing has drawn text yet: the read-back pictures' large label text is
+    // still to be cached.
+    sheets::cacheLargeGlyphs();
+
     sheets::Sheet sheet;
     if (!s.sheet.customSpec.isEmpty()) {
         // Checked when the arguments were read.
@@ -80,7 +87,8 @@ int writeSheet(const Settings& s, const output::ReadBack& readBack)
         }
         const sheets::Product* product = catalogue.find(s.sheet.product);
         if (!product) {
-            say(QStringLiteral("no label product '%1'; the nearest are: %2 (--list-sheets TEXT searches them)")
+            say(QStringLiteral(
+                    "no label product '%1'; the nearest are: %2 (--list-sheets TEXT searches them)")
                     .arg(s.sheet.product, catalogue.closest(s.sheet.product).join(QStringLiteral(", "))));
             return kUsage;
         }
@@ -106,14 +114,14 @@ int writeSheet(const Settings& s, const output::ReadBack& readBack)
     for (const QString& column : s.sheet.captionColumns)
         source.captionColumns.push_back(output::CsvColumn::parse(column));
     source.caption = !source.captionColumns.empty() ? sheets::CaptionSource::Columns
-                     : s.sheet.caption             ? sheets::CaptionSource::Data
+                     : s.sheet.caption              ? sheets::CaptionSource::Data
                                                     : sheets::CaptionSource::None;
     sheets::LabelSource labels;
     if (s.action == Action::Sheet && !s.batchSource.isEmpty()) {
         QFile input;
-        const bool opened = s.batchSource == QLatin1String("-") ? input.open(stdin, QIODevice::ReadOnly)
-                                                                : (input.setFileName(s.batchSource),
-                                                                   input.open(QIODevice::ReadOnly));
+        const bool opened = s.batchSource == QLatin1String("-")
+                                ? input.open(stdin, QIODevice::ReadOnly)
+                                : (input.setFileName(s.batchSource), input.open(QIODevice::ReadOnly));
         if (!opened) {
             say(QStringLiteral("%1: %2").arg(s.batchSource, input.errorString()));
             return kFailed;

@@ -64,7 +64,8 @@ CsvTable parseCsv(QStringView text, bool header)
         if (at < size && text[at] == QLatin1Char('\n'))
             ++at;
         ++line;
-        const bool blank = record.fields.size() == 1 && record.fields.front().trimmed().isEmpty() && !quotedAny;
+        const bool blank =
+            record.fields.size() == 1 && record.fields.front().trimmed().isEmpty() && !quotedAny;
         if (blank)
             continue;
         if (headerPending) {
@@ -100,7 +101,9 @@ CsvIndex resolveColumn(const CsvColumn& column, const QStringList& header)
 {
     if (column.name.isEmpty()) {
         if (column.number < 1)
-            return {-1, QStringLiteral("Column %1 does not exist: columns are numbered from 1.").arg(column.number)};
+            return {
+                -1,
+                QStringLiteral("Column %1 does not exist: columns are numbered from 1.").arg(column.number)};
         return {column.number - 1, {}};
     }
     if (header.isEmpty())

@@ -61,8 +61,9 @@ struct Loader {
             if (!xml.isStartElement() || xml.name() != QLatin1String("Paper-size"))
                 continue;
             const auto a = xml.attributes();
-            PaperSize paper{attribute(a, QLatin1StringView("id")), attribute(a, QLatin1StringView("_name")),
-                            QSizeF(lengthOf(a, QLatin1StringView("width")), lengthOf(a, QLatin1StringView("height")))};
+            PaperSize paper{
+                attribute(a, QLatin1StringView("id")), attribute(a, QLatin1StringView("_name")),
+                QSizeF(lengthOf(a, QLatin1StringView("width")), lengthOf(a, QLatin1StringView("height")))};
             if (paper.name.isEmpty())
                 paper.name = attribute(a, QLatin1StringView("name"));
             if (paper.name.isEmpty())
@@ -85,7 +86,8 @@ struct Loader {
         const auto a = xml.attributes();
         if (element == QLatin1String("Label-rectangle")) {
             sheet.label.shape = Shape::Rectangle;
-            sheet.label.sizeMm = {lengthOf(a, QLatin1StringView("width")), lengthOf(a, QLatin1StringView("height"))};
+            sheet.label.sizeMm = {lengthOf(a, QLatin1StringView("width")),
+                                  lengthOf(a, QLatin1StringView("height"))};
             sheet.label.cornerMm = lengthOf(a, QLatin1StringView("round"));
         } else if (element == QLatin1String("Label-round")) {
             sheet.label.shape = Shape::Round;
@@ -93,11 +95,13 @@ struct Loader {
             sheet.label.sizeMm = {diameter, diameter};
         } else {
             // Label-ellipse, Label-cd, and any shape the data set adds later.
-            product.unsupported = QStringLiteral("%1 labels are not supported")
-                                      .arg(element.mid(6).toString().replace(QLatin1String("cd"), QLatin1String("CD")));
+            product.unsupported =
+                QStringLiteral("%1 labels are not supported")
+                    .arg(element.mid(6).toString().replace(QLatin1String("cd"), QLatin1String("CD")));
             const double w = lengthOf(a, QLatin1StringView("width"));
             const double r = lengthOf(a, QLatin1StringView("radius"));
-            sheet.label.sizeMm = w > 0 ? QSizeF(w, lengthOf(a, QLatin1StringView("height"))) : QSizeF(2 * r, 2 * r);
+            sheet.label.sizeMm =
+                w > 0 ? QSizeF(w, lengthOf(a, QLatin1StringView("height"))) : QSizeF(2 * r, 2 * r);
         }
         while (xml.readNextStartElement()) {
             const auto b = xml.attributes();
@@ -147,7 +151,8 @@ struct Loader {
             const QString size = attribute(a, QLatin1StringView("size"));
             Sheet& sheet = product.sheet;
             if (size == QLatin1String("Other") || size.isEmpty()) {
-                sheet.pageMm = {lengthOf(a, QLatin1StringView("width")), lengthOf(a, QLatin1StringView("height"))};
+                sheet.pageMm = {lengthOf(a, QLatin1StringView("width")),
+                                lengthOf(a, QLatin1StringView("height"))};
                 sheet.paperName = QStringLiteral("%1 x %2 mm")
                                       .arg(std::round(sheet.pageMm.width() * 10) / 10)
                                       .arg(std::round(sheet.pageMm.height() * 10) / 10);
@@ -193,7 +198,8 @@ int editDistance(QStringView a, QStringView b)
         row[0] = int(i);
         for (qsizetype j = 1; j <= b.size(); ++j) {
             const int up = row[size_t(j)];
-            row[size_t(j)] = std::min({up + 1, row[size_t(j - 1)] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            row[size_t(j)] =
+                std::min({up + 1, row[size_t(j - 1)] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
             diagonal = up;
         }
     }
@@ -207,9 +213,9 @@ QString Catalogue::defaultFolder()
     const QString given = qEnvironmentVariable("BARCODE_LABEL_TEMPLATES");
     if (!given.isEmpty())
         return given;
-    const QString found = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
-                                                 QStringLiteral("libglabels-3.0/templates"),
-                                                 QStandardPaths::LocateDirectory);
+    const QString found =
+        QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                               QStringLiteral("libglabels-3.0/templates"), QStandardPaths::LocateDirectory);
     return found.isEmpty() ? QStringLiteral("/usr/share/libglabels-3.0/templates") : found;
 }
 
@@ -273,7 +279,8 @@ Catalogue Catalogue::load(const QString& folder)
 const PaperSize* Catalogue::paper(QStringView idOrName) const
 {
     for (const PaperSize& paper : m_papers)
-        if (paper.id.compare(idOrName, Qt::CaseInsensitive) == 0 || paper.name.compare(idOrName, Qt::CaseInsensitive) == 0)
+        if (paper.id.compare(idOrName, Qt::CaseInsensitive) == 0 ||
+            paper.name.compare(idOrName, Qt::CaseInsensitive) == 0)
             return &paper;
     return nullptr;
 }
@@ -317,7 +324,8 @@ QStringList Catalogue::closest(QStringView name, int count) const
         distance = std::min(distance, editDistance(wanted, key(product.part)) + 1);
         scored.emplace_back(distance, &product);
     }
-    std::stable_sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(scored.begin(), scored.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     QStringList names;
     for (const auto& [distance, product] : scored) {
         if (names.size() >= count)
@@ -335,7 +343,8 @@ QString productLine(const Product& product)
     if (!product.supported())
         return line + QStringLiteral(" (not supported: %1)").arg(product.unsupported);
     const Sheet& sheet = product.sheet;
-    line += QStringLiteral(", %1, %2 labels %3").arg(sheet.paperName, sheet.labelSizeText(), sheet.layoutText());
+    line +=
+        QStringLiteral(", %1, %2 labels %3").arg(sheet.paperName, sheet.labelSizeText(), sheet.layoutText());
     if (!product.equivalentOf.isEmpty())
         line += QStringLiteral(", as %1 %2").arg(product.brand, product.equivalentOf);
     return line;

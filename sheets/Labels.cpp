@@ -45,9 +45,9 @@ LabelSource fromCsv(QStringView text, const SourceOptions& options)
         }
         LabelItem item{record.fields[data.index], {}, record.line};
         if (item.data.trimmed().isEmpty()) {
-            source.bad.push_back({record.line, QStringLiteral("Line %1 has no data in column %2.")
-                                                   .arg(record.line)
-                                                   .arg(data.index + 1)});
+            source.bad.push_back(
+                {record.line,
+                 QStringLiteral("Line %1 has no data in column %2.").arg(record.line).arg(data.index + 1)});
             continue;
         }
         if (options.caption == CaptionSource::Data)

@@ -32,8 +32,8 @@ struct SourceOptions {
     CaptionSource caption = CaptionSource::None;
     // CSV only.
     bool csv = false;
-    bool header = false;                   // the first record names the columns
-    output::CsvColumn column{1, {}};       // the data
+    bool header = false;                           // the first record names the columns
+    output::CsvColumn column{1, {}};               // the data
     std::vector<output::CsvColumn> captionColumns; // with CaptionSource::Columns
 };
 

@@ -20,7 +20,8 @@ QString number(double value)
 {
     // Up to three decimals, without trailing zeros: 63.5, 2.625, 38.1.
     QString text = QString::number(value, 'f', 3);
-    while (text.contains(QLatin1Char('.')) && (text.endsWith(QLatin1Char('0')) || text.endsWith(QLatin1Char('.'))))
+    while (text.contains(QLatin1Char('.')) &&
+           (text.endsWith(QLatin1Char('0')) || text.endsWith(QLatin1Char('.'))))
         text.chop(1);
     return text;
 }
@@ -112,7 +113,8 @@ QString checkSheet(const Sheet& sheet)
     if (sheet.spots.empty())
         return QStringLiteral("The sheet has no labels.");
     constexpr double tolerance = 0.01;
-    const QRectF page = QRectF(QPointF(0, 0), sheet.pageMm).adjusted(-tolerance, -tolerance, tolerance, tolerance);
+    const QRectF page =
+        QRectF(QPointF(0, 0), sheet.pageMm).adjusted(-tolerance, -tolerance, tolerance, tolerance);
     for (int i = 0; i < sheet.labelsPerPage(); ++i) {
         const QRectF rect = sheet.labelRect(i);
         if (!page.contains(rect))
@@ -216,8 +218,9 @@ CustomSheetParse parseCustomSheet(const QString& spec)
             } else if (const auto given = pairOf(value)) {
                 custom.pageMm = *given;
             } else {
-                return fail(QStringLiteral("\"%1\" is neither a paper size (A4, Letter, ...) nor WIDTHxHEIGHT.")
-                                .arg(value));
+                return fail(
+                    QStringLiteral("\"%1\" is neither a paper size (A4, Letter, ...) nor WIDTHxHEIGHT.")
+                        .arg(value));
             }
             page = true;
         } else if (key == QLatin1String("label")) {
@@ -238,7 +241,8 @@ CustomSheetParse parseCustomSheet(const QString& spec)
                 custom.columns = counts[0].toInt(&a);
                 custom.rows = counts[1].toInt(&b);
             }
-            if (!a || !b || custom.columns < 1 || custom.rows < 1 || custom.columns > 100 || custom.rows > 100)
+            if (!a || !b || custom.columns < 1 || custom.rows < 1 || custom.columns > 100 ||
+                custom.rows > 100)
                 return fail(badValue("COLUMNSxROWS (1 to 100 each)"));
             grid = true;
         } else if (key == QLatin1String("first")) {
@@ -297,9 +301,10 @@ SheetResult makeSheet(const CustomSheet& custom)
     if (sheet.pageMm.isEmpty())
         if (const auto size = paperSize(custom.paper))
             sheet.pageMm = *size;
-    sheet.paperName = custom.paper.isEmpty()
-                          ? QStringLiteral("%1 x %2 mm").arg(number(sheet.pageMm.width()), number(sheet.pageMm.height()))
-                          : custom.paper;
+    sheet.paperName =
+        custom.paper.isEmpty()
+            ? QStringLiteral("%1 x %2 mm").arg(number(sheet.pageMm.width()), number(sheet.pageMm.height()))
+            : custom.paper;
     sheet.label.shape = custom.round ? Shape::Round : Shape::Rectangle;
     sheet.label.sizeMm = custom.labelMm;
     sheet.label.marginMm = custom.marginMm;

@@ -19,9 +19,9 @@ enum class Shape { Rectangle, Round };
 
 struct LabelShape {
     Shape shape = Shape::Rectangle;
-    QSizeF sizeMm;         // a round label's is its diameter both ways
-    double cornerMm = 0;   // the rounding of a rectangle's corners
-    double marginMm = 0;   // nothing is drawn closer than this to the label's edge
+    QSizeF sizeMm;       // a round label's is its diameter both ways
+    double cornerMm = 0; // the rounding of a rectangle's corners
+    double marginMm = 0; // nothing is drawn closer than this to the label's edge
 };
 
 // One label on the sheet.
@@ -48,7 +48,7 @@ struct Sheet {
     // For a round label, the square on the circle's inner circle's bounds; a
     // symbol must also keep inside the circle (see SheetLayout's fitting).
     QRectF contentRect(int spot) const;
-    // "2.625 x 1 in" style, in the unit given: "mm" or "in".
+    // "66.675 x 25.4 mm", or "38.1 mm round".
     QString labelSizeText() const;
     // "3 x 10 (30 a page)".
     QString layoutText() const;

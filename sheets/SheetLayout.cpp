@@ -3,6 +3,7 @@
 #include "formats/Plan.h"
 
 #include <QFontMetricsF>
+#include <QImage>
 
 #include <algorithm>
 #include <cmath>
@@ -11,11 +12,20 @@ namespace sheets {
 
 namespace {
 
-// Fonts are measured at this resolution (QFontMetricsF without a device).
-double mmPerFontPixel(const QFont& font)
+// Captions are measured on a device of a known resolution, whatever the
+// screen's: their points are meant on paper.
+constexpr int kMeasureDpi = 96;
+
+const QImage& measuringDevice()
 {
-    Q_UNUSED(font);
-    return output::kMmPerInch / 96.0;
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        const int perMetre = int(std::lround(kMeasureDpi / output::kMmPerInch * 1000));
+        image.setDotsPerMeterX(perMetre);
+        image.setDotsPerMeterY(perMetre);
+        return image;
+    }();
+    return device;
 }
 
 QString mm(double value, int decimals = 2)
@@ -42,12 +52,14 @@ SheetLayout::SheetLayout(Sheet sheet, std::vector<LabelItem> items, std::vector<
             m_slotItems.insert(m_slotItems.end(), size_t(copies), int(i));
             continue;
         }
-        const QString where = item.line > 0 ? QStringLiteral("Line %1").arg(item.line) : QStringLiteral("The data");
+        const QString where =
+            item.line > 0 ? QStringLiteral("Line %1").arg(item.line) : QStringLiteral("The data");
         m_bad.push_back({item.line, QStringLiteral("%1: %2; %3.").arg(where, symbol.message, fate)});
         if (m_options.badLines == BadLines::Empty)
             m_slotItems.insert(m_slotItems.end(), size_t(copies), -1);
     }
-    std::stable_sort(m_bad.begin(), m_bad.end(), [](const BadItem& a, const BadItem& b) { return a.line < b.line; });
+    std::stable_sort(m_bad.begin(), m_bad.end(),
+                     [](const BadItem& a, const BadItem& b) { return a.line < b.line; });
     m_pages = perPage > 0 && !m_slotItems.empty()
                   ? int((qint64(m_firstSlot) + qint64(m_slotItems.size()) + perPage - 1) / perPage)
                   : 0;
@@ -89,8 +101,8 @@ Fit fitSymbol(const Sheet& sheet, int spot, QSize modules, const QStringList& ca
 {
     Fit fit;
     const QRectF content = sheet.contentRect(spot);
-    const QFontMetricsF metrics(font);
-    const double px = mmPerFontPixel(font);
+    const QFontMetricsF metrics(font, &measuringDevice());
+    const double px = output::kMmPerInch / measuringDevice().logicalDpiY();
     const double lineMm = captionLines.isEmpty() ? 0 : metrics.lineSpacing() * px;
     // A little air between the symbol and its caption.
     const double captionMm = captionLines.isEmpty() ? 0 : lineMm * captionLines.size() + lineMm / 4;
@@ -123,18 +135,20 @@ Fit fitSymbol(const Sheet& sheet, int spot, QSize modules, const QStringList& ca
         if (askedMm > 0)
             dots = std::min(dots, output::wholeDots(askedMm, dpi));
         if (dots < 1) {
-            fit.error = QStringLiteral("the symbol does not fit on the label even at one dot (%1 mm) a module; "
-                                       "it would need a module of %2 mm")
-                            .arg(mm(dot, 3), mm(largest, 3));
+            fit.error =
+                QStringLiteral("the symbol does not fit on the label even at one dot (%1 mm) a module; "
+                               "it would need a module of %2 mm")
+                    .arg(mm(dot, 3), mm(largest, 3));
             return fit;
         }
         fit.dotsPerModule = dots;
         fit.moduleMm = dots * dot;
     }
     if (fit.moduleMm < kSmallestReadableModuleMm - 1e-9)
-        fit.warning = QStringLiteral("the symbol fits only at a module of %1 mm, below the %2 mm that scanners "
-                                     "read reliably; choose a larger label or shorter data")
-                          .arg(mm(fit.moduleMm, 3), mm(kSmallestReadableModuleMm));
+        fit.warning =
+            QStringLiteral("the symbol fits only at a module of %1 mm, below the %2 mm that scanners "
+                           "read reliably; choose a larger label or shorter data")
+                .arg(mm(fit.moduleMm, 3), mm(kSmallestReadableModuleMm));
 
     const QSizeF symbol(w * fit.moduleMm, h * fit.moduleMm);
     const QPointF centre = content.center();

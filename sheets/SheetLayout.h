@@ -35,7 +35,7 @@ struct LayoutOptions {
     // asked for: exact in a PDF, the nearest whole number of dots on a printer,
     // made smaller only where it does not fit.
     double moduleMm = 0;
-    QFont captionFont;          // its point size is the caption's
+    QFont captionFont; // its point size is the caption's
 };
 
 // The smallest module a symbol is still reliably read at, printed: below it
@@ -84,12 +84,12 @@ class SheetLayout {
 
 // Where a symbol and its caption go on one label, in millimetres on the page.
 struct Fit {
-    double moduleMm = 0;    // as drawn
-    int dotsPerModule = 0;  // at the resolution fitted for; 0 when exact
+    double moduleMm = 0;   // as drawn
+    int dotsPerModule = 0; // at the resolution fitted for; 0 when exact
     QRectF symbolMm;
-    QRectF captionMm;       // empty without a caption
-    QString error;          // does not fit even at one dot a module
-    QString warning;        // fits only below the smallest readable module
+    QRectF captionMm; // empty without a caption
+    QString error;    // does not fit even at one dot a module
+    QString warning;  // fits only below the smallest readable module
     bool ok() const { return error.isEmpty(); }
 };
 

@@ -22,8 +22,8 @@
 #include <deque>
 #include <mutex>
 #include <optional>
-#include <tuple>
 #include <thread>
+#include <tuple>
 
 namespace sheets {
 
@@ -182,6 +182,12 @@ QString LabelNote::text() const
     return QStringLiteral("%1: %2").arg(where, message);
 }
 
+void cacheLargeGlyphs()
+{
+    if (!qEnvironmentVariableIsSet("QT_MAX_CACHED_GLYPH_SIZE"))
+        qputenv("QT_MAX_CACHED_GLYPH_SIZE", "256");
+}
+
 QPageLayout pageLayout(const Sheet& sheet)
 {
     const QPageSize size(sheet.pageMm, QPageSize::Millimeter, sheet.paperName, QPageSize::FuzzyMatch);
@@ -208,7 +214,9 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
     const Sheet& sheet = layout.sheet();
     const double toX = dpiX / output::kMmPerInch;
     const double toY = dpiY / output::kMmPerInch;
-    const auto toDevice = [&](const QRectF& r) { return QRectF(r.x() * toX, r.y() * toY, r.width() * toX, r.height() * toY); };
+    const auto toDevice = [&](const QRectF& r) {
+        return QRectF(r.x() * toX, r.y() * toY, r.width() * toX, r.height() * toY);
+    };
 
     painter.save();
     if (options.outlines) {
@@ -251,9 +259,12 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
         }
         const QRect band = inkedBand(*symbol.surface);
         const QSize modules = band.size();
-        const double fitDpi = options.exactModule ? options.checkDpi : dpiX;
-        const Fit fit = fitSymbol(sheet, slot.spot, modules, item.caption, captionFont, layout.options().moduleMm,
-                                  fitDpi, options.exactModule);
+        const double fitDpi = options.fitDpi > 0    ? options.fitDpi
+                              : options.exactModule ? options.checkDpi
+                                                    : dpiX;
+        const bool wholeDeviceDots = !options.exactModule && options.fitDpi <= 0;
+        const Fit fit = fitSymbol(sheet, slot.spot, modules, item.caption, captionFont,
+                                  layout.options().moduleMm, fitDpi, options.exactModule);
         if (!fit.ok()) {
             result.warnings.push_back(note(layout, slot, fit.error));
             continue;
@@ -266,7 +277,7 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
         double scaleX = fit.moduleMm * toX;
         double scaleY = fit.moduleMm * toY;
         QPointF at = target.topLeft();
-        if (!options.exactModule) {
+        if (wholeDeviceDots) {
             // Whole device dots: each module, and where the symbol starts.
             scaleX = std::max(1.0, std::round(scaleX));
             scaleY = std::max(1.0, std::round(scaleY));
@@ -298,7 +309,8 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
         if (checker) {
             if (slot.item != lastItem) {
                 if (!pending.empty())
-                    checker->add(std::move(recording), checkBand, checkDots, std::move(reading), std::move(pending));
+                    checker->add(std::move(recording), checkBand, checkDots, std::move(reading),
+                                 std::move(pending));
                 pending.clear();
                 recording = symbol.surface->recording();
                 checkBand = band;
@@ -325,9 +337,21 @@ PaintResult paintSheet(QPagedPaintDevice& device, const SheetLayout& layout, con
         result.error = error;
         return result;
     }
-    // A printer may keep margins it cannot print on: the page is then moved
+    // A printer may keep margins it cannot print on: its origin is then moved
     // back by them, so that the labels stay where the sheet has them.
-    device.setPageLayout(pageLayout(layout.sheet()));
+    const Sheet& sheet = layout.sheet();
+    device.setPageSize(pageLayout(sheet).pageSize());
+    device.setPageOrientation(QPageLayout::Portrait);
+    const QSizeF paper = device.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    if (std::abs(paper.width() - sheet.pageMm.width()) > 1 ||
+        std::abs(paper.height() - sheet.pageMm.height()) > 1) {
+        result.error =
+            QStringLiteral("The printer's paper is %1 x %2 mm, not the %3 x %4 mm of %5: the labels "
+                           "would not be where the sheet has them.")
+                .arg(mm(paper.width()), mm(paper.height()), mm(sheet.pageMm.width()),
+                     mm(sheet.pageMm.height()), sheet.name);
+        return result;
+    }
     const int dpiX = device.logicalDpiX();
     const int dpiY = device.logicalDpiY();
     const QRect paint = device.pageLayout().paintRectPixels(dpiX);
@@ -346,7 +370,8 @@ PaintResult paintSheet(QPagedPaintDevice& device, const SheetLayout& layout, con
         }
         painter.resetTransform();
         painter.translate(-paint.topLeft());
-        PaintResult one = paintPageWith(painter, layout, page, dpiX, dpiY, options, checker ? &*checker : nullptr);
+        PaintResult one =
+            paintPageWith(painter, layout, page, dpiX, dpiY, options, checker ? &*checker : nullptr);
         result.labels += one.labels;
         result.pages += 1;
         for (auto& n : one.unread)
@@ -372,6 +397,7 @@ SheetPdf sheetPdf(const SheetLayout& layout, const PaintOptions& options)
     writer.setResolution(kPdfDotsPerInch);
     writer.setTitle(layout.sheet().name);
     writer.setCreator(QStringLiteral("Barcode Generator"));
+    writer.setPageLayout(pageLayout(layout.sheet()));
     PaintOptions exact = options;
     exact.exactModule = true;
     pdf.result = paintSheet(writer, layout, exact);
@@ -396,7 +422,8 @@ PaintResult writeSheetPdf(const SheetLayout& layout, const PaintOptions& options
     const output::SaveResult saved = output::saveBytes(pdf.bytes, path, save);
     pdf.result.existed = saved.existed;
     if (!saved.saved && !saved.existed)
-        pdf.result.error = QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), saved.error);
+        pdf.result.error =
+            QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), saved.error);
     return pdf.result;
 }
 

@@ -643,6 +643,8 @@ void TestCli::refusals_data()
                                                 << "--csv reads the --batch file";
     QTest::newRow("sheet: column without csv") << sheet("Avery 5160", "--batch - -o x.pdf --column 2") << 2
                                                << "choose columns of a --csv file";
+    QTest::newRow("sheet: colours") << sheet("Avery 5160", "-d 1 -o x.pdf --fg red") << 2
+                                    << "--fg: sheets of labels are printed black on white";
     QTest::newRow("sheet: bad-lines value") << sheet("Avery 5160", "-d 1 -o x.pdf --bad-lines drop") << 2
                                             << "--bad-lines takes empty or skip";
     QTest::newRow("sheet options without a sheet") << args("-d 1 -o x.png --copies 3") << 2

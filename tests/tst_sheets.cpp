@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -68,13 +69,15 @@ std::vector<QImage> rasterisePdf(const QByteArray& pdf, int dpi, const QRect& cr
         return {};
     QStringList args{QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray")};
     if (!crop.isNull())
-        args << QStringLiteral("-x") << QString::number(crop.x()) << QStringLiteral("-y") << QString::number(crop.y())
-             << QStringLiteral("-W") << QString::number(crop.width()) << QStringLiteral("-H")
-             << QString::number(crop.height());
-    if (QProcess::execute(QStringLiteral("pdftoppm"), args << path << dir.filePath(QStringLiteral("page"))) != 0)
+        args << QStringLiteral("-x") << QString::number(crop.x()) << QStringLiteral("-y")
+             << QString::number(crop.y()) << QStringLiteral("-W") << QString::number(crop.width())
+             << QStringLiteral("-H") << QString::number(crop.height());
+    if (QProcess::execute(QStringLiteral("pdftoppm"), args << path << dir.filePath(QStringLiteral("page"))) !=
+        0)
         return {};
     std::vector<QImage> pages;
-    const QStringList files = QDir(dir.path()).entryList({QStringLiteral("page*.pgm")}, QDir::Files, QDir::Name);
+    const QStringList files =
+        QDir(dir.path()).entryList({QStringLiteral("page*.pgm")}, QDir::Files, QDir::Name);
     for (const QString& file : files)
         pages.push_back(QImage(dir.filePath(file)).convertToFormat(QImage::Format_Grayscale8));
     return pages;
@@ -132,6 +135,7 @@ class TestSheets : public QObject {
     void unknownNamesGetTheClosest();
     void searchMatchesBrandPartAndDescription();
     void productsOfOtherShapesAreListedNotSupported();
+    void unreadableDataIsNamed();
     void everySupportedProductFitsItsPage();
 
     void everyLabelHoldsItsLineInOrder_data();
@@ -146,6 +150,8 @@ class TestSheets : public QObject {
     void copiesFillLabelsOneAfterAnother();
     void captionsGoUnderTheSymbol();
     void pdfIsWholeOrAbsent();
+    void deviceMarginsLeaveLabelsInPlace();
+    void previewShowsOutlinesAtThePrintersSizes();
 
     void customSheets_data();
     void customSheets();
@@ -174,13 +180,30 @@ void TestSheets::productsAreFoundByTheirNames_data()
     QTest::addColumn<QString>("paper");
     QTest::addColumn<int>("labels");
     QTest::addColumn<double>("labelWidthMm");
-    QTest::newRow("exact") << "Avery 5160" << "Avery 5160" << "" << "US Letter" << 30 << 66.675;
-    QTest::newRow("any case, no space") << "aVERY5160" << "Avery 5160" << "" << "US Letter" << 30 << 66.675;
-    QTest::newRow("equivalent part") << "avery 8160" << "Avery 8160" << "5160" << "US Letter" << 30 << 66.675;
-    QTest::newRow("A4, bare numbers are points, an equivalent") << "Avery L7160" << "Avery L7160" << "7160" << "A4" << 21 << 63.994;
-    QTest::newRow("lengths in points") << "Avery 6121" << "Avery 6121" << "" << "A4" << 65 << 107.928 * 25.4 / 72;
-    QTest::newRow("round, bare numbers are points") << "Avery 3274.3" << "Avery 3274.3" << "" << "US Letter" << 9
-                                                    << 2.5 * 25.4;
+    QTest::newRow("exact") << "Avery 5160"
+                           << "Avery 5160"
+                           << ""
+                           << "US Letter" << 30 << 66.675;
+    QTest::newRow("any case, no space") << "aVERY5160"
+                                        << "Avery 5160"
+                                        << ""
+                                        << "US Letter" << 30 << 66.675;
+    QTest::newRow("equivalent part") << "avery 8160"
+                                     << "Avery 8160"
+                                     << "5160"
+                                     << "US Letter" << 30 << 66.675;
+    QTest::newRow("A4, bare numbers are points, an equivalent") << "Avery L7160"
+                                                                << "Avery L7160"
+                                                                << "7160"
+                                                                << "A4" << 21 << 63.994;
+    QTest::newRow("lengths in points") << "Avery 6121"
+                                       << "Avery 6121"
+                                       << ""
+                                       << "A4" << 65 << 107.928 * 25.4 / 72;
+    QTest::newRow("round, bare numbers are points") << "Avery 3274.3"
+                                                    << "Avery 3274.3"
+                                                    << ""
+                                                    << "US Letter" << 9 << 2.5 * 25.4;
 }
 
 void TestSheets::productsAreFoundByTheirNames()
@@ -246,6 +269,47 @@ void TestSheets::productsOfOtherShapesAreListedNotSupported()
         QVERIFY(productLine(product).contains(QLatin1String("not supported")));
     }
     QVERIFY(cds > 10);
+}
+
+void TestSheets::unreadableDataIsNamed()
+{
+    const Catalogue missing = Catalogue::load(QStringLiteral("/nonexistent/templates"));
+    QVERIFY(missing.products().empty());
+    QVERIFY2(missing.error().contains(QLatin1String("glabels-data")), qPrintable(missing.error()));
+
+    // A broken file is named with its line; the good ones are still read.
+    QTemporaryDir dir;
+    QVERIFY(testing::writeFile(dir.filePath(QStringLiteral("paper-sizes.xml")),
+                               "<Glabels-paper-sizes><Paper-size id=\"A4\" _name=\"A4\" width=\"210mm\" "
+                               "height=\"297mm\"/></Glabels-paper-sizes>"));
+    QVERIFY(testing::writeFile(
+        dir.filePath(QStringLiteral("good-templates.xml")),
+        "<Glabels-templates>\n"
+        "<Template brand=\"Acme\" part=\"10\" size=\"A4\" _description=\"Tags\">\n"
+        "<Label-rectangle id=\"0\" width=\"2in\" height=\"1cm\"><Markup-margin size=\"1mm\"/>"
+        "<Layout nx=\"2\" ny=\"3\" x0=\"10mm\" y0=\"36pt\" dx=\"60mm\" dy=\"20mm\"/>"
+        "</Label-rectangle></Template>\n"
+        "<Template brand=\"Acme\" part=\"11\" equiv=\"10\"/>\n"
+        "<Template brand=\"Acme\" part=\"12\" equiv=\"99\"/>\n"
+        "</Glabels-templates>\n"));
+    QVERIFY(
+        testing::writeFile(dir.filePath(QStringLiteral("broken-templates.xml")),
+                           "<Glabels-templates>\n<Template brand=\"X\" part=\"1\">\n</Glabels-templates>\n"));
+    const Catalogue partial = Catalogue::load(dir.path());
+    QVERIFY2(partial.error().contains(QLatin1String("broken-templates.xml, line 3")),
+             qPrintable(partial.error()));
+    const Product* tags = partial.find(QStringLiteral("acme 11"));
+    QVERIFY(tags);
+    QVERIFY(tags->supported());
+    QCOMPARE(tags->description, QStringLiteral("Tags"));
+    QCOMPARE(tags->sheet.labelsPerPage(), 6);
+    const QRectF last = tags->sheet.labelRect(5);
+    QVERIFY(std::abs(last.x() - 70) < 1e-9 && std::abs(last.y() - (12.7 + 40)) < 1e-9);
+    QCOMPARE(last.size(), QSizeF(50.8, 10));
+    QCOMPARE(tags->sheet.label.marginMm, 1.0);
+    const Product* orphan = partial.find(QStringLiteral("Acme 12"));
+    QVERIFY(orphan);
+    QVERIFY2(orphan->unsupported.contains(QLatin1String("99")), qPrintable(orphan->unsupported));
 }
 
 void TestSheets::everySupportedProductFitsItsPage()
@@ -365,7 +429,8 @@ void TestSheets::printerModulesAreWholeDots()
              QStringLiteral("WHOLE-DOTS"));
     // Along a row through the bars, every bar and space is the same whole
     // number of dots a module: runs are multiples of the narrowest.
-    const int row = testing::darkRows(label, testing::darkColumns(label, label.height() / 3).front()).first + 5;
+    const int row =
+        testing::darkRows(label, testing::darkColumns(label, label.height() / 3).front()).first + 5;
     std::vector<int> runs;
     const std::vector<int> dark = testing::darkColumns(label, row);
     int run = 1;
@@ -373,7 +438,7 @@ void TestSheets::printerModulesAreWholeDots()
         if (dark[i] == dark[i - 1] + 1) {
             ++run;
         } else {
-            runs.push_back(run);              // a bar
+            runs.push_back(run);                       // a bar
             runs.push_back(dark[i] - dark[i - 1] - 1); // the space after it
             run = 1;
         }
@@ -408,7 +473,8 @@ void TestSheets::pdfModuleIsExactlyTheOneAsked()
         const SheetLayout layout(sheet, itemsOf({data}), {}, options, drawer.drawer());
         const SheetPdf pdf = sheetPdf(layout, {});
         QVERIFY(pdf.result.ok());
-        const std::vector<QImage> pages = rasterisePdf(pdf.bytes, 1200, toPixels(sheet.labelRect(0), 1200 / 25.4));
+        const std::vector<QImage> pages =
+            rasterisePdf(pdf.bytes, 1200, toPixels(sheet.labelRect(0), 1200 / 25.4));
         QCOMPARE(int(pages.size()), 1);
         const QImage label = pages[0].convertToFormat(QImage::Format_RGB32);
         int left = label.width(), right = -1;
@@ -433,12 +499,15 @@ void TestSheets::fitting_data()
     QTest::addColumn<bool>("warned");
     // 300 dpi: a dot is 0.0847 mm. Labels 50 x 20 mm, margin 1: 48 x 18 mm inside.
     const QString label = QStringLiteral("page=A4,label=50x20,grid=1x1,margin=1");
-    QTest::newRow("largest whole dots, height bound") << label << QSize(100, 40) << 0.0 << false << 5 * 25.4 / 300 << false;
-    QTest::newRow("largest whole dots, width bound") << label << QSize(300, 10) << 0.0 << false << 1 * 25.4 / 300 << true;
-    QTest::newRow("asked, rounded to dots") << label << QSize(100, 40) << 0.25 << false << 3 * 25.4 / 300 << false;
+    QTest::newRow("largest whole dots, height bound")
+        << label << QSize(100, 40) << 0.0 << false << 5 * 25.4 / 300 << false;
+    QTest::newRow("largest whole dots, width bound")
+        << label << QSize(300, 10) << 0.0 << false << 1 * 25.4 / 300 << true;
+    QTest::newRow("asked, rounded to dots")
+        << label << QSize(100, 40) << 0.25 << false << 3 * 25.4 / 300 << false;
     QTest::newRow("asked exactly") << label << QSize(100, 40) << 0.25 << true << 0.25 << false;
-    QTest::newRow("asked too large, largest instead") << label << QSize(100, 40) << 1.0 << true << 5 * 25.4 / 300
-                                                       << false;
+    QTest::newRow("asked too large, largest instead")
+        << label << QSize(100, 40) << 1.0 << true << 5 * 25.4 / 300 << false;
     QTest::newRow("not even one dot") << label << QSize(1000, 10) << 0.0 << false << 0.0 << true;
     // A round label of 40 mm, margin 2: a circle of 36 mm. A square symbol's
     // diagonal is the circle's: 36 / sqrt(2) = 25.46 mm for 50 modules.
@@ -520,7 +589,8 @@ void TestSheets::unreadLabelsAreNamedByPageRowAndColumn()
     const Sheet& sheet = catalogue().find(QStringLiteral("Avery 5160"))->sheet;
     Drawer drawer;
     const auto itf = [&](const QString& data) {
-        return output::drawSymbol(drawer.surfaces, output::Symbology::Interleaved2of5, data, linear::Options{});
+        return output::drawSymbol(drawer.surfaces, output::Symbology::Interleaved2of5, data,
+                                  linear::Options{});
     };
     QStringList lines = numbered(QStringLiteral("1234"), 33);
     for (QString& line : lines)
@@ -533,7 +603,8 @@ void TestSheets::unreadLabelsAreNamedByPageRowAndColumn()
     QVERIFY(pdf.result.ok());
     QCOMPARE(int(pdf.result.unread.size()), 1);
     const LabelNote& note = pdf.result.unread.front();
-    QVERIFY2(note.text().startsWith(QLatin1String("Page 2, row 1, column 2 (line 32): ")), qPrintable(note.text()));
+    QVERIFY2(note.text().startsWith(QLatin1String("Page 2, row 1, column 2 (line 32): ")),
+             qPrintable(note.text()));
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("refused.pdf"));
@@ -577,14 +648,16 @@ void TestSheets::captionsGoUnderTheSymbol()
     LayoutOptions options;
     options.captionFont = QFont(QStringLiteral("DejaVu Sans"));
     options.captionFont.setPointSizeF(9);
-    std::vector<LabelItem> items{{QStringLiteral("CAP1"), {QStringLiteral("Blue widget"), QStringLiteral("Aisle 4")}, 1}};
+    std::vector<LabelItem> items{
+        {QStringLiteral("CAP1"), {QStringLiteral("Blue widget"), QStringLiteral("Aisle 4")}, 1}};
     const SheetLayout layout(sheet, items, {}, options, drawer.drawer());
     const SheetPdf pdf = sheetPdf(layout, {});
     QVERIFY(pdf.result.ok());
     const std::vector<QImage> pages = rasterisePdf(pdf.bytes, 254);
     QVERIFY(!pages.empty());
     const QImage label = pages[0].copy(toPixels(sheet.labelRect(0), 10));
-    QCOMPARE(QString::fromStdString(testing::decode(label, ZXing::BarcodeFormat::Code128, 1)), QStringLiteral("CAP1"));
+    QCOMPARE(QString::fromStdString(testing::decode(label, ZXing::BarcodeFormat::Code128, 1)),
+             QStringLiteral("CAP1"));
     // The lowest ink is the caption's, below the bars; and inside the margin.
     const QRgb white = qRgb(255, 255, 255);
     int lowest = -1;
@@ -618,31 +691,117 @@ void TestSheets::pdfIsWholeOrAbsent()
     QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size() == 1);
 }
 
+void TestSheets::deviceMarginsLeaveLabelsInPlace()
+{
+    // A printer keeps margins it cannot print on; its origin is then at the
+    // margin, and the labels must not move with it.
+    const Sheet& sheet = catalogue().find(QStringLiteral("Avery 5160"))->sheet;
+    Drawer drawer;
+    const QStringList lines = numbered(QStringLiteral("M"), 30);
+    const SheetLayout layout(sheet, itemsOf(lines), {}, {}, drawer.drawer());
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(600);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                     QMarginsF(12, 9, 7, 5), QPageLayout::Millimeter));
+    const PaintResult result = paintSheet(writer, layout, {});
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    buffer.close();
+    const std::vector<QImage> pages = rasterisePdf(bytes, 254);
+    QCOMPARE(int(pages.size()), 1);
+    QVERIFY(!strayInk(pages[0], sheet, 10, 0.2));
+    for (const int spot : {4, 29}) {
+        const QImage label = pages[0].copy(toPixels(sheet.labelRect(spot), 10));
+        QCOMPARE(QString::fromStdString(testing::decode(label, ZXing::BarcodeFormat::Code128, 1)),
+                 lines[spot]);
+    }
+}
+
+void TestSheets::previewShowsOutlinesAtThePrintersSizes()
+{
+    const Sheet& sheet = catalogue().find(QStringLiteral("Avery 3274.3"))->sheet;
+    Drawer drawer;
+    const SheetLayout layout(sheet, itemsOf({QStringLiteral("PREVIEW")}), {}, {}, drawer.drawer());
+    const auto paint = [&](double dpi, bool outlines, int fitDpi) {
+        QImage page(int(sheet.pageMm.width() / 25.4 * dpi), int(sheet.pageMm.height() / 25.4 * dpi),
+                    QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        PaintOptions options;
+        options.outlines = outlines;
+        options.fitDpi = fitDpi;
+        const PaintResult result = paintPage(painter, layout, 0, dpi, dpi, options);
+        return std::pair(page, result.labels);
+    };
+    const auto inkWidthMm = [](const QImage& image, const QRect& area, double dpi) {
+        int left = area.right(), right = area.left();
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        return (right - left + 1) * 25.4 / dpi;
+    };
+    constexpr double dpi = 100; // a preview on the screen: a dot is 0.254 mm
+    const auto [outlined, labels] = paint(dpi, true, 600);
+    const auto [plain, plainLabels] = paint(dpi, false, 600);
+    QCOMPARE(labels, 1);
+    QCOMPARE(plainLabels, 1);
+    const auto anyInk = [](const QImage& image, const QRect& area) {
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (image.pixel(x, y) != qRgb(255, 255, 255))
+                    return true;
+        return false;
+    };
+    // The second label is empty: only its outline shows, and only when asked.
+    const QRect second = toPixels(sheet.labelRect(1), dpi / 25.4).adjusted(-1, -1, 1, 1);
+    QVERIFY(anyInk(outlined, second));
+    QVERIFY(!anyInk(plain, second));
+    // The circle's centre stays clear of the outline.
+    QVERIFY(!anyInk(outlined, QRect(second.center() - QPoint(20, 20), QSize(40, 40))));
+    // The symbol is as wide as on the 600-dpi printer, not rounded to whole screen pixels.
+    const auto [printed, printedLabels] = paint(600, false, 0);
+    QCOMPARE(printedLabels, 1);
+    const double previewMm = inkWidthMm(plain, toPixels(sheet.labelRect(0), dpi / 25.4), dpi);
+    const double printedMm = inkWidthMm(printed, toPixels(sheet.labelRect(0), 600 / 25.4), 600);
+    QVERIFY2(std::abs(previewMm - printedMm) < 0.6,
+             qPrintable(QStringLiteral("%1 / %2").arg(previewMm).arg(printedMm)));
+}
+
 void TestSheets::customSheets_data()
 {
     QTest::addColumn<QString>("spec");
     QTest::addColumn<QString>("error"); // a part of it; empty when the sheet is made
     QTest::addColumn<int>("labels");
     QTest::addColumn<QRectF>("lastLabel");
-    QTest::newRow("A4, mm") << "page=A4,label=70x37,grid=3x8,first=0x0.5,pitch=70x37" << "" << 24
-                            << QRectF(140, 259.5, 70, 37);
-    QTest::newRow("units, paper by name") << "page=US-Letter,label=2.625inx1in,grid=3x10,first=0.15625inx0.5in,"
-                                             "pitch=2.78125inx1in,margin=1.5"
-                                          << "" << 30 << QRectF(3.96875 + 2 * 70.64375, 12.7 + 9 * 25.4, 66.675, 25.4);
-    QTest::newRow("page by size, centred without first") << "page=100x50,label=40x20,grid=2x2,pitch=45x25" << "" << 4
-                                                         << QRectF(52.5, 27.5, 40, 20);
-    QTest::newRow("round by diameter") << "page=A4,label=40,grid=4x6,first=10x10,pitch=48x45" << "" << 24
-                                       << QRectF(10 + 3 * 48, 10 + 5 * 45, 40, 40);
-    QTest::newRow("off the page") << "page=A4,label=70x37,grid=3x9,first=0x0,pitch=70x37" << "runs off" << 0
-                                  << QRectF();
-    QTest::newRow("overlapping") << "page=A4,label=70x37,grid=3x2,first=0x0,pitch=60x37" << "overlap" << 0
-                                 << QRectF();
-    QTest::newRow("missing grid") << "page=A4,label=70x37" << "needs grid=" << 0 << QRectF();
-    QTest::newRow("unknown paper") << "page=A99,label=70x37,grid=1x1" << "neither a paper size" << 0 << QRectF();
-    QTest::newRow("unknown key") << "page=A4,label=70x37,grid=1x1,gap=2" << "not part of a custom sheet" << 0
-                                 << QRectF();
-    QTest::newRow("bad grid") << "page=A4,label=70x37,grid=0x2" << "grid=COLUMNSxROWS" << 0 << QRectF();
-    QTest::newRow("margin fills the label") << "page=A4,label=10x10,grid=1x1,margin=5" << "no room" << 0 << QRectF();
+    QTest::newRow("A4, mm") << "page=A4,label=70x37,grid=3x8,first=0x0.5,pitch=70x37"
+                            << "" << 24 << QRectF(140, 259.5, 70, 37);
+    QTest::newRow("units, paper by name")
+        << "page=US-Letter,label=2.625inx1in,grid=3x10,first=0.15625inx0.5in,"
+           "pitch=2.78125inx1in,margin=1.5"
+        << "" << 30 << QRectF(3.96875 + 2 * 70.64375, 12.7 + 9 * 25.4, 66.675, 25.4);
+    QTest::newRow("page by size, centred without first") << "page=100x50,label=40x20,grid=2x2,pitch=45x25"
+                                                         << "" << 4 << QRectF(52.5, 27.5, 40, 20);
+    QTest::newRow("round by diameter") << "page=A4,label=40,grid=4x6,first=10x10,pitch=48x45"
+                                       << "" << 24 << QRectF(10 + 3 * 48, 10 + 5 * 45, 40, 40);
+    QTest::newRow("off the page") << "page=A4,label=70x37,grid=3x9,first=0x0,pitch=70x37"
+                                  << "runs off" << 0 << QRectF();
+    QTest::newRow("overlapping") << "page=A4,label=70x37,grid=3x2,first=0x0,pitch=60x37"
+                                 << "overlap" << 0 << QRectF();
+    QTest::newRow("missing grid") << "page=A4,label=70x37"
+                                  << "needs grid=" << 0 << QRectF();
+    QTest::newRow("unknown paper") << "page=A99,label=70x37,grid=1x1"
+                                   << "neither a paper size" << 0 << QRectF();
+    QTest::newRow("unknown key") << "page=A4,label=70x37,grid=1x1,gap=2"
+                                 << "not part of a custom sheet" << 0 << QRectF();
+    QTest::newRow("bad grid") << "page=A4,label=70x37,grid=0x2"
+                              << "grid=COLUMNSxROWS" << 0 << QRectF();
+    QTest::newRow("margin fills the label") << "page=A4,label=10x10,grid=1x1,margin=5"
+                                            << "no room" << 0 << QRectF();
 }
 
 void TestSheets::customSheets()
@@ -665,9 +824,11 @@ void TestSheets::customSheets()
     QVERIFY2(why.isEmpty(), qPrintable(why));
     QCOMPARE(made.sheet.labelsPerPage(), labels);
     const QRectF last = made.sheet.labelRect(labels - 1);
-    QVERIFY2(std::abs(last.x() - lastLabel.x()) < 0.01 && std::abs(last.y() - lastLabel.y()) < 0.01 &&
-                 std::abs(last.width() - lastLabel.width()) < 0.01,
-             qPrintable(QStringLiteral("%1,%2 %3x%4").arg(last.x()).arg(last.y()).arg(last.width()).arg(last.height())));
+    QVERIFY2(
+        std::abs(last.x() - lastLabel.x()) < 0.01 && std::abs(last.y() - lastLabel.y()) < 0.01 &&
+            std::abs(last.width() - lastLabel.width()) < 0.01,
+        qPrintable(
+            QStringLiteral("%1,%2 %3x%4").arg(last.x()).arg(last.y()).arg(last.width()).arg(last.height())));
 }
 
 void TestSheets::customSheetSpecReadsBack()
@@ -695,19 +856,38 @@ void TestSheets::csv_data()
     QTest::addColumn<bool>("header");
     QTest::addColumn<QString>("records"); // fields joined by |, records by ; each led by its line
     QTest::addColumn<QString>("error");
-    QTest::newRow("plain") << "a,b\nc,d\n" << false << "1:a|b;2:c|d" << "";
-    QTest::newRow("CRLF, no final line end") << "a,b\r\nc,d" << false << "1:a|b;2:c|d" << "";
-    QTest::newRow("quoted comma and doubled quote") << "\"x,1\",\"say \"\"hi\"\"\"\n" << false << "1:x,1|say \"hi\""
+    QTest::newRow("plain") << "a,b\nc,d\n"
+                           << false << "1:a|b;2:c|d"
+                           << "";
+    QTest::newRow("CRLF, no final line end") << "a,b\r\nc,d" << false << "1:a|b;2:c|d"
+                                             << "";
+    QTest::newRow("quoted comma and doubled quote") << "\"x,1\",\"say \"\"hi\"\"\"\n"
+                                                    << false << "1:x,1|say \"hi\""
                                                     << "";
-    QTest::newRow("line break inside quotes keeps the line count")
-        << "\"two\nlines\",b\nnext,c\n" << false << "1:two\nlines|b;3:next|c" << "";
-    QTest::newRow("CRLF inside quotes is kept") << "\"a\r\nb\"\r\nc\r\n" << false << "1:a\r\nb;3:c" << "";
-    QTest::newRow("blank lines skipped") << "a\n\n   \nb\n" << false << "1:a;4:b" << "";
-    QTest::newRow("empty fields kept") << ",x,\n" << false << "1:|x|" << "";
-    QTest::newRow("quoted empty is a record") << "\"\"\n" << false << "1:" << "";
-    QTest::newRow("header skipped") << "sku,name\n\n1,one\n" << true << "3:1|one" << "";
-    QTest::newRow("byte-order mark") << QString(QChar(0xFEFF)) + "a,b\n" << false << "1:a|b" << "";
-    QTest::newRow("unclosed quote") << "a\n\"open,b\nc\n" << false << "" << "Line 2: a quoted field is not closed";
+    QTest::newRow("line break inside quotes keeps the line count") << "\"two\nlines\",b\nnext,c\n"
+                                                                   << false << "1:two\nlines|b;3:next|c"
+                                                                   << "";
+    QTest::newRow("CRLF inside quotes is kept") << "\"a\r\nb\"\r\nc\r\n"
+                                                << false << "1:a\r\nb;3:c"
+                                                << "";
+    QTest::newRow("blank lines skipped") << "a\n\n   \nb\n"
+                                         << false << "1:a;4:b"
+                                         << "";
+    QTest::newRow("empty fields kept") << ",x,\n"
+                                       << false << "1:|x|"
+                                       << "";
+    QTest::newRow("quoted empty is a record") << "\"\"\n"
+                                              << false << "1:"
+                                              << "";
+    QTest::newRow("header skipped") << "sku,name\n\n1,one\n"
+                                    << true << "3:1|one"
+                                    << "";
+    QTest::newRow("byte-order mark") << QString(QChar(0xFEFF)) + "a,b\n"
+                                     << false << "1:a|b"
+                                     << "";
+    QTest::newRow("unclosed quote") << "a\n\"open,b\nc\n"
+                                    << false << ""
+                                    << "Line 2: a quoted field is not closed";
 }
 
 void TestSheets::csv()
@@ -768,14 +948,19 @@ void TestSheets::labelSources_data()
     QTest::addColumn<QStringList>("captions"); // columns; "data" for the data itself
     QTest::addColumn<QString>("items");        // line:data[/caption lines] joined by ;
     QTest::addColumn<QString>("bad");          // lines of the bad ones, joined by ,
-    QTest::newRow("lines, blank skipped") << "A1\r\n\nA2\n" << false << "1" << QStringList() << "1:A1;3:A2" << "";
-    QTest::newRow("lines with the data as caption")
-        << "A1\n" << false << "1" << QStringList{"data"} << "1:A1/A1" << "";
+    QTest::newRow("lines, blank skipped") << "A1\r\n\nA2\n"
+                                          << false << "1" << QStringList() << "1:A1;3:A2"
+                                          << "";
+    QTest::newRow("lines with the data as caption") << "A1\n"
+                                                    << false << "1" << QStringList{"data"} << "1:A1/A1"
+                                                    << "";
     QTest::newRow("csv by header name, caption columns")
-        << "sku,name,aisle\n100,\"Bolt, M6\",4\n\n101,Nut,5\n" << true << "sku" << QStringList{"name", "3"}
-        << "2:100/Bolt, M6/4;4:101/Nut/5" << "";
-    QTest::newRow("csv, short and empty records are bad")
-        << "sku,name\n100,a\nx,\n102\n" << true << "name" << QStringList() << "2:a" << "3,4";
+        << "sku,name,aisle\n100,\"Bolt, M6\",4\n\n101,Nut,5\n"
+        << true << "sku" << QStringList{"name", "3"} << "2:100/Bolt, M6/4;4:101/Nut/5"
+        << "";
+    QTest::newRow("csv, short and empty records are bad") << "sku,name\n100,a\nx,\n102\n"
+                                                          << true << "name" << QStringList() << "2:a"
+                                                          << "3,4";
 }
 
 void TestSheets::labelSources()
