@@ -199,7 +199,8 @@ LabelSymbols BarcodeGenerator::labelSymbols() const
     symbols.draw = [surfaces, symbology, asked](const QString& data) {
         return output::drawSymbol(*surfaces, symbology, data, asked);
     };
-    symbols.readBack = verify::lineCheck(symbology, output::settleOptions(symbology, asked).options.optimize != 0);
+    symbols.readBack =
+        verify::lineCheck(symbology, output::settleOptions(symbology, asked).options.optimize != 0);
     if (symbolShown())
         symbols.currentData = Text1->text();
     symbols.labelFont = font;

@@ -112,8 +112,8 @@ QStringList grouped(const std::vector<sheets::LabelNote>& notes)
         where.message.clear();
         QString place = where.text();
         place.chop(2); // the ": " before the empty message
-        lines << QStringLiteral("%1 and %2: %3").arg(place, countOf(count - 1, "other label", "other labels"),
-                                                     note->message);
+        lines << QStringLiteral("%1 and %2: %3")
+                     .arg(place, countOf(count - 1, "other label", "other labels"), note->message);
     }
     return lines;
 }
@@ -428,9 +428,11 @@ void PrintLabelsDialog::fillProducts()
             description += tr(" (as %1)").arg(product.equivalentOf);
         QStringList columnsText{product.name(), description};
         if (product.supported())
-            columnsText << product.sheet.paperName << product.sheet.labelSizeText() << product.sheet.layoutText();
+            columnsText << product.sheet.paperName << product.sheet.labelSizeText()
+                        << product.sheet.layoutText();
         else
-            columnsText << product.sheet.paperName << QString() << tr("Not supported: %1").arg(product.unsupported);
+            columnsText << product.sheet.paperName << QString()
+                        << tr("Not supported: %1").arg(product.unsupported);
         auto* item = new QTreeWidgetItem(columnsText);
         item->setData(NameColumn, Qt::UserRole, qulonglong(i));
         if (!product.supported()) {
@@ -529,8 +531,8 @@ QString PrintLabelsDialog::customSpec() const
                             number(round ? labelWidth->value() : labelHeight->value()))
                        .arg(columns->value())
                        .arg(rows->value())
-                       .arg(number(firstLeft->value()), number(firstTop->value()), number(pitchAcross->value()),
-                            number(pitchDown->value()));
+                       .arg(number(firstLeft->value()), number(firstTop->value()),
+                            number(pitchAcross->value()), number(pitchDown->value()));
     if (round)
         spec += QStringLiteral(",round");
     return spec;
@@ -594,8 +596,8 @@ void PrintLabelsDialog::refresh()
     sheets::SourceOptions source;
     source.csv = fromCsv->isChecked();
     source.header = source.csv && header->isChecked();
-    source.column = output::CsvColumn::parse(dataColumn->text().trimmed().isEmpty() ? QStringLiteral("1")
-                                                                                     : dataColumn->text().trimmed());
+    source.column = output::CsvColumn::parse(
+        dataColumn->text().trimmed().isEmpty() ? QStringLiteral("1") : dataColumn->text().trimmed());
     if (source.csv)
         for (const QString& column : captionColumns->text().split(QLatin1Char(','), Qt::SkipEmptyParts))
             if (!column.trimmed().isEmpty())
@@ -603,7 +605,8 @@ void PrintLabelsDialog::refresh()
     switch (caption->currentIndex()) {
     case DataCaption: source.caption = sheets::CaptionSource::Data; break;
     case ColumnsCaption:
-        source.caption = source.captionColumns.empty() ? sheets::CaptionSource::None : sheets::CaptionSource::Columns;
+        source.caption =
+            source.captionColumns.empty() ? sheets::CaptionSource::None : sheets::CaptionSource::Columns;
         if (source.captionColumns.empty())
             found << tr("Name the caption's columns, or choose another caption.");
         break;
@@ -618,7 +621,8 @@ void PrintLabelsDialog::refresh()
     } else if (const QString path = file->text().trimmed(); !path.isEmpty()) {
         QFile input(path);
         if (!input.open(QIODevice::ReadOnly))
-            labels.error = tr("%1 cannot be read: %2").arg(QDir::toNativeSeparators(path), input.errorString());
+            labels.error =
+                tr("%1 cannot be read: %2").arg(QDir::toNativeSeparators(path), input.errorString());
         else
             labels = sheets::fromDevice(input, source);
     } else {
@@ -640,8 +644,8 @@ void PrintLabelsDialog::refresh()
     options.captionFont =
         QFont(m_symbols.labelFont.isEmpty() ? QStringLiteral("Tahoma") : m_symbols.labelFont);
     options.captionFont.setPointSizeF(kCaptionPoints);
-    m_layout = std::make_unique<sheets::SheetLayout>(std::move(*sheet), std::move(items), std::move(bad), options,
-                                                     m_symbols.draw);
+    m_layout = std::make_unique<sheets::SheetLayout>(std::move(*sheet), std::move(items), std::move(bad),
+                                                     options, m_symbols.draw);
     for (const sheets::BadItem& item : m_layout->bad())
         found << item.message;
     if (const QString why = m_layout->error(); !why.isEmpty() && labels.ok())
@@ -686,10 +690,11 @@ void PrintLabelsDialog::report(const QString& title, const sheets::PaintResult& 
     // The warnings of painting are the preview's, page by page.
     QStringList found{done + QLatin1Char('.')};
     if (m_symbols.readBack)
-        found << (unread.isEmpty() ? tr("Scan check: all %1 read back.").arg(countOf(result.labels, "label", "labels"))
-                                   : tr("Scan check: %1 of %2 do not read back:")
-                                         .arg(unread.size())
-                                         .arg(countOf(result.labels, "label", "labels")));
+        found << (unread.isEmpty()
+                      ? tr("Scan check: all %1 read back.").arg(countOf(result.labels, "label", "labels"))
+                      : tr("Scan check: %1 of %2 do not read back:")
+                            .arg(unread.size())
+                            .arg(countOf(result.labels, "label", "labels")));
     found << unread;
     // Kept under the layout's notes while the pages are looked through.
     m_checkNotes = found;
@@ -754,7 +759,8 @@ void PrintLabelsDialog::saveAsPdf()
     refresh();
     if (!m_layout || !m_layout->error().isEmpty())
         return;
-    const QString folder = Store().value(QStringLiteral("pdfFolder"), m_platform.currentDirectory()).toString();
+    const QString folder =
+        Store().value(QStringLiteral("pdfFolder"), m_platform.currentDirectory()).toString();
     const QString proposed = QDir(folder).filePath(QStringLiteral("labels.pdf"));
     QString path = m_platform.saveFileName(this, tr("Save Labels as PDF"), proposed, tr("PDF files (*.pdf)"));
     if (path.isEmpty())
@@ -781,7 +787,7 @@ void PrintLabelsDialog::remember() const
         store.setValue(QStringLiteral("product"), item->text(NameColumn));
     store.setValue(QStringLiteral("search"), search->text());
     store.setValue(QStringLiteral("customSheet"), customSpec());
-    store.setValue(QStringLiteral("source"), fromCsv->isChecked() ? QStringLiteral("csv")
+    store.setValue(QStringLiteral("source"), fromCsv->isChecked()     ? QStringLiteral("csv")
                                              : fromLines->isChecked() ? QStringLiteral("lines")
                                                                       : QStringLiteral("current"));
     store.setValue(QStringLiteral("file"), file->text());
@@ -800,10 +806,10 @@ void PrintLabelsDialog::restore()
     if (const QString spec = store.value(QStringLiteral("customSheet")).toString(); !spec.isEmpty()) {
         if (const sheets::CustomSheetParse parsed = sheets::parseCustomSheet(spec); parsed.custom) {
             const sheets::CustomSheet& c = *parsed.custom;
-            customPage->setCurrentText(!c.paper.isEmpty()
-                                           ? c.paper
-                                           : QStringLiteral("%1x%2").arg(number(c.pageMm.width()),
-                                                                         number(c.pageMm.height())));
+            customPage->setCurrentText(
+                !c.paper.isEmpty()
+                    ? c.paper
+                    : QStringLiteral("%1x%2").arg(number(c.pageMm.width()), number(c.pageMm.height())));
             labelWidth->setValue(c.labelMm.width());
             labelHeight->setValue(c.labelMm.height());
             columns->setValue(c.columns);

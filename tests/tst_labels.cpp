@@ -52,9 +52,9 @@ std::vector<QImage> pages(const QString& pdf, int dpi)
 {
     const QString stem = pdf + QStringLiteral("-page");
     QProcess process;
-    process.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"),
-                                               QStringLiteral("-aa"), QStringLiteral("no"), QStringLiteral("-aaVector"),
-                                               QStringLiteral("no"), pdf, stem});
+    process.start(QStringLiteral("pdftoppm"),
+                  {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"), QStringLiteral("-aa"),
+                   QStringLiteral("no"), QStringLiteral("-aaVector"), QStringLiteral("no"), pdf, stem});
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return {};
     std::vector<QImage> images;
@@ -144,7 +144,8 @@ void TestLabels::initTestCase()
     QVERIFY(m_settings.isValid() && m_folder.isValid());
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
-    QVERIFY2(!PrintLabelsDialog::catalogue().products().empty(), qPrintable(PrintLabelsDialog::catalogue().error()));
+    QVERIFY2(!PrintLabelsDialog::catalogue().products().empty(),
+             qPrintable(PrintLabelsDialog::catalogue().error()));
 }
 
 void TestLabels::init()
@@ -195,10 +196,18 @@ void TestLabels::listsProductsAndSearches_data()
     QTest::addColumn<QString>("search");
     QTest::addColumn<QString>("found");
     QTest::addColumn<QString>("notFound");
-    QTest::newRow("part") << "5160" << "Avery 5160" << "Avery L7160";
-    QTest::newRow("part in any case") << "l7160" << "Avery L7160" << "Avery 5160";
-    QTest::newRow("brand and part") << "avery 5160" << "Avery 5160" << "Avery 5161";
-    QTest::newRow("everything") << "" << "Avery L7160" << "";
+    QTest::newRow("part") << "5160"
+                          << "Avery 5160"
+                          << "Avery L7160";
+    QTest::newRow("part in any case") << "l7160"
+                                      << "Avery L7160"
+                                      << "Avery 5160";
+    QTest::newRow("brand and part") << "avery 5160"
+                                    << "Avery 5160"
+                                    << "Avery 5161";
+    QTest::newRow("everything") << ""
+                                << "Avery L7160"
+                                << "";
 }
 
 void TestLabels::listsProductsAndSearches()
@@ -233,7 +242,8 @@ void TestLabels::listsProductsAndSearches()
 void TestLabels::unsupportedProductsAreGreyed()
 {
     const auto& all = PrintLabelsDialog::catalogue().products();
-    const auto unsupported = std::find_if(all.begin(), all.end(), [](const auto& p) { return !p.supported(); });
+    const auto unsupported =
+        std::find_if(all.begin(), all.end(), [](const auto& p) { return !p.supported(); });
     if (unsupported == all.end())
         QSKIP("the installed label data has no product of another shape");
     Window w(m_folder.path());
@@ -276,7 +286,8 @@ void TestLabels::previewShowsOutlinesThatAreNotPrinted()
     }
     const QRectF first = inPreview(*dialog, 0);
     const QRectF second = inPreview(*dialog, 1);
-    QCOMPARE(shown.pixel(int((first.right() + second.left()) / 2), int(first.center().y())), qRgb(255, 255, 255));
+    QCOMPARE(shown.pixel(int((first.right() + second.left()) / 2), int(first.center().y())),
+             qRgb(255, 255, 255));
     // The symbol is on the first label, none on the sixth.
     QVERIFY(testing::anyDark(shown, first.toRect().adjusted(3, 3, -3, -3)));
     QVERIFY(!testing::anyDark(shown, inPreview(*dialog, 5).toRect().adjusted(3, 3, -3, -3)));
@@ -297,8 +308,9 @@ void TestLabels::previewShowsOutlinesThatAreNotPrinted()
             for (int x = edge.left(); x <= edge.right(); ++x)
                 QCOMPARE(qGray(printed[0].pixel(x, y)), 255);
     }
-    QVERIFY(testing::anyDark(printed[0], QRectF(sheet.contentRect(0).topLeft() * dots,
-                                                sheet.contentRect(0).size() * dots).toRect()));
+    QVERIFY(testing::anyDark(
+        printed[0],
+        QRectF(sheet.contentRect(0).topLeft() * dots, sheet.contentRect(0).size() * dots).toRect()));
 }
 
 void TestLabels::saveAsPdfWritesTheCommandLinesSheet_data()
@@ -315,22 +327,31 @@ void TestLabels::saveAsPdfWritesTheCommandLinesSheet_data()
     QTest::addColumn<int>("pageCount");
 
     QTest::newRow("letter, lines, data caption, partly used sheet")
-        << "Code 128" << "code128" << "Avery 5160" << lines(40) << false << 5 << 1 << 1
-        << QStringList{"--first-label", "5", "--caption"} << 2;
-    QTest::newRow("A4, copies")
-        << "Code 39" << "code39" << "Avery L7160" << lines(8) << false << 1 << 3 << 0
-        << QStringList{"--copies", "3"} << 2;
+        << "Code 128"
+        << "code128"
+        << "Avery 5160" << lines(40) << false << 5 << 1 << 1 << QStringList{"--first-label", "5", "--caption"}
+        << 2;
+    QTest::newRow("A4, copies") << "Code 39"
+                                << "code39"
+                                << "Avery L7160" << lines(8) << false << 1 << 3 << 0
+                                << QStringList{"--copies", "3"} << 2;
     QTest::newRow("CSV, header names, caption columns")
-        << "Code 128" << "code128" << "Avery 5160"
-        << QStringLiteral("name,sku,price\n\"Tea, green\",T-100,2.50\n\nCoffee,C-200,4.00\n\"Say \"\"hi\"\"\",H-1,1\n")
+        << "Code 128"
+        << "code128"
+        << "Avery 5160"
+        << QStringLiteral(
+               "name,sku,price\n\"Tea, green\",T-100,2.50\n\nCoffee,C-200,4.00\n\"Say \"\"hi\"\"\",H-1,1\n")
         << true << 1 << 1 << 2
-        << QStringList{"--csv", "--header", "--column", "sku", "--caption-column", "name", "--caption-column", "3"}
+        << QStringList{"--csv", "--header",         "--column", "sku", "--caption-column",
+                       "name",  "--caption-column", "3"}
         << 1;
-    QTest::newRow("custom sheet")
-        << "Code 39" << "code39" << "" << lines(5) << false << 2 << 1 << 1
-        << QStringList{"--custom-sheet", "page=A5,label=60x30,grid=2x4,first=10x12,pitch=65x33", "--first-label",
-                       "2", "--caption"}
-        << 1;
+    QTest::newRow("custom sheet") << "Code 39"
+                                  << "code39"
+                                  << "" << lines(5) << false << 2 << 1 << 1
+                                  << QStringList{"--custom-sheet",
+                                                 "page=A5,label=60x30,grid=2x4,first=10x12,pitch=65x33",
+                                                 "--first-label", "2", "--caption"}
+                                  << 1;
 }
 
 void TestLabels::saveAsPdfWritesTheCommandLinesSheet()
@@ -390,7 +411,8 @@ void TestLabels::saveAsPdfWritesTheCommandLinesSheet()
              qPrintable(dialog->notes->toPlainText()));
 
     const QString fromCli = folder.filePath(QStringLiteral("cli.pdf"));
-    QStringList args{QStringLiteral("-t"), type, QStringLiteral("--batch"), data, QStringLiteral("-o"), fromCli};
+    QStringList args{QStringLiteral("-t"), type,   QStringLiteral("--batch"), data,
+                     QStringLiteral("-o"), fromCli};
     if (!product.isEmpty())
         args << QStringLiteral("--sheet") << product;
     args << cliArgs << windowOptions(w);
@@ -435,7 +457,8 @@ void TestLabels::badLinesAreNamedAndLeftEmptyOrSkipped()
     // Named by its line, the blank line counted.
     const QString notes = dialog->notes->toPlainText();
     QVERIFY2(notes.contains(QStringLiteral("Line 2:")), qPrintable(notes));
-    QVERIFY2(notes.contains(choice == 0 ? QStringLiteral("left empty") : QStringLiteral("skipped")), qPrintable(notes));
+    QVERIFY2(notes.contains(choice == 0 ? QStringLiteral("left empty") : QStringLiteral("skipped")),
+             qPrintable(notes));
     QVERIFY(dialog->pdfButton->isEnabled());
 }
 
@@ -460,7 +483,8 @@ void TestLabels::labelsThatDoNotReadAreNamed()
     QVERIFY(QFileInfo::exists(pdf));
     // The fifth label: the second row's second column.
     const QString notes = dialog.notes->toPlainText();
-    QVERIFY2(notes.contains(QStringLiteral("Page 1, row 2, column 2 (line 5): read as nothing")), qPrintable(notes));
+    QVERIFY2(notes.contains(QStringLiteral("Page 1, row 2, column 2 (line 5): read as nothing")),
+             qPrintable(notes));
     QVERIFY2(notes.contains(QStringLiteral("1 of 6 labels do not read")), qPrintable(notes));
     QCOMPARE(int(w.platform->messages.size()), 1);
     QCOMPARE(w.platform->messages[0].icon, QMessageBox::Warning);
