@@ -161,6 +161,7 @@ int writeSheet(const Settings& s, const output::ReadBack& readBack)
     const sheets::PaintResult written =
         sheets::writeSheetPdf(layout, paint, s.target, s.verify, {.keepExisting = !s.replace});
     sayNotes(written.warnings, QStringLiteral("warning"));
+    sayNotes(written.empty, QStringLiteral("error"));
     // Per label: each one that does not read is to be found on the sheet.
     for (const sheets::LabelNote& note : written.unread)
         say(QStringLiteral("%1: %2").arg(s.verify ? QStringLiteral("error") : QStringLiteral("warning"),
@@ -173,7 +174,8 @@ int writeSheet(const Settings& s, const output::ReadBack& readBack)
         say(written.error);
         return kFailed;
     }
-    return layout.bad().empty() ? kSuccess : kFailed;
+    // Labels left empty lost data, as bad lines do: the sheet is written, the run fails.
+    return layout.bad().empty() && written.empty.empty() ? kSuccess : kFailed;
 }
 
 } // namespace cli

@@ -26,8 +26,8 @@ CsvTable parseCsv(QStringView text, bool header)
                 ++at;
                 for (;;) {
                     if (at >= size) {
-                        table.error = QStringLiteral("Line %1: a quoted field is not closed.").arg(opened);
-                        return table;
+                        // Nothing of a file that is not CSV is used.
+                        return {{}, {}, QStringLiteral("Line %1: a quoted field is not closed.").arg(opened)};
                     }
                     const QChar c = text[at];
                     if (c == QLatin1Char('"')) {

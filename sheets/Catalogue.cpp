@@ -13,6 +13,9 @@ namespace sheets {
 
 namespace {
 
+// Kept clear inside a label whose product gives no margin, as a custom sheet's.
+constexpr double kDefaultMarginMm = 1.5;
+
 // How "Avery 5160", "avery5160" and "AVERY  5160" are all one name.
 QString key(QStringView text)
 {
@@ -103,6 +106,10 @@ struct Loader {
             sheet.label.sizeMm =
                 w > 0 ? QSizeF(w, lengthOf(a, QLatin1StringView("height"))) : QSizeF(2 * r, 2 * r);
         }
+        // Most products give no margin: a symbol printed up to the edge of a
+        // die-cut label is cut by the slightest shift of the paper.
+        const QSizeF size = sheet.label.sizeMm;
+        sheet.label.marginMm = std::min(kDefaultMarginMm, std::min(size.width(), size.height()) / 10);
         while (xml.readNextStartElement()) {
             const auto b = xml.attributes();
             if (xml.name() == QLatin1String("Markup-margin")) {

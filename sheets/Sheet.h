@@ -58,8 +58,9 @@ struct Sheet {
 // numbers their rows and columns; sets columns and rows.
 void orderSpots(Sheet& sheet);
 
-// Why the sheet cannot be printed (no labels, a label off the page, labels
-// overlapping), or nothing.
+// Why a sheet is not a sheet of labels (no labels, a label off the page,
+// labels overlapping, a margin that leaves no room), or nothing: for the
+// sheets a user makes. The data set's products are taken as they are.
 QString checkSheet(const Sheet& sheet);
 
 // A length as the label data writes it: a number with "pt", "in", "mm" or

@@ -85,8 +85,12 @@ std::vector<Slot> SheetLayout::slotsOnPage(int page) const
 
 QString SheetLayout::error() const
 {
-    if (const QString sheetError = checkSheet(m_sheet); !sheetError.isEmpty())
-        return sheetError;
+    // Only what makes printing impossible: a product whose labels overlap by
+    // a rounding or run a little off the page (thirty of the data set's, the
+    // common Avery L7161 among them) is printed as its maker describes it;
+    // a custom sheet is held to checkSheet() when it is made.
+    if (m_sheet.pageMm.isEmpty() || m_sheet.label.sizeMm.isEmpty() || m_sheet.spots.empty())
+        return QStringLiteral("%1 has no labels to print on.").arg(m_sheet.name);
     if (m_options.firstLabel < 1 || m_options.firstLabel > m_sheet.labelsPerPage())
         return QStringLiteral("The first label must be 1 to %1: the sheet has %1 labels.")
             .arg(m_sheet.labelsPerPage());

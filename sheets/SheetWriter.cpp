@@ -254,7 +254,7 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
         const LabelItem& item = layout.items()[size_t(slot.item)];
         const output::SymbolResult symbol = layout.drawer()(item.data);
         if (!symbol.ok()) {
-            result.warnings.push_back(note(layout, slot, symbol.message));
+            result.empty.push_back(note(layout, slot, symbol.message));
             continue;
         }
         const QRect band = inkedBand(*symbol.surface);
@@ -266,7 +266,7 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
         const Fit fit = fitSymbol(sheet, slot.spot, modules, item.caption, captionFont,
                                   layout.options().moduleMm, fitDpi, options.exactModule);
         if (!fit.ok()) {
-            result.warnings.push_back(note(layout, slot, fit.error));
+            result.empty.push_back(note(layout, slot, fit.error));
             continue;
         }
         if (!fit.warning.isEmpty() && slot.item != lastItem)
@@ -378,6 +378,8 @@ PaintResult paintSheet(QPagedPaintDevice& device, const SheetLayout& layout, con
             result.unread.push_back(std::move(n));
         for (auto& n : one.warnings)
             result.warnings.push_back(std::move(n));
+        for (auto& n : one.empty)
+            result.empty.push_back(std::move(n));
     }
     if (!painter.end() && result.error.isEmpty())
         result.error = QStringLiteral("The pages could not be completed.");
@@ -413,6 +415,11 @@ PaintResult writeSheetPdf(const SheetLayout& layout, const PaintOptions& options
     SheetPdf pdf = sheetPdf(layout, options);
     if (!pdf.result.ok())
         return pdf.result;
+    if (pdf.result.labels == 0) {
+        pdf.result.error = QStringLiteral("No symbol fits its label; %1 is not written.")
+                               .arg(QDir::toNativeSeparators(path));
+        return pdf.result;
+    }
     if (refuseUnread && !pdf.result.unread.empty()) {
         pdf.result.error = QStringLiteral("%1 label(s) do not read back; %2 is not written.")
                                .arg(pdf.result.unread.size())

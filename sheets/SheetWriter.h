@@ -52,7 +52,8 @@ struct PaintOptions {
 struct PaintResult {
     QString error;                   // the pages were not (all) made
     std::vector<LabelNote> unread;   // symbols that did not read back
-    std::vector<LabelNote> warnings; // too small to read reliably, caption cut
+    std::vector<LabelNote> warnings; // too small to read reliably
+    std::vector<LabelNote> empty;    // left empty: the symbol does not fit the label
     int pages = 0;
     int labels = 0;
     // Not written: a file was there and the save options keep it.

@@ -652,6 +652,9 @@ void TestCli::refusals_data()
     QTest::newRow("custom sheet off the page")
         << args("-d 1 -o x.pdf --custom-sheet page=A4,label=70x37,grid=3x9,first=0x0") << 2
         << "--custom-sheet: Label 25 (row 9, column 1) runs off";
+    QTest::newRow("sheet: no symbol fits")
+        << args("-t code128 -d LONG-DATA-123456 -o x.pdf --custom-sheet page=A4,label=12x8,grid=1x1") << 1
+        << "error: Page 1, row 1, column 1: the symbol does not fit on the label even at one dot";
     QTest::newRow("sheet: no data left") << sheet("Avery 5160", "--batch - -o x.pdf") << 1 << "There is no data";
     QTest::newRow("sheet: header column missing")
         << sheet("Avery 5160", "--batch - --csv --header --column sku -o x.pdf") << 1 << "The column \"sku\" is chosen by name, but the input has no header row";
