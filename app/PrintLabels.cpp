@@ -665,7 +665,7 @@ void PrintLabelsDialog::showPage(int page)
     pageText->setText(tr("Page %1 of %2").arg(m_page + 1).arg(pages));
     previousPage->setEnabled(m_page > 0);
     nextPage->setEnabled(m_page + 1 < pages);
-    showNotes(m_layoutNotes + grouped(painted.warnings) + m_checkNotes);
+    showNotes(m_layoutNotes + grouped(painted.empty) + grouped(painted.warnings) + m_checkNotes);
 }
 
 void PrintLabelsDialog::showNotes(const QStringList& found)
@@ -699,15 +699,22 @@ void PrintLabelsDialog::report(const QString& title, const sheets::PaintResult& 
     // Kept under the layout's notes while the pages are looked through.
     m_checkNotes = found;
     showPage(m_page);
-    if (unread.isEmpty())
-        return;
-    QStringList listed = unread.mid(0, 10);
-    if (unread.size() > 10)
-        listed << tr("and %1 more").arg(unread.size() - 10);
-    m_platform.message(QMessageBox::Warning, title,
-                       tr("%1, but a standard decoder does not read these labels as their data:\n%2")
-                           .arg(done, listed.join(QLatin1Char('\n'))),
-                       QMessageBox::Ok);
+    const auto firstTen = [](const QStringList& labels) {
+        QStringList listed = labels.mid(0, 10);
+        if (labels.size() > 10)
+            listed << tr("and %1 more").arg(labels.size() - 10);
+        return listed.join(QLatin1Char('\n'));
+    };
+    QStringList said;
+    // Their data is on no label: as a bad line's, it is lost unless printed again.
+    if (const QStringList empty = grouped(result.empty); !empty.isEmpty())
+        said << tr("These labels were left empty:\n%1").arg(firstTen(empty));
+    if (!unread.isEmpty())
+        said << tr("A standard decoder does not read these labels as their data:\n%1").arg(firstTen(unread));
+    if (!said.isEmpty())
+        m_platform.message(QMessageBox::Warning, title,
+                           tr("%1, but:\n\n%2").arg(done, said.join(QStringLiteral("\n\n"))),
+                           QMessageBox::Ok);
 }
 
 void PrintLabelsDialog::print()

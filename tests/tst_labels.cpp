@@ -129,6 +129,7 @@ class TestLabels : public QObject {
     void badLinesAreNamedAndLeftEmptyOrSkipped_data();
     void badLinesAreNamedAndLeftEmptyOrSkipped();
     void labelsThatDoNotReadAreNamed();
+    void aSymbolTooLargeForItsLabelIsSaid();
     void aFailedSaveIsSaidAndWritesNothing();
     void choicesPersist();
     void printGoesThroughThePrinter();
@@ -489,6 +490,39 @@ void TestLabels::labelsThatDoNotReadAreNamed()
     QCOMPARE(int(w.platform->messages.size()), 1);
     QCOMPARE(w.platform->messages[0].icon, QMessageBox::Warning);
     QVERIFY(w.platform->messages[0].text.contains(QStringLiteral("row 2, column 2")));
+}
+
+void TestLabels::aSymbolTooLargeForItsLabelIsSaid()
+{
+    Window w(m_folder.path());
+    testing::select(w.w.get(), QStringLiteral("Code 128"));
+    PrintLabelsDialog* dialog = open(w);
+    dialog->useCustom->setChecked(true);
+    dialog->customPage->setCurrentText(QStringLiteral("A4"));
+    dialog->labelWidth->setValue(15);
+    dialog->labelHeight->setValue(10);
+    dialog->columns->setValue(2);
+    dialog->rows->setValue(2);
+    dialog->firstLeft->setValue(10);
+    dialog->firstTop->setValue(10);
+    dialog->pitchAcross->setValue(20);
+    dialog->pitchDown->setValue(12);
+    dialog->fromLines->setChecked(true);
+    dialog->file->clear();
+    dialog->pasted->setPlainText(QStringLiteral("1\nABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789\n"));
+    dialog->refresh();
+    // Seen in the preview, before anything is printed.
+    QVERIFY2(dialog->notes->toPlainText().contains(QStringLiteral("Page 1, row 1, column 2 (line 2)")),
+             qPrintable(dialog->notes->toPlainText()));
+    const QString pdf = QDir(m_folder.path()).filePath(QStringLiteral("too-large.pdf"));
+    w.platform->chosenFile = pdf;
+    dialog->saveAsPdf();
+    QVERIFY(QFileInfo::exists(pdf));
+    QCOMPARE(int(w.platform->messages.size()), 1);
+    QCOMPARE(w.platform->messages[0].icon, QMessageBox::Warning);
+    QVERIFY2(w.platform->messages[0].text.contains(QStringLiteral("left empty")),
+             qPrintable(w.platform->messages[0].text));
+    QVERIFY(w.platform->messages[0].text.contains(QStringLiteral("row 1, column 2")));
 }
 
 void TestLabels::aFailedSaveIsSaidAndWritesNothing()
