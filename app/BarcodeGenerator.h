@@ -44,7 +44,9 @@ class SymbolSurfaces;
 } // namespace output
 struct BatchExportRequest;
 class LinkLabel;
+class PrintLabelsDialog;
 class ScanMark;
+struct LabelSymbols;
 class frmSplashbm;
 
 // The one window: symbology buttons, option boxes, the input and the picture
@@ -97,6 +99,7 @@ class BarcodeGenerator : public QMainWindow {
     QAction* fileBatchExport = nullptr;
     QAction* filePrint = nullptr;
     QAction* filePrintPreview = nullptr;
+    QAction* filePrintLabels = nullptr;
     QAction* printCaption = nullptr;
     QAction* fileQuit = nullptr;
     QMenu* pictureMenu = nullptr;
@@ -171,6 +174,11 @@ class BarcodeGenerator : public QMainWindow {
     void File_Export();
     void File_Print();
     void File_PrintPreview();
+    // Print Labels...: the dialog, window-modal and not blocking; it is returned
+    // open and deletes itself when closed.
+    PrintLabelsDialog* File_PrintLabels();
+    // The window's symbology, options and label font, lent to Print Labels.
+    LabelSymbols labelSymbols() const;
 
     frmSplashbm* splash() const { return m_splash; }
 

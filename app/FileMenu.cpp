@@ -3,6 +3,7 @@
 #include "app/BarcodeGenerator.h"
 
 #include "app/ExportDialog.h"
+#include "app/PrintLabels.h"
 #include "desktop/Print.h"
 #include "draw/PictureBox.h"
 #include "formats/FileName.h"
@@ -53,6 +54,11 @@ void BarcodeGenerator::buildFileMenu()
     filePrintPreview =
         fileMenu->addAction(QStringLiteral("Print Pre&view…"), this, &BarcodeGenerator::File_PrintPreview);
     filePrintPreview->setObjectName(QStringLiteral("filePrintPreview"));
+    // Needs no symbol on view: the labels may come from lines or a CSV file.
+    filePrintLabels =
+        fileMenu->addAction(QStringLiteral("Print &Labels…"), this, &BarcodeGenerator::File_PrintLabels);
+    filePrintLabels->setObjectName(QStringLiteral("filePrintLabels"));
+    filePrintLabels->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     printCaption = fileMenu->addAction(QStringLiteral("Print the Data as a &Caption"));
     printCaption->setObjectName(QStringLiteral("printCaption"));
     printCaption->setCheckable(true);
@@ -201,6 +207,34 @@ void BarcodeGenerator::printShown(QPrinter& printer, bool checkPage)
                 QStringLiteral("The symbol was printed, but a standard decoder does not read the page as the "
                                "data: ") +
                     verdict.details());
+}
+
+LabelSymbols BarcodeGenerator::labelSymbols() const
+{
+    LabelSymbols symbols;
+    const output::Symbology symbology = selectedSymbology();
+    const linear::Options asked = options();
+    const QString font = m_picture1->Font().family();
+    // The dialog's own picture areas, made as the window's: its labels are the
+    // window's symbols, whatever the window shows meanwhile.
+    auto surfaces = std::make_shared<output::SymbolSurfaces>(font);
+    symbols.draw = [surfaces, symbology, asked](const QString& data) {
+        return output::drawSymbol(*surfaces, symbology, data, asked);
+    };
+    symbols.readBack =
+        verify::lineCheck(symbology, output::settleOptions(symbology, asked).options.optimize != 0);
+    if (symbolShown())
+        symbols.currentData = Text1->text();
+    symbols.labelFont = font;
+    return symbols;
+}
+
+PrintLabelsDialog* BarcodeGenerator::File_PrintLabels()
+{
+    auto* dialog = new PrintLabelsDialog(*m_platform, labelSymbols(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+    return dialog;
 }
 
 output::DragData BarcodeGenerator::dragData()
