@@ -79,7 +79,7 @@ ExportDialog::ExportDialog(const draw::Surface& surface, const output::ExportSet
     proportions = new QCheckBox(QStringLiteral("&Standard proportions"), this);
     proportions->setObjectName(QStringLiteral("proportions"));
     proportions->setToolTip(QStringLiteral(
-        "Bar height, guard bars and digits as the GS1 General Specifications show them, instead of "
+        "Bar height, guard bars and digits as the GS1 standard places them, instead of "
         "the window's picture"));
 
     planText = new QLabel(this);

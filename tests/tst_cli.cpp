@@ -1556,7 +1556,7 @@ void TestCli::librarySymbologiesToEachFormatDecode_data()
         {"QR Code", args("-t|qr|-d|Asset 0042 / Bay 7"), "QRCode", "Asset 0042 / Bay 7"},
         {"QR Code, UTF-8", args("-t|qr|-d|Café 東京"), "QRCode", "Café 東京"},
         {"Micro QR Code", args("-t|microqr|-d|12345"), "MicroQRCode", "12345"},
-        {"Data Matrix", args("-t|datamatrix|-d|Part 7-A/42"), "DataMatrix", "Part 7-A/42"},
+        {"Data Matrix", args("-t|datamatrix|-d|Bin 7-A/42"), "DataMatrix", "Bin 7-A/42"},
         {"Aztec", args("-t|aztec|-d|Ticket 2026-12-11"), "Aztec", "Ticket 2026-12-11"},
         {"PDF417", args("-t|pdf417|-d|PDF417 stacked rows"), "PDF417", "PDF417 stacked rows"},
         {"MaxiCode", args("-t|maxicode|-d|PARCEL 123"), "MaxiCode", "PARCEL 123"},
