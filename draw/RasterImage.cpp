@@ -1,6 +1,7 @@
 #include "draw/RasterImage.h"
 
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
 #include <array>
@@ -675,6 +676,20 @@ void RasterImage::fillRect(const QRect& rect, const QColor& colour)
     m_canvas.writable();
     QPainter p(&m_canvas.image);
     p.fillRect(rect, colour);
+    check();
+}
+
+void RasterImage::fillPath(const QPainterPath& path, QRgb colour)
+{
+    flush();
+    const QRect bounds = path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
+    if (bounds.right() > 0)
+        ensureWidth(bounds.right() + 1);
+    m_canvas.drawn.add(bounds);
+    m_canvas.writable();
+    QPainter p(&m_canvas.image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.fillPath(path, QColor::fromRgb(colour));
     check();
 }
 

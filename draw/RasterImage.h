@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QRect>
 
+class QPainterPath;
+
 #include <algorithm>
 #include <span>
 #include <vector>
@@ -91,6 +93,8 @@ class RasterImage {
     // Any other line, with a square-capped pen of `width` pixels.
     void line(QLine line, QRgb colour, int width);
     void fillRect(const QRect& rect, const QColor& colour);
+    // A shape filled by its own rule, smoothed.
+    void fillPath(const QPainterPath& path, QRgb colour);
     // Ink of grey `fore` blended in by how much of each pixel `coverage`
     // (Alpha8) covers, its top-left at (px, py).
     void blend(const QImage& coverage, int px, int py, int fore);

@@ -9,6 +9,20 @@ namespace draw {
 
 namespace {
 
+QRectF boundsOf(std::span<const QPointF> corners)
+{
+    if (corners.empty())
+        return {};
+    double left = corners[0].x(), right = left, top = corners[0].y(), bottom = top;
+    for (const QPointF& p : corners) {
+        left = std::min(left, p.x());
+        right = std::max(right, p.x());
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
 bool isColumn(const Ops::Line& line)
 {
     return line.width == 1 && line.line.x1() == line.line.x2();
@@ -66,6 +80,17 @@ void replayOps(ReplayTarget& target, const Ops& recorded, const QRect& area, con
             const QColor colour = recoloured(recolour, text.colour);
             if (colour.alpha() != 0)
                 target.text(op->topLeft, text.text, recorded.font(text), colour);
+        } else if (const auto* polygon = std::get_if<Ops::Polygon>(&ops[i])) {
+            const std::span<const QPointF> corners(recorded.points.data() + polygon->first, size_t(polygon->count));
+            const QColor colour = recoloured(recolour, polygon->colour);
+            if (colour.alpha() != 0 && boundsOf(corners).intersects(QRectF(area)))
+                target.polygon(corners, colour);
+        } else if (const auto* ellipse = std::get_if<Ops::Ellipse>(&ops[i])) {
+            const QColor colour = recoloured(recolour, ellipse->colour);
+            if (colour.alpha() != 0 && ellipseBounds(*ellipse).intersects(QRectF(area)))
+                target.ellipse(QRectF(ellipse->cx - ellipse->rx, ellipse->cy - ellipse->ry, 2 * ellipse->rx,
+                                      2 * ellipse->ry),
+                               ellipse->stroke, colour);
         }
     }
 }
@@ -105,6 +130,40 @@ void PainterTarget::image(const QImage& image)
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     m_painter.drawImage(0, 0, image);
     m_painter.restore();
+}
+
+void PainterTarget::polygon(std::span<const QPointF> corners, const QColor& colour)
+{
+    // Shapes between pixels are smoothed: at a few pixels a module a jagged
+    // hexagon is no longer one.
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setPen(Qt::NoPen);
+    m_painter.setBrush(colour);
+    m_painter.drawPolygon(corners.data(), int(corners.size()));
+    m_painter.restore();
+}
+
+void PainterTarget::ellipse(const QRectF& bounds, double stroke, const QColor& colour)
+{
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    if (stroke > 0) {
+        m_painter.setPen(QPen(colour, stroke));
+        m_painter.setBrush(Qt::NoBrush);
+    } else {
+        m_painter.setPen(Qt::NoPen);
+        m_painter.setBrush(colour);
+    }
+    m_painter.drawEllipse(bounds);
+    m_painter.restore();
+}
+
+QRectF ellipseBounds(const Ops::Ellipse& e)
+{
+    const double rx = e.rx + e.stroke / 2;
+    const double ry = e.ry + e.stroke / 2;
+    return QRectF(e.cx - rx, e.cy - ry, 2 * rx, 2 * ry);
 }
 
 QColor recoloured(const Recolour& recolour, QRgb colour)

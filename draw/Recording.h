@@ -4,11 +4,14 @@
 #include <QFont>
 #include <QImage>
 #include <QLine>
+#include <QPointF>
 #include <QRect>
+#include <QRectF>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <variant>
 #include <vector>
 
@@ -49,17 +52,36 @@ struct Ops {
         int font; // into fonts: a label of a dozen texts keeps one font
         QRgb colour;
     };
-    using Op = std::variant<Line, Box, Text>;
+    // A filled polygon (a MaxiCode hexagon): `count` corners from `first` in points.
+    struct Polygon {
+        int first;
+        int count;
+        QRgb colour;
+    };
+    // A filled ellipse (a DotCode dot) or, with a stroke, a ring of that width
+    // centred on it (a MaxiCode bullseye). In pixels, fractions kept: these
+    // shapes sit between pixels at one pixel a module.
+    struct Ellipse {
+        float cx;
+        float cy;
+        float rx;
+        float ry;
+        float stroke;
+        QRgb colour;
+    };
+    using Op = std::variant<Line, Box, Text, Polygon, Ellipse>;
 
     std::vector<Op> list;
     std::vector<TextRun> texts;
     std::vector<QFont> fonts;
+    std::vector<QPointF> points; // the polygons' corners
 
     void clear()
     {
         list.clear();
         texts.clear();
         fonts.clear();
+        points.clear();
         m_fontSerial = -1;
     }
     // `fontSerial` changes whenever the font does: the font is kept once for
@@ -102,7 +124,14 @@ class ReplayTarget {
     virtual void text(QPoint topLeft, const QString& text, const QFont& font, const QColor& colour) = 0;
     // A picture placed at the origin, one image pixel a pixel.
     virtual void image(const QImage& image) = 0;
+    // A filled polygon, corners in pixels.
+    virtual void polygon(std::span<const QPointF> corners, const QColor& colour) = 0;
+    // A filled ellipse, or a ring `stroke` pixels wide centred on its outline.
+    virtual void ellipse(const QRectF& bounds, double stroke, const QColor& colour) = 0;
 };
+
+// The rectangle an ellipse operation covers, its ring included.
+QRectF ellipseBounds(const Ops::Ellipse& ellipse);
 
 // Draws the picture underneath (a recording or else the backdrop image), then
 // the operations; only what meets `area` is drawn, fully transparent colours
@@ -124,6 +153,8 @@ class PainterTarget : public ReplayTarget {
     void line(const QLine& line, const QColor& colour, int width) override;
     void text(QPoint topLeft, const QString& text, const QFont& font, const QColor& colour) override;
     void image(const QImage& image) override;
+    void polygon(std::span<const QPointF> corners, const QColor& colour) override;
+    void ellipse(const QRectF& bounds, double stroke, const QColor& colour) override;
 
   private:
     QPainter& m_painter;

@@ -4,6 +4,7 @@
 #include "draw/SvgWriter.h"
 
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
 #include <array>
@@ -207,6 +208,51 @@ void Surface::Box(double x1, double y1, double x2, double y2, Colour colour)
     touch();
 }
 
+void Surface::Polygon(std::span<const QPointF> corners, Colour colour)
+{
+    if (corners.size() < 3)
+        return;
+    const double sx = m_scale.xTwips / kTwipsPerPixel;
+    const double sy = m_scale.yTwips / kTwipsPerPixel;
+    const int first = int(m_ops.points.size());
+    QPainterPath path;
+    for (const QPointF& corner : corners) {
+        const QPointF p(corner.x() * sx, corner.y() * sy);
+        m_ops.points.push_back(p);
+        if (path.elementCount() == 0)
+            path.moveTo(p);
+        else
+            path.lineTo(p);
+    }
+    path.closeSubpath();
+    const QRgb rgb = toRgb(colour);
+    m_raster.fillPath(path, rgb);
+    m_ops.list.push_back(Ops::Polygon{first, int(corners.size()), rgb});
+    touch();
+}
+
+void Surface::Ellipse(const QPointF& centre, double rx, double ry, double stroke, Colour colour)
+{
+    const double sx = m_scale.xTwips / kTwipsPerPixel;
+    const double sy = m_scale.yTwips / kTwipsPerPixel;
+    const Ops::Ellipse e{float(centre.x() * sx), float(centre.y() * sy), float(rx * sx), float(ry * sy),
+                         float(stroke * std::min(sx, sy)), toRgb(colour)};
+    QPainterPath path;
+    const QPointF c(e.cx, e.cy);
+    if (e.stroke > 0) {
+        // A ring: the outline's band, the inner disc left out.
+        path.setFillRule(Qt::OddEvenFill);
+        path.addEllipse(c, e.rx + e.stroke / 2, e.ry + e.stroke / 2);
+        if (e.rx > e.stroke / 2 && e.ry > e.stroke / 2)
+            path.addEllipse(c, e.rx - e.stroke / 2, e.ry - e.stroke / 2);
+    } else {
+        path.addEllipse(c, e.rx, e.ry);
+    }
+    m_raster.fillPath(path, e.colour);
+    m_ops.list.push_back(e);
+    touch();
+}
+
 int Surface::textWidth(const QString& text)
 {
     return m_glyphs.setText(
@@ -296,6 +342,26 @@ void Surface::setWidth(double twips)
     m_interior = interiorOf(m_twips);
     m_raster.setExtent(interiorSize().width());
     emit geometryChanged();
+    touch();
+}
+
+void Surface::setSize(QSize pixels)
+{
+    const QSize old = m_interior;
+    m_twips.setWidth(pixelsToTwips(pixels.width() + 2 * kBorder));
+    m_twips.setHeight(pixelsToTwips(pixels.height() + 2 * kBorder));
+    m_interior = interiorOf(m_twips);
+    if (m_interior.height() != old.height()) {
+        // A picture of the old height has no place under the new drawing.
+        m_raster = RasterImage(m_interior);
+        m_raster.setBackground(toRgb(m_backColor), QImage());
+        m_ops.clear();
+        setPictureRecording(nullptr);
+    } else {
+        m_raster.setExtent(m_interior.width());
+    }
+    if (m_interior != old)
+        emit geometryChanged();
     touch();
 }
 

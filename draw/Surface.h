@@ -66,6 +66,12 @@ class Surface : public QObject {
     // when the fill style is solid.
     void Box(double x1, double y1, double x2, double y2);
     void Box(double x1, double y1, double x2, double y2, Colour colour);
+    // Shapes that sit between pixels, smoothed: a filled polygon (a MaxiCode
+    // hexagon), and a filled ellipse or, with a stroke, a ring of that width
+    // centred on its outline (DotCode's dots, MaxiCode's bullseye). In the
+    // surface's units, fractions kept for any scale the picture is drawn at.
+    void Polygon(std::span<const QPointF> corners, Colour colour);
+    void Ellipse(const QPointF& centre, double rx, double ry, double stroke, Colour colour);
     // Text with its top-left corner at (CurrentX, CurrentY), transparent background.
     void Print(const QString& text);
     // Texts each at its own top-left corner, as setting CurrentX and CurrentY
@@ -103,6 +109,10 @@ class Surface : public QObject {
     double Width() const { return m_twips.width(); }
     double Height() const { return m_twips.height(); }
     void setWidth(double twips);
+    // The interior becomes this many pixels: a symbol whose height is its own
+    // (a 2D symbol's) sizes the picture to itself. What was drawn, and any
+    // picture under it, is cleared when the height changes.
+    void setSize(QSize pixels);
 
     bool Visible() const { return m_visible; }
     void setVisible(bool visible);

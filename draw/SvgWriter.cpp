@@ -98,9 +98,55 @@ class SvgTarget : public ReplayTarget {
         m_out += "\"/>\n";
     }
 
+    void polygon(std::span<const QPointF> corners, const QColor& colour) override
+    {
+        m_out += "<polygon points=\"";
+        for (size_t i = 0; i < corners.size(); ++i) {
+            if (i > 0)
+                m_out += ' ';
+            number(float(corners[i].x()));
+            m_out += ',';
+            number(float(corners[i].y()));
+        }
+        m_out += "\" fill=\"";
+        paint(colour, "fill");
+        m_out += "/>\n";
+    }
+
+    void ellipse(const QRectF& bounds, double stroke, const QColor& colour) override
+    {
+        const bool circle = bounds.width() == bounds.height();
+        m_out += circle ? "<circle" : "<ellipse";
+        attribute("cx", float(bounds.center().x()));
+        attribute("cy", float(bounds.center().y()));
+        if (circle) {
+            attribute("r", float(bounds.width() / 2));
+        } else {
+            attribute("rx", float(bounds.width() / 2));
+            attribute("ry", float(bounds.height() / 2));
+        }
+        if (stroke > 0) {
+            attribute("stroke-width", float(stroke));
+            m_out += " fill=\"none\" stroke=\"";
+            paint(colour, "stroke");
+        } else {
+            m_out += " fill=\"";
+            paint(colour, "fill");
+        }
+        m_out += "/>\n";
+    }
+
     void number(int value)
     {
         char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        m_out.append(digits, end - digits);
+    }
+    // Shapes between pixels are recorded in single precision: written as
+    // such, 0.8 stays 0.8.
+    void number(float value)
+    {
+        char digits[32];
         const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
         m_out.append(digits, end - digits);
     }

@@ -9,19 +9,20 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 # The program: compiler and build tools, Qt (its image-formats plugin writes TIFF),
-# ZXing-cpp for the scan check, zlib for the PNG writer, the label font Tahoma
-# (fonts-wine) and DejaVu for the window, the label products of glabels-data for sheets.
+# ZXing-cpp for the scan check, libzint for the symbologies beyond the window's
+# eight, zlib for the PNG writer, the label font Tahoma (fonts-wine) and DejaVu for
+# the window, the label products of glabels-data for sheets.
 PKGS=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev glabels-data
-      libzxing-dev zlib1g-dev fonts-wine fonts-dejavu-core)
+      libzxing-dev libzint-dev zlib1g-dev fonts-wine fonts-dejavu-core)
 case "${1:-}" in
     "") ;;
     --tests)
-        # Tests: the reference encoder (libzint), PDF rendering (poppler), fuzzing
+        # Tests: PDF rendering (poppler), fuzzing
         # (clang and its sanitizer runtime), desktop-file and AppStream validators, groff
         # for the man page.
         # Benchmarks: Google Benchmark, and zint's command line for the batch one.
         # xvfb/xauth to look at the real window.
-        PKGS+=(libzint-dev poppler-utils clang libclang-rt-14-dev desktop-file-utils appstream groff-base
+        PKGS+=(poppler-utils clang libclang-rt-14-dev desktop-file-utils appstream groff-base
                libbenchmark-dev zint xvfb xauth)
         ;;
     *)

@@ -1,0 +1,181 @@
+// libzint's vector layout drawn on the program's own surface, one surface
+// pixel a module: every output path replays it from there.
+#include "draw/Surface.h"
+#include "zint/Encode.h"
+
+#include <zint.h>
+
+#include <QFontMetricsF>
+#include <QImage>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace zintsym {
+
+namespace {
+
+// libzint's colour codes: 0 the background, -1 (and 7, black) the ink; the
+// rest are Ultracode's colours, which a grey picture keeps as their greys.
+draw::Colour colourOf(int code)
+{
+    switch (code) {
+    case 0:
+    case 8: return draw::kWhite;
+    case 1: return 0xFFFF00; // cyan, as 0x00BBGGRR
+    case 2: return 0xFF0000; // blue
+    case 3: return 0xFF00FF; // magenta
+    case 4: return 0x0000FF; // red
+    case 5: return 0x00FFFF; // yellow
+    case 6: return 0x00FF00; // green
+    default: return draw::kBlack;
+    }
+}
+
+int whole(double v)
+{
+    return int(std::lround(v));
+}
+
+// The baseline below a text's top, as the surface's texts are set at 96 dots
+// per inch.
+double ascent(const QFont& font)
+{
+    thread_local const QImage device(1, 1, QImage::Format_Mono);
+    return QFontMetricsF(font, &device).ascent();
+}
+
+void drawRectangles(draw::Surface& surface, const zint_vector_rect* rect)
+{
+    // A row of modules (or a linear symbol's bars) shares its top: one call each.
+    std::vector<draw::Surface::Bar> bars;
+    int top = 0;
+    const auto send = [&] {
+        if (!bars.empty())
+            surface.Bars(top, bars);
+        bars.clear();
+    };
+    for (; rect; rect = rect->next) {
+        const int y1 = whole(rect->y);
+        const int y2 = whole(rect->y + rect->height) - 1;
+        const int x = whole(rect->x);
+        const int count = whole(rect->x + rect->width) - x;
+        if (count <= 0 || y2 < y1)
+            continue;
+        if (y1 != top)
+            send();
+        top = y1;
+        bars.push_back({x, count, y2, colourOf(rect->colour)});
+    }
+    send();
+}
+
+// The bitmap at one pixel a module, three bytes a pixel: runs of ink in each
+// row as bars, a run of identical rows (a PDF417 row, a postal bar's
+// extent) as one call.
+void drawBitmap(draw::Surface& surface, const zint_symbol& symbol)
+{
+    const int width = symbol.bitmap_width;
+    const int height = symbol.bitmap_height;
+    const auto row = [&](int y) { return symbol.bitmap + size_t(y) * size_t(width) * 3; };
+    std::vector<draw::Surface::Bar> bars;
+    for (int y = 0; y < height;) {
+        int last = y;
+        while (last + 1 < height && std::memcmp(row(y), row(last + 1), size_t(width) * 3) == 0)
+            ++last;
+        const unsigned char* pixels = row(y);
+        bars.clear();
+        for (int x = 0; x < width;) {
+            if (pixels[x * 3] >= 128) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < width && pixels[x * 3] < 128)
+                ++x;
+            bars.push_back({start, x - start, last, draw::kBlack});
+        }
+        if (!bars.empty())
+            surface.Bars(y, bars);
+        y = last + 1;
+    }
+}
+
+void drawHexagons(draw::Surface& surface, const zint_vector_hexagon* hex)
+{
+    // Pointed at top and bottom unless turned a quarter.
+    for (; hex; hex = hex->next) {
+        const double r = hex->diameter / 2;
+        const double h = r * std::sqrt(3.0) / 2;
+        const bool upright = hex->rotation == 0 || hex->rotation == 180;
+        const QPointF c(hex->x, hex->y);
+        std::array<QPointF, 6> corners;
+        if (upright)
+            corners = {c + QPointF(0, r),  c + QPointF(h, r / 2),   c + QPointF(h, -r / 2),
+                       c + QPointF(0, -r), c + QPointF(-h, -r / 2), c + QPointF(-h, r / 2)};
+        else
+            corners = {c + QPointF(r, 0),  c + QPointF(r / 2, h),   c + QPointF(-r / 2, h),
+                       c + QPointF(-r, 0), c + QPointF(-r / 2, -h), c + QPointF(r / 2, -h)};
+        surface.Polygon(corners, draw::kBlack);
+    }
+}
+
+void drawCircles(draw::Surface& surface, const zint_vector_circle* circle)
+{
+    for (; circle; circle = circle->next) {
+        const double r = circle->diameter / 2;
+        surface.Ellipse(QPointF(circle->x, circle->y), r, r, circle->width,
+                        circle->colour ? draw::kWhite : draw::kBlack);
+    }
+}
+
+void drawTexts(draw::Surface& surface, const zint_vector_string* string)
+{
+    // Each text at libzint's size (its height in modules), its baseline where
+    // libzint puts it, centred, left- or right-aligned on its x as it says.
+    for (; string; string = string->next) {
+        const QString text = QString::fromUtf8(reinterpret_cast<const char*>(string->text));
+        surface.setFontSize(string->fsize * 72.0 / 96.0);
+        const int width = surface.textWidth(text);
+        double left = string->x - width / 2.0;
+        if (string->halign == 1)
+            left = string->x;
+        else if (string->halign == 2)
+            left = string->x - width;
+        surface.setCurrentX(left);
+        surface.setCurrentY(string->y - ascent(surface.Font()));
+        surface.Print(text);
+    }
+}
+
+} // namespace
+
+Drawn draw(draw::Surface& surface, const Kind& kind, const QString& data, const Options& options)
+{
+    Encoding encoding = encode(kind, data, options);
+    if (!encoding.ok())
+        return {encoding.error, {}};
+    const zint_symbol& symbol = *encoding.symbol;
+    // The picture is the symbol and its quiet zones, no more: the surface is
+    // sized to it before anything is drawn.
+    const int width = std::max(1, encoding.bitmap ? symbol.bitmap_width : int(std::ceil(symbol.vector->width - 1e-6)));
+    const int height =
+        std::max(1, encoding.bitmap ? symbol.bitmap_height : int(std::ceil(symbol.vector->height - 1e-6)));
+    surface.setSize(QSize(width, height));
+    surface.setFillSolid(false);
+    surface.Cls();
+    surface.extendTo(width);
+    if (encoding.bitmap) {
+        drawBitmap(surface, symbol);
+    } else {
+        drawRectangles(surface, symbol.vector->rectangles);
+        drawHexagons(surface, symbol.vector->hexagons);
+        drawCircles(surface, symbol.vector->circles);
+        drawTexts(surface, symbol.vector->strings);
+    }
+    surface.setDescription(encoding.reading);
+    return {{}, encoding.reading};
+}
+
+} // namespace zintsym
