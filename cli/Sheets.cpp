@@ -138,6 +138,7 @@ int writeSheet(const Settings& s, const output::ReadBack& readBack)
     output::SymbolSurfaces surfaces(s.font);
     const output::Symbology symbology = s.symbology;
     const linear::Options options = s.asked;
+    const output::LibraryChoice library = s.library;
     sheets::LayoutOptions layoutOptions;
     layoutOptions.firstLabel = s.sheet.firstLabel;
     layoutOptions.copies = s.sheet.copies;
@@ -147,7 +148,7 @@ int writeSheet(const Settings& s, const output::ReadBack& readBack)
     layoutOptions.captionFont.setPointSizeF(8);
     const sheets::SheetLayout layout(
         sheet, std::move(labels.items), std::move(labels.bad), layoutOptions,
-        [&](const QString& data) { return output::drawSymbol(surfaces, symbology, data, options); });
+        [&](const QString& data) { return output::drawChosen(surfaces, symbology, options, library, data); });
     for (const sheets::BadItem& bad : layout.bad())
         say(bad.message);
     if (const QString error = layout.error(); !error.isEmpty()) {
