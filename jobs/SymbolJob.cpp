@@ -61,9 +61,10 @@ SymbolSurfaces::SymbolSurfaces(const QString& labelFont)
     m_picUPC = make(SurfaceId::picUPC);
     m_picUPCy = make(SurfaceId::picUPCy);
     m_picUPCy->setVisible(false);
+    m_picSymbol = make(SurfaceId::picSymbol);
     // The font list sets the family of these three, as the window's does.
     if (!labelFont.isEmpty())
-        for (draw::Surface* s : {m_picture1.get(), m_picUPC.get(), m_picEan.get()})
+        for (draw::Surface* s : {m_picture1.get(), m_picUPC.get(), m_picEan.get(), m_picSymbol.get()})
             s->setFontName(labelFont);
 }
 
@@ -118,6 +119,19 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QSt
     }
     }
     return {nullptr, kNoData};
+}
+
+SymbolResult drawSymbol(SymbolSurfaces& surfaces, const zintsym::Kind& kind, const QString& data,
+                        const zintsym::Options& options)
+{
+    if (data.isEmpty())
+        return {nullptr, kNoData};
+    if (data.size() > kMaxDataLength)
+        return {nullptr, dataTooLongMessage()};
+    const zintsym::Drawn drawn = zintsym::draw(surfaces.picSymbol(), kind, data, options);
+    if (!drawn.ok())
+        return {nullptr, drawn.error};
+    return {&surfaces.picSymbol(), {}, drawn.reading};
 }
 
 CheckedFile encodeChecked(const SymbolResult& symbol, const ExportSettings& settings,

@@ -5,6 +5,7 @@
 #include "jobs/Surfaces.h"
 #include "jobs/Symbologies.h"
 #include "linear/LinearRenderer.h"
+#include "zint/Symbols.h"
 
 #include <QString>
 #include <QStringList>
@@ -52,12 +53,15 @@ class SymbolSurfaces {
     draw::Surface& picEan() { return *m_picEan; }
     draw::Surface& picUPC() { return *m_picUPC; }
     const draw::Surface& picUPCy() const { return *m_picUPCy; }
+    // Where the symbologies libzint encodes are drawn.
+    draw::Surface& picSymbol() { return *m_picSymbol; }
 
   private:
     std::unique_ptr<draw::Surface> m_picture1;
     std::unique_ptr<draw::Surface> m_picEan;
     std::unique_ptr<draw::Surface> m_picUPC;
     std::unique_ptr<draw::Surface> m_picUPCy;
+    std::unique_ptr<draw::Surface> m_picSymbol;
 };
 
 // Either the surface that holds the symbol, ready to export, or the message the
@@ -76,6 +80,11 @@ struct SymbolResult {
 // were entered with these option values (settled as above).
 SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QString& data,
                         const linear::Options& options);
+
+// A symbology libzint encodes, drawn on picSymbol with the same refusals of
+// no data and of too much; libzint's refusals in the program's words.
+SymbolResult drawSymbol(SymbolSurfaces& surfaces, const zintsym::Kind& kind, const QString& data,
+                        const zintsym::Options& options);
 
 // Reads a symbol's picture back as a decoder would: the picture as render()
 // makes it for the file, and what it should read as. Returns why it does not

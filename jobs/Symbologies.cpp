@@ -30,6 +30,23 @@ std::optional<Symbology> symbologyFromName(const QString& name)
     return std::nullopt;
 }
 
+const zintsym::Kind* libraryKindNamed(QStringView name)
+{
+    // The window's buttons answer first; its hidden EAN-8 takes no add-on,
+    // libzint's does.
+    const QStringView trimmed = name.trimmed();
+    for (const SymbologyInfo& s : kSymbologies)
+        if (s.visible && (trimmed.compare(QLatin1String(s.cliName), Qt::CaseInsensitive) == 0 ||
+                          trimmed.compare(QLatin1String(s.displayName), Qt::CaseInsensitive) == 0))
+            return nullptr;
+    return zintsym::kindNamed(trimmed);
+}
+
+std::span<const zintsym::Kind> libraryKinds()
+{
+    return zintsym::kinds();
+}
+
 QString symbologyTitle(Symbology symbology)
 {
     return QString::fromLatin1(symbologyInfo(symbology).displayName);

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "jobs/Surfaces.h"
+#include "zint/Symbols.h"
 
 #include <QString>
 #include <QStringView>
 
 #include <array>
 #include <optional>
+#include <span>
 
 namespace output {
 
@@ -41,6 +43,12 @@ std::optional<Symbology> symbologyNamed(QStringView name);
 // By command-line name (code39, itf, ...), in any case.
 std::optional<Symbology> symbologyFromName(const QString& name);
 QString symbologyTitle(Symbology symbology);
+
+// Every symbology beyond these is libzint's (zint/Symbols.h), drawn on
+// SurfaceId::picSymbol. By its name or title, in any case; nullptr for a name
+// one of the window's buttons answers to, which keeps its own encoder.
+const zintsym::Kind* libraryKindNamed(QStringView name);
+std::span<const zintsym::Kind> libraryKinds();
 
 inline SurfaceId surfaceFor(Symbology symbology)
 {

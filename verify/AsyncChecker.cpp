@@ -6,7 +6,7 @@ AsyncChecker::AsyncChecker(QObject* parent, std::chrono::milliseconds settle, De
     : QObject(parent), m_settle(settle), m_decode(std::move(decode))
 {
     if (!m_decode)
-        m_decode = [](const Request& r) { return verify::check(r.symbology, r.image, r.context); };
+        m_decode = [](const Request& r) { return verify::check(r); };
     qRegisterMetaType<verify::Verdict>();
     // One worker: decodes of one window never overlap, and a core stays free
     // for the window itself.

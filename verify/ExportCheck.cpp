@@ -16,7 +16,9 @@ Verdict checkExport(const draw::Surface& surface, const output::ExportSettings& 
     return checkRendered(picture.image, symbology, context);
 }
 
-Verdict checkRendered(const QImage& picture, Symbology symbology, const Context& context)
+namespace {
+
+QImage onPaper(const QImage& picture)
 {
     QImage image = picture;
     // Read as grey, a transparent pixel keeps the bars' colour: every pixel
@@ -29,7 +31,51 @@ Verdict checkRendered(const QImage& picture, Symbology symbology, const Context&
         painter.end();
         image = paper;
     }
-    return check(symbology, image, context);
+    return image;
+}
+
+} // namespace
+
+Verdict checkRendered(const QImage& picture, Symbology symbology, const Context& context)
+{
+    return check(symbology, onPaper(picture), context);
+}
+
+Verdict checkRendered(const QImage& picture, const LibrarySymbology& symbology, const Context& context)
+{
+    if (!symbology.decoder)
+        return Verdict::notChecked(symbology.title);
+    return check(symbology, onPaper(picture), context);
+}
+
+Verdict checkExport(const draw::Surface& surface, const output::ExportSettings& settings,
+                    const LibrarySymbology& symbology, const Context& context)
+{
+    // Nothing to draw again for a symbology no decoder reads.
+    if (!symbology.decoder)
+        return Verdict::notChecked(symbology.title);
+    const output::Rendered picture = output::render(surface, settings);
+    if (!picture.ok()) {
+        Verdict verdict;
+        verdict.reason = picture.error;
+        return verdict;
+    }
+    return checkRendered(picture.image, symbology, context);
+}
+
+LibrarySymbology decoderSymbology(const zintsym::Kind& kind)
+{
+    return {kind.decoder, QString::fromUtf8(kind.title)};
+}
+
+output::ReadBack lineCheck(const zintsym::Kind& kind)
+{
+    if (!kind.decoder)
+        return {};
+    return [symbology = decoderSymbology(kind)](const QImage& picture, const QString& reading) {
+        const Verdict verdict = checkRendered(picture, symbology, {.expected = reading});
+        return verdict.reads() ? QString() : verdict.details();
+    };
 }
 
 Symbology decoderSymbology(output::Symbology symbology)

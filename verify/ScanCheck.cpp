@@ -104,13 +104,35 @@ QImage asScanned(const QImage& grey, int factor)
     return framed;
 }
 
-QString decode(Symbology symbology, const QImage& grey)
+// How a format is looked for beyond the defaults.
+struct Reading {
+    ZXing::BarcodeFormat format = ZXing::BarcodeFormat::None;
+    bool addons = false; // EAN/UPC add-ons read and appended
+};
+
+bool isLinear(ZXing::BarcodeFormat format)
+{
+    return (ZXing::BarcodeFormats(ZXing::BarcodeFormat::LinearCodes) & format) == format;
+}
+
+ZXing::DecodeHints hintsFor(const Reading& reading)
+{
+    ZXing::DecodeHints hints;
+    hints.setFormats(reading.format);
+    if (reading.addons)
+        hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
+    // ZXing-cpp finds a MaxiCode only as the one thing in a generated picture.
+    if (reading.format == ZXing::BarcodeFormat::MaxiCode)
+        hints.setIsPure(true);
+    return hints;
+}
+
+QString decode(const Reading& reading, const QImage& grey)
 {
     const QImage framed = asScanned(grey, enlargementFor(grey));
     const ZXing::ImageView view(framed.constBits(), framed.width(), framed.height(), ZXing::ImageFormat::Lum,
                                 int(framed.bytesPerLine()));
-    ZXing::DecodeHints hints;
-    hints.setFormats(formatOf(symbology));
+    ZXing::DecodeHints hints = hintsFor(reading);
     hints.setTryHarder(true);
     // The window and the exports draw symbols upright.
     hints.setTryRotate(false);
@@ -122,9 +144,10 @@ QString decode(Symbology symbology, const QImage& grey)
 // enlarged image and the decoder's harder search are for the rest. Every row
 // across the bars of a drawn symbol is the same, so one is as good as all.
 // Only the exact data counts here; anything else gets the closer look.
-bool readsAtOnce(Symbology symbology, const QImage& image, const QString& expected)
+bool readsAtOnce(const Reading& reading, const QImage& image, const QString& expected)
 {
-    if (expected.isEmpty() || image.height() < 3)
+    // A 2D symbol has no row that holds it all.
+    if (expected.isEmpty() || image.height() < 3 || !isLinear(reading.format))
         return false;
     // A third of the way down crosses the bars of every symbol drawn here,
     // above any label. Only that row is made grey: here the exact shade of a
@@ -150,8 +173,7 @@ bool readsAtOnce(Symbology symbology, const QImage& image, const QString& expect
     std::vector<uchar> row(size_t(width), levels[0]);
     std::memcpy(row.data() + kQuietModules, levels.data(), levels.size());
     const ZXing::ImageView view(row.data(), width, 1, ZXing::ImageFormat::Lum);
-    ZXing::DecodeHints hints;
-    hints.setFormats(formatOf(symbology));
+    ZXing::DecodeHints hints = hintsFor(reading);
     hints.setTryHarder(false);
     hints.setTryRotate(false);
     hints.setIsPure(true);
@@ -220,20 +242,22 @@ double symbolContrast(const QImage& image)
     return std::max(0, lightest - darkest) / 255.0;
 }
 
-Verdict check(Symbology symbology, const QImage& image, const Context& context)
+namespace {
+
+Verdict checkAs(const Reading& reading, std::optional<Symbology> own, const QImage& image, const Context& context)
 {
     Verdict verdict;
     if (image.isNull() || image.width() < 1 || image.height() < 1) {
         verdict.reason = QStringLiteral("There is no image to read.");
         return verdict;
     }
-    if (readsAtOnce(symbology, image, context.expected)) {
+    if (readsAtOnce(reading, image, context.expected)) {
         verdict.outcome = Verdict::Outcome::Read;
         verdict.text = context.expected;
         return verdict;
     }
     const QImage grey = greyOf(image);
-    verdict.text = decode(symbology, grey);
+    verdict.text = decode(reading, grey);
     if (verdict.text.isEmpty())
         verdict.outcome = Verdict::Outcome::NotRead;
     else if (context.expected.isEmpty() || verdict.text == context.expected)
@@ -247,10 +271,43 @@ Verdict check(Symbology symbology, const QImage& image, const Context& context)
     if (verdict.outcome == Verdict::Outcome::Misread)
         reasons
             << QStringLiteral("It read \"%1\" where the data is \"%2\".").arg(verdict.text, context.expected);
-    for (const QString& reason : {knownLimit(symbology, context), imageLimits(grey, context)})
+    for (const QString& reason : {own ? knownLimit(*own, context) : QString(), imageLimits(grey, context)})
         if (!reason.isEmpty())
             reasons << reason;
     verdict.reason = reasons.join(u' ');
+    return verdict;
+}
+
+} // namespace
+
+Verdict check(Symbology symbology, const QImage& image, const Context& context)
+{
+    return checkAs({formatOf(symbology)}, symbology, image, context);
+}
+
+Verdict check(const LibrarySymbology& symbology, const QImage& image, const Context& context)
+{
+    if (!symbology.decoder)
+        return Verdict::notChecked(symbology.title);
+    const ZXing::BarcodeFormat format = ZXing::BarcodeFormatFromString(symbology.decoder);
+    if (format == ZXing::BarcodeFormat::None)
+        return Verdict::notChecked(symbology.title);
+    const bool retail = format == ZXing::BarcodeFormat::EAN13 || format == ZXing::BarcodeFormat::EAN8 ||
+                        format == ZXing::BarcodeFormat::UPCA || format == ZXing::BarcodeFormat::UPCE;
+    return checkAs({format, retail}, std::nullopt, image, context);
+}
+
+Verdict check(const Request& request)
+{
+    return request.library ? check(*request.library, request.image, request.context)
+                           : check(request.symbology, request.image, request.context);
+}
+
+Verdict Verdict::notChecked(const QString& title)
+{
+    Verdict verdict;
+    verdict.outcome = Outcome::NotChecked;
+    verdict.symbology = title;
     return verdict;
 }
 
@@ -259,6 +316,7 @@ QString Verdict::headline() const
     switch (outcome) {
     case Outcome::Read: return QStringLiteral("Scans as ") + text;
     case Outcome::Misread: return QStringLiteral("Scans as %1, not as the data").arg(text);
+    case Outcome::NotChecked: return QStringLiteral("Not checked: no decoder reads ") + symbology;
     case Outcome::NotRead: break;
     }
     // Other scanners may still read it: say what this decoder did, no more.

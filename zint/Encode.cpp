@@ -446,7 +446,7 @@ QString plainError(const Kind& kind, const Prepared& prepared, const Options& op
     static const QRegularExpression prefix(QStringLiteral("^(?:Error|Warning) \\d+: "));
     QString message = raw;
     message.remove(prefix);
-    static const QRegularExpression checkDigit(QStringLiteral("[Ii]nvalid check digit '(.)', expecting '(.)'"));
+    static const QRegularExpression checkDigit(QStringLiteral("[Ii]nvalid (?:\\w+ )?check digit '(.)', expecting '(.)'"));
     if (const QRegularExpressionMatch m = checkDigit.match(message); m.hasMatch())
         return QStringLiteral("The check digit %1 is wrong: it should be %2").arg(m.captured(1), m.captured(2));
     if (code == ZINT_ERROR_TOO_LONG || message.contains(QLatin1String("too long"), Qt::CaseInsensitive))
@@ -482,21 +482,21 @@ QString readingOf(const Kind& kind, const zint_symbol& symbol, const Prepared& p
         return QString(text).replace(u'+', u' ');
     if (decoder == QLatin1String("DataBarExpanded"))
         return text.isEmpty() ? QString(prepared.data).replace(u'[', u'(').replace(u']', u')') : text;
-    if (decoder == QLatin1String("DataBar"))
-        return QString(text).remove(QStringLiteral("(01)"));
-    if (kind.id == BARCODE_ITF14)
-        return text;
-    if (kind.options & Gs1)
-        return elementString(prepared.data, u'[', u']');
-    if (kind.id == BARCODE_EAN14 || kind.id == BARCODE_NVE18)
-        return elementString(text, u'(', u')');
-    if (kind.id == BARCODE_DBAR_STK || kind.id == BARCODE_DBAR_OMNSTK) {
+    if (decoder == QLatin1String("DataBar")) {
+        if (!text.isEmpty())
+            return QString(text).remove(QStringLiteral("(01)"));
         // Stacked symbols show no text: the GTIN with its check digit.
         QString gtin = prepared.data.rightJustified(13, u'0');
         if (gtin.size() == 13)
             gtin += QChar(u'0' + gs1CheckDigit(gtin));
         return gtin;
     }
+    if (kind.id == BARCODE_ITF14)
+        return text;
+    if (kind.options & Gs1)
+        return elementString(prepared.data, u'[', u']');
+    if (kind.id == BARCODE_EAN14 || kind.id == BARCODE_NVE18)
+        return elementString(text, u'(', u')');
     return prepared.data;
 }
 
