@@ -40,6 +40,7 @@ struct Request;
 namespace output {
 struct BatchProgress;
 struct BatchSummary;
+class SymbolSurfaces;
 } // namespace output
 struct BatchExportRequest;
 class LinkLabel;
@@ -188,7 +189,10 @@ class BarcodeGenerator : public QMainWindow {
     void wireControls();
     void buildFileMenu();
     void updateSymbolActions();
-    void writeExport(const output::ExportSettings& settings);
+    void writeExport(const output::ExportSettings& settings, bool standardProportions = false);
+    // The shown EAN-13, JAN-13, ISBN or UPC-A in the standard proportions, drawn
+    // on these surfaces; nullptr for any other symbol.
+    const draw::Surface* standardSymbol(output::SymbolSurfaces& surfaces) const;
     // Prints the shown symbol; says why when it cannot, and checks the page unless previewing.
     void printShown(QPrinter& printer, bool checkPage);
     // "TSL_<data>" as File Save names its files, with this suffix.

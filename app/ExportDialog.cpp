@@ -1,5 +1,7 @@
 #include "app/ExportDialog.h"
 
+#include "jobs/SymbolJob.h"
+
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -74,6 +76,12 @@ ExportDialog::ExportDialog(const draw::Surface& surface, const output::ExportSet
     transparent = new QCheckBox(QStringLiteral("&Transparent background"), this);
     transparent->setObjectName(QStringLiteral("transparent"));
 
+    proportions = new QCheckBox(QStringLiteral("&Standard proportions"), this);
+    proportions->setObjectName(QStringLiteral("proportions"));
+    proportions->setToolTip(QStringLiteral(
+        "Bar height, guard bars and digits as the GS1 General Specifications show them, instead of "
+        "the window's picture"));
+
     planText = new QLabel(this);
     planText->setObjectName(QStringLiteral("plan"));
     planText->setWordWrap(true);
@@ -100,6 +108,9 @@ ExportDialog::ExportDialog(const draw::Surface& surface, const output::ExportSet
     colours->addStretch();
     form->addRow(QStringLiteral("Colours:"), colours);
     form->addRow(QString(), transparent);
+    form->addRow(QString(), proportions);
+    // Only where it is offered.
+    form->setRowVisible(proportions, false);
     form->addRow(QStringLiteral("The file:"), planText);
     form->addRow(buttons);
 
@@ -109,6 +120,7 @@ ExportDialog::ExportDialog(const draw::Surface& surface, const output::ExportSet
     connect(moduleMm, &QDoubleSpinBox::valueChanged, this, &ExportDialog::updatePlan);
     connect(dpi, &QSpinBox::valueChanged, this, &ExportDialog::updatePlan);
     connect(transparent, &QCheckBox::toggled, this, &ExportDialog::updatePlan);
+    connect(proportions, &QCheckBox::toggled, this, &ExportDialog::updatePlan);
     connect(foreground, &QPushButton::clicked, this,
             [this] { chooseColour(m_foreground, QStringLiteral("Colour of the Bars")); });
     connect(background, &QPushButton::clicked, this,
@@ -116,6 +128,29 @@ ExportDialog::ExportDialog(const draw::Surface& surface, const output::ExportSet
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     format->setFocus();
+}
+
+ExportDialog::~ExportDialog() = default;
+
+void ExportDialog::offerStandardProportions(std::unique_ptr<output::SymbolSurfaces> drawn,
+                                            const draw::Surface& symbol)
+{
+    m_standardDrawn = std::move(drawn);
+    m_standard = &symbol;
+    proportions->setChecked(rememberedProportions());
+    if (auto* form = qobject_cast<QFormLayout*>(layout()))
+        form->setRowVisible(proportions, true);
+    updatePlan();
+}
+
+bool ExportDialog::standardProportions() const
+{
+    return m_standard && proportions->isChecked();
+}
+
+const draw::Surface& ExportDialog::exported() const
+{
+    return standardProportions() ? *m_standard : m_surface;
 }
 
 output::ExportSettings ExportDialog::settings() const
@@ -168,7 +203,7 @@ void ExportDialog::updatePlan()
     transparent->setEnabled(output::allowsTransparency(f));
     background->setEnabled(!(transparent->isEnabled() && transparent->isChecked()));
 
-    const output::ExportPlan p = output::plan(m_surface, settings());
+    const output::ExportPlan p = output::plan(exported(), settings());
     QStringList lines;
     if (!p.ok()) {
         lines << p.error;
@@ -219,6 +254,16 @@ void ExportDialog::remember(const output::ExportSettings& settings)
     s.setValue(QStringLiteral("foreground"), settings.foreground.name());
     s.setValue(QStringLiteral("background"), settings.background.name());
     s.setValue(QStringLiteral("transparent"), settings.transparent);
+}
+
+bool ExportDialog::rememberedProportions()
+{
+    return Store().value(QStringLiteral("standardProportions"), false).toBool();
+}
+
+void ExportDialog::rememberProportions(bool standard)
+{
+    Store().setValue(QStringLiteral("standardProportions"), standard);
 }
 
 QString ExportDialog::lastFolder()

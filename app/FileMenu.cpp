@@ -6,6 +6,7 @@
 #include "desktop/Print.h"
 #include "draw/PictureBox.h"
 #include "formats/FileName.h"
+#include "jobs/Choice.h"
 #include "verify/ExportCheck.h"
 #include "verify/ScanCheck.h"
 
@@ -94,16 +95,37 @@ void BarcodeGenerator::File_Export()
     // Window-modal and not blocking: the handler returns while the dialog is open.
     auto* dialog = new ExportDialog(selectedSurface(), ExportDialog::remembered(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, this, [this, dialog] { writeExport(dialog->settings()); });
+    if (auto standard = std::make_unique<output::SymbolSurfaces>();
+        const draw::Surface* drawn = standardSymbol(*standard))
+        dialog->offerStandardProportions(std::move(standard), *drawn);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        if (dialog->offersStandardProportions())
+            ExportDialog::rememberProportions(dialog->standardProportions());
+        writeExport(dialog->settings(), dialog->standardProportions());
+    });
     dialog->open();
 }
 
-void BarcodeGenerator::writeExport(const output::ExportSettings& settings)
+const draw::Surface* BarcodeGenerator::standardSymbol(output::SymbolSurfaces& surfaces) const
+{
+    if (!output::isEanFamily(selectedSymbology()) || !symbolShown())
+        return nullptr;
+    const output::SymbolResult drawn = output::drawChosen(surfaces, selectedSymbology(), options(),
+                                                          {.standardProportions = true}, Text1->text());
+    return drawn.surface;
+}
+
+void BarcodeGenerator::writeExport(const output::ExportSettings& settings, bool standardProportions)
 {
     ExportDialog::remember(settings);
     // The input may have changed under a dialog that was opened from code.
     const std::optional<verify::Request> shown = shownSymbol();
     if (!shown)
+        return;
+    // Drawn again from the input as it is now, as the window's own picture is.
+    output::SymbolSurfaces standard;
+    const draw::Surface* standardSurface = standardProportions ? standardSymbol(standard) : nullptr;
+    if (standardProportions && !standardSurface)
         return;
     const QString suffix = output::formatSuffix(settings.format);
     const QString proposed = QDir(ExportDialog::lastFolder()).filePath(exportFileName(suffix));
@@ -115,7 +137,7 @@ void BarcodeGenerator::writeExport(const output::ExportSettings& settings)
     if (QFileInfo(path).suffix().isEmpty())
         path += u'.' + suffix;
     ExportDialog::rememberFolder(QFileInfo(path).absolutePath());
-    const draw::Surface& surface = selectedSurface();
+    const draw::Surface& surface = standardSurface ? *standardSurface : selectedSurface();
     const output::SaveResult result = output::write(surface, settings, path);
     if (!result.saved) {
         message(QMessageBox::Warning, kExportTitle,

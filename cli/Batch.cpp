@@ -83,6 +83,7 @@ output::BatchSettings batchSettings(const Settings& s, const output::ReadBack& r
 {
     output::BatchSettings settings{.symbology = s.symbology,
                                    .options = s.asked,
+                                   .library = s.library,
                                    .labelFont = s.font,
                                    .file = s.file,
                                    .pattern = s.target,

@@ -125,7 +125,20 @@ output::ReadBack readBackFor(const Settings& s)
 {
     if (!s.readBack)
         return output::ReadBack();
+    // The library's drawing is read by the library kind's decoder, an add-on with it.
+    if (const zintsym::Kind* kind = output::drawingKind(s.symbology, s.library))
+        return verify::lineCheck(*kind);
     return verify::lineCheck(s.symbology, output::settleOptions(s.symbology, s.asked).options.optimize != 0);
+}
+
+// A symbology no decoder reads is written unread: said once, neither as read
+// nor as a failure, and never a reason to refuse under --verify.
+void sayWhenNotChecked(const Settings& s)
+{
+    const zintsym::Kind* kind = output::drawingKind(s.symbology, s.library);
+    if (s.readBack && kind && !kind->decoder)
+        printError(QStringLiteral("barcode-generator: note: %1")
+                       .arg(verify::Verdict::notChecked(QString::fromUtf8(kind->title)).headline()));
 }
 
 } // namespace
@@ -170,9 +183,19 @@ int run(int argc, char** argv)
     const Settings& settings = parsed.settings;
     switch (settings.action) {
     case Action::Help:
-    case Action::Version: return showOnStandardOutput(settings.shown, closed.output);
-    case Action::OneSymbol: return writeOneSymbol(settings, readBackFor(settings));
-    case Action::Batch: return runBatch(settings, readBackFor(settings));
+    case Action::Version:
+    case Action::ListTypes: return showOnStandardOutput(settings.shown, closed.output);
+    case Action::OneSymbol: {
+        const int status = writeOneSymbol(settings, readBackFor(settings));
+        if (status == kSuccess)
+            sayWhenNotChecked(settings);
+        return status;
+    }
+    case Action::Batch: {
+        const int status = runBatch(settings, readBackFor(settings));
+        sayWhenNotChecked(settings);
+        return status;
+    }
     }
     return kFailed;
 }

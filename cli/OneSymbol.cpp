@@ -43,7 +43,7 @@ int writeToStdout(const QByteArray& bytes)
 int writeOneSymbol(const Settings& s, const output::ReadBack& readBack)
 {
     output::SymbolSurfaces surfaces(s.font);
-    const output::SymbolResult symbol = output::drawSymbol(surfaces, s.symbology, s.data, s.asked);
+    const output::SymbolResult symbol = output::drawChosen(surfaces, s.symbology, s.asked, s.library, s.data);
     if (!symbol.ok()) {
         printError(symbol.message);
         return kFailed;

@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QRegularExpression>
 
 #include <array>
 #include <cstddef>
@@ -30,6 +31,58 @@ QString typeNames()
     return names.join(QStringLiteral(", "));
 }
 
+// The window's own symbologies as --list-types shows them: what each is for
+// and the data it takes.
+struct WindowType {
+    output::Symbology symbology;
+    const char* description;
+    const char* data;
+};
+
+constexpr WindowType kWindowTypes[] = {
+    {output::Symbology::Code39, "Letters and digits for industry, inventory and badges",
+     "A-Z, 0-9, space and - . $ / + %"},
+    {output::Symbology::Interleaved2of5, "Digits in pairs, for cartons and distribution", "Digits"},
+    {output::Symbology::Code128, "Any ASCII text, compact, for shipping and labels", "ASCII characters"},
+    {output::Symbology::Codabar, "Digits for libraries, blood banks and parcels", "0-9 and - $ : / . +"},
+    {output::Symbology::Ean13, "Retail products worldwide", "12 digits, or 13 with the check digit"},
+    {output::Symbology::Jan13, "Retail products of Japan (an EAN-13 from 45 or 49)",
+     "12 digits from 45 or 49, or 13 with the check digit"},
+    {output::Symbology::Isbn, "Books (an EAN-13 from 978 or 979)",
+     "An ISBN-13 or ISBN-10, hyphens allowed (978-0-306-40615-7, 0-306-40615-2)"},
+    {output::Symbology::UpcA, "Retail products of North America", "11 digits, or 12 with the check digit"},
+};
+
+// One type: its name, then what it is and the data it takes.
+QString typeEntry(const QString& name, const QString& title, const QString& description, const QString& data)
+{
+    return QStringLiteral("  %1 %2: %3\n  %4 Data: %5\n")
+        .arg(name.leftJustified(22), title, description, QString(22, QChar(u' ')), data);
+}
+
+// Every symbology -t takes: the window's own first, then the library's by group.
+QString typeList()
+{
+    QString text = QStringLiteral("The window's own:\n");
+    for (const WindowType& t : kWindowTypes)
+        text += typeEntry(QString::fromLatin1(output::symbologyInfo(t.symbology).cliName),
+                          output::symbologyTitle(t.symbology), QString::fromUtf8(t.description),
+                          QString::fromUtf8(t.data));
+    std::optional<zintsym::Group> group;
+    for (const zintsym::Kind& k : zintsym::kinds()) {
+        // The window's EAN family by the library (--addon, --proportions) keeps its name.
+        if (output::symbologyFromName(QString::fromUtf8(k.name)))
+            continue;
+        if (group != k.group) {
+            group = k.group;
+            text += QStringLiteral("\n%1:\n").arg(zintsym::groupTitle(k.group));
+        }
+        text += typeEntry(QString::fromUtf8(k.name), QString::fromUtf8(k.title),
+                          QString::fromUtf8(k.description), QString::fromUtf8(k.data));
+    }
+    return text;
+}
+
 // Each option has a row in the table below, in this order.
 enum class Option {
     Type,
@@ -39,6 +92,10 @@ enum class Option {
     NoOptimize,
     NoLabel,
     Check,
+    Addon,
+    Ecc,
+    SymbolSize,
+    Proportions,
     ModuleMm,
     Dpi,
     Fg,
@@ -50,6 +107,7 @@ enum class Option {
     Quiet,
     Verify,
     NoVerify,
+    ListTypes,
     Help,
     Version
 };
@@ -70,7 +128,10 @@ struct OptionRow {
 
 // In the order --help lists them.
 constexpr OptionRow kOptions[] = {
-    {Option::Type, "t", "type", "TYPE", "Symbology: %1 (default code39).", "code39", typeNames},
+    {Option::Type, "t", "type", "TYPE",
+     "Symbology: %1, the window's own, or any other that --list-types lists, such as qr, "
+     "datamatrix, gs1-128 or ean8 (default code39).",
+     "code39", typeNames},
     {Option::Data, "d", "data", "DATA", "The data to encode."},
     {Option::Output, "o", "output", "FILE",
      "The file to write; png, svg, pdf, bmp or tiff by its extension; - writes PNG to "
@@ -81,6 +142,18 @@ constexpr OptionRow kOptions[] = {
     {Option::NoLabel, nullptr, "no-label", nullptr, "Clear \"Add Label\" (linear symbologies)."},
     {Option::Check, nullptr, "check", nullptr,
      "Check \"Add Check Character\" (Code 39, Interleaved 2 of 5)."},
+    {Option::Addon, nullptr, "addon", "DIGITS",
+     "A 2- or 5-digit add-on (EAN-13, JAN-13, ISBN, UPC-A, EAN-8, UPC-E); the symbol is drawn "
+     "in the standard proportions."},
+    {Option::Ecc, nullptr, "ecc", "LEVEL",
+     "Error correction level where the symbology has a choice: L, M, Q or H for qr; "
+     "--list-types names the symbologies."},
+    {Option::SymbolSize, nullptr, "symbol-size", "N",
+     "A 2D symbol's version or size: its number from 1, or its name such as 21x21 (default: "
+     "the smallest that holds the data)."},
+    {Option::Proportions, nullptr, "proportions", "KIND",
+     "standard or window: the EAN-13, JAN-13, ISBN and UPC-A bars, guards and digits in the "
+     "standard proportions, or as the window draws them (default window)."},
     {Option::ModuleMm, nullptr, "module-mm", "MM",
      "Module width in millimetres (default: one pixel at 96 dpi)."},
     {Option::Dpi, nullptr, "dpi", "N",
@@ -99,6 +172,8 @@ constexpr OptionRow kOptions[] = {
     {Option::NoVerify, nullptr, "no-verify", nullptr,
      "Do not decode the symbols written: a batch runs faster, but a symbol that will not "
      "scan goes unnoticed."},
+    {Option::ListTypes, nullptr, "list-types", nullptr,
+     "List every symbology with what it is for and the data it takes, and exit."},
     {Option::Help, "h", "help", nullptr, "Show this help and exit."},
     {Option::Version, "v", "version", nullptr, "Show the version and exit."},
 };
@@ -163,13 +238,20 @@ Outcome failure(const QString& text)
     return Refusal{text, kFailed};
 }
 
+// The window's eight by their own names, every other symbology through the library.
 Outcome readType(Reading& r)
 {
-    const auto symbology = output::symbologyFromName(r.value(Option::Type));
-    if (!symbology)
-        return usage(QStringLiteral("unknown type '%1' (one of %2)").arg(r.value(Option::Type), typeNames()));
-    r.settings.symbology = *symbology;
-    return {};
+    const QString name = r.value(Option::Type);
+    if (const auto symbology = output::symbologyFromName(name)) {
+        r.settings.symbology = *symbology;
+        return {};
+    }
+    if (const zintsym::Kind* kind = zintsym::kindNamed(name)) {
+        r.settings.library.kind = kind;
+        return {};
+    }
+    return usage(
+        QStringLiteral("unknown type '%1' (%2, or one that --list-types lists)").arg(name, typeNames()));
 }
 
 Outcome readSource(Reading& r)
@@ -341,11 +423,21 @@ Outcome readVerify(Reading& r)
 
 // The window's three boxes. Where the window greys a box the option cannot
 // change it; say so rather than drawing something else than was asked
-// without a word.
+// without a word. A symbology of the library's has its text or not, and
+// nothing else of the boxes.
 Outcome readBoxes(Reading& r)
 {
     static constexpr std::array<Option, 3> boxes = {Option::NoOptimize, Option::NoLabel, Option::Check};
     Settings& s = r.settings;
+    if (const zintsym::Kind* kind = s.library.kind) {
+        for (const Option option : {Option::NoOptimize, Option::Check})
+            if (r.isSet(option))
+                return usage(
+                    QStringLiteral("--%1 does not apply to %2: it is for the window's own symbologies")
+                        .arg(Reading::name(option), QString::fromUtf8(kind->title)));
+        s.library.options.showText = !r.isSet(Option::NoLabel);
+        return {};
+    }
     s.asked = {.optimize = r.isSet(Option::NoOptimize) ? 0 : 1,
                .label = r.isSet(Option::NoLabel) ? 0 : 1,
                .check = r.isSet(Option::Check) ? 1 : 0};
@@ -362,6 +454,104 @@ Outcome readBoxes(Reading& r)
                                    : QStringLiteral("checked"),
                                asked);
     }
+    return {};
+}
+
+QString chosenTitle(const Settings& s)
+{
+    return output::choiceTitle(s.symbology, s.library);
+}
+
+Outcome doesNotApply(Option option, const Settings& s, const QString& to)
+{
+    return usage(
+        QStringLiteral("--%1 does not apply to %2: %3").arg(Reading::name(option), chosenTitle(s), to));
+}
+
+Outcome readAddon(Reading& r)
+{
+    if (!r.isSet(Option::Addon))
+        return {};
+    Settings& s = r.settings;
+    const bool takes =
+        s.library.kind ? (s.library.kind->options & zintsym::Addon) != 0 : output::isEanFamily(s.symbology);
+    if (!takes)
+        return doesNotApply(
+            Option::Addon, s,
+            QStringLiteral("only EAN-13, JAN-13, ISBN, UPC-A, EAN-8 and UPC-E take an add-on"));
+    const QString addon = r.value(Option::Addon);
+    static const QRegularExpression digits(QStringLiteral("^(\\d{2}|\\d{5})$"));
+    if (!digits.match(addon).hasMatch())
+        return usage(QStringLiteral("--addon takes 2 or 5 digits, not '%1'").arg(addon));
+    s.library.options.addon = addon;
+    return {};
+}
+
+Outcome readEcc(Reading& r)
+{
+    if (!r.isSet(Option::Ecc))
+        return {};
+    Settings& s = r.settings;
+    const QStringList levels = s.library.kind ? zintsym::eccLevels(*s.library.kind) : QStringList();
+    if (levels.isEmpty())
+        return doesNotApply(Option::Ecc, s, QStringLiteral("it has no error correction level to choose"));
+    const QString asked = r.value(Option::Ecc);
+    for (const QString& level : levels)
+        if (level.compare(asked, Qt::CaseInsensitive) == 0) {
+            s.library.options.ecc = level;
+            return {};
+        }
+    return usage(QStringLiteral("--ecc takes %1 for %2, not '%3'")
+                     .arg(levels.join(QStringLiteral(", ")), chosenTitle(s), asked));
+}
+
+// A size by its number from 1, by its whole name ("21x21 (version 1)"), or by
+// the name before its note ("21x21").
+Outcome readSymbolSize(Reading& r)
+{
+    if (!r.isSet(Option::SymbolSize))
+        return {};
+    Settings& s = r.settings;
+    const QStringList sizes = s.library.kind ? zintsym::symbolSizes(*s.library.kind) : QStringList();
+    if (sizes.isEmpty())
+        return doesNotApply(Option::SymbolSize, s, QStringLiteral("it has no choice of size"));
+    const QString asked = r.value(Option::SymbolSize).trimmed();
+    bool number = false;
+    const int n = asked.toInt(&number);
+    if (number && n >= 1 && n <= sizes.size()) {
+        s.library.options.symbolSize = n;
+        return {};
+    }
+    for (qsizetype i = 0; i < sizes.size(); ++i) {
+        const QString& size = sizes.at(i);
+        const QString shortName = size.section(QStringLiteral(" ("), 0, 0);
+        if (!number && (size.compare(asked, Qt::CaseInsensitive) == 0 ||
+                        shortName.compare(asked, Qt::CaseInsensitive) == 0)) {
+            s.library.options.symbolSize = int(i) + 1;
+            return {};
+        }
+    }
+    return usage(QStringLiteral("--symbol-size takes 1 to %1 or a size's name for %2 (%3), not '%4'")
+                     .arg(sizes.size())
+                     .arg(chosenTitle(s), sizes.join(QStringLiteral(", ")), asked));
+}
+
+Outcome readProportions(Reading& r)
+{
+    Settings& s = r.settings;
+    if (!r.isSet(Option::Proportions))
+        return {};
+    if (s.library.kind || !output::isEanFamily(s.symbology))
+        return doesNotApply(Option::Proportions, s,
+                            QStringLiteral("only the window's EAN-13, JAN-13, ISBN and UPC-A have another"));
+    const QString asked = r.value(Option::Proportions);
+    if (asked == QLatin1String("standard"))
+        s.library.standardProportions = true;
+    else if (asked != QLatin1String("window"))
+        return usage(QStringLiteral("--proportions takes standard or window, not '%1'").arg(asked));
+    else if (!s.library.options.addon.isEmpty())
+        return usage(QStringLiteral(
+            "--addon is drawn in the standard proportions: --proportions window has no add-on"));
     return {};
 }
 
@@ -399,6 +589,10 @@ constexpr Reader kReaders[] = {
     readJobs,
     readVerify,
     readBoxes,
+    readAddon,
+    readEcc,
+    readSymbolSize,
+    readProportions,
     checkPattern,
 };
 // clang-format on
@@ -421,6 +615,11 @@ ParsedArguments parseArguments(const QStringList& arguments, ClosedStreams close
     if (r.isSet(Option::Help)) {
         s.action = Action::Help;
         s.shown = parser.helpText();
+        return parsed;
+    }
+    if (r.isSet(Option::ListTypes)) {
+        s.action = Action::ListTypes;
+        s.shown = typeList();
         return parsed;
     }
     if (r.isSet(Option::Version)) {

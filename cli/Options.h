@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "formats/Export.h"
+#include "jobs/Choice.h"
 #include "jobs/SymbolJob.h"
 
 #include <QString>
@@ -20,16 +21,18 @@ struct ClosedStreams {
     bool output = false;
 };
 
-enum class Action { Help, Version, OneSymbol, Batch };
+enum class Action { Help, Version, ListTypes, OneSymbol, Batch };
 
 // What the arguments ask for, read and checked: all a job needs to know.
 struct Settings {
     Action action = Action::OneSymbol;
-    // The help or the version, for standard output.
+    // The help, the version or the list of types, for standard output.
     QString shown;
 
     output::Symbology symbology{};
     linear::Options asked;
+    // A symbology of the library's, or the window's EAN family drawn by it.
+    output::LibraryChoice library;
     QString data;
     // The file of lines, or "-" for standard input.
     QString batchSource;

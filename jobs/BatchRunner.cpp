@@ -172,7 +172,7 @@ BatchSummary BatchRunner::run(QIODevice& input, qint64 totalLines, const Report&
             };
             SymbolSurfaces* own = surfaces.take();
             try {
-                const SymbolResult symbol = drawSymbol(*own, s.symbology, data, s.options);
+                const SymbolResult symbol = drawChosen(*own, s.symbology, s.options, s.library, data);
                 if (!symbol.ok()) {
                     drawn.message = symbol.message;
                 } else if (CheckedFile made = encodeChecked(symbol, s.file, s.check, s.refuseUnread);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/Export.h"
+#include "jobs/Choice.h"
 #include "jobs/LineReader.h"
 #include "jobs/SymbolJob.h"
 
@@ -16,6 +17,8 @@ namespace output {
 struct BatchSettings {
     Symbology symbology = Symbology::Code39;
     linear::Options options;
+    // A symbology of the library's instead, or the window's EAN family drawn by it.
+    LibraryChoice library;
     QString labelFont;
     ExportSettings file;
     // "{n}" becomes the line number, "{data}" the line as File Save names it.

@@ -11,10 +11,13 @@ fail() { echo "FAIL: $*"; failed=1; }
 help=$("$program" --help)
 # An option is the first thing on its line of the option list.
 help_options=$(sed -nE 's/^ +(-[a-zA-Z], )?(--[a-z][a-z-]*).*/\2/p' <<<"$help" | sort -u)
-help_types=$(tr -s ' \n' ' ' <<<"$help" | sed -nE 's/.*Symbology: ([a-z0-9, ]+) \(default.*/\1/p' |
+# The types: every entry of --list-types, the window's eight first, which --help names.
+help_types=$("$program" --list-types | sed -nE 's/^  ([a-z0-9][a-z0-9-]*) .*/\1/p' | sort -u)
+window_types=$(tr -s ' \n' ' ' <<<"$help" | sed -nE "s/.*Symbology: ([a-z0-9, ]+), the window's own.*/\\1/p" |
     tr -d ',' | tr ' ' '\n' | sed '/^$/d' | sort -u)
 [ "$(wc -l <<<"$help_options")" -ge 10 ] || fail "too few options read from --help: $help_options"
-[ "$(wc -l <<<"$help_types")" -ge 8 ] || fail "too few types read from --help: $help_types"
+[ "$(wc -l <<<"$window_types")" -eq 8 ] || fail "--help does not name the window's eight types: $window_types"
+[ -z "$(comm -23 <(echo "$window_types") <(echo "$help_types"))" ] || fail "--list-types lacks a type --help names"
 
 compare() { # what, expected, actual
     local missing extra
@@ -27,7 +30,8 @@ compare() { # what, expected, actual
 # The man page: options as roff writes them (\-\-name), types as the list's bold terms.
 man_options=$(grep -oE '\\-\\-[a-z][a-z\\-]*' "$manpage" | sed 's/\\//g' | sort -u)
 compare "the man page's options" "$help_options" "$man_options"
-man_types=$(sed -n '/^\.BI \\-t ", " \\-\\-type/,/^\.RE/p' "$manpage" | sed -nE 's/^\.B ([a-z0-9]+)$/\1/p' |
+man_types=$( (sed -n '/^\.BI \\-t ", " \\-\\-type/,/^\.RE/p' "$manpage"
+    sed -n '/^\.SH SYMBOLOGIES/,/^\.SH /p' "$manpage") | sed -nE 's/^\.B ([a-z0-9][a-z0-9\\-]*)$/\1/p' | sed 's/\\//g' |
     sort -u)
 compare "the man page's types" "$help_types" "$man_types"
 if command -v groff >/dev/null; then
@@ -54,4 +58,4 @@ bash --norc --noprofile -c 'source "$1"; complete -p barcode-generator' bash "$c
 if [ "$failed" -ne 0 ]; then
     exit 1
 fi
-echo "man page and completion agree with --help: $(wc -l <<<"$help_options") options, $(wc -l <<<"$help_types") types"
+echo "man page and completion agree with --help and --list-types: $(wc -l <<<"$help_options") options, $(wc -l <<<"$help_types") types"

@@ -4,6 +4,7 @@
 
 #include "draw/Surface.h"
 #include "ean/Ean.h"
+#include "ean/PrintedCode.h"
 #include "ean/UpcCheck.h"
 #include "jobs/Fonts.h"
 #include "jobs/Surfaces.h"
@@ -70,6 +71,8 @@ const std::string kSampleModules =
 
 } // namespace
 
+Q_DECLARE_METATYPE(ean::PrintedForm)
+
 class TestEan : public QObject {
     Q_OBJECT
   private slots:
@@ -87,6 +90,8 @@ class TestEan : public QObject {
     void upcDrawing();
     void upcNeedsTheSampleField();
     void upcDecodes();
+    void printedCodes_data();
+    void printedCodes();
 };
 
 void TestEan::eanCheckDigits_data()
@@ -336,3 +341,82 @@ void TestEan::upcDecodes()
 
 QTEST_MAIN(TestEan)
 #include "tst_ean.moc"
+
+void TestEan::printedCodes_data()
+{
+    using ean::PrintedForm;
+    QTest::addColumn<PrintedForm>("form");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("error");
+    const auto ok = [](const char* name, PrintedForm form, const char* data, const char* code) {
+        QTest::newRow(name) << form << QString::fromLatin1(data) << QString::fromLatin1(code) << QString();
+    };
+    const auto no = [](const char* name, PrintedForm form, const char* data, const char* error) {
+        QTest::newRow(name) << form << QString::fromLatin1(data) << QString() << QString::fromLatin1(error);
+    };
+    ok("EAN-13 without its check", PrintedForm::Ean13, "400638133393", "4006381333931");
+    ok("EAN-13 as printed", PrintedForm::Ean13, "4006381333931", "4006381333931");
+    ok("EAN-13 spaced as printed", PrintedForm::Ean13, "4 006381 333931", "4006381333931");
+    no("EAN-13 wrong check", PrintedForm::Ean13, "4006381333935", "The check digit is 1, not 5");
+    no("EAN-13 one short", PrintedForm::Ean13, "40063813339",
+       "Enter 12 digit number for EAN-13, or 13 with the check digit: 11 given");
+    no("EAN-13 fourteen", PrintedForm::Ean13, "40063813339311",
+       "Enter 12 digit number for EAN-13, or 13 with the check digit: 14 given");
+    no("EAN-13 letter, where", PrintedForm::Ean13, "40063813A393",
+       "EAN-13 takes digits only: 'A' at position 9 is not one");
+    no("EAN-13 leading space", PrintedForm::Ean13, " 400638133393",
+       "EAN-13 takes digits only: ' ' at position 1 is not one");
+    no("EAN-13 trailing hyphen", PrintedForm::Ean13, "400638133393-",
+       "EAN-13 takes digits only: '-' at position 13 is not one");
+    no("EAN-13 empty", PrintedForm::Ean13, "",
+       "Enter 12 digit number for EAN-13, or 13 with the check digit: 0 given");
+    ok("JAN-13 as printed", PrintedForm::Jan13, "4912345678904", "4912345678904");
+    no("JAN-13 prefix", PrintedForm::Jan13, "4612345678904",
+       "JAN-13 starts with 45 or 49: this starts with 46");
+    ok("ISBN-13 hyphenated", PrintedForm::Isbn, "978-0-306-40615-7", "9780306406157");
+    ok("ISBN-10 hyphenated", PrintedForm::Isbn, "0-306-40615-2", "9780306406157");
+    ok("ISBN-10 ending in X", PrintedForm::Isbn, "0-8044-2957-X", "9780804429573");
+    ok("ISBN-10 ending in x", PrintedForm::Isbn, "080442957x", "9780804429573");
+    ok("ISBN-13 without check", PrintedForm::Isbn, "978030640615", "9780306406157");
+    no("ISBN-10 wrong check", PrintedForm::Isbn, "0-306-40615-3", "The ISBN-10 check digit is 2, not 3");
+    no("ISBN-10 X where 5 belongs", PrintedForm::Isbn, "030640615X", "The ISBN-10 check digit is 2, not X");
+    no("ISBN-13 wrong check", PrintedForm::Isbn, "978-0-306-40615-5", "The check digit is 7, not 5");
+    no("ISBN X not last", PrintedForm::Isbn, "03064061X2",
+       "ISBN takes digits only: 'X' at position 9 is not one");
+    no("ISBN X too early", PrintedForm::Isbn, "0306406X",
+       "ISBN takes digits only: 'X' at position 8 is not one");
+    no("ISBN prefix", PrintedForm::Isbn, "9770306406157",
+       "ISBN starts with 978 or 979: this starts with 977");
+    no("X is for ISBN only", PrintedForm::Ean13, "030640615X",
+       "EAN-13 takes digits only: 'X' at position 10 is not one");
+    ok("UPC-A without its check", PrintedForm::UpcA, "03600029145", "036000291452");
+    ok("UPC-A as printed", PrintedForm::UpcA, "036000291452", "036000291452");
+    no("UPC-A wrong check", PrintedForm::UpcA, "036000291450", "The check digit is 2, not 0");
+    ok("EAN-8 without its check", PrintedForm::Ean8, "9638507", "96385074");
+    ok("EAN-8 as printed", PrintedForm::Ean8, "9638-5074", "96385074");
+    no("EAN-8 wrong check", PrintedForm::Ean8, "96385070", "The check digit is 4, not 0");
+    no("EAN-8 thirteen", PrintedForm::Ean8, "4006381333931",
+       "Enter 7 digit number for EAN-8, or 8 with the check digit: 13 given");
+    // UPC-E's check digit is the one of the UPC-A number it stands for: each
+    // way of putting the zeros back is a row.
+    ok("UPC-E six digits, ends 5-9", PrintedForm::UpcE, "123456", "01234565");
+    ok("UPC-E with number system", PrintedForm::UpcE, "0123456", "01234565");
+    ok("UPC-E ends 0-2", PrintedForm::UpcE, "04252614", "04252614");
+    ok("UPC-E ends 3", PrintedForm::UpcE, "0123453", "01234531");
+    ok("UPC-E ends 4", PrintedForm::UpcE, "0123444", "01234446");
+    no("UPC-E wrong check", PrintedForm::UpcE, "01234567", "The check digit is 5, not 7");
+    no("UPC-E number system 2", PrintedForm::UpcE, "2123456", "UPC-E starts with 0 or 1: this starts with 2");
+}
+
+void TestEan::printedCodes()
+{
+    QFETCH(ean::PrintedForm, form);
+    QFETCH(QString, data);
+    QFETCH(QString, code);
+    QFETCH(QString, error);
+    const ean::PrintedCode printed = ean::printedCode(form, data);
+    QCOMPARE(printed.error, error);
+    QCOMPARE(printed.code, code);
+    QCOMPARE(printed.ok(), error.isEmpty());
+}
