@@ -179,9 +179,19 @@ void TestStudio::typingRedrawsAndReadsBack()
     QTest::keyClicks(s->data, QStringLiteral("LINE"));
     s->finishDrawing();
     QCOMPARE(decodeShown(s, ZXing::BarcodeFormat::QRCode), QStringLiteral("HELLO STUDIO 2\nLINE"));
+    // The mark's one line keeps its height: the line break is shown, not made.
+    QTRY_VERIFY(s->scanMark->text().endsWith(QStringLiteral("\nLINE")));
+    const auto* markText = s->scanMark->findChild<QLabel*>(QStringLiteral("ScanMarkText"));
+    QVERIFY(markText);
+    QVERIFY2(!markText->text().contains(u'\n') && markText->text().contains(QStringLiteral("LINE")),
+             qPrintable(markText->text()));
 
-    // Emptied, nothing is shown and nothing is checked.
+    // Emptied while the last keystroke's picture is still being drawn:
+    // that picture never comes on view, and nothing is checked.
+    QTest::keyClicks(s->data, QStringLiteral(" MORE"));
+    QVERIFY(s->drawing());
     s->data->clear();
+    s->finishDrawing();
     QVERIFY(!s->symbolShown());
     QVERIFY(!anyDarkShown(s));
     QVERIFY(!s->scanMark->isVisible());
