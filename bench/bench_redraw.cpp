@@ -8,6 +8,7 @@
 #include "app/BarcodeGenerator.h"
 #include "draw/Surface.h"
 #include "ean/Ean.h"
+#include "formats/Export.h"
 #include "ean/UpcCheck.h"
 #include "jobs/Fonts.h"
 #include "jobs/Surfaces.h"
@@ -17,6 +18,7 @@
 #include "linear/Interleaved2of5.h"
 #include "modUPC/UPCCode.h"
 #include "verify/ScanCheck.h"
+#include "zint/Symbols.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -51,6 +53,97 @@ const Data kData[] = {
     {"EAN13", QStringLiteral("123456789012"), BARCODE_EANX},
     {"UPCA", QStringLiteral("09736339584"), BARCODE_UPCA},
 };
+
+// The symbologies libzint encodes: our draw on the surface and the picture
+// made from it at two pixels a module, against libzint's own encode and
+// raster at its scale 1, which is two pixels a module too. Both with the
+// standard's quiet zones.
+struct LibraryData {
+    const char* name;
+    const char* kind;
+    int length;
+    int zintSymbology;
+};
+
+const LibraryData kLibraryData[] = {
+    {"QRCode300", "qr", 300, BARCODE_QRCODE},
+    {"DataMatrix100", "datamatrix", 100, BARCODE_DATAMATRIX},
+    {"PDF417_200", "pdf417", 200, BARCODE_PDF417},
+};
+
+QString libraryText(int length)
+{
+    const QString sentence = QStringLiteral("Asset 4711 / Building B, Room 17 / checked 2026-12-11 by J. Doe. ");
+    QString text;
+    while (text.size() < length)
+        text += sentence;
+    return text.left(length);
+}
+
+std::vector<QString> libraryVariants(int length)
+{
+    std::vector<QString> all;
+    const QString text = libraryText(length);
+    for (int i = 0; i < 1000; ++i)
+        all.push_back(text.left(length - 3) + QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')));
+    return all;
+}
+
+void oursLibrary(benchmark::State& state, const LibraryData& d)
+{
+    draw::Surface surface = output::makeSurface(output::SurfaceId::picSymbol);
+    const zintsym::Kind* kind = zintsym::kindNamed(QString::fromLatin1(d.kind));
+    output::ExportSettings settings;
+    settings.moduleMm = 0.254;
+    settings.dpi = 200; // two pixels a module
+    const std::vector<QString> inputs = libraryVariants(d.length);
+    size_t i = 0;
+    for (auto _ : state) {
+        const zintsym::Drawn drawn = zintsym::draw(surface, *kind, inputs[i++ % inputs.size()], {});
+        const output::Rendered picture = output::render(surface, settings);
+        if (!drawn.ok() || !picture.ok())
+            state.SkipWithError("not drawn");
+        benchmark::DoNotOptimize(picture.image.constBits());
+    }
+}
+
+void zintLibrary(benchmark::State& state, const LibraryData& d)
+{
+    std::vector<std::string> inputs;
+    for (const QString& v : libraryVariants(d.length))
+        inputs.push_back(v.toStdString());
+    size_t i = 0;
+    for (auto _ : state) {
+        const std::string& text = inputs[i++ % inputs.size()];
+        zint_symbol* symbol = ZBarcode_Create();
+        symbol->symbology = d.zintSymbology;
+        symbol->scale = 1.0f;
+        symbol->input_mode = UNICODE_MODE;
+        symbol->output_options = BARCODE_QUIET_ZONES;
+        const int rc = ZBarcode_Encode_and_Buffer(symbol, reinterpret_cast<const unsigned char*>(text.data()),
+                                                  int(text.size()), 0);
+        if (rc >= ZINT_ERROR)
+            state.SkipWithError(symbol->errtxt);
+        benchmark::DoNotOptimize(symbol->bitmap);
+        ZBarcode_Delete(symbol);
+    }
+}
+
+// A keystroke in a QR Code of a thousand characters: the draw alone, as the
+// window's thread does it before the picture box paints.
+void typingIntoLargeQr(benchmark::State& state)
+{
+    draw::Surface surface = output::makeSurface(output::SurfaceId::picSymbol);
+    const zintsym::Kind* kind = zintsym::kindNamed(u"qr");
+    const std::vector<QString> inputs = libraryVariants(1000);
+    size_t i = 0;
+    for (auto _ : state) {
+        const zintsym::Drawn drawn = zintsym::draw(surface, *kind, inputs[i++ % inputs.size()], {});
+        if (!drawn.ok())
+            state.SkipWithError("not drawn");
+        benchmark::DoNotOptimize(surface.pixels().constBits());
+    }
+}
 
 // A thousand inputs that differ as typing makes them differ, so that no
 // redraw finds its label already rasterised.
@@ -203,6 +296,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 std::printf("%-16s %8.2f %8.2f %8.1f us %11.1f us %11.1f us\n", d.name, o / bars, o / text,
                             o / 1e3, bars / 1e3, text / 1e3);
         }
+        std::printf("\nlibzint symbologies: our draw and picture at 2 pixels a module against "
+                    "ZBarcode_Encode_and_Buffer at scale 1\n%-16s %8s %11s %14s\n",
+                    "symbol", "ratio", "ours", "libzint");
+        for (const LibraryData& d : kLibraryData) {
+            const double o = nanos["ours_library/" + std::string(d.name)];
+            const double z = nanos["libzint_buffer/" + std::string(d.name)];
+            if (o > 0 && z > 0)
+                std::printf("%-16s %8.2f %8.1f us %11.1f us\n", d.name, o / z, o / 1e3, z / 1e3);
+        }
+        std::printf("%-16s %8s %11.2f ms per keystroke (draw only; a frame is 16 ms)\n\n", "QR Code 1000", "",
+                    nanos["library/typing_qr1000"] / 1e6);
         std::printf("%-16s %8s %11.1f us\n", "Text1_Change", "", nanos["window/Text1_Change/Code128"] / 1e3);
         std::printf("%-16s %8s %11.2f ms (Code 128), %.2f ms (Codabar), 32767 characters\n", "long input", "",
                     nanos["long/Code128"] / 1e6, nanos["long/Codabar"] / 1e6);
@@ -253,6 +357,20 @@ int main(int argc, char** argv)
                 ->Repetitions(kRedrawRepetitions)
                 ->ReportAggregatesOnly(true);
     }
+    for (const LibraryData& d : kLibraryData) {
+        for (const auto& [name, run] : std::initializer_list<std::pair<std::string, std::function<void(benchmark::State&)>>>{
+                 {"ours_library/", [&d](benchmark::State& state) { oursLibrary(state, d); }},
+                 {"libzint_buffer/", [&d](benchmark::State& state) { zintLibrary(state, d); }}})
+            benchmark::RegisterBenchmark((name + d.name).c_str(), run)
+                ->Unit(benchmark::kMicrosecond)
+                ->MinTime(0.1)
+                ->Repetitions(kRedrawRepetitions)
+                ->ReportAggregatesOnly(true);
+    }
+    benchmark::RegisterBenchmark("library/typing_qr1000", typingIntoLargeQr)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true);
     benchmark::RegisterBenchmark("long/Code128", longInput, QChar(u'x'))
         ->Unit(benchmark::kMillisecond)
         ->Repetitions(5)

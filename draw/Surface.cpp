@@ -352,9 +352,11 @@ void Surface::setSize(QSize pixels)
     m_twips.setHeight(pixelsToTwips(pixels.height() + 2 * kBorder));
     m_interior = interiorOf(m_twips);
     if (m_interior.height() != old.height()) {
+        // A picture of the old height has no place under the new drawing.
         m_raster = RasterImage(m_interior);
         m_raster.setBackground(toRgb(m_backColor), QImage());
         m_ops.clear();
+        setPictureRecording(nullptr);
     } else {
         m_raster.setExtent(m_interior.width());
     }

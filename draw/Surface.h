@@ -110,8 +110,8 @@ class Surface : public QObject {
     double Height() const { return m_twips.height(); }
     void setWidth(double twips);
     // The interior becomes this many pixels: a symbol whose height is its own
-    // (a 2D symbol's) sizes the picture to itself. What was drawn is cleared
-    // when the height changes.
+    // (a 2D symbol's) sizes the picture to itself. What was drawn, and any
+    // picture under it, is cleared when the height changes.
     void setSize(QSize pixels);
 
     bool Visible() const { return m_visible; }

@@ -1,5 +1,6 @@
 #include "formats/Export.h"
 
+#include "draw/Recording.h"
 #include "draw/Surface.h"
 #include "formats/PngWriter.h"
 #include "formats/SvgFile.h"
@@ -11,9 +12,12 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <variant>
 
 namespace output {
 
@@ -95,6 +99,72 @@ Encoded encodePdf(const draw::Surface& surface, const ExportSettings& settings, 
     return {bytes, {}};
 }
 
+// The picture's pixels index this palette of the chosen colours, by ink.
+void withPalette(QImage& indexed, const ExportSettings& settings)
+{
+    // A batch asks for the same colours thousands of times: the table is kept
+    // and shared (a QList is copied by reference) until they change.
+    thread_local struct {
+        QRgb foreground = 0;
+        QRgb background = 0;
+        bool transparent = false;
+        QList<QRgb> table;
+    } last;
+    if (last.table.isEmpty() || last.foreground != settings.foreground.rgb() ||
+        last.background != settings.background.rgb() || last.transparent != settings.transparent) {
+        const Palette colours = palette(settings);
+        last = {settings.foreground.rgb(), settings.background.rgb(), settings.transparent,
+                QList<QRgb>(colours.begin(), colours.end())};
+    }
+    indexed.setColorTable(last.table);
+    indexed.setDotsPerMeterX(dotsPerMeter(settings.dpi));
+    indexed.setDotsPerMeterY(dotsPerMeter(settings.dpi));
+}
+
+bool isColumn(const draw::Ops::Op& op)
+{
+    const auto* line = std::get_if<draw::Ops::Line>(&op);
+    return line && line->width == 1 && line->line.x1() == line->line.x2();
+}
+
+// A drawing of one-pixel columns alone (a 2D symbol's modules, postal bars:
+// nothing but rectangles on plain paper) set straight into ink bytes at the
+// scale, as a painter fills the same whole rectangles: through a painter a
+// PDF417's hundreds of rectangles cost ten times libzint's whole encode.
+// Nothing when the drawing holds anything else.
+std::optional<QImage> columnsInInk(const draw::Recording& recording, QSize size, int scale)
+{
+    if (recording.picture || !recording.backdrop.isNull() ||
+        !std::ranges::all_of(recording.ops.list, isColumn))
+        return std::nullopt;
+    QImage indexed(size, QImage::Format_Indexed8);
+    if (indexed.isNull())
+        return QImage();
+    indexed.fill(uint(inkOf(recording.back)));
+    // Asked once: every QImage accessor (and QRect's intersection) is a call
+    // into the library, and a symbol has hundreds of rectangles.
+    uchar* const bits = indexed.bits();
+    const qsizetype stride = indexed.bytesPerLine();
+    const int width = size.width();
+    const int height = size.height();
+    for (const draw::Ops::Op& op : recording.ops.list) {
+        const auto& line = std::get<draw::Ops::Line>(op);
+        const QLine& l = line.line;
+        const int left = std::max(l.x1() * scale, 0);
+        const int right = std::min((l.x1() + line.count) * scale, width);
+        const int top = std::max(std::min(l.y1(), l.y2()) * scale, 0);
+        const int bottom = std::min((std::max(l.y1(), l.y2()) + 1) * scale, height);
+        if (left >= right || top >= bottom)
+            continue;
+        const uchar ink = uchar(inkOf(line.colour));
+        uchar* row = bits + top * stride + left;
+        const size_t run = size_t(right - left);
+        for (int y = top; y < bottom; ++y, row += stride)
+            std::memset(row, ink, run);
+    }
+    return indexed;
+}
+
 } // namespace
 
 Rendered render(const draw::Surface& surface, const ExportSettings& settings)
@@ -115,6 +185,14 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     // level, an index into the palette of the chosen colours: antialiased label
     // edges blend into the chosen pair exactly as they did into black and white,
     // and a byte a pixel makes files small and quick to compress.
+    if (scale > 1) {
+        if (std::optional<QImage> inks = columnsInInk(*surface.recording(), p.sizePixels, scale)) {
+            if (inks->isNull())
+                return outOfMemory;
+            withPalette(*inks, settings);
+            return {*inks, {}};
+        }
+    }
     QImage image;
     if (scale == 1) {
         // At a pixel a module the picture is the window's own, label pixels
@@ -133,23 +211,7 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     QImage indexed(p.sizePixels, QImage::Format_Indexed8);
     if (indexed.isNull() || image.isNull())
         return outOfMemory;
-    // A batch asks for the same colours thousands of times: the table is kept
-    // and shared (a QList is copied by reference) until they change.
-    thread_local struct {
-        QRgb foreground = 0;
-        QRgb background = 0;
-        bool transparent = false;
-        QList<QRgb> table;
-    } last;
-    if (last.table.isEmpty() || last.foreground != settings.foreground.rgb() ||
-        last.background != settings.background.rgb() || last.transparent != settings.transparent) {
-        const Palette colours = palette(settings);
-        last = {settings.foreground.rgb(), settings.background.rgb(), settings.transparent,
-                QList<QRgb>(colours.begin(), colours.end())};
-    }
-    indexed.setColorTable(last.table);
-    indexed.setDotsPerMeterX(dotsPerMeter(settings.dpi));
-    indexed.setDotsPerMeterY(dotsPerMeter(settings.dpi));
+    withPalette(indexed, settings);
     if (image.format() != QImage::Format_Grayscale8)
         image = image.convertToFormat(QImage::Format_RGB32);
     // QImage's accessors are calls into the library: asked once, not per pixel.

@@ -24,7 +24,10 @@
 
 #include <zint.h>
 
+#include <cmath>
+#include <ranges>
 #include <set>
+#include <span>
 
 using namespace zintsym;
 
@@ -48,7 +51,7 @@ output::ExportSettings atPixels(int pixels)
 }
 
 // What ZXing-cpp reads from the picture, on white paper with room around it:
-// EAN/UPC add-ons read with the symbol, a MaxiCode as the one thing there.
+// EAN/UPC add-ons read with the symbol.
 QString zxingRead(const QImage& picture, const char* decoder)
 {
     const ZXing::BarcodeFormat format = ZXing::BarcodeFormatFromString(decoder);
@@ -63,7 +66,6 @@ QString zxingRead(const QImage& picture, const char* decoder)
     hints.setTryHarder(true);
     hints.setTryRotate(false);
     hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
-    hints.setIsPure(format == ZXing::BarcodeFormat::MaxiCode);
     const ZXing::Result r = ZXing::ReadBarcode(
         ZXing::ImageView(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
                          int(grey.bytesPerLine())),
@@ -104,6 +106,8 @@ class TestZint : public QObject {
     void retailStandardProportions();
     void badDataRefusedPlainly_data();
     void badDataRefusedPlainly();
+    void modulesSetAsAPainterFillsThem_data();
+    void modulesSetAsAPainterFillsThem();
     void hexagonsAndCircles();
     void scanCheckReadsLibraryKinds_data();
     void scanCheckReadsLibraryKinds();
@@ -466,6 +470,52 @@ void TestZint::badDataRefusedPlainly()
     QCOMPARE(surfaces.picSymbol().recording(), before);
 }
 
+void TestZint::modulesSetAsAPainterFillsThem_data()
+{
+    // Export sets a drawing of modules alone straight into its pixels; it
+    // must be the picture a painter makes of the same recording.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("qr 3") << "qr" << "modules as painted" << 3;
+    QTest::newRow("pdf417 2") << "pdf417" << "rows of modules as painted" << 2;
+    QTest::newRow("postnet 4") << "postnet" << "12345" << 4;
+    QTest::newRow("code16k 5") << "code16k" << "stacked 16K" << 5;
+}
+
+void TestZint::modulesSetAsAPainterFillsThem()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, data);
+    QFETCH(int, pixels);
+    output::SymbolSurfaces surfaces;
+    QVERIFY(output::drawSymbol(surfaces, kind(qPrintable(name)), data, {}).ok());
+    const draw::Surface& surface = surfaces.picSymbol();
+    output::ExportSettings settings = atPixels(pixels);
+    settings.foreground = QColor(0x20, 0x40, 0x80);
+    const output::Rendered picture = output::render(surface, settings);
+    QVERIFY(picture.ok());
+    const QSize size(surface.imageWidth() * pixels, surface.pixels().height() * pixels);
+    QCOMPARE(picture.image.size(), size);
+    QImage painted(size, QImage::Format_RGB32);
+    painted.fill(Qt::white);
+    {
+        QPainter p(&painted);
+        p.scale(pixels, pixels);
+        surface.replay(p, QRect(QPoint(0, 0), size));
+    }
+    int inked = 0;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const int ink = 255 - qGray(painted.pixel(x, y));
+            QCOMPARE(picture.image.pixelIndex(x, y), ink);
+            inked += ink == 255;
+        }
+    QVERIFY(inked > size.width());
+    // The colours are the palette's: ink in the foreground.
+    QCOMPARE(picture.image.color(255), settings.foreground.rgb());
+}
+
 void TestZint::hexagonsAndCircles()
 {
     output::SymbolSurfaces surfaces;
@@ -478,6 +528,12 @@ void TestZint::hexagonsAndCircles()
         if (const auto* p = std::get_if<draw::Ops::Polygon>(&op)) {
             ++polygons;
             QCOMPARE(p->count, 6);
+            // Pointed at top and bottom, a module high, sqrt(3)/2 of one wide.
+            const auto corners = std::span(maxi->ops.points).subspan(size_t(p->first), 6);
+            const auto [left, right] = std::ranges::minmax(corners | std::views::transform(&QPointF::x));
+            const auto [top, bottom] = std::ranges::minmax(corners | std::views::transform(&QPointF::y));
+            QCOMPARE(bottom - top, 1.0);
+            QVERIFY(qAbs(right - left - std::sqrt(3.0) / 2) < 1e-6);
         }
         if (const auto* e = std::get_if<draw::Ops::Ellipse>(&op))
             rings += e->stroke > 0;

@@ -121,9 +121,6 @@ ZXing::DecodeHints hintsFor(const Reading& reading)
     hints.setFormats(reading.format);
     if (reading.addons)
         hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
-    // ZXing-cpp finds a MaxiCode only as the one thing in a generated picture.
-    if (reading.format == ZXing::BarcodeFormat::MaxiCode)
-        hints.setIsPure(true);
     return hints;
 }
 

@@ -9,6 +9,7 @@
 #include <QImage>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace zintsym {
@@ -70,6 +71,37 @@ void drawRectangles(draw::Surface& surface, const zint_vector_rect* rect)
     send();
 }
 
+// The bitmap at one pixel a module, three bytes a pixel: runs of ink in each
+// row as bars, a run of identical rows (a PDF417 row, a postal bar's
+// extent) as one call.
+void drawBitmap(draw::Surface& surface, const zint_symbol& symbol)
+{
+    const int width = symbol.bitmap_width;
+    const int height = symbol.bitmap_height;
+    const auto row = [&](int y) { return symbol.bitmap + size_t(y) * size_t(width) * 3; };
+    std::vector<draw::Surface::Bar> bars;
+    for (int y = 0; y < height;) {
+        int last = y;
+        while (last + 1 < height && std::memcmp(row(y), row(last + 1), size_t(width) * 3) == 0)
+            ++last;
+        const unsigned char* pixels = row(y);
+        bars.clear();
+        for (int x = 0; x < width;) {
+            if (pixels[x * 3] >= 128) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < width && pixels[x * 3] < 128)
+                ++x;
+            bars.push_back({start, x - start, last, draw::kBlack});
+        }
+        if (!bars.empty())
+            surface.Bars(y, bars);
+        y = last + 1;
+    }
+}
+
 void drawHexagons(draw::Surface& surface, const zint_vector_hexagon* hex)
 {
     // Pointed at top and bottom unless turned a quarter.
@@ -124,19 +156,24 @@ Drawn draw(draw::Surface& surface, const Kind& kind, const QString& data, const 
     Encoding encoding = encode(kind, data, options);
     if (!encoding.ok())
         return {encoding.error, {}};
-    const zint_vector& vector = *encoding.symbol->vector;
+    const zint_symbol& symbol = *encoding.symbol;
     // The picture is the symbol and its quiet zones, no more: the surface is
     // sized to it before anything is drawn.
-    const int width = std::max(1, int(std::ceil(vector.width - 1e-6)));
-    const int height = std::max(1, int(std::ceil(vector.height - 1e-6)));
+    const int width = std::max(1, encoding.bitmap ? symbol.bitmap_width : int(std::ceil(symbol.vector->width - 1e-6)));
+    const int height =
+        std::max(1, encoding.bitmap ? symbol.bitmap_height : int(std::ceil(symbol.vector->height - 1e-6)));
     surface.setSize(QSize(width, height));
     surface.setFillSolid(false);
     surface.Cls();
     surface.extendTo(width);
-    drawRectangles(surface, vector.rectangles);
-    drawHexagons(surface, vector.hexagons);
-    drawCircles(surface, vector.circles);
-    drawTexts(surface, vector.strings);
+    if (encoding.bitmap) {
+        drawBitmap(surface, symbol);
+    } else {
+        drawRectangles(surface, symbol.vector->rectangles);
+        drawHexagons(surface, symbol.vector->hexagons);
+        drawCircles(surface, symbol.vector->circles);
+        drawTexts(surface, symbol.vector->strings);
+    }
     surface.setDescription(encoding.reading);
     return {{}, encoding.reading};
 }

@@ -353,11 +353,6 @@ Prepared prepare(const Kind& kind, const QString& data, const Options& options)
     return {data, {}, {}};
 }
 
-bool beyondLatin1(const QString& data)
-{
-    return std::ranges::any_of(data, [](QChar c) { return c.unicode() > 0xFF; });
-}
-
 SymbolPtr configured(const Kind& kind, const Prepared& prepared, const Options& options)
 {
     SymbolPtr symbol(ZBarcode_Create());
@@ -373,8 +368,8 @@ SymbolPtr configured(const Kind& kind, const Prepared& prepared, const Options& 
         symbol->input_mode = GS1_MODE;
     else
         symbol->input_mode = UNICODE_MODE;
-    if (kind.options & Eci && !(kind.options & Gs1) && beyondLatin1(prepared.data))
-        symbol->eci = 26; // UTF-8
+    // Text beyond Latin-1 gets the ECI of a character set that holds it, which
+    // libzint picks itself.
     if (const int level = eccOption(kind, options.ecc); level > 0 || (level == 0 && !options.ecc.isEmpty()))
         symbol->option_1 = level;
     if (options.symbolSize > 0 && options.symbolSize <= sizeCount(kind.id))
@@ -538,6 +533,21 @@ QStringList symbolSizes(const Kind& kind)
     return it->second;
 }
 
+namespace {
+Encoding refused(const QString& message)
+{
+    Encoding result;
+    result.error = message;
+    return result;
+}
+} // namespace
+
+bool drawnFromBitmap(const Kind& kind)
+{
+    return !ZBarcode_Cap(kind.id, ZINT_CAP_HRT) && kind.id != BARCODE_MAXICODE && kind.id != BARCODE_DOTCODE &&
+           kind.id != BARCODE_ULTRA;
+}
+
 Encoding encode(const Kind& kind, const QString& data, const Options& options)
 {
     Encoding result;
@@ -547,30 +557,30 @@ Encoding encode(const Kind& kind, const QString& data, const Options& options)
         return result;
     }
     if (!options.ecc.isEmpty() && eccLevels(kind).isEmpty())
-        return {{}, QStringLiteral("%1 has no error correction levels to choose").arg(title(kind)), {}};
+        return refused(QStringLiteral("%1 has no error correction levels to choose").arg(title(kind)));
     if (!options.ecc.isEmpty() && !eccLevels(kind).contains(options.ecc, Qt::CaseInsensitive))
-        return {{},
-                QStringLiteral("%1 has no level \"%2\"; its levels are %3")
-                    .arg(title(kind), options.ecc, eccLevels(kind).join(QStringLiteral(", "))),
-                {}};
+        return refused(QStringLiteral("%1 has no level \"%2\"; its levels are %3")
+                           .arg(title(kind), options.ecc, eccLevels(kind).join(QStringLiteral(", "))));
     if (options.symbolSize < 0 || (options.symbolSize > 0 && options.symbolSize > sizeCount(kind.id)))
-        return {{},
-                sizeCount(kind.id) == 0 ? QStringLiteral("%1 has no sizes to choose").arg(title(kind))
-                                        : QStringLiteral("%1 has sizes 1 to %2, not %3")
-                                              .arg(title(kind))
-                                              .arg(sizeCount(kind.id))
-                                              .arg(options.symbolSize),
-                {}};
+        return refused(sizeCount(kind.id) == 0 ? QStringLiteral("%1 has no sizes to choose").arg(title(kind))
+                                               : QStringLiteral("%1 has sizes 1 to %2, not %3")
+                                                     .arg(title(kind))
+                                                     .arg(sizeCount(kind.id))
+                                                     .arg(options.symbolSize));
     SymbolPtr symbol = configured(kind, prepared, options);
     if (!symbol)
-        return {{}, QStringLiteral("There is not enough memory to encode the data"), {}};
+        return refused(QStringLiteral("There is not enough memory to encode the data"));
     const QByteArray bytes = prepared.data.toUtf8();
-    const int code = ZBarcode_Encode_and_Buffer_Vector(
-        symbol.get(), reinterpret_cast<const unsigned char*>(bytes.constData()), int(bytes.size()), 0);
-    if (code >= ZINT_ERROR || !symbol->vector) {
+    const bool bitmap = drawnFromBitmap(kind);
+    int code = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(bytes.constData()),
+                               int(bytes.size()));
+    if (code < ZINT_ERROR)
+        code = bitmap ? ZBarcode_Buffer(symbol.get(), 0) : ZBarcode_Buffer_Vector(symbol.get(), 0);
+    if (code >= ZINT_ERROR || (bitmap ? !symbol->bitmap : !symbol->vector)) {
         result.error = plainError(kind, prepared, options, code, QString::fromUtf8(symbol->errtxt));
         return result;
     }
+    result.bitmap = bitmap;
     result.reading = readingOf(kind, *symbol, prepared);
     result.symbol = std::move(symbol);
     return result;

@@ -20,7 +20,10 @@ struct SymbolDeleter {
 using SymbolPtr = std::unique_ptr<zint_symbol, SymbolDeleter>;
 
 struct Encoding {
-    SymbolPtr symbol; // with its vector layout, one unit a module; null on an error
+    // Laid out at one unit a module: as libzint's bitmap where `bitmap` is set,
+    // else as its vector layout; null on an error.
+    SymbolPtr symbol;
+    bool bitmap = false;
     QString error;
     QString reading;
     bool ok() const { return error.isEmpty(); }
@@ -28,6 +31,13 @@ struct Encoding {
 
 // The most characters the adapter hands to libzint: more than any symbol holds.
 inline constexpr qsizetype kMaxEncodedLength = 32767;
+
+// Symbols of modules alone (2D and stacked symbols, postal bars: no text, no
+// hexagons, no dots) are laid out as libzint's bitmap, one pixel a module:
+// libzint merges the rectangles of its vector layout in time that grows with
+// the square of their number, which made a PDF417 of 200 characters thirty
+// times slower than its bitmap.
+bool drawnFromBitmap(const Kind& kind);
 
 // Never throws.
 Encoding encode(const Kind& kind, const QString& data, const Options& options);

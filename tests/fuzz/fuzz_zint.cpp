@@ -57,8 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     FUZZ_REQUIRE(text.size() <= zintsym::kMaxEncodedLength);
-    FUZZ_REQUIRE(result.symbol->vector != nullptr);
-    FUZZ_REQUIRE(result.symbol->vector->width > 0 && result.symbol->vector->height > 0);
+    if (result.bitmap)
+        FUZZ_REQUIRE(result.symbol->bitmap && result.symbol->bitmap_width > 0 && result.symbol->bitmap_height > 0);
+    else
+        FUZZ_REQUIRE(result.symbol->vector && result.symbol->vector->width > 0 && result.symbol->vector->height > 0);
     FUZZ_REQUIRE(!result.reading.isEmpty());
     return 0;
 }
