@@ -70,8 +70,9 @@ QString typeList()
                           QString::fromUtf8(t.data));
     std::optional<zintsym::Group> group;
     for (const zintsym::Kind& k : zintsym::kinds()) {
-        // The window's EAN family by the library (--addon, --proportions) keeps its name.
-        if (output::symbologyFromName(QString::fromUtf8(k.name)))
+        // The window's EAN family by the library (--addon, --proportions) keeps
+        // its name; a kind without a name of its own cannot be asked for by one.
+        if (!k.name || output::symbologyFromName(QString::fromUtf8(k.name)))
             continue;
         if (group != k.group) {
             group = k.group;
@@ -188,13 +189,17 @@ constexpr bool rowsInOrder()
 static_assert(rowsInOrder(), "one row for each Option, in its order");
 
 const char* const kDescription =
-    "Draws a barcode without opening the window, exactly as the window draws it.\n"
+    "Draws a barcode without opening the window: the window's eight symbologies exactly\n"
+    "as the window draws them, every other (--list-types) through libzint.\n"
     "Without arguments the window opens.\n\n"
     "Examples:\n"
     "  barcode-generator -t code128 -d 'HELLO 123' -o hello.png\n"
     "  barcode-generator -t ean13 -d 501234567890 --module-mm 0.33 --dpi 300 -o ean.pdf\n"
     "  barcode-generator -t code39 --batch items.txt -o 'labels/{n}.png'\n"
-    "  seq 100001 100100 | barcode-generator -t itf --batch - -o 'itf-{data}.svg'\n\n"
+    "  seq 100001 100100 | barcode-generator -t itf --batch - -o 'itf-{data}.svg'\n"
+    "  barcode-generator -t isbn -d 978-0-306-40615-7 --addon 51299 -o book.svg\n"
+    "  barcode-generator -t qr -d 'https://example.com/item/42' --ecc H -o item.png\n"
+    "  barcode-generator -t gs1-128 -d '[01]09501101530003[17]261231' -o case.pdf\n\n"
     "With --batch a file's lines are counted first and {n} is padded to the count's width;\n"
     "lines from standard input are numbered without padding. No file is replaced without\n"
     "--force. Exit status: 0 all written, 1 bad data or a file not written, 2 usage error.";

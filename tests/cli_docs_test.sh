@@ -50,7 +50,7 @@ complete_after() {
 compare "the completion of --" "$help_options" "$(complete_after --)"
 compare "the completion of -t" "$help_types" "$(complete_after -t '')"
 compare "the completion of --type" "$help_types" "$(complete_after --data X --type '')"
-[ "$(complete_after --type coda)" = codabar ] || fail "--type coda completes as: $(complete_after --type coda)"
+[ "$(complete_after --type codaba)" = codabar ] || fail "--type codaba completes as: $(complete_after --type codaba)"
 [ "$(complete_after --no-l)" = --no-label ] || fail "--no-l completes as: $(complete_after --no-l)"
 bash --norc --noprofile -c 'source "$1"; complete -p barcode-generator' bash "$completion" >/dev/null ||
     fail "the completion does not register itself for barcode-generator"

@@ -3,8 +3,10 @@
 #include "support/TestSupport.h"
 
 #include "cli/CommandLine.h"
+#include "cli/Options.h"
 #include "jobs/BatchRunner.h"
 #include "jobs/SymbolJob.h"
+#include "zint/Symbols.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -20,6 +22,8 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <ZXing/ReadBarcode.h>
 
 #include <csignal>
 
@@ -145,6 +149,45 @@ QImage rasterise(const QString& path, double moduleMm = 25.4 / 96)
     return QImage(path);
 }
 
+// What ZXing-cpp reads from a picture, as a scanner set for the format returns
+// it: EAN/UPC add-ons with the symbol, a MaxiCode as the one thing there.
+QString scan(const QImage& picture, ZXing::BarcodeFormat format)
+{
+    QImage grey(picture.width() + 80, picture.height() + 80, QImage::Format_Grayscale8);
+    grey.fill(255);
+    {
+        QPainter p(&grey);
+        p.drawImage(40, 40, picture);
+    }
+    ZXing::DecodeHints hints;
+    hints.setFormats(format);
+    hints.setTryHarder(true);
+    hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
+    hints.setIsPure(format == ZXing::BarcodeFormat::MaxiCode);
+    const ZXing::Result r =
+        ZXing::ReadBarcode(ZXing::ImageView(grey.constBits(), grey.width(), grey.height(),
+                                            ZXing::ImageFormat::Lum, int(grey.bytesPerLine())),
+                           hints);
+    if (!r.isValid())
+        return QStringLiteral("<no symbol>");
+    // GS1 data is told from the same text as plain data by the symbology
+    // identifier a scanner sends before it: ]C1, ]d2, ]Q3, ]e0.
+    const std::string id = r.symbologyIdentifier();
+    const bool gs1 = id == "]C1" || id == "]d2" || id == "]Q3" || id == "]e0";
+    return QString::fromStdString(gs1 ? id + r.text() : r.text());
+}
+
+// The dark pixels' bounding box: a matrix symbol's own size, whatever its quiet zone.
+QRect darkBounds(const QImage& image)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (testing::isDark(image.pixel(x, y)))
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
 QStringList filesIn(const QString& folder)
 {
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
@@ -205,6 +248,20 @@ class TestCli : public QObject {
     void batchNeverReplacesItsOwnFiles_data();
     void batchNeverReplacesItsOwnFiles();
     void batchWritesEachLineAsItArrives();
+    void librarySymbologiesToEachFormatDecode_data();
+    void librarySymbologiesToEachFormatDecode();
+    void eccAndSymbolSizeShapeTheSymbol();
+    void numbersAsPrintedDrawTheSameSymbol_data();
+    void numbersAsPrintedDrawTheSameSymbol();
+    void standardProportionsAreAskedFor();
+    void badDataForEachFamily_data();
+    void badDataForEachFamily();
+    void optionsRefusedWhereTheyDoNotApply_data();
+    void optionsRefusedWhereTheyDoNotApply();
+    void listTypesNamesEverySymbologyOnce();
+    void batchOfALibrarySymbology();
+    void symbologyNoDecoderReadsIsNotedNotRefused();
+    void noLabelLeavesOutALibrarySymbolsText();
     void signalLeavesOnlyWholeFiles_data();
     void signalLeavesOnlyWholeFiles();
 };
@@ -472,8 +529,8 @@ void TestCli::tiffHoldsThePngsPixelsAndSize()
 {
     QFETCH(QString, file);
     QTemporaryDir dir;
-    const QStringList symbol = QString::fromLatin1("-t code128 -d TIFF-0.33 --module-mm 0.33 --dpi 300 -o")
-                                   .split(QLatin1Char(' '));
+    const QStringList symbol =
+        QString::fromLatin1("-t code128 -d TIFF-0.33 --module-mm 0.33 --dpi 300 -o").split(QLatin1Char(' '));
     Run run = runProgram(symbol + QStringList{file}, dir.path());
     QVERIFY2(run.status == 0, qPrintable(run.err));
     run = runProgram(symbol + QStringList{QStringLiteral("same.png")}, dir.path());
@@ -570,7 +627,7 @@ void TestCli::refusals_data()
     QTest::newRow("empty data") << QStringList{QStringLiteral("-d"), QString(), QStringLiteral("-o"),
                                                QStringLiteral("x.png")}
                                 << 1 << "Please Type the Barcode Data First";
-    QTest::newRow("unknown type") << args("-t qr -d 1 -o x.png") << 2 << "unknown type 'qr'";
+    QTest::newRow("unknown type") << args("-t qrcode2 -d 1 -o x.png") << 2 << "unknown type 'qrcode2'";
     QTest::newRow("unknown option") << args("--frobnicate") << 2 << "Unknown option 'frobnicate'";
     QTest::newRow("no output") << args("-d 1") << 2 << "--output is needed";
     QTest::newRow("no data") << args("-o x.png") << 2 << "--data or --batch is needed";
@@ -580,23 +637,24 @@ void TestCli::refusals_data()
     QTest::newRow("bad module") << args("-d 1 --module-mm 0 -o x.png") << 2
                                 << "module width must be between 0.01 and 25.4 mm";
     // Sizes no output can show: the Export dialog's range.
-    QTest::newRow("module under the floor") << args("-d 1 --module-mm 0.009 -o x.png") << 2
-                                            << "module width must be between 0.01 and 25.4 mm";
+    QTest::newRow("module under the floor")
+        << args("-d 1 --module-mm 0.009 -o x.png") << 2 << "module width must be between 0.01 and 25.4 mm";
     QTest::newRow("tiny module, PDF") << args("-d 1 --module-mm 1e-100 -o x.pdf") << 2 << "0.01 and 25.4";
     QTest::newRow("tiny module, SVG") << args("-d 1 --module-mm 1e-308 -o x.svg") << 2 << "0.01 and 25.4";
     QTest::newRow("module over an inch") << args("-d 1 --module-mm 25.5 -o x.svg") << 2 << "0.01 and 25.4";
     QTest::newRow("module not a number, nan") << args("-d 1 --module-mm nan -o x.png") << 2 << "module";
     QTest::newRow("module infinite") << args("-d 1 --module-mm inf -o x.svg") << 2 << "module";
-    QTest::newRow("dpi over the limit") << args("-d 1 --dpi 9601 -o x.png") << 2
-                                        << "resolution must be between 1 and 9600";
+    QTest::newRow("dpi over the limit")
+        << args("-d 1 --dpi 9601 -o x.png") << 2 << "resolution must be between 1 and 9600";
     QTest::newRow("dpi beyond a whole number") << args("-d 1 --dpi 99999999999 -o x.png") << 2 << "--dpi";
-    QTest::newRow("dpi negative, batch") << args("--batch - --dpi=-300 -o {n}.png") << 2
-                                         << "resolution must be between 1 and 9600";
+    QTest::newRow("dpi negative, batch")
+        << args("--batch - --dpi=-300 -o {n}.png") << 2 << "resolution must be between 1 and 9600";
     // A colour with alpha was drawn as if opaque: "transparent" as black.
     QTest::newRow("background named transparent")
         << args("-d 1 --bg transparent -o x.png") << 2 << "--bg 'transparent' is not opaque";
-    QTest::newRow("bars of no alpha") << args("-d 1 --fg #00ff0000 -o x.svg") << 2
-                                      << "--fg '#00ff0000' is not opaque: colours are drawn solid (--transparent";
+    QTest::newRow("bars of no alpha")
+        << args("-d 1 --fg #00ff0000 -o x.svg") << 2
+        << "--fg '#00ff0000' is not opaque: colours are drawn solid (--transparent";
     QTest::newRow("half alpha, batch") << args("--batch - --bg #80ffffff -o {n}.png") << 2 << "not opaque";
     QTest::newRow("module not a number") << args("-d 1 --module-mm wide -o x.png") << 2 << "--module-mm";
     QTest::newRow("transparent BMP in a batch") << args("--batch - -o {n}.bmp --transparent") << 2
@@ -618,9 +676,10 @@ void TestCli::refusals_data()
                        QStringLiteral("-o"), QStringLiteral("x.png")}
         << 1 << "The data is longer than 32767 characters, the most the window takes";
     QTest::newRow("batch and data") << args("--batch - -d 1 -o {n}.png") << 2 << "exclude each other";
-    QTest::newRow("no workers") << args("--batch - -o {n}.png --jobs 0") << 2 << "--jobs takes a whole number";
-    QTest::newRow("too many workers") << args("--batch - -o {n}.png --jobs 257") << 2
-                                      << "--jobs takes a whole number from 1 to 256";
+    QTest::newRow("no workers") << args("--batch - -o {n}.png --jobs 0") << 2
+                                << "--jobs takes a whole number";
+    QTest::newRow("too many workers")
+        << args("--batch - -o {n}.png --jobs 257") << 2 << "--jobs takes a whole number from 1 to 256";
     QTest::newRow("check both ways") << args("-d 1 -o x.png --verify --no-verify") << 2
                                      << "cannot be given together";
     QTest::newRow("missing batch file")
@@ -650,15 +709,21 @@ void TestCli::moduleRoundingIsSaid_data()
                                          "25.400 mm wide.";
     QTest::newRow("0.1 mm at 96 dpi") << "--module-mm 0.1 --dpi 96 -o x.bmp"
                                       << "1 pixel per module, so a module 0.265 mm wide.";
-    QTest::newRow("12% narrower") << "--module-mm 0.3 -o x.png" << "1 pixel per module";
-    QTest::newRow("9% narrower") << "--module-mm 0.29 -o x.png" << "";
+    QTest::newRow("12% narrower") << "--module-mm 0.3 -o x.png"
+                                  << "1 pixel per module";
+    QTest::newRow("9% narrower") << "--module-mm 0.29 -o x.png"
+                                 << "";
     QTest::newRow("default module at 150 dpi") << "--dpi 150 -o x.png"
                                                << "2 pixels per module, so a module 0.339 mm wide.";
-    QTest::newRow("exact") << "--module-mm 0.5 --dpi 203 -o x.png" << "";
-    QTest::newRow("default") << "-o x.png" << "";
+    QTest::newRow("exact") << "--module-mm 0.5 --dpi 203 -o x.png"
+                           << "";
+    QTest::newRow("default") << "-o x.png"
+                             << "";
     // Vector files have no pixels: exactly as asked, whatever --dpi.
-    QTest::newRow("SVG") << "--module-mm 0.1 --dpi 96 -o x.svg" << "";
-    QTest::newRow("PDF") << "--module-mm 0.01 -o x.pdf" << "";
+    QTest::newRow("SVG") << "--module-mm 0.1 --dpi 96 -o x.svg"
+                         << "";
+    QTest::newRow("PDF") << "--module-mm 0.01 -o x.pdf"
+                         << "";
 }
 
 void TestCli::moduleRoundingIsSaid()
@@ -666,12 +731,13 @@ void TestCli::moduleRoundingIsSaid()
     QFETCH(QString, arguments);
     QFETCH(QString, warning);
     QTemporaryDir dir;
-    const Run run = runProgram(
-        QStringList{QStringLiteral("-t"), QStringLiteral("code128"), QStringLiteral("-d"), QStringLiteral("R")} +
-            arguments.split(QLatin1Char(' ')),
-        dir.path());
+    const Run run = runProgram(QStringList{QStringLiteral("-t"), QStringLiteral("code128"),
+                                           QStringLiteral("-d"), QStringLiteral("R")} +
+                                   arguments.split(QLatin1Char(' ')),
+                               dir.path());
     QVERIFY2(run.status == 0, qPrintable(run.err));
-    QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("x.") + arguments.section(QLatin1Char('.'), -1)});
+    QCOMPARE(filesIn(dir.path()),
+             QStringList{QStringLiteral("x.") + arguments.section(QLatin1Char('.'), -1)});
     if (warning.isEmpty())
         QVERIFY2(!run.err.contains(QLatin1String("per module")), qPrintable(run.err));
     else
@@ -685,12 +751,22 @@ void TestCli::standardStreamsThatFail_data()
     QTest::addColumn<QString>("redirection"); // as a shell gives it to the program
     QTest::addColumn<QString>("message");
     // The write's error used to wait in stdio's buffer, never flushed nor checked.
-    QTest::newRow("PNG to a full disk") << "-d A -o -" << ">/dev/full" << "standard output: ";
-    QTest::newRow("help to a full disk") << "--help" << ">/dev/full" << "standard output: ";
+    QTest::newRow("PNG to a full disk") << "-d A -o -"
+                                        << ">/dev/full"
+                                        << "standard output: ";
+    QTest::newRow("help to a full disk") << "--help"
+                                         << ">/dev/full"
+                                         << "standard output: ";
     // A closed descriptor is taken by the next file opened: the PNG went into it.
-    QTest::newRow("PNG to a closed output") << "-d A -o -" << ">&-" << "standard output is closed";
-    QTest::newRow("version to a closed output") << "--version" << ">&-" << "standard output is closed";
-    QTest::newRow("batch from a closed input") << "--batch - -o {n}.png" << "<&-" << "standard input is closed";
+    QTest::newRow("PNG to a closed output") << "-d A -o -"
+                                            << ">&-"
+                                            << "standard output is closed";
+    QTest::newRow("version to a closed output") << "--version"
+                                                << ">&-"
+                                                << "standard output is closed";
+    QTest::newRow("batch from a closed input") << "--batch - -o {n}.png"
+                                               << "<&-"
+                                               << "standard input is closed";
 }
 
 void TestCli::standardStreamsThatFail()
@@ -734,9 +810,8 @@ void TestCli::controlsInEchoedTextAreEscaped_data()
                                     << QString() << 1 << "\\x9b is Invalid";
     QTest::newRow("DEL in the data") << args(QStringLiteral("-t code39 -d A\x7f -o x.png")) << QByteArray()
                                      << QString() << 1 << "\\x7f is Invalid";
-    QTest::newRow("text direction in the data")
-        << args(QStringLiteral("-t code39 -d A\u202eB -o x.png")) << QByteArray() << QString() << 1
-        << "\\u202e is Invalid";
+    QTest::newRow("text direction in the data") << args(QStringLiteral("-t code39 -d A\u202eB -o x.png"))
+                                                << QByteArray() << QString() << 1 << "\\u202e is Invalid";
     QTest::newRow("file name of a refused extension")
         << args(QStringLiteral("-d A -o x\x1b[2J\x0d.gif")) << QByteArray() << QString() << 2
         << "'x\\e[2J\\r.gif': the extension";
@@ -744,9 +819,10 @@ void TestCli::controlsInEchoedTextAreEscaped_data()
                                            << QStringLiteral("a\x01\x09.png") << 1 << "a\\x01\\t.png exists";
     QTest::newRow("unknown type") << args(QStringLiteral("-t \x1b[31mqr -d A -o x.png")) << QByteArray()
                                   << QString() << 2 << "unknown type '\\e[31mqr'";
-    QTest::newRow("batch line's data")
-        << args(QStringLiteral("-t code39 --batch - -o {n}.png")) << QByteArray("B\x1b]2;X\x07" "C\n")
-        << QString() << 1 << "line 1: \\e is Invalid";
+    QTest::newRow("batch line's data") << args(QStringLiteral("-t code39 --batch - -o {n}.png"))
+                                       << QByteArray("B\x1b]2;X\x07"
+                                                     "C\n")
+                                       << QString() << 1 << "line 1: \\e is Invalid";
     // The pattern, unlike a line's data, can put controls in a name.
     QTest::newRow("batch file that exists")
         << args(QStringLiteral("-t code128 --batch - -o \x1b{n}.png")) << QByteArray("A\n")
@@ -990,6 +1066,16 @@ void TestCli::verifyTurnsAnUnreadSymbolIntoAFailure_data()
         << "warning: Not read back: At 142 pixels per module";
     QTest::newRow("short ITF, --verify, the reason said")
         << args("-t itf -d 12 -o out.png --verify") << 1 << false << "fewer than 6 digits";
+    // A library symbology is read by its own decoder, and refused the same way.
+    QTest::newRow("faint QR Code, --verify")
+        << args("-t qr -d FAINT --fg #777777 --bg #808080 -o out.png --verify") << 1 << false
+        << "out.png not written: Not read by a standard decoder";
+    QTest::newRow("faint EAN-13 add-on, warned")
+        << args("-t ean13 -d 4006381333931 --addon 12 --fg #777777 --bg #808080 -o out.svg") << 0 << true
+        << "warning: Not read by a standard decoder";
+    QTest::newRow("faint POSTNET, --verify: not checked, not refused")
+        << args("-t postnet -d 12345 --fg #777777 --bg #808080 -o out.pdf --verify") << 0 << true
+        << "note: Not checked: no decoder reads POSTNET";
 }
 
 void TestCli::verifyTurnsAnUnreadSymbolIntoAFailure()
@@ -1138,10 +1224,10 @@ void TestCli::commandPrintsOnlyItsOwnMessages_data()
     QTest::addColumn<QStringList>("settings");
     QTest::addColumn<QStringList>("removed");
     QTest::newRow("no XDG_RUNTIME_DIR") << QStringList() << QStringList{QStringLiteral("XDG_RUNTIME_DIR")};
-    QTest::newRow("a platform that needs a display") << QStringList{QStringLiteral("QT_QPA_PLATFORM=xcb")}
-                                                     << QStringList();
-    QTest::newRow("no such platform") << QStringList{QStringLiteral("QT_QPA_PLATFORM=no-such-platform")}
-                                      << QStringList();
+    QTest::newRow("a platform that needs a display")
+        << QStringList{QStringLiteral("QT_QPA_PLATFORM=xcb")} << QStringList();
+    QTest::newRow("no such platform")
+        << QStringList{QStringLiteral("QT_QPA_PLATFORM=no-such-platform")} << QStringList();
     QTest::newRow("an X11 session without a display")
         << QStringList{QStringLiteral("XDG_SESSION_TYPE=x11")} << QStringList();
 }
@@ -1153,12 +1239,12 @@ void TestCli::commandPrintsOnlyItsOwnMessages()
     QFETCH(QStringList, settings);
     QFETCH(QStringList, removed);
     QTemporaryDir dir;
-    const Run run = runIn(environment(settings, removed), kOneSymbol + QStringList{QStringLiteral("a.png")},
-                          dir.path());
+    const Run run =
+        runIn(environment(settings, removed), kOneSymbol + QStringList{QStringLiteral("a.png")}, dir.path());
     QCOMPARE(run.err, QString());
     QCOMPARE(run.status, 0);
-    QCOMPARE(QString::fromStdString(
-                 testing::decode(QImage(dir.filePath(QStringLiteral("a.png"))), ZXing::BarcodeFormat::Code128)),
+    QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(QStringLiteral("a.png"))),
+                                                    ZXing::BarcodeFormat::Code128)),
              QStringLiteral("HELLO-123"));
 }
 
@@ -1209,7 +1295,8 @@ void TestCli::noArgumentsLoadTheWindow()
     process.start(QStringLiteral(PROGRAM_PATH), QStringList());
     QVERIFY(process.waitForStarted());
     QString err;
-    const QRegularExpression windowReady(QStringLiteral("calling init: \\S*libbarcode-generator-window\\.so"));
+    const QRegularExpression windowReady(
+        QStringLiteral("calling init: \\S*libbarcode-generator-window\\.so"));
     QDeadlineTimer deadline(60000);
     while (!err.contains(windowReady) && process.state() == QProcess::Running && !deadline.hasExpired()) {
         process.waitForReadyRead(1000);
@@ -1411,6 +1498,457 @@ void TestCli::signalLeavesOnlyWholeFiles()
         QCOMPARE(QString::fromStdString(
                      testing::decode(QImage(out + QLatin1Char('/') + name), ZXing::BarcodeFormat::Code128)),
                  QStringLiteral("LINE %1").arg(name.section(u'.', 0, 0).toInt()));
+}
+
+void TestCli::librarySymbologiesToEachFormatDecode_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("decoded");
+    struct Case {
+        const char* name;
+        QStringList arguments;
+        const char* format;
+        const char* decoded;
+    };
+    const auto args = [](const char* text) { return QString::fromUtf8(text).split(QLatin1Char('|')); };
+    const Case cases[] = {
+        {"QR Code", args("-t|qr|-d|Asset 0042 / Bay 7"), "QRCode", "Asset 0042 / Bay 7"},
+        {"QR Code, UTF-8", args("-t|qr|-d|Café 東京"), "QRCode", "Café 東京"},
+        {"Micro QR Code", args("-t|microqr|-d|12345"), "MicroQRCode", "12345"},
+        {"Data Matrix", args("-t|datamatrix|-d|Part 7-A/42"), "DataMatrix", "Part 7-A/42"},
+        {"Aztec", args("-t|aztec|-d|Ticket 2026-12-11"), "Aztec", "Ticket 2026-12-11"},
+        {"PDF417", args("-t|pdf417|-d|PDF417 stacked rows"), "PDF417", "PDF417 stacked rows"},
+        {"MaxiCode", args("-t|maxicode|-d|PARCEL 123"), "MaxiCode", "PARCEL 123"},
+        {"Code 93", args("-t|code93|-d|CODE-93 X"), "Code93", "CODE-93 X"},
+        {"EAN-8 as printed", args("-t|ean8|-d|9638-5074"), "EAN8", "96385074"},
+        {"EAN-8 without its check", args("-t|ean8|-d|9638507"), "EAN8", "96385074"},
+        {"UPC-E", args("-t|upce|-d|01234565"), "UPCE", "01234565"},
+        {"UPC-E with add-on", args("-t|upce|-d|0123456|--addon|12"), "UPCE", "01234565 12"},
+        {"EAN-13 with add-on", args("-t|ean13|-d|4006381333931|--addon|12345"), "EAN13",
+         "4006381333931 12345"},
+        {"ISBN-10 with price add-on", args("-t|isbn|-d|0-306-40615-2|--addon|51299"), "EAN13",
+         "9780306406157 51299"},
+        {"UPC-A with add-on", args("-t|upca|-d|036000291452|--addon|07"), "UPCA", "036000291452 07"},
+        {"EAN-13 standard proportions", args("-t|ean13|-d|4006381333931|--proportions|standard"), "EAN13",
+         "4006381333931"},
+        {"DataBar", args("-t|databar|-d|0950110153000"), "DataBar", "]e009501101530003"},
+        {"DataBar Expanded", args("-t|databar-expanded|-d|[01]09501101530003[3103]001750"), "DataBarExpanded",
+         "]e0(01)09501101530003(3103)001750"},
+        {"ITF-14", args("-t|itf14|-d|1540014128876"), "ITF", "15400141288763"},
+        {"GS1-128 with AIs", args("-t|gs1-128|-d|[01]09501101530003[17]261231[10]AB-12"), "Code128",
+         "]C101095011015300031726123110AB-12"},
+        {"GS1 DataMatrix", args("-t|gs1-datamatrix|-d|[01]09501101530003[21]SN42"), "DataMatrix",
+         "]d2010950110153000321SN42"},
+        {"GS1 QR Code", args("-t|gs1-qr|-d|[01]09501101530003[10]LOT7"), "QRCode",
+         "]Q3010950110153000310LOT7"},
+        {"Code 128 set B", args("-t|code128b|-d|set b 128"), "Code128", "set b 128"},
+    };
+    // Three pixels a module in every file; the vector files read back at that too.
+    const QStringList size = args("--module-mm|0.254|--dpi|300");
+    for (const Case& c : cases)
+        for (const char* extension : {"png", "svg", "pdf"})
+            QTest::addRow("%s to %s", c.name, extension)
+                << c.arguments + size << QStringLiteral("out.%1").arg(QLatin1String(extension))
+                << QString::fromLatin1(c.format) << QString::fromUtf8(c.decoded);
+}
+
+// The files the command line writes read back as a scanner returns the data:
+// check digits, add-ons and AIs included.
+void TestCli::librarySymbologiesToEachFormatDecode()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, file);
+    QFETCH(QString, format);
+    QFETCH(QString, decoded);
+    QTemporaryDir dir;
+    const Run run = runProgram(
+        arguments + QStringList{QStringLiteral("--verify"), QStringLiteral("-o"), file}, dir.path());
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    // --verify wrote it: the program's own check read it too, without a word.
+    QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+    QCOMPARE(filesIn(dir.path()), QStringList{file});
+    const QImage image = rasterise(dir.filePath(file), 0.254 / 3);
+    QVERIFY(!image.isNull());
+    QCOMPARE(scan(image, ZXing::BarcodeFormatFromString(format.toStdString())), decoded);
+}
+
+// A higher level of error correction takes more modules for the same data;
+// --symbol-size gives the size asked for, by its number or its name. At three
+// pixels a module the dark bounds are the symbol's own modules times three.
+void TestCli::eccAndSymbolSizeShapeTheSymbol()
+{
+    QTemporaryDir dir;
+    const auto modules = [&dir](const QString& arguments, const QString& file) -> QSize {
+        const Run run = runProgram(arguments.split(QLatin1Char(' ')) +
+                                       QStringList{QStringLiteral("--module-mm"), QStringLiteral("0.254"),
+                                                   QStringLiteral("--dpi"), QStringLiteral("300"),
+                                                   QStringLiteral("-o"), file},
+                                   dir.path());
+        if (run.status != 0) {
+            qWarning() << run.err;
+            return {};
+        }
+        const QImage image(dir.filePath(file));
+        if (scan(image, ZXing::BarcodeFormat::QRCode) == QLatin1String("<no symbol>") &&
+            scan(image, ZXing::BarcodeFormat::DataMatrix) == QLatin1String("<no symbol>"))
+            return {};
+        return darkBounds(image).size() / 3;
+    };
+    // 20 characters of upper case and digits: version 1 at L, version 2 at H.
+    QCOMPARE(modules(QStringLiteral("-t qr -d HELLO12345WORLD67890 --ecc L"), QStringLiteral("l.png")),
+             QSize(21, 21));
+    QCOMPARE(modules(QStringLiteral("-t qr -d HELLO12345WORLD67890 --ecc h"), QStringLiteral("h.png")),
+             QSize(25, 25));
+    QCOMPARE(modules(QStringLiteral("-t qr -d HELLO --symbol-size 5"), QStringLiteral("v5.png")),
+             QSize(37, 37));
+    QCOMPARE(modules(QStringLiteral("-t qr -d HELLO --symbol-size 41x41"), QStringLiteral("v6.png")),
+             QSize(41, 41));
+    const QStringList sizes = zintsym::symbolSizes(*zintsym::kindNamed(u"datamatrix"));
+    const qsizetype rectangle = sizes.indexOf(QRegularExpression(QStringLiteral("^12x36\\b.*")));
+    QVERIFY2(rectangle >= 0, qPrintable(sizes.join(u',')));
+    QCOMPARE(modules(QStringLiteral("-t datamatrix -d 42 --symbol-size %1").arg(rectangle + 1),
+                     QStringLiteral("dm.png")),
+             QSize(36, 12));
+    QCOMPARE(modules(QStringLiteral("-t datamatrix -d 42 --symbol-size 12x36"), QStringLiteral("dm2.png")),
+             QSize(36, 12));
+}
+
+void TestCli::numbersAsPrintedDrawTheSameSymbol_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("EAN-13 with its check digit") << "ean13"
+                                                 << "400638133393"
+                                                 << "4006381333931";
+    QTest::newRow("EAN-13 spaced") << "ean13"
+                                   << "400638133393"
+                                   << "4 006381 333931";
+    QTest::newRow("JAN-13") << "jan13"
+                            << "491234567890"
+                            << "4912345678904";
+    QTest::newRow("ISBN-13 hyphenated") << "isbn"
+                                        << "978030640615"
+                                        << "978-0-306-40615-7";
+    QTest::newRow("ISBN-10") << "isbn"
+                             << "978030640615"
+                             << "0-306-40615-2";
+    QTest::newRow("ISBN-10 ending in X") << "isbn"
+                                         << "978080442957"
+                                         << "080442957X";
+    QTest::newRow("UPC-A with its check digit") << "upca"
+                                                << "03600029145"
+                                                << "036000291452";
+}
+
+// A number as printed draws exactly the symbol of the number as the window
+// takes it, in the window's proportions unless asked otherwise.
+void TestCli::numbersAsPrintedDrawTheSameSymbol()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, typed);
+    QFETCH(QString, printed);
+    QTemporaryDir dir;
+    const Run window = runProgram({QStringLiteral("-t"), type, QStringLiteral("-d"), typed,
+                                   QStringLiteral("-o"), QStringLiteral("typed.png")},
+                                  dir.path());
+    QVERIFY2(window.status == 0, qPrintable(window.err));
+    const Run asPrinted = runProgram({QStringLiteral("-t"), type, QStringLiteral("-d"), printed,
+                                      QStringLiteral("--proportions"), QStringLiteral("window"),
+                                      QStringLiteral("-o"), QStringLiteral("printed.png")},
+                                     dir.path());
+    QVERIFY2(asPrinted.status == 0, qPrintable(asPrinted.err));
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("printed.png"))),
+             readAll(dir.filePath(QStringLiteral("typed.png"))));
+}
+
+// The standard proportions are drawn only when asked for: the window's
+// geometry stays the default, and the standard's bars are taller for the
+// same module width.
+void TestCli::standardProportionsAreAskedFor()
+{
+    QTemporaryDir dir;
+    for (const char* proportions : {"", "window", "standard"}) {
+        QStringList arguments{
+            QStringLiteral("-t"),
+            QStringLiteral("ean13"),
+            QStringLiteral("-d"),
+            QStringLiteral("4006381333931"),
+            QStringLiteral("-o"),
+            QStringLiteral("%1.png").arg(QLatin1String(*proportions ? proportions : "default"))};
+        if (*proportions)
+            arguments << QStringLiteral("--proportions") << QString::fromLatin1(proportions);
+        const Run run = runProgram(arguments, dir.path());
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+    }
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("window.png"))),
+             readAll(dir.filePath(QStringLiteral("default.png"))));
+    const QImage window(dir.filePath(QStringLiteral("window.png")));
+    const QImage standard(dir.filePath(QStringLiteral("standard.png")));
+    QCOMPARE(scan(standard, ZXing::BarcodeFormat::EAN13), QStringLiteral("4006381333931"));
+    // The tallest bar against the symbol's width, its digits included: about
+    // 0.57 in the window's picture, about 0.73 in the standard's (22.85 mm
+    // bars for 31.35 mm of modules).
+    const auto guardRatio = [](const QImage& image) {
+        const QRect bounds = darkBounds(image);
+        int tallest = 0;
+        for (int x = bounds.left(); x <= bounds.right(); ++x) {
+            const auto [top, bottom] = testing::darkRows(image, x);
+            tallest = std::max(tallest, bottom - top + 1);
+        }
+        return double(tallest) / double(bounds.width());
+    };
+    QVERIFY2(guardRatio(standard) > 0.68, qPrintable(QString::number(guardRatio(standard))));
+    QVERIFY2(guardRatio(window) < 0.62, qPrintable(QString::number(guardRatio(window))));
+}
+
+void TestCli::badDataForEachFamily_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    const auto args = [](const char* text) { return QString::fromUtf8(text).split(QLatin1Char('|')); };
+    QTest::newRow("EAN-13 check digit") << args("-t|ean13|-d|4006381333935") << "The check digit is 1, not 5";
+    QTest::newRow("EAN-13 check digit, standard proportions")
+        << args("-t|ean13|-d|4006381333935|--proportions|standard") << "The check digit is 1, not 5";
+    QTest::newRow("EAN-13 letter, where")
+        << args("-t|ean13|-d|40063813A393") << "EAN-13 takes digits only: 'A' at position 9 is not one";
+    QTest::newRow("ISBN-10 check digit")
+        << args("-t|isbn|-d|0-306-40615-3|--addon|51299") << "The ISBN-10 check digit is 2, not 3";
+    QTest::newRow("JAN-13 prefix") << args("-t|jan13|-d|4612345678904")
+                                   << "JAN-13 starts with 45 or 49: this starts with 46";
+    QTest::newRow("UPC-A check digit") << args("-t|upca|-d|036000291450") << "The check digit is 2, not 0";
+    QTest::newRow("EAN-8 check digit") << args("-t|ean8|-d|96385070") << "The check digit is 4, not 0";
+    QTest::newRow("EAN-8 length") << args("-t|ean8|-d|12345")
+                                  << "Enter 7 digit number for EAN-8, or 8 with the check digit: 5 given";
+    QTest::newRow("UPC-E number system")
+        << args("-t|upce|-d|2123456") << "UPC-E starts with 0 or 1: this starts with 2";
+    QTest::newRow("UPC-E check digit") << args("-t|upce|-d|01234567") << "The check digit is 5, not 7";
+    QTest::newRow("QR Code too long for its size")
+        << args("-t|qr|--symbol-size|1|-d|HELLO WORLD 1234567890 ABCDEF") << "";
+    QTest::newRow("Data Matrix too long") << QStringList{QStringLiteral("-t"), QStringLiteral("datamatrix"),
+                                                         QStringLiteral("-d"), QString(3200, QChar(u'7'))}
+                                          << "";
+    QTest::newRow("GS1-128 unbalanced bracket") << args("-t|gs1-128|-d|[01]09501101530003[17") << "";
+    QTest::newRow("GS1-128 without AIs") << args("-t|gs1-128|-d|09501101530003") << "";
+    QTest::newRow("GS1-128 GTIN too short") << args("-t|gs1-128|-d|[01]0950110153000") << "";
+    QTest::newRow("DataBar letters") << args("-t|databar|-d|ABC") << "";
+    QTest::newRow("ITF-14 letters") << args("-t|itf14|-d|12345X") << "";
+    QTest::newRow("Code 93 beyond ASCII") << args("-t|code93|-d|é") << "";
+    QTest::newRow("MaxiCode too long") << QStringList{QStringLiteral("-t"), QStringLiteral("maxicode"),
+                                                      QStringLiteral("-d"), QString(200, QChar(u'M'))}
+                                       << "";
+    QTest::newRow("POSTNET letter") << args("-t|postnet|-d|12A45") << "";
+    QTest::newRow("Aztec too long for its size")
+        << args("-t|aztec|--symbol-size|1|-d|AZTEC CODE TOO LONG 1234567890") << "";
+    QTest::newRow("empty data, QR Code")
+        << QStringList{QStringLiteral("-t"), QStringLiteral("qr"), QStringLiteral("-d"), QString()}
+        << "Please Type the Barcode Data First";
+}
+
+// Bad data is refused in the program's own words, exit 1, no file; never a
+// raw library error number.
+void TestCli::badDataForEachFamily()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    for (const char* file : {"x.png", "x.svg"}) {
+        const Run run =
+            runProgram(arguments + QStringList{QStringLiteral("-o"), QString::fromLatin1(file)}, dir.path());
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.out.isEmpty());
+        QCOMPARE(filesIn(dir.path()), QStringList());
+        const QString said = run.err.trimmed();
+        QVERIFY2(!said.isEmpty() && !said.contains(u'\n'), qPrintable(said));
+        if (!message.isEmpty())
+            QCOMPARE(said, message);
+        static const QRegularExpression raw(QStringLiteral("(error|warning) ?[0-9]{3}|zint|ZINT_"),
+                                            QRegularExpression::CaseInsensitiveOption);
+        QVERIFY2(!raw.match(said).hasMatch(), qPrintable(said));
+    }
+}
+
+void TestCli::optionsRefusedWhereTheyDoNotApply_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("add-on to Code 39")
+        << "-t code39 --addon 12"
+        << "--addon does not apply to Code 39: only EAN-13, JAN-13, ISBN, UPC-A, "
+           "EAN-8 and UPC-E take an add-on";
+    QTest::newRow("add-on to QR Code") << "-t qr --addon 12"
+                                       << "--addon does not apply to QR Code";
+    QTest::newRow("add-on of 3 digits") << "-t ean13 --addon 123"
+                                        << "--addon takes 2 or 5 digits, not '123'";
+    QTest::newRow("add-on of letters") << "-t upce --addon AB"
+                                       << "--addon takes 2 or 5 digits, not 'AB'";
+    QTest::newRow("ECC to Code 128") << "-t code128 --ecc H"
+                                     << "--ecc does not apply to Code 128: it has no error correction level";
+    QTest::newRow("ECC to EAN-8") << "-t ean8 --ecc H"
+                                  << "--ecc does not apply to EAN-8";
+    QTest::newRow("ECC level QR Code has not") << "-t qr --ecc Z"
+                                               << "--ecc takes L, M, Q, H for QR Code, not 'Z'";
+    QTest::newRow("size to Code 39") << "-t code39 --symbol-size 2"
+                                     << "--symbol-size does not apply to Code 39";
+    QTest::newRow("size 0") << "-t qr --symbol-size 0"
+                            << "--symbol-size takes 1 to 40";
+    QTest::newRow("size 41") << "-t qr --symbol-size 41"
+                             << "--symbol-size takes 1 to 40";
+    QTest::newRow("size by an unknown name") << "-t datamatrix --symbol-size 11x11"
+                                             << "not '11x11'";
+    QTest::newRow("proportions of Code 39") << "-t code39 --proportions standard"
+                                            << "--proportions does not apply to Code 39";
+    QTest::newRow("proportions of UPC-E") << "-t upce --proportions standard"
+                                          << "--proportions does not apply to UPC-E";
+    QTest::newRow("proportions unknown") << "-t ean13 --proportions tall"
+                                         << "--proportions takes standard or window, not 'tall'";
+    QTest::newRow("add-on in the window's proportions") << "-t isbn --addon 51299 --proportions window"
+                                                        << "--proportions window has no add-on";
+    QTest::newRow("optimize of QR Code") << "-t qr --no-optimize"
+                                         << "--no-optimize does not apply to QR Code";
+    QTest::newRow("check of DataBar") << "-t databar --check"
+                                      << "--check does not apply to GS1 DataBar";
+    QTest::newRow("unknown type") << "-t nosuchcode"
+                                  << "unknown type 'nosuchcode'";
+}
+
+void TestCli::optionsRefusedWhereTheyDoNotApply()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const Run run =
+        runProgram(arguments.split(u' ') + QStringList{QStringLiteral("-d"), QStringLiteral("1"),
+                                                       QStringLiteral("-o"), QStringLiteral("x.png")},
+                   dir.path());
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(filesIn(dir.path()), QStringList());
+}
+
+// Every symbology: the window's eight first, then the library's, each once,
+// with what it is for and the data it takes, and each taken by -t.
+void TestCli::listTypesNamesEverySymbologyOnce()
+{
+    const Run run = runProgram({QStringLiteral("--list-types")});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.err.isEmpty());
+    const QStringList lines = QString::fromUtf8(run.out).split(u'\n');
+    static const QRegularExpression entry(QStringLiteral("^  ([a-z0-9][a-z0-9-]*) +(\\S.*): (\\S.*)$"));
+    QStringList names;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRegularExpressionMatch m = entry.match(lines.at(i));
+        if (!m.hasMatch())
+            continue;
+        names << m.captured(1);
+        QVERIFY2(i + 1 < lines.size() && lines.at(i + 1).trimmed().startsWith(QLatin1String("Data: ")) &&
+                     lines.at(i + 1).trimmed().size() > 6,
+                 qPrintable(lines.at(i)));
+    }
+    QCOMPARE(names.mid(0, 8),
+             (QStringList{"code39", "itf", "code128", "codabar", "ean13", "jan13", "isbn", "upca"}));
+    QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
+    for (const char* common :
+         {"qr",      "microqr", "datamatrix",     "aztec",  "pdf417",  "micropdf417",      "maxicode",
+          "dotcode", "gs1-128", "gs1-datamatrix", "gs1-qr", "databar", "databar-expanded", "ean8",
+          "upce",    "code93",  "itf14",          "code11", "msi",     "postnet"})
+        QVERIFY2(names.contains(QLatin1String(common)), common);
+    // Every kind of the library is listed, but for the window's own names.
+    qsizetype library = 0;
+    for (const zintsym::Kind& k : zintsym::kinds())
+        library += k.name && !output::symbologyFromName(QString::fromUtf8(k.name)) ? 1 : 0;
+    QCOMPARE(names.size(), 8 + library);
+    for (const QString& name : names) {
+        const cli::ParsedArguments parsed = cli::parseArguments(
+            {QStringLiteral("barcode-generator"), QStringLiteral("-t"), name, QStringLiteral("-d"),
+             QStringLiteral("1"), QStringLiteral("-o"), QStringLiteral("x.png")},
+            {});
+        QVERIFY2(!parsed.refusal, qPrintable(name + QStringLiteral(": ") + parsed.refusal->message));
+    }
+}
+
+// A batch of a library symbology: every line drawn by the same path, a line
+// the symbology refuses reported by its number, the others written and read back.
+void TestCli::batchOfALibrarySymbology()
+{
+    QTemporaryDir dir;
+    const QByteArray lines = "[01]09501101530003[17]261231\n[01]095011015\n[01]09501101530003[10]LOT-9\n";
+    const Run gs1 =
+        runProgram(QString::fromLatin1("-t gs1-128 --batch - -o gs1/{n}.png --verify --quiet").split(u' '),
+                   dir.path(), lines);
+    QCOMPARE(gs1.status, 1);
+    const QStringList reports = gs1.err.split(u'\n').filter(QLatin1String("line "));
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.front().startsWith(QLatin1String("line 2: ")), qPrintable(gs1.err));
+    QVERIFY2(gs1.err.contains(QLatin1String("1 of 3 lines not written")), qPrintable(gs1.err));
+    QCOMPARE(filesIn(dir.filePath(QStringLiteral("gs1"))), (QStringList{"1.png", "3.png"}));
+    QCOMPARE(scan(QImage(dir.filePath(QStringLiteral("gs1/3.png"))), ZXing::BarcodeFormat::Code128),
+             QStringLiteral("]C1010950110153000310LOT-9"));
+
+    // EAN numbers as printed, and the window's EAN-13 with an add-on, line by line.
+    const Run ean =
+        runProgram(QString::fromLatin1("-t isbn --addon 51299 --batch - -o isbn/{n}.svg --quiet").split(u' '),
+                   dir.path(), "978-0-306-40615-7\n0-306-40615-3\n0306406152\n");
+    QCOMPARE(ean.status, 1);
+    QCOMPARE(ean.err.split(u'\n').filter(QLatin1String("line ")),
+             QStringList{QStringLiteral("line 2: The ISBN-10 check digit is 2, not 3")});
+    QCOMPARE(filesIn(dir.filePath(QStringLiteral("isbn"))), (QStringList{"1.svg", "3.svg"}));
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("isbn/1.svg"))),
+             readAll(dir.filePath(QStringLiteral("isbn/3.svg"))));
+    QCOMPARE(scan(rasterise(dir.filePath(QStringLiteral("isbn/1.svg")), 25.4 / 96 / 3),
+                  ZXing::BarcodeFormat::EAN13),
+             QStringLiteral("9780306406157 51299"));
+}
+
+// Where no decoder reads the symbology the file is written and the user told
+// it was not checked: never counted as read, never refused under --verify.
+void TestCli::symbologyNoDecoderReadsIsNotedNotRefused()
+{
+    const zintsym::Kind* postnet = zintsym::kindNamed(u"postnet");
+    QVERIFY(postnet && !postnet->decoder);
+    QTemporaryDir dir;
+    const Run one =
+        runProgram(QString::fromLatin1("-t postnet -d 12345 --verify -o p.png").split(u' '), dir.path());
+    QCOMPARE(one.status, 0);
+    QCOMPARE(one.err.trimmed(),
+             QStringLiteral("barcode-generator: note: Not checked: no decoder reads POSTNET"));
+    QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("p.png")});
+    const Run batch =
+        runProgram(QString::fromLatin1("-t postnet --batch - -o b{n}.svg --verify --quiet").split(u' '),
+                   dir.path(), "12345\n123456789\n");
+    QCOMPARE(batch.status, 0);
+    QCOMPARE(batch.err.trimmed(),
+             QStringLiteral("barcode-generator: note: Not checked: no decoder reads POSTNET"));
+    QCOMPARE(filesIn(dir.path()), (QStringList{"b1.svg", "b2.svg", "p.png"}));
+    // Without the check nothing is said.
+    const Run quiet =
+        runProgram(QString::fromLatin1("-t postnet -d 12345 --no-verify -o q.png").split(u' '), dir.path());
+    QCOMPARE(quiet.status, 0);
+    QVERIFY2(quiet.err.isEmpty(), qPrintable(quiet.err));
+}
+
+// --no-label is the one box a symbology of the library's takes: its
+// human-readable text left out, the symbol the same and still read.
+void TestCli::noLabelLeavesOutALibrarySymbolsText()
+{
+    QTemporaryDir dir;
+    for (const char* file : {"text.png", "none.png"}) {
+        QStringList arguments = QString::fromLatin1("-t upce -d 01234565 -o").split(u' ')
+                                << QString::fromLatin1(file);
+        if (QLatin1String(file) == QLatin1String("none.png"))
+            arguments << QStringLiteral("--no-label");
+        const Run run = runProgram(arguments, dir.path());
+        QVERIFY2(run.status == 0 && run.err.isEmpty(), qPrintable(run.err));
+    }
+    const QImage text(dir.filePath(QStringLiteral("text.png")));
+    const QImage none(dir.filePath(QStringLiteral("none.png")));
+    QCOMPARE(scan(none, ZXing::BarcodeFormat::UPCE), QStringLiteral("01234565"));
+    // The digits stand beside the guards and under the bars: without them the
+    // dark pixels are the bars alone, narrower and no taller.
+    QVERIFY(darkBounds(none).width() < darkBounds(text).width());
+    QVERIFY(darkBounds(none).height() <= darkBounds(text).height());
 }
 
 QTEST_MAIN(TestCli)

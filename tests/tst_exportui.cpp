@@ -42,6 +42,7 @@ using testing::Window;
 
 Q_DECLARE_METATYPE(output::Format)
 Q_DECLARE_METATYPE(output::ExportSettings)
+Q_DECLARE_METATYPE(ZXing::BarcodeFormat)
 
 namespace {
 
@@ -131,6 +132,10 @@ class TestExportUi : public QObject {
     void printToAFullDiskSaysSo();
     void dragOffersPngSvgAndFile();
     void pictureMenuOffersTheSymbolActions();
+    void standardProportionsExportTheStandardSymbol_data();
+    void standardProportionsExportTheStandardSymbol();
+    void standardProportionsOnlyForTheEanFamily_data();
+    void standardProportionsOnlyForTheEanFamily();
 
   private:
     QTemporaryDir m_settings;
@@ -708,6 +713,108 @@ void TestExportUi::pictureMenuOffersTheSymbolActions()
     QGuiApplication::clipboard()->clear();
     actions[0]->trigger();
     QVERIFY(QGuiApplication::clipboard()->mimeData()->hasImage());
+}
+
+void TestExportUi::standardProportionsExportTheStandardSymbol_data()
+{
+    QTest::addColumn<QString>("symbology");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("reading");
+    QTest::addColumn<ZXing::BarcodeFormat>("format");
+    QTest::newRow("EAN-13") << "EAN-13"
+                            << "400638133393"
+                            << "4006381333931" << ZXing::BarcodeFormat::EAN13;
+    QTest::newRow("JAN-13") << "JAN-13"
+                            << "491234567890"
+                            << "4912345678904" << ZXing::BarcodeFormat::EAN13;
+    QTest::newRow("ISBN") << "ISBN"
+                          << "978030640615"
+                          << "9780306406157" << ZXing::BarcodeFormat::EAN13;
+    QTest::newRow("UPC-A") << "UPC-A"
+                           << "03600029145"
+                           << "036000291452" << ZXing::BarcodeFormat::UPCA;
+}
+
+// Off by default: the window's picture is exported as it was. Checked, the
+// file holds the standard's symbol of the same number, taller for the same
+// module width; the choice is remembered and the window's picture untouched.
+void TestExportUi::standardProportionsExportTheStandardSymbol()
+{
+    QFETCH(QString, symbology);
+    QFETCH(QString, data);
+    QFETCH(QString, reading);
+    QFETCH(ZXing::BarcodeFormat, format);
+    Window w;
+    select(w.w.get(), symbology);
+    w->Text1->setText(data);
+    const draw::Surface& shown = symbology == QLatin1String("UPC-A") ? w->picUPC() : w->picEan();
+    const QImage before = shown.Image();
+    const auto exportTo = [&](const QString& name, std::optional<bool> standard) -> QImage {
+        ExportDialog* dialog = openExport(w);
+        if (!dialog || !dialog->proportions->isVisibleTo(dialog))
+            return {};
+        if (standard)
+            dialog->proportions->setChecked(*standard);
+        dialog->moduleMm->setValue(0.33);
+        dialog->dpi->setValue(300);
+        dialog->format->setCurrentIndex(dialog->format->findData(int(Format::Png)));
+        const QString path = QDir(m_folder.path()).filePath(name);
+        w.platform->chosenFile = path;
+        dialog->accept();
+        return QImage(path);
+    };
+    const QImage window = exportTo(QStringLiteral("window.png"), std::nullopt);
+    QVERIFY(!window.isNull());
+    const QImage standard = exportTo(QStringLiteral("standard.png"), true);
+    QVERIFY(!standard.isNull());
+    QVERIFY(w.platform->messages.empty());
+    QCOMPARE(QString::fromStdString(testing::decode(window, format, 1)), reading);
+    QCOMPARE(QString::fromStdString(testing::decode(standard, format, 1)), reading);
+    // 0.33 mm at 300 dpi is 4 dots a module; the standard's bars are 22.85 mm
+    // (270 dots) where the window's are about 15.8 mm.
+    const auto tallestBar = [](const QImage& image) {
+        int tallest = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            const auto [top, bottom] = testing::darkRows(image, x);
+            tallest = std::max(tallest, bottom - top + 1);
+        }
+        return tallest;
+    };
+    QVERIFY2(tallestBar(standard) >= 250, qPrintable(QString::number(tallestBar(standard))));
+    QVERIFY2(tallestBar(window) * 13 / 10 < tallestBar(standard),
+             qPrintable(QStringLiteral("%1 %2").arg(tallestBar(window)).arg(tallestBar(standard))));
+    QVERIFY(testing::samePixels(shown.Image(), before));
+    // Remembered, for the next export.
+    ExportDialog* again = openExport(w);
+    QVERIFY(again);
+    QVERIFY(again->proportions->isChecked());
+    again->proportions->setChecked(false);
+    again->accept();
+    QVERIFY(!openExport(w)->proportions->isChecked());
+}
+
+void TestExportUi::standardProportionsOnlyForTheEanFamily_data()
+{
+    QTest::addColumn<QString>("symbology");
+    QTest::addColumn<QString>("data");
+    QTest::newRow("Code 39") << "Code 39"
+                             << "ABC";
+    QTest::newRow("Code 128") << "Code 128"
+                              << "abc 128";
+}
+
+void TestExportUi::standardProportionsOnlyForTheEanFamily()
+{
+    QFETCH(QString, symbology);
+    QFETCH(QString, data);
+    Window w;
+    w->show();
+    select(w.w.get(), symbology);
+    w->Text1->setText(data);
+    ExportDialog* dialog = openExport(w);
+    QVERIFY(dialog);
+    QVERIFY(!dialog->proportions->isVisibleTo(dialog));
+    QVERIFY(!dialog->standardProportions());
 }
 
 QTEST_MAIN(TestExportUi)
