@@ -125,8 +125,12 @@ void SymbolView::paintEvent(QPaintEvent* event)
     const QRect source((target.left() - at.x()) / z, (target.top() - at.y()) / z,
                        (target.right() - at.x()) / z - (target.left() - at.x()) / z + 1,
                        (target.bottom() - at.y()) / z - (target.top() - at.y()) / z + 1);
-    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    p.drawImage(QRect(at + source.topLeft() * z, source.size() * z), m_surface->pixels(), source);
+    // The drawing again at the zoom, not its pixels enlarged: every module
+    // whole screen pixels, and the text set at the size it is shown.
+    p.setClipRect(target);
+    p.translate(at);
+    p.scale(z, z);
+    m_surface->replay(p, source);
 }
 
 QImage SymbolView::shownImage() const

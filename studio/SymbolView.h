@@ -9,9 +9,10 @@ class Surface;
 
 namespace studio {
 
-// The surface's picture enlarged by a whole number of screen pixels per
-// module, never smoothed: every module stays square and every bar keeps its
-// width. "Fit" picks the largest whole factor that shows it all.
+// The surface's drawing replayed at a whole number of screen pixels per
+// module: every module stays square and every bar keeps its width, and the
+// text is set at the size it is shown. "Fit" picks the largest whole factor
+// that shows it all.
 class SymbolView : public QAbstractScrollArea {
     Q_OBJECT
   public:
