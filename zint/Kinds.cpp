@@ -195,6 +195,20 @@ const Known kGs1Twins[] = {
 };
 // clang-format on
 
+// Composite symbols: a linear symbol with a 2D part above it.
+const std::pair<int, const char*> kCompositeTitles[] = {
+    {BARCODE_EANX_CC, "EAN Composite"},
+    {BARCODE_GS1_128_CC, "GS1-128 Composite"},
+    {BARCODE_DBAR_OMN_CC, "GS1 DataBar Composite"},
+    {BARCODE_DBAR_LTD_CC, "GS1 DataBar Limited Composite"},
+    {BARCODE_DBAR_EXP_CC, "GS1 DataBar Expanded Composite"},
+    {BARCODE_UPCA_CC, "UPC-A Composite"},
+    {BARCODE_UPCE_CC, "UPC-E Composite"},
+    {BARCODE_DBAR_STK_CC, "GS1 DataBar Stacked Composite"},
+    {BARCODE_DBAR_OMNSTK_CC, "GS1 DataBar Stacked Omnidirectional Composite"},
+    {BARCODE_DBAR_EXPSTK_CC, "GS1 DataBar Expanded Stacked Composite"},
+};
+
 // The window's own encoders draw these; listed twice they would only confuse.
 constexpr int kWindowsOwn[] = {BARCODE_CODE39, BARCODE_CODE128, BARCODE_CODABAR, BARCODE_C25INTER};
 
@@ -257,6 +271,9 @@ Table makeTable()
         const bool composite = ZBarcode_Cap(id, ZINT_CAP_COMPOSITE) != 0;
         QString title = name.toUpper();
         title.replace(u'-', u' ');
+        for (const auto& [compositeId, compositeTitle] : kCompositeTitles)
+            if (compositeId == id)
+                title = QString::fromLatin1(compositeTitle);
         unsigned options = 0;
         if (composite)
             options |= Gs1;
@@ -264,7 +281,7 @@ Table makeTable()
             options |= Addon;
         table.kinds.push_back(
             {id, keep(table, name),
-             composite ? keep(table, QStringLiteral("%1 (composite)").arg(title)) : keep(table, title), groupOf(id),
+             keep(table, title), groupOf(id),
              composite ? "A linear symbol with a 2D composite part above it, for GS1 data"
                        : "A symbology of the libzint library",
              composite ? "The linear part's data, then |, then the composite part's AIs in brackets"
