@@ -4,6 +4,7 @@
 #include "cli/Messages.h"
 #include "cli/OneSymbol.h"
 #include "cli/Options.h"
+#include "cli/Sheets.h"
 #include "verify/ExportCheck.h"
 
 #include <QGuiApplication>
@@ -196,6 +197,8 @@ int run(int argc, char** argv)
         sayWhenNotChecked(settings);
         return status;
     }
+    case Action::Sheet: return writeSheet(settings, readBackFor(settings));
+    case Action::ListSheets: return listSheets(settings);
     }
     return kFailed;
 }

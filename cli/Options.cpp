@@ -2,6 +2,7 @@
 
 #include "jobs/BatchRunner.h"
 #include "jobs/Fonts.h"
+#include "sheets/Sheet.h"
 
 #include <QColor>
 #include <QCommandLineOption>
@@ -90,6 +91,17 @@ enum class Option {
     Data,
     Output,
     Batch,
+    Sheet,
+    CustomSheet,
+    ListSheets,
+    FirstLabel,
+    Copies,
+    Csv,
+    Header,
+    Column,
+    CaptionColumn,
+    Caption,
+    BadLines,
     NoOptimize,
     NoLabel,
     Check,
@@ -138,6 +150,25 @@ constexpr OptionRow kOptions[] = {
      "The file to write; png, svg, pdf, bmp or tiff by its extension; - writes PNG to "
      "standard output. With --batch a pattern: {n} the line number, {data} the line's data."},
     {Option::Batch, nullptr, "batch", "FILE", "One symbol per line of FILE (- for standard input)."},
+    {Option::Sheet, nullptr, "sheet", "PRODUCT",
+     "A sheet of labels, one symbol each: a label product by brand and part (\"Avery 5160\"), "
+     "written as the PDF --output names."},
+    {Option::CustomSheet, nullptr, "custom-sheet", "SPEC",
+     "A sheet no product describes: page=A4|WxH,label=WxH|DIAMETER,grid=COLSxROWS[,first=LEFTxTOP]"
+     "[,pitch=ACROSSxDOWN][,margin=M][,round]; lengths in mm unless they say in, cm or pt."},
+    {Option::ListSheets, nullptr, "list-sheets", nullptr,
+     "List the label products whose brand, part or description hold the words given after it, and exit."},
+    {Option::FirstLabel, nullptr, "first-label", "N", "Start the first sheet at label N (default 1)."},
+    {Option::Copies, nullptr, "copies", "N", "Labels each symbol fills (default 1)."},
+    {Option::Csv, nullptr, "csv", nullptr, "The --batch file is CSV (RFC 4180)."},
+    {Option::Header, nullptr, "header", nullptr, "The CSV file's first row names its columns."},
+    {Option::Column, nullptr, "column", "COLUMN",
+     "The CSV column of the data, by number from 1 or by header name (default 1)."},
+    {Option::CaptionColumn, nullptr, "caption-column", "COLUMN",
+     "A CSV column printed under each symbol; may be given for several lines."},
+    {Option::Caption, nullptr, "caption", nullptr, "Print the data under each symbol."},
+    {Option::BadLines, nullptr, "bad-lines", "empty|skip",
+     "A line that cannot be drawn leaves its label empty, or gives it to the next line (default empty)."},
     {Option::NoOptimize, nullptr, "no-optimize", nullptr,
      "Clear \"Optimize for Printing\" (linear symbologies)."},
     {Option::NoLabel, nullptr, "no-label", nullptr, "Clear \"Add Label\" (linear symbologies)."},
@@ -199,7 +230,9 @@ const char* const kDescription =
     "  seq 100001 100100 | barcode-generator -t itf --batch - -o 'itf-{data}.svg'\n"
     "  barcode-generator -t isbn -d 978-0-306-40615-7 --addon 51299 -o book.svg\n"
     "  barcode-generator -t qr -d 'https://example.com/item/42' --ecc H -o item.png\n"
-    "  barcode-generator -t gs1-128 -d '[01]09501101530003[17]261231' -o case.pdf\n\n"
+    "  barcode-generator -t gs1-128 -d '[01]09501101530003[17]261231' -o case.pdf\n"
+    "  barcode-generator -t code128 --sheet 'Avery 5160' --batch skus.txt --caption -o labels.pdf\n"
+    "  barcode-generator --list-sheets 5160\n\n"
     "With --batch a file's lines are counted first and {n} is padded to the count's width;\n"
     "lines from standard input are numbered without padding. No file is replaced without\n"
     "--force. Exit status: 0 all written, 1 bad data or a file not written, 2 usage error.";
@@ -268,6 +301,90 @@ Outcome readSource(Reading& r)
     r.settings.action = batch ? Action::Batch : Action::OneSymbol;
     r.settings.data = r.value(Option::Data);
     r.settings.batchSource = r.value(Option::Batch);
+    return {};
+}
+
+// A sheet of labels takes the source and the target of one symbol or a batch,
+// and options of its own; checked against the label data before anything is
+// drawn.
+Outcome readSheet(Reading& r)
+{
+    Settings& s = r.settings;
+    const bool product = r.isSet(Option::Sheet);
+    const bool custom = r.isSet(Option::CustomSheet);
+    if (!product && !custom) {
+        for (const Option only : {Option::FirstLabel, Option::Copies, Option::Csv, Option::Header,
+                                  Option::Column, Option::CaptionColumn, Option::Caption, Option::BadLines})
+            if (r.isSet(only))
+                return usage(QStringLiteral("--%1 needs --sheet or --custom-sheet").arg(Reading::name(only)));
+        return {};
+    }
+    if (product && custom)
+        return usage(QStringLiteral("--sheet and --custom-sheet exclude each other"));
+    s.action = Action::Sheet;
+    s.sheet.product = r.value(Option::Sheet);
+    s.sheet.customSpec = r.value(Option::CustomSheet);
+    const auto whole = [&](Option option, int& value, int most) -> Outcome {
+        if (!r.isSet(option))
+            return {};
+        bool ok = false;
+        value = r.value(option).toInt(&ok);
+        if (!ok || value < 1 || value > most)
+            return usage(QStringLiteral("--%1 takes a whole number from 1 to %2")
+                             .arg(Reading::name(option))
+                             .arg(most));
+        return {};
+    };
+    if (Outcome bad = whole(Option::FirstLabel, s.sheet.firstLabel, 10000))
+        return bad;
+    if (Outcome bad = whole(Option::Copies, s.sheet.copies, 100000))
+        return bad;
+    s.sheet.csv = r.isSet(Option::Csv) || r.isSet(Option::Header);
+    s.sheet.header = r.isSet(Option::Header);
+    if (!s.sheet.csv && (r.isSet(Option::Column) || r.isSet(Option::CaptionColumn)))
+        return usage(QStringLiteral("--column and --caption-column choose columns of a --csv file"));
+    if (s.sheet.csv && s.batchSource.isEmpty())
+        return usage(QStringLiteral("--csv reads the --batch file"));
+    if (r.isSet(Option::Column))
+        s.sheet.column = r.value(Option::Column);
+    s.sheet.captionColumns = r.parser.values(Reading::name(Option::CaptionColumn));
+    s.sheet.caption = r.isSet(Option::Caption);
+    if (s.sheet.caption && !s.sheet.captionColumns.isEmpty())
+        return usage(QStringLiteral("--caption and --caption-column exclude each other"));
+    if (r.isSet(Option::BadLines)) {
+        const QString fate = r.value(Option::BadLines);
+        if (fate != QLatin1String("empty") && fate != QLatin1String("skip"))
+            return usage(QStringLiteral("--bad-lines takes empty or skip"));
+        s.sheet.skipBad = fate == QLatin1String("skip");
+    }
+    if (custom) {
+        const sheets::CustomSheetParse parsed = sheets::parseCustomSheet(s.sheet.customSpec);
+        if (!parsed.custom)
+            return usage(QStringLiteral("--custom-sheet: %1").arg(parsed.error));
+        if (const sheets::SheetResult made = sheets::makeSheet(*parsed.custom); !made.ok())
+            return usage(QStringLiteral("--custom-sheet: %1").arg(made.error));
+    }
+    return {};
+}
+
+// A sheet is a PDF: the labels' places are exact in it.
+Outcome readSheetTarget(Reading& r)
+{
+    Settings& s = r.settings;
+    if (s.action != Action::Sheet)
+        return {};
+    if (s.target == QLatin1String("-") ||
+        QFileInfo(s.target).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
+        return usage(QStringLiteral("a sheet of labels is written as a PDF: --output needs a .pdf file"));
+    s.file.format = output::Format::Pdf;
+    for (const Option colour : {Option::Fg, Option::Bg, Option::Transparent})
+        if (r.isSet(colour))
+            return usage(QStringLiteral("--%1: sheets of labels are printed black on white")
+                             .arg(Reading::name(colour)));
+    s.sheet.moduleMm = r.isSet(Option::ModuleMm) ? s.file.moduleMm : 0;
+    // The labels are read back as a printer of this resolution prints them.
+    if (!r.isSet(Option::Dpi))
+        s.file.dpi = 300;
     return {};
 }
 
@@ -582,8 +699,10 @@ using Reader = Outcome (*)(Reading&);
 constexpr Reader kReaders[] = {
     readType,
     readSource,
+    readSheet,
     readTarget,
     readFormat,
+    readSheetTarget,
     readModuleWidth,
     readResolution,
     readForeground,
@@ -630,6 +749,11 @@ ParsedArguments parseArguments(const QStringList& arguments, ClosedStreams close
     if (r.isSet(Option::Version)) {
         s.action = Action::Version;
         s.shown = QStringLiteral("barcode-generator " BARCODE_VERSION "\n");
+        return parsed;
+    }
+    if (r.isSet(Option::ListSheets)) {
+        s.action = Action::ListSheets;
+        s.sheet.search = parser.positionalArguments().join(QLatin1Char(' '));
         return parsed;
     }
     if (!parser.positionalArguments().isEmpty()) {

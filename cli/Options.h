@@ -21,7 +21,7 @@ struct ClosedStreams {
     bool output = false;
 };
 
-enum class Action { Help, Version, ListTypes, OneSymbol, Batch };
+enum class Action { Help, Version, ListTypes, OneSymbol, Batch, Sheet, ListSheets };
 
 // What the arguments ask for, read and checked: all a job needs to know.
 struct Settings {
@@ -48,6 +48,23 @@ struct Settings {
     // Every picture is read back; with verify one that does not read is refused.
     bool readBack = true;
     bool verify = false;
+
+    // A sheet of labels (--sheet, --custom-sheet); --list-sheets lists products
+    // matching `sheetSearch`.
+    struct SheetJob {
+        QString product;     // "Avery 5160", as given
+        QString customSpec;  // or a custom sheet
+        QString search;
+        int firstLabel = 1;
+        int copies = 1;
+        bool csv = false;
+        bool header = false;
+        QString column = QStringLiteral("1");
+        QStringList captionColumns;
+        bool caption = false; // the data under each symbol
+        bool skipBad = false; // a bad line's label goes to the next line
+        double moduleMm = 0;  // 0: each symbol as large as its label takes
+    } sheet;
 };
 
 // Arguments that will not run: the message, and the exit status.

@@ -10,9 +10,9 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 # The program: compiler and build tools, Qt (its image-formats plugin writes TIFF),
 # ZXing-cpp for the scan check, libzint for the symbologies beyond the window's
-# eight, zlib for the PNG writer, the label font Tahoma
-# (fonts-wine) and DejaVu for the window.
-PKGS=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev
+# eight, zlib for the PNG writer, the label font Tahoma (fonts-wine) and DejaVu
+# for the window, the label products of glabels-data for sheets.
+PKGS=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev glabels-data
       libzxing-dev libzint-dev zlib1g-dev fonts-wine fonts-dejavu-core)
 case "${1:-}" in
     "") ;;

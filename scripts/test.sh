@@ -15,7 +15,7 @@ ctest --test-dir build --output-on-failure
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DBARCODE_FUZZ=ON -DBARCODE_TESTS=OFF -DBARCODE_BENCH=OFF
-FUZZ_TARGETS=(fuzz_code39 fuzz_interleaved fuzz_code128 fuzz_codabar fuzz_ean fuzz_upc fuzz_filename fuzz_zint fuzz_printed)
+FUZZ_TARGETS=(fuzz_code39 fuzz_interleaved fuzz_code128 fuzz_codabar fuzz_ean fuzz_upc fuzz_filename fuzz_csv fuzz_zint fuzz_printed)
 cmake --build build-fuzz --target "${FUZZ_TARGETS[@]}"
 corpus=$(mktemp -d)
 for target in "${FUZZ_TARGETS[@]}"; do

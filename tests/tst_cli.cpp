@@ -264,6 +264,11 @@ class TestCli : public QObject {
     void noLabelLeavesOutALibrarySymbolsText();
     void signalLeavesOnlyWholeFiles_data();
     void signalLeavesOnlyWholeFiles();
+    void sheetFromCsvPrintsTheGoodLinesAndReportsTheBad();
+    void sheetNamesTheLabelThatDoesNotRead_data();
+    void sheetNamesTheLabelThatDoesNotRead();
+    void listSheets_data();
+    void listSheets();
 };
 
 void TestCli::jobDrawsWhatTheWindowShows_data()
@@ -684,6 +689,39 @@ void TestCli::refusals_data()
                                      << "cannot be given together";
     QTest::newRow("missing batch file")
         << args("--batch nothing-here.txt -o {n}.png") << 1 << "nothing-here.txt";
+    const auto sheet = [&](const char* product, const char* rest) {
+        return QStringList{QStringLiteral("--sheet"), QLatin1String(product)} + args(rest);
+    };
+    QTest::newRow("sheet: unknown product, the closest said")
+        << sheet("Avery 5161x", "-d 1 -o x.pdf") << 2
+        << "no label product 'Avery 5161x'; the nearest are: Avery 5161,";
+    QTest::newRow("sheet: a CD product")
+        << sheet("Avery 5931-Disc", "-d 1 -o x.pdf") << 2 << "CD labels are not supported";
+    QTest::newRow("sheet: not a PDF")
+        << sheet("Avery 5160", "-d 1 -o x.png") << 2 << "--output needs a .pdf file";
+    QTest::newRow("sheet: first label past the sheet")
+        << sheet("Avery 5160", "-d 1 -o x.pdf --first-label 31") << 2 << "Avery 5160 has 30 labels a sheet";
+    QTest::newRow("sheet: csv without a batch")
+        << sheet("Avery 5160", "-d 1 -o x.pdf --csv") << 2 << "--csv reads the --batch file";
+    QTest::newRow("sheet: column without csv")
+        << sheet("Avery 5160", "--batch - -o x.pdf --column 2") << 2 << "choose columns of a --csv file";
+    QTest::newRow("sheet: colours") << sheet("Avery 5160", "-d 1 -o x.pdf --fg red") << 2
+                                    << "--fg: sheets of labels are printed black on white";
+    QTest::newRow("sheet: bad-lines value")
+        << sheet("Avery 5160", "-d 1 -o x.pdf --bad-lines drop") << 2 << "--bad-lines takes empty or skip";
+    QTest::newRow("sheet options without a sheet")
+        << args("-d 1 -o x.png --copies 3") << 2 << "--copies needs --sheet or --custom-sheet";
+    QTest::newRow("custom sheet off the page")
+        << args("-d 1 -o x.pdf --custom-sheet page=A4,label=70x37,grid=3x9,first=0x0") << 2
+        << "--custom-sheet: Label 25 (row 9, column 1) runs off";
+    QTest::newRow("sheet: no symbol fits")
+        << args("-t code128 -d LONG-DATA-123456 -o x.pdf --custom-sheet page=A4,label=12x8,grid=1x1") << 1
+        << "error: Page 1, row 1, column 1: the symbol does not fit on the label even at one dot";
+    QTest::newRow("sheet: no data left")
+        << sheet("Avery 5160", "--batch - -o x.pdf") << 1 << "There is no data";
+    QTest::newRow("sheet: header column missing")
+        << sheet("Avery 5160", "--batch - --csv --header --column sku -o x.pdf") << 1
+        << "The column \"sku\" is chosen by name, but the input has no header row";
 }
 
 void TestCli::refusals()
@@ -1949,6 +1987,87 @@ void TestCli::noLabelLeavesOutALibrarySymbolsText()
     // dark pixels are the bars alone, narrower and no taller.
     QVERIFY(darkBounds(none).width() < darkBounds(text).width());
     QVERIFY(darkBounds(none).height() <= darkBounds(text).height());
+}
+
+void TestCli::sheetFromCsvPrintsTheGoodLinesAndReportsTheBad()
+{
+    QTemporaryDir dir;
+    const QByteArray csv = "sku,name\r\n"
+                           "501234567890,\"Bolt, M6\"\r\n"
+                           "\r\n"
+                           "50123X,Nut\r\n"
+                           "400638133393,Washer\r\n";
+    QVERIFY(testing::writeFile(dir.filePath(QStringLiteral("stock.csv")), csv));
+    const Run run =
+        runProgram({"-t", "ean13", "--sheet", "avery l7160", "--batch", "stock.csv", "--csv", "--header",
+                    "--column", "sku", "--caption-column", "name", "--first-label", "3", "-o", "labels.pdf"},
+                   dir.path());
+    // The bad line is said and fails the run; the others are printed.
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(QLatin1String("Line 4: ")), qPrintable(run.err));
+    QVERIFY2(run.err.contains(QLatin1String("its label is left empty")), qPrintable(run.err));
+    const QImage page = rasterise(dir.filePath(QStringLiteral("labels.pdf")), 0.1);
+    QVERIFY(!page.isNull());
+    // Avery L7160: labels 63.994 x 38.1 mm, 3 across from 7.2 mm, 15.15 mm down.
+    const auto label = [&](int n) {
+        const int column = n % 3, row = n / 3;
+        return page.copy(QRectF((7.2 + column * 66.5) * 10, (15.15 + row * 38.1) * 10, 639, 381).toRect());
+    };
+    QVERIFY(!testing::anyDark(label(1), label(1).rect()));
+    QCOMPARE(testing::decode(label(2), ZXing::BarcodeFormat::EAN13, 1), std::string("5012345678900"));
+    QVERIFY(!testing::anyDark(label(3), label(3).rect()));
+    QCOMPARE(testing::decode(label(4), ZXing::BarcodeFormat::EAN13, 1), std::string("4006381333931"));
+}
+
+void TestCli::sheetNamesTheLabelThatDoesNotRead_data()
+{
+    QTest::addColumn<bool>("verify");
+    QTest::newRow("a warning") << false;
+    QTest::newRow("--verify refuses the sheet") << true;
+}
+
+void TestCli::sheetNamesTheLabelThatDoesNotRead()
+{
+    QFETCH(bool, verify);
+    QTemporaryDir dir;
+    // Interleaved 2 of 5 of two digits is drawn, but decoders refuse it.
+    QStringList arguments{
+        "-t", "itf", "--custom-sheet", "page=A4,label=60x30,grid=3x2,first=10x10,pitch=62x32", "--batch",
+        "-",  "-o",  "itf.pdf"};
+    if (verify)
+        arguments << QStringLiteral("--verify");
+    const Run run = runProgram(arguments, dir.path(), "123456\n654321\n112233\n445566\n12\n");
+    QCOMPARE(run.status, verify ? 1 : 0);
+    QVERIFY2(
+        run.err.contains(QLatin1String("Page 1, row 2, column 2 (line 5): Not read by a standard decoder")),
+        qPrintable(run.err));
+    QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("itf.pdf"))), !verify);
+    if (verify)
+        QCOMPARE(filesIn(dir.path()), QStringList());
+}
+
+void TestCli::listSheets_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("line"); // a line of the list, or of the error
+    QTest::newRow("by part")
+        << QStringList{"--list-sheets", "5160"} << 0
+        << "Avery 5160: Address Labels, US Letter, 66.675 x 25.4 mm labels 3 x 10 (30 a page)";
+    QTest::newRow("an equivalent says so")
+        << QStringList{"--list-sheets", "avery", "8160"} << 0 << ", as Avery 5160";
+    QTest::newRow("nothing matches") << QStringList{"--list-sheets", "no-such-label"} << 1
+                                     << "no label product matches 'no-such-label'";
+}
+
+void TestCli::listSheets()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, line);
+    const Run run = runProgram(arguments);
+    QCOMPARE(run.status, status);
+    QVERIFY2((QString::fromUtf8(run.out) + run.err).contains(line), qPrintable(run.err));
 }
 
 QTEST_MAIN(TestCli)
