@@ -95,6 +95,7 @@ class BarcodeGenerator : public QMainWindow {
     QAction* help = nullptr;
     // The File menu, before About, and the menu of every picture.
     QMenu* fileMenu = nullptr;
+    QAction* fileAllSymbologies = nullptr;
     QAction* fileExport = nullptr;
     QAction* fileBatchExport = nullptr;
     QAction* filePrint = nullptr;

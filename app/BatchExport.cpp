@@ -198,6 +198,20 @@ QString batchSummaryText(const output::BatchSummary& summary, const QString& fol
 output::BatchSummary BarcodeGenerator::runBatchExport(const BatchExportRequest& request,
                                                       const BatchKeepGoing& keepGoing)
 {
+    output::BatchSettings settings;
+    settings.symbology = selectedSymbology();
+    settings.options = options();
+    settings.labelFont = m_picture1->Font().family();
+    // Each file is read back as it is written; one that does not read is
+    // still written, and named in the summary.
+    settings.check = verify::lineCheck(settings.symbology, settings.options.optimize != 0);
+    return ::runBatchExport(*m_platform, request, std::move(settings), keepGoing);
+}
+
+output::BatchSummary runBatchExport(Platform& platform, const BatchExportRequest& request,
+                                    output::BatchSettings settings, const BatchKeepGoing& keepGoing)
+{
+    const QString title = BatchExportDialog::tr("Batch Export");
     QFile file;
     QByteArray pasted;
     QBuffer buffer;
@@ -205,8 +219,10 @@ output::BatchSummary BarcodeGenerator::runBatchExport(const BatchExportRequest& 
     if (!request.linesFile.isEmpty()) {
         file.setFileName(request.linesFile);
         if (!file.open(QIODevice::ReadOnly)) {
-            message(QMessageBox::Warning, tr("Batch Export"),
-                    tr("%1 cannot be read: %2").arg(request.linesFile, file.errorString()));
+            platform.message(
+                QMessageBox::Warning, title,
+                BatchExportDialog::tr("%1 cannot be read: %2").arg(request.linesFile, file.errorString()),
+                QMessageBox::Ok);
             return {};
         }
         input = &file;
@@ -216,17 +232,10 @@ output::BatchSummary BarcodeGenerator::runBatchExport(const BatchExportRequest& 
         buffer.open(QIODevice::ReadOnly);
         input = &buffer;
     }
-    output::BatchSettings settings;
-    settings.symbology = selectedSymbology();
-    settings.options = options();
-    settings.labelFont = m_picture1->Font().family();
     settings.file = request.file;
     settings.pattern = request.folder + QLatin1Char('/') + request.names + QLatin1Char('.') +
                        output::formatSuffix(request.file.format);
     settings.replace = request.replace;
-    // Each file is read back as it is written; one that does not read is
-    // still written, and named in the summary.
-    settings.check = verify::lineCheck(settings.symbology, settings.options.optimize != 0);
 
     std::atomic<bool> cancel{false};
     QStringList refused;
@@ -235,18 +244,19 @@ output::BatchSummary BarcodeGenerator::runBatchExport(const BatchExportRequest& 
         *input, output::countLines(*input),
         [&refused, &unread](const output::LineOutcome& outcome) {
             if (outcome.written)
-                unread << tr("line %1: %2").arg(outcome.line).arg(outcome.unread);
+                unread << BatchExportDialog::tr("line %1: %2").arg(outcome.line).arg(outcome.unread);
             else
-                refused << tr("line %1: %2").arg(outcome.line).arg(outcome.message);
+                refused << BatchExportDialog::tr("line %1: %2").arg(outcome.line).arg(outcome.message);
         },
         [&](const output::BatchProgress& progress) {
             if (keepGoing && !keepGoing(progress))
                 cancel = true;
         },
         &cancel);
-    message(summary.failed > 0 || summary.unread > 0 || !summary.inputError.isEmpty() ? QMessageBox::Warning
-                                                                                      : QMessageBox::Information,
-            tr("Batch Export"), batchSummaryText(summary, request.folder, refused, unread));
+    platform.message(summary.failed > 0 || summary.unread > 0 || !summary.inputError.isEmpty()
+                         ? QMessageBox::Warning
+                         : QMessageBox::Information,
+                     title, batchSummaryText(summary, request.folder, refused, unread), QMessageBox::Ok);
     return summary;
 }
 

@@ -66,3 +66,8 @@ class BatchExportDialog : public QDialog {
 // and files written that the decoder did not read back.
 QString batchSummaryText(const output::BatchSummary& summary, const QString& folder,
                          const QStringList& refused, const QStringList& unread = {});
+
+// Runs the batch of a filled dialog with these drawing settings (symbology,
+// options, read-back), then shows the summary; `keepGoing` sees every line.
+output::BatchSummary runBatchExport(Platform& platform, const BatchExportRequest& request,
+                                    output::BatchSettings settings, const BatchKeepGoing& keepGoing);

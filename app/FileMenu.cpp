@@ -8,6 +8,7 @@
 #include "draw/PictureBox.h"
 #include "formats/FileName.h"
 #include "jobs/Choice.h"
+#include "studio/StudioWindow.h"
 #include "verify/ExportCheck.h"
 #include "verify/ScanCheck.h"
 
@@ -40,6 +41,12 @@ void BarcodeGenerator::buildFileMenu()
 {
     fileMenu = new QMenu(QStringLiteral("&File"), this);
     fileMenu->setObjectName(QStringLiteral("fileMenu"));
+    // Every other symbology, in a window of its own.
+    fileAllSymbologies = fileMenu->addAction(QStringLiteral("&All Symbologies…"), this,
+                                             [this] { studio::openStudio(this, *m_platform); });
+    fileAllSymbologies->setObjectName(QStringLiteral("fileAllSymbologies"));
+    fileAllSymbologies->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    fileMenu->addSeparator();
     fileExport = fileMenu->addAction(QStringLiteral("&Export…"), this, &BarcodeGenerator::File_Export);
     fileExport->setObjectName(QStringLiteral("fileExport"));
     fileExport->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));

@@ -83,7 +83,10 @@ void ScanMark::layoutText()
     const int x = kMarkSize + kGap;
     m_label->setGeometry(x, 0, std::max(width() - x, 0), height());
     // Long data would run under the link text; the tooltip keeps it whole.
-    m_label->setText(m_label->fontMetrics().elidedText(text(), Qt::ElideRight, m_label->width()));
+    // Data of several lines (a 2D symbol's) stays on the mark's one line.
+    QString line = text();
+    line.replace(u'\n', QStringLiteral(" \u21b5 "));
+    m_label->setText(m_label->fontMetrics().elidedText(line, Qt::ElideRight, m_label->width()));
 }
 
 void ScanMark::resizeEvent(QResizeEvent*)
