@@ -3,6 +3,7 @@
 #include "app/BatchExport.h"
 #include "app/ExportDialog.h"
 #include "app/Platform.h"
+#include "app/PrintLabels.h"
 #include "app/ScanMark.h"
 #include "desktop/Clipboard.h"
 #include "desktop/Print.h"
@@ -251,6 +252,11 @@ void StudioWindow::buildMenus()
     filePrintPreview->setObjectName(QStringLiteral("filePrintPreview"));
     labelsPlace = fileMenu->addSeparator();
     labelsPlace->setObjectName(QStringLiteral("labelsPlace"));
+    filePrintLabels = new QAction(tr("Print &Labels…"), this);
+    filePrintLabels->setObjectName(QStringLiteral("filePrintLabels"));
+    filePrintLabels->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(filePrintLabels, &QAction::triggered, this, &StudioWindow::File_PrintLabels);
+    fileMenu->insertAction(labelsPlace, filePrintLabels);
     fileClose = fileMenu->addAction(tr("&Close"), this, &QWidget::close);
     fileClose->setObjectName(QStringLiteral("fileClose"));
     fileClose->setShortcut(QKeySequence::Close);
@@ -698,6 +704,30 @@ void StudioWindow::File_BatchExport()
         progress.setValue(int(std::min<qint64>(p.done, INT_MAX - 1)));
         return !progress.wasCanceled();
     });
+}
+
+PrintLabelsDialog* StudioWindow::File_PrintLabels()
+{
+    if (!m_kind)
+        return nullptr;
+    finishDrawing();
+    LabelSymbols symbols;
+    const zintsym::Kind* kind = m_kind;
+    const zintsym::Options chosen = options();
+    // The dialog's own picture areas: its labels stay this symbology's whatever
+    // the window shows meanwhile.
+    auto surfaces = std::make_shared<output::SymbolSurfaces>();
+    symbols.draw = [surfaces, kind, chosen](const QString& text) {
+        return output::drawSymbol(*surfaces, *kind, text, chosen);
+    };
+    symbols.readBack = verify::lineCheck(*kind);
+    if (symbolShown())
+        symbols.currentData = data->toPlainText();
+    symbols.labelFont = surfaces->picSymbol().Font().family();
+    auto* dialog = new PrintLabelsDialog(m_platform, std::move(symbols), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+    return dialog;
 }
 
 output::BatchSummary StudioWindow::runBatchExport(const BatchExportRequest& request,

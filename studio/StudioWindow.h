@@ -14,6 +14,7 @@
 #include <optional>
 
 class Platform;
+class PrintLabelsDialog;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -68,6 +69,7 @@ class StudioWindow : public QMainWindow {
     QAction* fileBatchExport = nullptr;
     QAction* filePrint = nullptr;
     QAction* filePrintPreview = nullptr;
+    QAction* filePrintLabels = nullptr;
     // Print Labels… is inserted before this separator, with the other ways to print.
     QAction* labelsPlace = nullptr;
     QAction* fileClose = nullptr;
@@ -101,6 +103,8 @@ class StudioWindow : public QMainWindow {
     void File_Print();
     void File_PrintPreview();
     void File_BatchExport();
+    // The sheet dialog, drawing its labels in the chosen symbology and options.
+    PrintLabelsDialog* File_PrintLabels();
     // The batch of a filled Batch Export dialog, in the chosen symbology and
     // options, then its summary; `keepGoing` sees every line.
     output::BatchSummary runBatchExport(const BatchExportRequest& request, const BatchKeepGoing& keepGoing);

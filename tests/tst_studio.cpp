@@ -6,6 +6,7 @@
 
 #include "app/BatchExport.h"
 #include "app/ExportDialog.h"
+#include "app/PrintLabels.h"
 #include "app/ScanMark.h"
 #include "studio/StudioWindow.h"
 #include "studio/SymbolView.h"
@@ -23,6 +24,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -102,6 +105,7 @@ class TestStudio : public QObject {
     void exportWritesAFileThatDecodes();
     void printAndCopyServeTheSymbol();
     void batchExportDrawsTheChosenSymbology();
+    void printLabelsDrawsTheChosenSymbology();
     void zoomEnlargesByWholePixels();
     void typingIntoALargeQrCodeStaysWithinAFrame();
 
@@ -497,6 +501,34 @@ void TestStudio::batchExportDrawsTheChosenSymbology()
     }
     QCOMPARE(w.platform->messages.size(), size_t(1));
     QCOMPARE(w.platform->messages.back().icon, QMessageBox::Information);
+}
+
+void TestStudio::printLabelsDrawsTheChosenSymbology()
+{
+    Window w(m_folder.path());
+    StudioWindow* s = openStudio(w);
+    QVERIFY(s);
+    QCOMPARE(s->filePrintLabels->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+    const QList<QAction*> entries = s->fileMenu->actions();
+    QCOMPARE(entries.indexOf(s->filePrintLabels) + 1, entries.indexOf(s->labelsPlace));
+    QVERIFY(s->choose(u"datamatrix"));
+    retype(s, QStringLiteral("SHEET DM"));
+    PrintLabelsDialog* dialog = s->File_PrintLabels();
+    QVERIFY(dialog);
+    // The symbol on view is offered; its labels are this window's symbology,
+    // which only a Data Matrix read-back of the data accepts.
+    QVERIFY(dialog->fromCurrent->isEnabled() && dialog->fromCurrent->isChecked());
+    QVERIFY(dialog->selectProduct(QStringLiteral("Avery 5160")));
+    dialog->copies->setValue(3);
+    const QString pdf = QDir(m_folder.path()).filePath(QStringLiteral("studio-labels.pdf"));
+    w.platform->chosenFile = pdf;
+    dialog->saveAsPdf();
+    QVERIFY2(QFileInfo(pdf).size() > 0, qPrintable(dialog->notes->toPlainText()));
+    QVERIFY2(dialog->notes->toPlainText().contains(QStringLiteral("Scan check: all 3 labels read back")),
+             qPrintable(dialog->notes->toPlainText()));
+    for (const testing::Message& m : w.platform->messages)
+        QVERIFY2(m.icon != QMessageBox::Warning, qPrintable(m.text));
+    dialog->close();
 }
 
 void TestStudio::zoomEnlargesByWholePixels()
