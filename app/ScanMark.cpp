@@ -114,6 +114,13 @@ void ScanMark::paintEvent(QPaintEvent*)
         p.setPen(pen);
         p.setBrush(Qt::NoBrush);
         p.drawPath(tick);
+    } else if (!m_verdict->checked()) {
+        // A grey disc with a dash: no verdict either way, so neither colour.
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x75, 0x75, 0x75));
+        p.drawEllipse(box);
+        p.setPen(pen);
+        p.drawLine(QPointF(box.left() + 4, box.center().y()), QPointF(box.right() - 4, box.center().y()));
     } else {
         // An exclamation mark in an amber triangle: a warning, not an error.
         QPainterPath triangle;

@@ -385,6 +385,16 @@ void TestStudio::symbologyWithoutDecoderIsNotChecked()
         QStringLiteral("Not checked: no decoder reads ") + QString::fromUtf8(postnet.title);
     QTRY_COMPARE(s->scanMark->text(), expected);
     QVERIFY(!s->scanMark->verdict()->reads());
+    // Its mark is neither the tick's green nor the warning's amber: only greys.
+    const QImage mark = s->scanMark->grab().toImage();
+    bool coloured = false;
+    for (int y = 0; y < mark.height(); ++y)
+        for (int x = 0; x < mark.width(); ++x) {
+            const QColor c = mark.pixelColor(x, y);
+            coloured = coloured || std::max({c.red(), c.green(), c.blue()}) -
+                                           std::min({c.red(), c.green(), c.blue()}) > 24;
+        }
+    QVERIFY(!coloured);
     // Going back to a symbology a decoder reads, the tick returns.
     QVERIFY(s->choose(u"code93"));
     QTRY_VERIFY(s->scanMark->verdict() && s->scanMark->verdict()->reads());
