@@ -628,23 +628,30 @@ void TestSheets::fitting_data()
     QTest::addColumn<bool>("exact");
     QTest::addColumn<double>("moduleMm"); // 0: does not fit
     QTest::addColumn<bool>("warned");
+    QTest::addColumn<int>("quiet"); // blank modules either side of the ink
     // 300 dpi: a dot is 0.0847 mm. Labels 50 x 20 mm, margin 1: 48 x 18 mm inside.
     const QString label = QStringLiteral("page=A4,label=50x20,grid=1x1,margin=1");
     QTest::newRow("largest whole dots, height bound")
-        << label << QSize(100, 40) << 0.0 << false << 5 * 25.4 / 300 << false;
+        << label << QSize(100, 40) << 0.0 << false << 5 * 25.4 / 300 << false << 0;
     QTest::newRow("largest whole dots, width bound")
-        << label << QSize(300, 10) << 0.0 << false << 1 * 25.4 / 300 << true;
+        << label << QSize(300, 10) << 0.0 << false << 1 * 25.4 / 300 << true << 0;
     QTest::newRow("asked, rounded to dots")
-        << label << QSize(100, 40) << 0.25 << false << 3 * 25.4 / 300 << false;
-    QTest::newRow("asked exactly") << label << QSize(100, 40) << 0.25 << true << 0.25 << false;
+        << label << QSize(100, 40) << 0.25 << false << 3 * 25.4 / 300 << false << 0;
+    QTest::newRow("asked exactly") << label << QSize(100, 40) << 0.25 << true << 0.25 << false << 0;
     QTest::newRow("asked too large, largest instead")
-        << label << QSize(100, 40) << 1.0 << true << 5 * 25.4 / 300 << false;
-    QTest::newRow("not even one dot") << label << QSize(1000, 10) << 0.0 << false << 0.0 << true;
+        << label << QSize(100, 40) << 1.0 << true << 5 * 25.4 / 300 << false << 0;
+    QTest::newRow("not even one dot") << label << QSize(1000, 10) << 0.0 << false << 0.0 << true << 0;
     // A round label of 40 mm, margin 2: a circle of 36 mm. A square symbol's
     // diagonal is the circle's: 36 / sqrt(2) = 25.46 mm for 50 modules.
     QTest::newRow("round: the corners stay in the circle")
         << QStringLiteral("page=A4,label=40,grid=1x1,margin=2") << QSize(50, 50) << 0.0 << false
-        << 6 * 25.4 / 300 << false;
+        << 6 * 25.4 / 300 << false << 0;
+    // 44 x 14 mm inside a margin of 3. The ink fits its 44 mm at 5 dots a
+    // module, but its quiet zones must stay on the 50 mm label: 4 dots. They
+    // may lie in the margin, else it would be 3.
+    QTest::newRow("quiet zones on the label, in its margin")
+        << QStringLiteral("page=A4,label=50x20,grid=1x1,margin=3") << QSize(100, 10) << 0.0 << false
+        << 4 * 25.4 / 300 << false << 20;
 }
 
 void TestSheets::fitting()
@@ -655,9 +662,10 @@ void TestSheets::fitting()
     QFETCH(bool, exact);
     QFETCH(double, moduleMm);
     QFETCH(bool, warned);
+    QFETCH(int, quiet);
     const SheetResult made = makeSheet(*parseCustomSheet(spec).custom);
     QVERIFY2(made.ok(), qPrintable(made.error));
-    const Fit fit = fitSymbol(made.sheet, 0, modules, {}, QFont(), asked, 300, exact);
+    const Fit fit = fitSymbol(made.sheet, 0, modules, {}, QFont(), asked, 300, exact, quiet);
     if (moduleMm == 0) {
         QVERIFY(!fit.ok());
         QVERIFY(fit.error.contains(QLatin1String("does not fit")));
@@ -671,7 +679,9 @@ void TestSheets::fitting()
         const QPointF corner = fit.symbolMm.topLeft() - content.center();
         QVERIFY(std::hypot(corner.x(), corner.y()) <= content.width() / 2 + 0.1);
     } else {
-        QVERIFY(content.adjusted(-0.1, -0.1, 0.1, 0.1).contains(fit.symbolMm));
+        const double quietMm = quiet * fit.moduleMm;
+        QVERIFY(made.sheet.labelRect(0).adjusted(-0.1, -0.1, 0.1, 0.1).contains(fit.symbolMm));
+        QVERIFY(content.adjusted(-0.1, -0.1, 0.1, 0.1).contains(fit.symbolMm.adjusted(quietMm, 0, -quietMm, 0)));
     }
     // Centred in the margin, to a dot.
     QVERIFY(std::abs(fit.symbolMm.center().x() - content.center().x()) < 0.1);
