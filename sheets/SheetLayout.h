@@ -86,10 +86,10 @@ class SheetLayout {
 struct Fit {
     double moduleMm = 0;   // as drawn
     int dotsPerModule = 0; // at the resolution fitted for; 0 when exact
-    QRectF symbolMm;  // the symbol's ink with its quiet zones beside it
-    QRectF captionMm; // empty without a caption
-    QString error;    // does not fit even at one dot a module
-    QString warning;  // fits only below the smallest readable module
+    QRectF symbolMm;       // the symbol's ink with its quiet zones beside it
+    QRectF captionMm;      // empty without a caption
+    QString error;         // does not fit even at one dot a module
+    QString warning;       // fits only below the smallest readable module
     bool ok() const { return error.isEmpty(); }
 };
 

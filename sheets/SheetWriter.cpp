@@ -218,12 +218,15 @@ Band symbolBand(const output::SymbolResult& symbol)
     const int inkRight = lastOf(inked);
     const int barsLeft = firstOf(bar);
     const int barsRight = lastOf(bar);
-    const int faintLeft = int(std::find(faintInColumn.begin(), faintInColumn.end(), true) - faintInColumn.begin());
+    const int faintLeft =
+        int(std::find(faintInColumn.begin(), faintInColumn.end(), true) - faintInColumn.begin());
     const int faintRight =
-        width - 1 - int(std::find(faintInColumn.rbegin(), faintInColumn.rend(), true) - faintInColumn.rbegin());
+        width - 1 -
+        int(std::find(faintInColumn.rbegin(), faintInColumn.rend(), true) - faintInColumn.rbegin());
     // What the quiet zones ask beyond the ink on each side; the larger on both.
-    const int quiet = std::max({0, symbol.quietLeft - (barsLeft - inkLeft), symbol.quietRight - (inkRight - barsRight),
-                                inkLeft - faintLeft, faintRight - inkRight});
+    const int quiet =
+        std::max({0, symbol.quietLeft - (barsLeft - inkLeft), symbol.quietRight - (inkRight - barsRight),
+                  inkLeft - faintLeft, faintRight - inkRight});
     return {QRect(inkLeft, top, inkRight - inkLeft + 1, bottom - top + 1), quiet};
 }
 

@@ -526,13 +526,17 @@ void TestSheets::labelsHoldTheSymbolAndItsQuietZonesOnly_data()
                                    << int(ZXing::BarcodeFormat::Code39) << 10 << 10 << false;
     QTest::newRow("5160, Code 128") << "Avery 5160" << int(output::Symbology::Code128) << "BIN-0042-A"
                                     << int(ZXing::BarcodeFormat::Code128) << 10 << 10 << false;
-    QTest::newRow("L7160, Interleaved 2 of 5") << "Avery L7160" << int(output::Symbology::Interleaved2of5)
-                                               << "12345678901234" << int(ZXing::BarcodeFormat::ITF) << 10
-                                               << 10 << false;
+    QTest::newRow("L7160, Interleaved 2 of 5")
+        << "Avery L7160" << int(output::Symbology::Interleaved2of5) << "12345678901234"
+        << int(ZXing::BarcodeFormat::ITF) << 10 << 10 << false;
     QTest::newRow("5160, Codabar") << "Avery 5160" << int(output::Symbology::Codabar) << "40156"
                                    << int(ZXing::BarcodeFormat::Codabar) << 10 << 10 << false;
     QTest::newRow("5160, EAN-13") << "Avery 5160" << int(output::Symbology::Ean13) << "501234567890"
                                   << int(ZXing::BarcodeFormat::EAN13) << 11 << 7 << true;
+    // A label just too narrow for 6 dots a module with the quiet zones: 5.
+    QTest::newRow("custom, the quiet zones decide the module")
+        << "page=A4,label=25x30,grid=1x1,margin=1.5" << int(output::Symbology::Code39) << "A1"
+        << int(ZXing::BarcodeFormat::Code39) << 10 << 10 << false;
     QTest::newRow("L7160, UPC-A") << "Avery L7160" << int(output::Symbology::UpcA) << "01234567890"
                                   << int(ZXing::BarcodeFormat::UPCA) << 9 << 9 << false;
 }
@@ -546,7 +550,11 @@ void TestSheets::labelsHoldTheSymbolAndItsQuietZonesOnly()
     QFETCH(int, quietLeft);
     QFETCH(int, quietRight);
     QFETCH(bool, textLeftOfBars);
-    const Sheet& sheet = catalogue().find(product)->sheet;
+    const SheetResult custom = product.startsWith(QLatin1String("page="))
+                                   ? makeSheet(*parseCustomSheet(product).custom)
+                                   : SheetResult{catalogue().find(product)->sheet, {}};
+    QVERIFY2(custom.ok(), qPrintable(custom.error));
+    const Sheet& sheet = custom.sheet;
     Drawer drawer;
     const auto kind = output::Symbology(symbology);
     const SymbolDrawer draw = [&](const QString& datum) {
@@ -561,7 +569,8 @@ void TestSheets::labelsHoldTheSymbolAndItsQuietZonesOnly()
     const SheetPdf pdf = sheetPdf(layout, paint); // whole dots at 600 dpi
     QVERIFY2(pdf.result.ok(), qPrintable(pdf.result.error));
     QCOMPARE(pdf.result.labels, sheet.labelsPerPage());
-    QVERIFY2(pdf.result.warnings.empty(), qPrintable(pdf.result.warnings.empty() ? QString() : pdf.result.warnings.front().text()));
+    QVERIFY2(pdf.result.warnings.empty(),
+             qPrintable(pdf.result.warnings.empty() ? QString() : pdf.result.warnings.front().text()));
     QVERIFY(pdf.result.unread.empty());
 
     // A whole page at the PDF's 600 dpi: larger than Qt reads by default.
@@ -576,7 +585,8 @@ void TestSheets::labelsHoldTheSymbolAndItsQuietZonesOnly()
         const QRect rect = toPixels(sheet.labelRect(spot), pxPerMm);
         const QImage label = pages[0].copy(rect).convertToFormat(QImage::Format_RGB32);
         const QString where = QStringLiteral("label %1").arg(spot + 1);
-        QCOMPARE(QString::fromStdString(testing::decode(label, ZXing::BarcodeFormat(format), 1)) + u' ' + where,
+        QCOMPARE(QString::fromStdString(testing::decode(label, ZXing::BarcodeFormat(format), 1)) + u' ' +
+                     where,
                  reading + u' ' + where);
         int left = label.width(), right = -1, top = label.height(), bottom = -1;
         for (int y = 0; y < label.height(); ++y) {
@@ -590,9 +600,12 @@ void TestSheets::labelsHoldTheSymbolAndItsQuietZonesOnly()
         }
         // The ink, text and all, centred on its label.
         const QPointF inkCentreMm((left + right + 1) / 2.0 / pxPerMm, (top + bottom + 1) / 2.0 / pxPerMm);
-        const QPointF offMm = inkCentreMm - QPointF(rect.width() / 2.0 / pxPerMm, rect.height() / 2.0 / pxPerMm);
-        QVERIFY2(std::abs(offMm.x()) <= 0.2 && std::abs(offMm.y()) <= 0.2,
-                 qPrintable(QStringLiteral("%1: ink %2, %3 mm off centre").arg(where).arg(offMm.x()).arg(offMm.y())));
+        const QPointF offMm =
+            inkCentreMm - QPointF(rect.width() / 2.0 / pxPerMm, rect.height() / 2.0 / pxPerMm);
+        QVERIFY2(
+            std::abs(offMm.x()) <= 0.2 && std::abs(offMm.y()) <= 0.2,
+            qPrintable(
+                QStringLiteral("%1: ink %2, %3 mm off centre").arg(where).arg(offMm.x()).arg(offMm.y())));
 
         // A row through the bars, above any text: its narrowest bar is a
         // module; the blank from the label's edge to the bars, the quiet zone.
@@ -681,7 +694,8 @@ void TestSheets::fitting()
     } else {
         const double quietMm = quiet * fit.moduleMm;
         QVERIFY(made.sheet.labelRect(0).adjusted(-0.1, -0.1, 0.1, 0.1).contains(fit.symbolMm));
-        QVERIFY(content.adjusted(-0.1, -0.1, 0.1, 0.1).contains(fit.symbolMm.adjusted(quietMm, 0, -quietMm, 0)));
+        QVERIFY(
+            content.adjusted(-0.1, -0.1, 0.1, 0.1).contains(fit.symbolMm.adjusted(quietMm, 0, -quietMm, 0)));
     }
     // Centred in the margin, to a dot.
     QVERIFY(std::abs(fit.symbolMm.center().x() - content.center().x()) < 0.1);
