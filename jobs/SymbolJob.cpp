@@ -86,14 +86,15 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QSt
         const QString description = surfaces.Picture1().description();
         if (!width)
             return {nullptr, description};
-        return {&surfaces.Picture1(), {}, description};
+        return {&surfaces.Picture1(), {}, description, 10, 10};
     };
     auto eanResult = [&](ean::EanForm form) -> SymbolResult {
         if (!ean::eanComplete(form, data))
             return {nullptr, ean::eanHint(form)};
         const QString code = *ean::completeCode(data);
         ean::DrawEan(surfaces.picEan(), code);
-        return {&surfaces.picEan(), {}, code};
+        const int left = form == ean::EanForm::Ean8 ? 7 : 11;
+        return {&surfaces.picEan(), {}, code, left, 7};
     };
 
     switch (symbology) {
@@ -115,7 +116,7 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QSt
         modUPC::UpcForm form{.picUPC = surfaces.picUPC(), .picUPCy = surfaces.picUPCy()};
         const QString number = withUPCCheckDigit(data);
         modUPC::UPCCode(number, form);
-        return {&surfaces.picUPC(), {}, number};
+        return {&surfaces.picUPC(), {}, number, 9, 9};
     }
     }
     return {nullptr, kNoData};

@@ -73,6 +73,11 @@ struct SymbolResult {
     // What a decoder reads from the symbol: the data with any check character
     // the symbol carries, without start and stop characters.
     QString reading;
+    // The blank its standard asks beside the bars, in modules (surface
+    // pixels), left and right: a label keeps only the inked part of the
+    // picture and these. -1: the picture's own margins are its quiet zones.
+    int quietLeft = -1;
+    int quietRight = -1;
     bool ok() const { return surface != nullptr; }
 };
 

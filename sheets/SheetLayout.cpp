@@ -101,7 +101,7 @@ QString SheetLayout::error() const
 }
 
 Fit fitSymbol(const Sheet& sheet, int spot, QSize modules, const QStringList& captionLines, const QFont& font,
-              double askedMm, double dpi, bool exact)
+              double askedMm, double dpi, bool exact, int quiet)
 {
     Fit fit;
     const QRectF content = sheet.contentRect(spot);
@@ -112,20 +112,25 @@ Fit fitSymbol(const Sheet& sheet, int spot, QSize modules, const QStringList& ca
     const double captionMm = captionLines.isEmpty() ? 0 : lineMm * captionLines.size() + lineMm / 4;
     const double w = std::max(1, modules.width());
     const double h = std::max(1, modules.height());
+    const double q = std::max(0, quiet);
 
-    // The largest module that fits, continuous.
-    double largest = 0;
-    if (sheet.label.shape == Shape::Round) {
-        // Symbol and caption as one block inside the circle of the margin:
-        // (w m)^2 + (h m + c)^2 <= d^2.
-        const double d = std::min(content.width(), content.height());
-        const double c = captionMm;
-        const double a = w * w + h * h;
-        const double disc = h * h * c * c - a * (c * c - d * d);
-        largest = disc > 0 ? (-h * c + std::sqrt(disc)) / a : 0;
-    } else {
-        largest = std::min(content.width() / w, (content.height() - captionMm) / h);
-    }
+    // The largest module at which a block `w` modules wide fits `area`, continuous.
+    const auto largestIn = [&](const QRectF& area, double w) {
+        if (sheet.label.shape == Shape::Round) {
+            // Symbol and caption as one block inside the circle:
+            // (w m)^2 + (h m + c)^2 <= d^2.
+            const double d = std::min(area.width(), area.height());
+            const double c = captionMm;
+            const double a = w * w + h * h;
+            const double disc = h * h * c * c - a * (c * c - d * d);
+            return disc > 0 ? (-h * c + std::sqrt(disc)) / a : 0.0;
+        }
+        return std::min(area.width() / w, (area.height() - captionMm) / h);
+    };
+    // The ink inside the margin; with its quiet zones, on the label.
+    double largest = largestIn(content, w);
+    if (q > 0)
+        largest = std::min(largest, largestIn(sheet.labelRect(spot), w + 2 * q));
     if (largest <= 0) {
         fit.error = QStringLiteral("the caption leaves no room for the symbol");
         return fit;
@@ -154,7 +159,7 @@ Fit fitSymbol(const Sheet& sheet, int spot, QSize modules, const QStringList& ca
                            "read reliably; choose a larger label or shorter data")
                 .arg(mm(fit.moduleMm, 3), mm(kSmallestReadableModuleMm));
 
-    const QSizeF symbol(w * fit.moduleMm, h * fit.moduleMm);
+    const QSizeF symbol((w + 2 * q) * fit.moduleMm, h * fit.moduleMm);
     const QPointF centre = content.center();
     double top = centre.y() - (symbol.height() + captionMm) / 2;
     double left = centre.x() - symbol.width() / 2;
@@ -165,7 +170,7 @@ Fit fitSymbol(const Sheet& sheet, int spot, QSize modules, const QStringList& ca
     }
     fit.symbolMm = QRectF(QPointF(left, top), symbol);
     if (!captionLines.isEmpty()) {
-        const double width = sheet.label.shape == Shape::Round ? symbol.width() : content.width();
+        const double width = sheet.label.shape == Shape::Round ? w * fit.moduleMm : content.width();
         fit.captionMm = QRectF(centre.x() - width / 2, fit.symbolMm.bottom() + lineMm / 4, width,
                                lineMm * captionLines.size());
     }

@@ -86,18 +86,21 @@ class SheetLayout {
 struct Fit {
     double moduleMm = 0;   // as drawn
     int dotsPerModule = 0; // at the resolution fitted for; 0 when exact
-    QRectF symbolMm;
-    QRectF captionMm; // empty without a caption
-    QString error;    // does not fit even at one dot a module
-    QString warning;  // fits only below the smallest readable module
+    QRectF symbolMm;       // the symbol's ink with its quiet zones beside it
+    QRectF captionMm;      // empty without a caption
+    QString error;         // does not fit even at one dot a module
+    QString warning;       // fits only below the smallest readable module
     bool ok() const { return error.isEmpty(); }
 };
 
-// Fits a symbol of `modules` (the surface's pixels) with `captionLines` of the
-// font under it into a label: centred in the label's margin, each module the
-// largest whole number of dots at `dpi` that fits, or `askedMm` exactly when
-// `exact` and it fits (else the largest whole dots that do).
+// Fits a symbol of `modules` (the surface's inked pixels) with `captionLines`
+// of the font under it into a label: centred in the label's margin, each
+// module the largest whole number of dots at `dpi` that fits, or `askedMm`
+// exactly when `exact` and it fits (else the largest whole dots that do).
+// `quiet` modules of blank on either side of the ink stay on the label,
+// though they may lie in its margin: the margin keeps ink from the label's
+// edge, and a quiet zone holds none.
 Fit fitSymbol(const Sheet& sheet, int spot, QSize modules, const QStringList& captionLines, const QFont& font,
-              double askedMm, double dpi, bool exact);
+              double askedMm, double dpi, bool exact, int quiet = 0);
 
 } // namespace sheets

@@ -59,7 +59,7 @@ class Checker {
     Checker(const Checker&) = delete;
     Checker& operator=(const Checker&) = delete;
 
-    // The label as printed at `dotsPerModule`: the surface's inked band.
+    // The label as printed at `dotsPerModule`: the part of the surface it shows.
     void add(std::shared_ptr<const draw::Recording> recording, QRect band, int dotsPerModule, QString reading,
              std::vector<LabelNote> labels)
     {
@@ -131,7 +131,7 @@ class Checker {
         image.fill(Qt::white);
         QPainter painter(&image);
         painter.scale(k, k);
-        painter.translate(0, -job.band.top());
+        painter.translate(-job.band.topLeft());
         draw::replayRecording(painter, *job.recording, job.band, {});
         return image;
     }
@@ -149,27 +149,85 @@ class Checker {
 PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page, double dpiX, double dpiY,
                           const PaintOptions& options, Checker* checker);
 
-// The rows of the picture that hold ink, all its columns: the window's
-// picture is taller than its symbol, and on a label the blank rows above and
-// below would only make the symbol smaller. The quiet zones across stay.
-QRect inkedBand(const draw::Surface& surface)
+// The part of the picture a label shows: the rows that hold ink, and across,
+// the inked columns (bars and their human-readable text), with blank beside
+// them for the quiet zone the symbology asks beside its bars. The window's
+// picture is far wider and taller than its symbol; on a label its blank
+// margins would only make the symbol smaller. The blank is as wide on either
+// side of the ink, so that the symbol is centred on its label as printed; it
+// may reach past the picture, where the paper is as blank as its margin.
+struct Band {
+    QRect ink;     // in surface pixels
+    int quiet = 0; // blank columns to keep on either side of it
+    QRect drawn() const { return ink.adjusted(-quiet, 0, quiet, 0); }
+};
+
+Band symbolBand(const output::SymbolResult& symbol)
 {
+    const draw::Surface& surface = *symbol.surface;
     const QSize size = output::surfaceSize(surface);
     QImage image = surface.pixels();
     if (image.format() != QImage::Format_Grayscale8)
         image = image.convertToFormat(QImage::Format_Grayscale8);
     const int width = std::min(size.width(), image.width());
-    const auto inked = [&](int y) {
+    const int height = std::min(size.height(), image.height());
+    // Per column, the pixels darker than half grey: the text's faint
+    // smoothing at its edges, which a printer barely shows, does not decide
+    // where the symbol's middle is; it stays inside the band all the same.
+    std::vector<int> inkedInColumn(size_t(std::max(0, width)), 0);
+    std::vector<bool> faintInColumn(size_t(std::max(0, width)), false);
+    int top = -1;
+    int bottom = -1;
+    for (int y = 0; y < height; ++y) {
         const uchar* row = image.constScanLine(y);
-        return std::any_of(row, row + width, [](uchar grey) { return grey < 255; });
+        bool inked = false;
+        for (int x = 0; x < width; ++x)
+            if (row[x] < 255) {
+                faintInColumn[size_t(x)] = true;
+                inkedInColumn[size_t(x)] += row[x] < 128 ? 1 : 0;
+                inked = true;
+            }
+        if (inked) {
+            if (top < 0)
+                top = y;
+            bottom = y;
+        }
+    }
+    if (top < 0)
+        return {QRect(QPoint(0, 0), size)};
+    // A picture whose own margins are its quiet zones keeps all its columns.
+    const QRect rows(0, top, size.width(), bottom - top + 1);
+    if (symbol.quietLeft < 0 || symbol.quietRight < 0)
+        return {rows};
+
+    // Bars run most of the symbol's height; the text beside or under them
+    // (EAN's leading digit, the label) is much shorter.
+    const int tallest = *std::max_element(inkedInColumn.begin(), inkedInColumn.end());
+    if (tallest == 0)
+        return {rows};
+    const auto inked = [](int count) { return count > 0; };
+    const auto bar = [tallest](int count) { return 2 * count >= tallest; };
+    const auto firstOf = [&](auto test) {
+        return int(std::find_if(inkedInColumn.begin(), inkedInColumn.end(), test) - inkedInColumn.begin());
     };
-    int top = 0;
-    int bottom = std::min(size.height(), image.height()) - 1;
-    while (top < bottom && !inked(top))
-        ++top;
-    while (bottom > top && !inked(bottom))
-        --bottom;
-    return QRect(0, top, size.width(), bottom - top + 1);
+    const auto lastOf = [&](auto test) {
+        return width - 1 -
+               int(std::find_if(inkedInColumn.rbegin(), inkedInColumn.rend(), test) - inkedInColumn.rbegin());
+    };
+    const int inkLeft = firstOf(inked);
+    const int inkRight = lastOf(inked);
+    const int barsLeft = firstOf(bar);
+    const int barsRight = lastOf(bar);
+    const int faintLeft =
+        int(std::find(faintInColumn.begin(), faintInColumn.end(), true) - faintInColumn.begin());
+    const int faintRight =
+        width - 1 -
+        int(std::find(faintInColumn.rbegin(), faintInColumn.rend(), true) - faintInColumn.rbegin());
+    // What the quiet zones ask beyond the ink on each side; the larger on both.
+    const int quiet =
+        std::max({0, symbol.quietLeft - (barsLeft - inkLeft), symbol.quietRight - (inkRight - barsRight),
+                  inkLeft - faintLeft, faintRight - inkRight});
+    return {QRect(inkLeft, top, inkRight - inkLeft + 1, bottom - top + 1), quiet};
 }
 
 } // namespace
@@ -257,14 +315,14 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
             result.empty.push_back(note(layout, slot, symbol.message));
             continue;
         }
-        const QRect band = inkedBand(*symbol.surface);
-        const QSize modules = band.size();
+        const Band shown = symbolBand(symbol);
+        const QRect band = shown.drawn();
         const double fitDpi = options.fitDpi > 0    ? options.fitDpi
                               : options.exactModule ? options.checkDpi
                                                     : dpiX;
         const bool wholeDeviceDots = !options.exactModule && options.fitDpi <= 0;
-        const Fit fit = fitSymbol(sheet, slot.spot, modules, item.caption, captionFont,
-                                  layout.options().moduleMm, fitDpi, options.exactModule);
+        const Fit fit = fitSymbol(sheet, slot.spot, shown.ink.size(), item.caption, captionFont,
+                                  layout.options().moduleMm, fitDpi, options.exactModule, shown.quiet);
         if (!fit.ok()) {
             result.empty.push_back(note(layout, slot, fit.error));
             continue;
@@ -285,7 +343,7 @@ PaintResult paintPageWith(QPainter& painter, const SheetLayout& layout, int page
         }
         painter.translate(at);
         painter.scale(scaleX, scaleY);
-        painter.translate(0, -band.top());
+        painter.translate(-band.topLeft());
         symbol.surface->replay(painter, band);
         painter.restore();
 

@@ -14,6 +14,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImageReader>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
@@ -142,6 +143,8 @@ class TestSheets : public QObject {
     void everyLabelHoldsItsLineInOrder();
     void printerModulesAreWholeDots();
     void pdfModuleIsExactlyTheOneAsked();
+    void labelsHoldTheSymbolAndItsQuietZonesOnly_data();
+    void labelsHoldTheSymbolAndItsQuietZonesOnly();
     void fitting_data();
     void fitting();
     void badItemsLeaveTheirLabelEmptyOrAreSkipped_data();
@@ -506,6 +509,130 @@ void TestSheets::pdfModuleIsExactlyTheOneAsked()
     }
 }
 
+void TestSheets::labelsHoldTheSymbolAndItsQuietZonesOnly_data()
+{
+    QTest::addColumn<QString>("product");
+    QTest::addColumn<int>("symbology");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("quietLeft"); // modules the symbology asks beside its bars
+    QTest::addColumn<int>("quietRight");
+    QTest::addColumn<bool>("textLeftOfBars"); // EAN's leading digit
+    // The window's pictures have wide blank margins: a label that kept them
+    // gave this Code 39 only 0.169 mm a module.
+    QTest::newRow("L7160, Code 39") << "Avery L7160" << int(output::Symbology::Code39) << "ASSET-00417"
+                                    << int(ZXing::BarcodeFormat::Code39) << 10 << 10 << false;
+    QTest::newRow("5160, Code 39") << "Avery 5160" << int(output::Symbology::Code39) << "SKU-12345678"
+                                   << int(ZXing::BarcodeFormat::Code39) << 10 << 10 << false;
+    QTest::newRow("5160, Code 128") << "Avery 5160" << int(output::Symbology::Code128) << "BIN-0042-A"
+                                    << int(ZXing::BarcodeFormat::Code128) << 10 << 10 << false;
+    QTest::newRow("L7160, Interleaved 2 of 5")
+        << "Avery L7160" << int(output::Symbology::Interleaved2of5) << "12345678901234"
+        << int(ZXing::BarcodeFormat::ITF) << 10 << 10 << false;
+    QTest::newRow("5160, Codabar") << "Avery 5160" << int(output::Symbology::Codabar) << "40156"
+                                   << int(ZXing::BarcodeFormat::Codabar) << 10 << 10 << false;
+    QTest::newRow("5160, EAN-13") << "Avery 5160" << int(output::Symbology::Ean13) << "501234567890"
+                                  << int(ZXing::BarcodeFormat::EAN13) << 11 << 7 << true;
+    // A label just too narrow for 6 dots a module with the quiet zones: 5.
+    QTest::newRow("custom, the quiet zones decide the module")
+        << "page=A4,label=25x30,grid=1x1,margin=1.5" << int(output::Symbology::Code39) << "A1"
+        << int(ZXing::BarcodeFormat::Code39) << 10 << 10 << false;
+    QTest::newRow("L7160, UPC-A") << "Avery L7160" << int(output::Symbology::UpcA) << "01234567890"
+                                  << int(ZXing::BarcodeFormat::UPCA) << 9 << 9 << false;
+}
+
+void TestSheets::labelsHoldTheSymbolAndItsQuietZonesOnly()
+{
+    QFETCH(QString, product);
+    QFETCH(int, symbology);
+    QFETCH(QString, data);
+    QFETCH(int, format);
+    QFETCH(int, quietLeft);
+    QFETCH(int, quietRight);
+    QFETCH(bool, textLeftOfBars);
+    const SheetResult custom = product.startsWith(QLatin1String("page="))
+                                   ? makeSheet(*parseCustomSheet(product).custom)
+                                   : SheetResult{catalogue().find(product)->sheet, {}};
+    QVERIFY2(custom.ok(), qPrintable(custom.error));
+    const Sheet& sheet = custom.sheet;
+    Drawer drawer;
+    const auto kind = output::Symbology(symbology);
+    const SymbolDrawer draw = [&](const QString& datum) {
+        return output::drawSymbol(drawer.surfaces, kind, datum, linear::Options{});
+    };
+    const QString reading = draw(data).reading;
+    LayoutOptions options;
+    options.copies = sheet.labelsPerPage();
+    const SheetLayout layout(sheet, itemsOf({data}), {}, options, draw);
+    PaintOptions paint;
+    paint.readBack = verify::lineCheck(kind, true);
+    const SheetPdf pdf = sheetPdf(layout, paint); // whole dots at 600 dpi
+    QVERIFY2(pdf.result.ok(), qPrintable(pdf.result.error));
+    QCOMPARE(pdf.result.labels, sheet.labelsPerPage());
+    QVERIFY2(pdf.result.warnings.empty(),
+             qPrintable(pdf.result.warnings.empty() ? QString() : pdf.result.warnings.front().text()));
+    QVERIFY(pdf.result.unread.empty());
+
+    // A whole page at the PDF's 600 dpi: larger than Qt reads by default.
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(512);
+    constexpr int dpi = 600;
+    constexpr double pxPerMm = dpi / 25.4;
+    const std::vector<QImage> pages = rasterisePdf(pdf.bytes, dpi);
+    QImageReader::setAllocationLimit(limit);
+    QCOMPARE(int(pages.size()), 1);
+    for (int spot = 0; spot < sheet.labelsPerPage(); ++spot) {
+        const QRect rect = toPixels(sheet.labelRect(spot), pxPerMm);
+        const QImage label = pages[0].copy(rect).convertToFormat(QImage::Format_RGB32);
+        const QString where = QStringLiteral("label %1").arg(spot + 1);
+        QCOMPARE(QString::fromStdString(testing::decode(label, ZXing::BarcodeFormat(format), 1)) + u' ' +
+                     where,
+                 reading + u' ' + where);
+        int left = label.width(), right = -1, top = label.height(), bottom = -1;
+        for (int y = 0; y < label.height(); ++y) {
+            const std::vector<int> dark = testing::darkColumns(label, y);
+            if (dark.empty())
+                continue;
+            left = std::min(left, dark.front());
+            right = std::max(right, dark.back());
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+        // The ink, text and all, centred on its label.
+        const QPointF inkCentreMm((left + right + 1) / 2.0 / pxPerMm, (top + bottom + 1) / 2.0 / pxPerMm);
+        const QPointF offMm =
+            inkCentreMm - QPointF(rect.width() / 2.0 / pxPerMm, rect.height() / 2.0 / pxPerMm);
+        QVERIFY2(
+            std::abs(offMm.x()) <= 0.2 && std::abs(offMm.y()) <= 0.2,
+            qPrintable(
+                QStringLiteral("%1: ink %2, %3 mm off centre").arg(where).arg(offMm.x()).arg(offMm.y())));
+
+        // A row through the bars, above any text: its narrowest bar is a
+        // module; the blank from the label's edge to the bars, the quiet zone.
+        const int row = top + (bottom - top) / 4;
+        const std::vector<int> bars = testing::darkColumns(label, row);
+        int narrowest = label.width();
+        for (size_t i = 0, start = 0; i < bars.size(); ++i)
+            if (i + 1 == bars.size() || bars[i + 1] != bars[i] + 1) {
+                narrowest = std::min(narrowest, bars[i] - bars[start] + 1);
+                start = i + 1;
+            }
+        const double moduleMm = narrowest / pxPerMm;
+        QVERIFY2(moduleMm >= kSmallestReadableModuleMm,
+                 qPrintable(QStringLiteral("%1: a module of %2 mm").arg(where).arg(moduleMm)));
+        const double leftMm = bars.front() / pxPerMm;
+        const double rightMm = (label.width() - 1 - bars.back()) / pxPerMm;
+        QVERIFY2(leftMm >= quietLeft * moduleMm && rightMm >= quietRight * moduleMm,
+                 qPrintable(QStringLiteral("%1: %2 and %3 modules of quiet zone")
+                                .arg(where)
+                                .arg(leftMm / moduleMm)
+                                .arg(rightMm / moduleMm)));
+        // The human-readable text stays whole: EAN's leading digit left of the bars.
+        if (textLeftOfBars)
+            QVERIFY2(bars.front() - left >= 3 * narrowest, qPrintable(where));
+    }
+}
+
 void TestSheets::fitting_data()
 {
     QTest::addColumn<QString>("spec");
@@ -514,23 +641,30 @@ void TestSheets::fitting_data()
     QTest::addColumn<bool>("exact");
     QTest::addColumn<double>("moduleMm"); // 0: does not fit
     QTest::addColumn<bool>("warned");
+    QTest::addColumn<int>("quiet"); // blank modules either side of the ink
     // 300 dpi: a dot is 0.0847 mm. Labels 50 x 20 mm, margin 1: 48 x 18 mm inside.
     const QString label = QStringLiteral("page=A4,label=50x20,grid=1x1,margin=1");
     QTest::newRow("largest whole dots, height bound")
-        << label << QSize(100, 40) << 0.0 << false << 5 * 25.4 / 300 << false;
+        << label << QSize(100, 40) << 0.0 << false << 5 * 25.4 / 300 << false << 0;
     QTest::newRow("largest whole dots, width bound")
-        << label << QSize(300, 10) << 0.0 << false << 1 * 25.4 / 300 << true;
+        << label << QSize(300, 10) << 0.0 << false << 1 * 25.4 / 300 << true << 0;
     QTest::newRow("asked, rounded to dots")
-        << label << QSize(100, 40) << 0.25 << false << 3 * 25.4 / 300 << false;
-    QTest::newRow("asked exactly") << label << QSize(100, 40) << 0.25 << true << 0.25 << false;
+        << label << QSize(100, 40) << 0.25 << false << 3 * 25.4 / 300 << false << 0;
+    QTest::newRow("asked exactly") << label << QSize(100, 40) << 0.25 << true << 0.25 << false << 0;
     QTest::newRow("asked too large, largest instead")
-        << label << QSize(100, 40) << 1.0 << true << 5 * 25.4 / 300 << false;
-    QTest::newRow("not even one dot") << label << QSize(1000, 10) << 0.0 << false << 0.0 << true;
+        << label << QSize(100, 40) << 1.0 << true << 5 * 25.4 / 300 << false << 0;
+    QTest::newRow("not even one dot") << label << QSize(1000, 10) << 0.0 << false << 0.0 << true << 0;
     // A round label of 40 mm, margin 2: a circle of 36 mm. A square symbol's
     // diagonal is the circle's: 36 / sqrt(2) = 25.46 mm for 50 modules.
     QTest::newRow("round: the corners stay in the circle")
         << QStringLiteral("page=A4,label=40,grid=1x1,margin=2") << QSize(50, 50) << 0.0 << false
-        << 6 * 25.4 / 300 << false;
+        << 6 * 25.4 / 300 << false << 0;
+    // 44 x 14 mm inside a margin of 3. The ink fits its 44 mm at 5 dots a
+    // module, but its quiet zones must stay on the 50 mm label: 4 dots. They
+    // may lie in the margin, else it would be 3.
+    QTest::newRow("quiet zones on the label, in its margin")
+        << QStringLiteral("page=A4,label=50x20,grid=1x1,margin=3") << QSize(100, 10) << 0.0 << false
+        << 4 * 25.4 / 300 << false << 20;
 }
 
 void TestSheets::fitting()
@@ -541,9 +675,10 @@ void TestSheets::fitting()
     QFETCH(bool, exact);
     QFETCH(double, moduleMm);
     QFETCH(bool, warned);
+    QFETCH(int, quiet);
     const SheetResult made = makeSheet(*parseCustomSheet(spec).custom);
     QVERIFY2(made.ok(), qPrintable(made.error));
-    const Fit fit = fitSymbol(made.sheet, 0, modules, {}, QFont(), asked, 300, exact);
+    const Fit fit = fitSymbol(made.sheet, 0, modules, {}, QFont(), asked, 300, exact, quiet);
     if (moduleMm == 0) {
         QVERIFY(!fit.ok());
         QVERIFY(fit.error.contains(QLatin1String("does not fit")));
@@ -557,7 +692,10 @@ void TestSheets::fitting()
         const QPointF corner = fit.symbolMm.topLeft() - content.center();
         QVERIFY(std::hypot(corner.x(), corner.y()) <= content.width() / 2 + 0.1);
     } else {
-        QVERIFY(content.adjusted(-0.1, -0.1, 0.1, 0.1).contains(fit.symbolMm));
+        const double quietMm = quiet * fit.moduleMm;
+        QVERIFY(made.sheet.labelRect(0).adjusted(-0.1, -0.1, 0.1, 0.1).contains(fit.symbolMm));
+        QVERIFY(
+            content.adjusted(-0.1, -0.1, 0.1, 0.1).contains(fit.symbolMm.adjusted(quietMm, 0, -quietMm, 0)));
     }
     // Centred in the margin, to a dot.
     QVERIFY(std::abs(fit.symbolMm.center().x() - content.center().x()) < 0.1);
