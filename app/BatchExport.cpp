@@ -260,6 +260,21 @@ output::BatchSummary runBatchExport(Platform& platform, const BatchExportRequest
     return summary;
 }
 
+void runWithProgress(QWidget* parent, const std::function<void(const BatchKeepGoing&)>& run)
+{
+    QProgressDialog progress(QObject::tr("Writing the files..."), QObject::tr("Cancel"), 0, 0, parent);
+    progress.setWindowTitle(QObject::tr("Batch Export"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    run([&progress](const output::BatchProgress& p) {
+        if (p.total > 0)
+            progress.setMaximum(int(std::min<qint64>(p.total, INT_MAX)));
+        // A modal progress dialog handles its events here, Cancel included.
+        progress.setValue(int(std::min<qint64>(p.done, INT_MAX - 1)));
+        return !progress.wasCanceled();
+    });
+}
+
 void BarcodeGenerator::BatchExport()
 {
     BatchExportDialog dialog(*m_platform, this);
@@ -268,15 +283,5 @@ void BarcodeGenerator::BatchExport()
     const std::optional<BatchExportRequest> request = dialog.request();
     if (!request)
         return;
-    QProgressDialog progress(tr("Writing the files..."), tr("Cancel"), 0, 0, this);
-    progress.setWindowTitle(tr("Batch Export"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    runBatchExport(*request, [&progress](const output::BatchProgress& p) {
-        if (p.total > 0)
-            progress.setMaximum(int(std::min<qint64>(p.total, INT_MAX)));
-        // A modal progress dialog handles its events here, Cancel included.
-        progress.setValue(int(std::min<qint64>(p.done, INT_MAX - 1)));
-        return !progress.wasCanceled();
-    });
+    runWithProgress(this, [&](const BatchKeepGoing& keepGoing) { runBatchExport(*request, keepGoing); });
 }

@@ -71,3 +71,7 @@ QString batchSummaryText(const output::BatchSummary& summary, const QString& fol
 // options, read-back), then shows the summary; `keepGoing` sees every line.
 output::BatchSummary runBatchExport(Platform& platform, const BatchExportRequest& request,
                                     output::BatchSettings settings, const BatchKeepGoing& keepGoing);
+
+// Runs a batch under a window-modal progress dialog over `parent` whose Cancel
+// stops it before the next file.
+void runWithProgress(QWidget* parent, const std::function<void(const BatchKeepGoing&)>& run);

@@ -89,35 +89,6 @@ QString countOf(qsizetype n, const char* one, const char* many)
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
-// One line a kind of note: a sheet of long data would otherwise say the same
-// of each of its labels.
-QStringList grouped(const std::vector<sheets::LabelNote>& notes)
-{
-    std::vector<std::pair<const sheets::LabelNote*, int>> distinct;
-    for (const sheets::LabelNote& note : notes) {
-        auto same = std::find_if(distinct.begin(), distinct.end(),
-                                 [&](const auto& seen) { return seen.first->message == note.message; });
-        if (same == distinct.end())
-            distinct.emplace_back(&note, 1);
-        else
-            ++same->second;
-    }
-    QStringList lines;
-    for (const auto& [note, count] : distinct) {
-        if (count == 1) {
-            lines << note->text();
-            continue;
-        }
-        sheets::LabelNote where = *note;
-        where.message.clear();
-        QString place = where.text();
-        place.chop(2); // the ": " before the empty message
-        lines << QStringLiteral("%1 and %2: %3")
-                     .arg(place, countOf(count - 1, "other label", "other labels"), note->message);
-    }
-    return lines;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -665,7 +636,8 @@ void PrintLabelsDialog::showPage(int page)
     pageText->setText(tr("Page %1 of %2").arg(m_page + 1).arg(pages));
     previousPage->setEnabled(m_page > 0);
     nextPage->setEnabled(m_page + 1 < pages);
-    showNotes(m_layoutNotes + grouped(painted.empty) + grouped(painted.warnings) + m_checkNotes);
+    showNotes(m_layoutNotes + sheets::groupedNotes(painted.empty) + sheets::groupedNotes(painted.warnings) +
+              m_checkNotes);
 }
 
 void PrintLabelsDialog::showNotes(const QStringList& found)
@@ -707,7 +679,7 @@ void PrintLabelsDialog::report(const QString& title, const sheets::PaintResult& 
     };
     QStringList said;
     // Their data is on no label: as a bad line's, it is lost unless printed again.
-    if (const QStringList empty = grouped(result.empty); !empty.isEmpty())
+    if (const QStringList empty = sheets::groupedNotes(result.empty); !empty.isEmpty())
         said << tr("These labels were left empty:\n%1").arg(firstTen(empty));
     if (!unread.isEmpty())
         said << tr("A standard decoder does not read these labels as their data:\n%1").arg(firstTen(unread));
@@ -834,13 +806,17 @@ void PrintLabelsDialog::restore()
         filterProducts();
     (store.value(QStringLiteral("custom"), false).toBool() ? useCustom : useProduct)->setChecked(true);
     const QString source = store.value(QStringLiteral("source")).toString();
+    const QString lastFile = store.value(QStringLiteral("file")).toString();
+    // Pasted lines are not kept, so lines without their file would open on an
+    // empty sheet while a symbol is on view: that symbol is the better guess.
+    const bool linesToRead = source == QLatin1String("lines") && !lastFile.isEmpty();
     if (source == QLatin1String("csv"))
         fromCsv->setChecked(true);
-    else if (source == QLatin1String("lines") || !fromCurrent->isEnabled())
+    else if (linesToRead || !fromCurrent->isEnabled())
         fromLines->setChecked(true);
-    else if (source == QLatin1String("current"))
+    else
         fromCurrent->setChecked(true);
-    file->setText(store.value(QStringLiteral("file")).toString());
+    file->setText(lastFile);
     header->setChecked(store.value(QStringLiteral("header"), false).toBool());
     dataColumn->setText(store.value(QStringLiteral("dataColumn"), QStringLiteral("1")).toString());
     captionColumns->setText(store.value(QStringLiteral("captionColumns")).toString());

@@ -19,33 +19,11 @@ void say(const QString& text)
     printError(QStringLiteral("barcode-generator: %1").arg(text));
 }
 
-// One message a kind: a sheet of long data would otherwise say the same of
-// each of its thousands of labels.
+// One message a kind of note, each said as the kind it is.
 void sayNotes(const std::vector<sheets::LabelNote>& notes, const QString& kind)
 {
-    std::vector<std::pair<const sheets::LabelNote*, int>> distinct;
-    for (const sheets::LabelNote& note : notes) {
-        auto same = std::find_if(distinct.begin(), distinct.end(),
-                                 [&](const auto& seen) { return seen.first->message == note.message; });
-        if (same == distinct.end())
-            distinct.emplace_back(&note, 1);
-        else
-            ++same->second;
-    }
-    for (const auto& [note, count] : distinct) {
-        if (count == 1) {
-            say(QStringLiteral("%1: %2").arg(kind, note->text()));
-            continue;
-        }
-        sheets::LabelNote first = *note;
-        first.message.clear();
-        QString where = first.text();
-        where.chop(2); // the ": " before the empty message
-        say(QStringLiteral("%1: %2 and %3 other labels: %4")
-                .arg(kind, where)
-                .arg(count - 1)
-                .arg(note->message));
-    }
+    for (const QString& line : sheets::groupedNotes(notes))
+        say(QStringLiteral("%1: %2").arg(kind, line));
 }
 
 } // namespace

@@ -297,8 +297,11 @@ std::vector<const Product*> Catalogue::search(QStringView text) const
     const QStringList words = text.toString().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     std::vector<const Product*> found;
     for (const Product& product : m_products) {
-        const QString haystack = product.name() + QLatin1Char(' ') + product.description;
-        const QString compact = key(product.name());
+        // A part sold as the equivalent of another is found by that one's name
+        // too: "5160" lists the 5260, 5960 and 8160 that share its layout.
+        const QString haystack =
+            product.name() + QLatin1Char(' ') + product.description + QLatin1Char(' ') + product.equivalentOf;
+        const QString compact = key(product.name()) + QLatin1Char(' ') + key(product.equivalentOf);
         const bool all = std::all_of(words.begin(), words.end(), [&](const QString& word) {
             return haystack.contains(word, Qt::CaseInsensitive) || compact.contains(key(word));
         });

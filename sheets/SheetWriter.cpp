@@ -240,6 +240,36 @@ QString LabelNote::text() const
     return QStringLiteral("%1: %2").arg(where, message);
 }
 
+QStringList groupedNotes(const std::vector<LabelNote>& notes)
+{
+    std::vector<std::pair<const LabelNote*, int>> distinct;
+    for (const LabelNote& note : notes) {
+        auto same = std::find_if(distinct.begin(), distinct.end(),
+                                 [&](const auto& seen) { return seen.first->message == note.message; });
+        if (same == distinct.end())
+            distinct.emplace_back(&note, 1);
+        else
+            ++same->second;
+    }
+    QStringList lines;
+    for (const auto& [note, count] : distinct) {
+        if (count == 1) {
+            lines << note->text();
+            continue;
+        }
+        LabelNote first = *note;
+        first.message.clear();
+        QString place = first.text();
+        place.chop(2); // the ": " before the empty message
+        const int others = count - 1;
+        lines << QStringLiteral("%1 and %2 other %3: %4")
+                     .arg(place)
+                     .arg(others)
+                     .arg(others == 1 ? QStringLiteral("label") : QStringLiteral("labels"), note->message);
+    }
+    return lines;
+}
+
 void cacheLargeGlyphs()
 {
     if (!qEnvironmentVariableIsSet("QT_MAX_CACHED_GLYPH_SIZE"))

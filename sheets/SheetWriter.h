@@ -31,6 +31,11 @@ struct LabelNote {
     QString text() const; // "page 2, row 3, column 1 (line 45): ..."
 };
 
+// One line a kind of note, naming the first label it was said of and counting
+// the others: a sheet of long data would otherwise say the same of each of its
+// thousands of labels.
+QStringList groupedNotes(const std::vector<LabelNote>& notes);
+
 struct PaintOptions {
     // The labels' outlines, for a preview: never printed.
     bool outlines = false;

@@ -34,7 +34,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPrinter>
-#include <QProgressDialog>
 #include <QRegularExpressionValidator>
 #include <QSettings>
 #include <QSplitter>
@@ -53,7 +52,6 @@ namespace {
 const QString kCaption = QStringLiteral("All Symbologies");
 const QString kExportTitle = QStringLiteral("Export");
 const QString kPrintTitle = QStringLiteral("Print");
-const QString kBatchTitle = QStringLiteral("Batch Export");
 constexpr double kMmPerInch = 25.4;
 // Enough refused lines to act on; the rest are counted.
 constexpr int kRefusedShown = 20;
@@ -85,9 +83,10 @@ bool takesShowText(const zintsym::Kind& kind)
 
 bool kindMatches(const zintsym::Kind& kind, const QString& search)
 {
-    const QString haystack = QStringLiteral("%1 %2 %3")
+    // The group's title too: "postal" is how people look for the postal codes.
+    const QString haystack = QStringLiteral("%1 %2 %3 %4")
                                  .arg(QString::fromUtf8(kind.title), QString::fromUtf8(kind.name),
-                                      QString::fromUtf8(kind.description));
+                                      QString::fromUtf8(kind.description), zintsym::groupTitle(kind.group));
     const QStringList words = search.split(u' ', Qt::SkipEmptyParts);
     return std::all_of(words.begin(), words.end(),
                        [&](const QString& word) { return haystack.contains(word, Qt::CaseInsensitive); });
@@ -313,24 +312,28 @@ void StudioWindow::fillList()
 void StudioWindow::filterList()
 {
     const QString text = search->text();
-    QTreeWidgetItem* firstShown = nullptr;
+    const QString exact = text.trimmed();
+    QTreeWidgetItem* named = nullptr;
     for (int g = 0; g < list->topLevelItemCount(); ++g) {
         QTreeWidgetItem* group = list->topLevelItem(g);
         bool any = false;
         for (int i = 0; i < group->childCount(); ++i) {
             QTreeWidgetItem* item = group->child(i);
-            const bool match = kindMatches(*kindOf(item), text);
+            const zintsym::Kind& kind = *kindOf(item);
+            const bool match = kindMatches(kind, text);
             item->setHidden(!match);
             any = any || match;
-            if (match && !firstShown)
-                firstShown = item;
+            if (!named && (exact.compare(QString::fromUtf8(kind.name), Qt::CaseInsensitive) == 0 ||
+                           exact.compare(QString::fromUtf8(kind.title), Qt::CaseInsensitive) == 0))
+                named = item;
         }
         group->setHidden(!any);
     }
-    // The chosen symbology stays chosen while it matches; otherwise the first that does.
-    QTreeWidgetItem* chosen = list->currentItem();
-    if ((!chosen || chosen->isHidden()) && firstShown)
-        list->setCurrentItem(firstShown);
+    // Searching never changes the symbology on its own, which would turn the
+    // data into another symbology's error on every letter typed; only a
+    // search that names one exactly chooses it.
+    if (named && list->currentItem() != named)
+        list->setCurrentItem(named);
 }
 
 bool StudioWindow::choose(QStringView name)
@@ -694,16 +697,7 @@ void StudioWindow::File_BatchExport()
     const std::optional<BatchExportRequest> request = dialog.request();
     if (!request)
         return;
-    QProgressDialog progress(tr("Writing the files..."), tr("Cancel"), 0, 0, this);
-    progress.setWindowTitle(kBatchTitle);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    runBatchExport(*request, [&progress](const output::BatchProgress& p) {
-        if (p.total > 0)
-            progress.setMaximum(int(std::min<qint64>(p.total, INT_MAX)));
-        progress.setValue(int(std::min<qint64>(p.done, INT_MAX - 1)));
-        return !progress.wasCanceled();
-    });
+    runWithProgress(this, [&](const BatchKeepGoing& keepGoing) { runBatchExport(*request, keepGoing); });
 }
 
 PrintLabelsDialog* StudioWindow::File_PrintLabels()

@@ -129,6 +129,7 @@ class TestSheets : public QObject {
     Q_OBJECT
 
   private slots:
+    void notesOfOneKindAreSaidOnce();
     void initTestCase();
 
     void productsAreFoundByTheirNames_data();
@@ -255,6 +256,8 @@ void TestSheets::searchMatchesBrandPartAndDescription()
     const QStringList by5160 = names(catalogue().search(QStringLiteral("5160")));
     QVERIFY(by5160.contains(QStringLiteral("Avery 5160")));
     QVERIFY(by5160.contains(QStringLiteral("Avery 15160")));
+    // Parts sold as its equivalent are found by its number too.
+    QVERIFY2(by5160.contains(QStringLiteral("Avery 8160")), qPrintable(by5160.join(u',')));
     QVERIFY(!by5160.contains(QStringLiteral("Avery 5161")));
     const QStringList byWords = names(catalogue().search(QStringLiteral("avery round")));
     QVERIFY(byWords.contains(QStringLiteral("Avery 3274.3")));
@@ -1148,6 +1151,21 @@ void TestSheets::labelSources()
     for (const BadItem& b : source.bad)
         badLines << QString::number(b.line);
     QCOMPARE(badLines.join(u','), bad);
+}
+
+void TestSheets::notesOfOneKindAreSaidOnce()
+{
+    auto note = [](int page, int row, int column, qint64 line, const char* message) {
+        return sheets::LabelNote{page, row, column, line, QString(), QString::fromLatin1(message)};
+    };
+    const std::vector<sheets::LabelNote> notes = {
+        note(0, 1, 2, 5, "too small"),  note(0, 2, 0, 7, "not read"), note(0, 2, 1, 8, "too small"),
+        note(1, 0, 0, 40, "too small"), note(1, 3, 2, 0, "not read"), note(2, 0, 0, 61, "blank")};
+    QCOMPARE(sheets::groupedNotes(notes),
+             (QStringList{QStringLiteral("Page 1, row 2, column 3 (line 5) and 2 other labels: too small"),
+                          QStringLiteral("Page 1, row 3, column 1 (line 7) and 1 other label: not read"),
+                          QStringLiteral("Page 3, row 1, column 1 (line 61): blank")}));
+    QVERIFY(sheets::groupedNotes({}).isEmpty());
 }
 
 QTEST_MAIN(TestSheets)

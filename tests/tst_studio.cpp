@@ -25,9 +25,9 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -208,18 +208,31 @@ void TestStudio::searchFindsByTitleNameAndDescription_data()
     QTest::addColumn<QString>("search");
     QTest::addColumn<QString>("found");
     QTest::addColumn<QString>("notFound");
+    QTest::addColumn<QString>("chosen"); // after the search; empty: the one chosen before
     QTest::newRow("title") << "data matrix"
                            << "datamatrix"
-                           << "qr";
+                           << "qr"
+                           << "datamatrix";
     QTest::newRow("name, any case") << "MICROQR"
                                     << "microqr"
-                                    << "qr";
+                                    << "qr"
+                                    << "microqr";
     QTest::newRow("several words") << "gs1 matrix"
                                    << "gs1-datamatrix"
-                                   << "datamatrix";
+                                   << "datamatrix"
+                                   << "";
     QTest::newRow("description") << QString::fromUtf8(kindNamed("postnet").description).section(u' ', -2)
                                  << "postnet"
-                                 << "qr";
+                                 << "qr"
+                                 << "";
+    QTest::newRow("group") << "postal"
+                           << "auspost"
+                           << "qr"
+                           << "";
+    QTest::newRow("a name among others that hold it") << "gs1-128"
+                                                      << "gs1-128"
+                                                      << "qr"
+                                                      << "gs1-128";
 }
 
 void TestStudio::searchFindsByTitleNameAndDescription()
@@ -227,9 +240,11 @@ void TestStudio::searchFindsByTitleNameAndDescription()
     QFETCH(QString, search);
     QFETCH(QString, found);
     QFETCH(QString, notFound);
+    QFETCH(QString, chosen);
     Window w;
     StudioWindow* s = openStudio(w);
     QVERIFY(s);
+    QVERIFY(s->choose(u"qr"));
     QTest::keyClicks(s->search, search);
     QStringList shown;
     for (QTreeWidgetItemIterator it(s->list, QTreeWidgetItemIterator::NoChildren); *it; ++it)
@@ -239,8 +254,9 @@ void TestStudio::searchFindsByTitleNameAndDescription()
              qPrintable(shown.join(u',')));
     QVERIFY2(!shown.contains(QString::fromUtf8(kindNamed(notFound.toLatin1()).title)),
              qPrintable(shown.join(u',')));
-    // A search that leaves the chosen symbology out chooses one it shows.
-    QVERIFY(shown.contains(QString::fromUtf8(s->kind()->title)));
+    // Typing a search never changes the symbology, letter by letter; naming
+    // one exactly chooses it.
+    QCOMPARE(QString::fromUtf8(s->kind()->name), chosen.isEmpty() ? QStringLiteral("qr") : chosen);
     // A group none of whose symbologies match is hidden with them.
     for (int g = 0; g < s->list->topLevelItemCount(); ++g) {
         QTreeWidgetItem* group = s->list->topLevelItem(g);
@@ -391,8 +407,9 @@ void TestStudio::symbologyWithoutDecoderIsNotChecked()
     for (int y = 0; y < mark.height(); ++y)
         for (int x = 0; x < mark.width(); ++x) {
             const QColor c = mark.pixelColor(x, y);
-            coloured = coloured || std::max({c.red(), c.green(), c.blue()}) -
-                                           std::min({c.red(), c.green(), c.blue()}) > 24;
+            coloured =
+                coloured ||
+                std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 24;
         }
     QVERIFY(!coloured);
     // Going back to a symbology a decoder reads, the tick returns.
