@@ -18,6 +18,7 @@
 #include <cstring>
 #include <optional>
 #include <variant>
+#include <vector>
 
 namespace output {
 
@@ -127,26 +128,13 @@ bool isColumn(const draw::Ops::Op& op)
     return line && line->width == 1 && line->line.x1() == line->line.x2();
 }
 
-// A drawing of one-pixel columns alone (a 2D symbol's modules, postal bars:
-// nothing but rectangles on plain paper) set straight into ink bytes at the
-// scale, as a painter fills the same whole rectangles: through a painter a
-// PDF417's hundreds of rectangles cost ten times libzint's whole encode.
-// Nothing when the drawing holds anything else.
-std::optional<QImage> columnsInInk(const draw::Recording& recording, QSize size, int scale)
+// The columns set into ink bytes at the scale, as a painter fills the same
+// whole rectangles; the rest of each row, to its stride, is the paper's ink.
+void setColumns(const draw::Recording& recording, uchar* bits, qsizetype stride, QSize size, int scale)
 {
-    if (recording.picture || !recording.backdrop.isNull() ||
-        !std::ranges::all_of(recording.ops.list, isColumn))
-        return std::nullopt;
-    QImage indexed(size, QImage::Format_Indexed8);
-    if (indexed.isNull())
-        return QImage();
-    indexed.fill(uint(inkOf(recording.back)));
-    // Asked once: every QImage accessor (and QRect's intersection) is a call
-    // into the library, and a symbol has hundreds of rectangles.
-    uchar* const bits = indexed.bits();
-    const qsizetype stride = indexed.bytesPerLine();
     const int width = size.width();
     const int height = size.height();
+    std::memset(bits, inkOf(recording.back), size_t(stride) * size_t(height));
     for (const draw::Ops::Op& op : recording.ops.list) {
         const auto& line = std::get<draw::Ops::Line>(op);
         const QLine& l = line.line;
@@ -161,6 +149,62 @@ std::optional<QImage> columnsInInk(const draw::Recording& recording, QSize size,
         const size_t run = size_t(right - left);
         for (int y = top; y < bottom; ++y, row += stride)
             std::memset(row, ink, run);
+    }
+}
+
+// A drawing of one-pixel columns alone (a 2D symbol's modules, postal bars:
+// nothing but rectangles on plain paper) set straight into ink bytes at the
+// scale, as a painter fills the same whole rectangles: through a painter a
+// PDF417's hundreds of rectangles cost ten times libzint's whole encode.
+// Nothing when the drawing holds anything else.
+std::optional<QImage> columnsInInk(const draw::Recording& recording, QSize size, int scale)
+{
+    if (recording.picture || !recording.backdrop.isNull() ||
+        !std::ranges::all_of(recording.ops.list, isColumn))
+        return std::nullopt;
+    QImage indexed(size, QImage::Format_Indexed8);
+    if (indexed.isNull())
+        return QImage();
+    // Asked once: every QImage accessor (and QRect's intersection) is a call
+    // into the library, and a symbol has hundreds of rectangles.
+    uchar* const bits = indexed.bits();
+    const qsizetype stride = indexed.bytesPerLine();
+    const int width = size.width();
+    if (scale == 1 || width % scale != 0 || size.height() % scale != 0) {
+        setColumns(recording, bits, stride, size, scale);
+        return indexed;
+    }
+    // Whole modules: set at a pixel a module, then each row widened and
+    // repeated, a row like the one before copied whole. The same bytes, but
+    // a module's rows are not each filled column by column.
+    const QSize modules(width / scale, size.height() / scale);
+    thread_local std::vector<uchar> small;
+    small.resize(size_t(modules.width()) * size_t(modules.height()));
+    setColumns(recording, small.data(), modules.width(), modules, 1);
+    const uchar paper = uchar(inkOf(recording.back));
+    const uchar* previous = nullptr;
+    uchar* previousRow = nullptr;
+    for (int y = 0; y < modules.height(); ++y) {
+        const uchar* from = small.data() + size_t(y) * size_t(modules.width());
+        uchar* to = bits + qsizetype(y) * scale * stride;
+        if (previous && std::memcmp(from, previous, size_t(modules.width())) == 0) {
+            std::memcpy(to, previousRow, size_t(stride));
+        } else {
+            // Two pixels a module (200 dots an inch) is the common case:
+            // stored in pairs, not a library call a module.
+            if (scale == 2) {
+                for (int x = 0; x < modules.width(); ++x)
+                    to[2 * x] = to[2 * x + 1] = from[x];
+            } else {
+                for (int x = 0; x < modules.width(); ++x)
+                    std::memset(to + qsizetype(x) * scale, from[x], size_t(scale));
+            }
+            std::memset(to + width, paper, size_t(stride - width));
+        }
+        for (int r = 1; r < scale; ++r)
+            std::memcpy(to + r * stride, to, size_t(stride));
+        previous = from;
+        previousRow = to;
     }
     return indexed;
 }

@@ -71,28 +71,42 @@ void drawRectangles(draw::Surface& surface, const zint_vector_rect* rect)
     send();
 }
 
-// The bitmap at one pixel a module, three bytes a pixel: runs of ink in each
-// row as bars, a run of identical rows (a PDF417 row, a postal bar's
-// extent) as one call.
+// Whether a code of libzint's byte-a-pixel bitmap is ink: the foreground and
+// the colours dark in red, as a grey picture of its colours would have them.
+bool isInk(unsigned char code)
+{
+    switch (code) {
+    case '1':
+    case 'K':
+    case 'C':
+    case 'B':
+    case 'G': return true;
+    default: return false;
+    }
+}
+
+// The bitmap at one pixel a module, a code a pixel: runs of ink in each row
+// as bars, a run of identical rows (a PDF417 row, a postal bar's extent) as
+// one call.
 void drawBitmap(draw::Surface& surface, const zint_symbol& symbol)
 {
     const int width = symbol.bitmap_width;
     const int height = symbol.bitmap_height;
-    const auto row = [&](int y) { return symbol.bitmap + size_t(y) * size_t(width) * 3; };
+    const auto row = [&](int y) { return symbol.bitmap + size_t(y) * size_t(width); };
     std::vector<draw::Surface::Bar> bars;
     for (int y = 0; y < height;) {
         int last = y;
-        while (last + 1 < height && std::memcmp(row(y), row(last + 1), size_t(width) * 3) == 0)
+        while (last + 1 < height && std::memcmp(row(y), row(last + 1), size_t(width)) == 0)
             ++last;
         const unsigned char* pixels = row(y);
         bars.clear();
         for (int x = 0; x < width;) {
-            if (pixels[x * 3] >= 128) {
+            if (!isInk(pixels[x])) {
                 ++x;
                 continue;
             }
             const int start = x;
-            while (x < width && pixels[x * 3] < 128)
+            while (x < width && isInk(pixels[x]))
                 ++x;
             bars.push_back({start, x - start, last, draw::kBlack});
         }

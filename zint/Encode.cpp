@@ -574,6 +574,10 @@ Encoding encode(const Kind& kind, const QString& data, const Options& options)
     const bool bitmap = drawnFromBitmap(kind);
     int code = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(bytes.constData()),
                                int(bytes.size()));
+    // The bitmap as a byte a pixel, libzint's own colour codes: it skips
+    // making three bytes of every pixel, which cost as much as the drawing.
+    if (bitmap)
+        symbol->output_options |= OUT_BUFFER_INTERMEDIATE;
     if (code < ZINT_ERROR)
         code = bitmap ? ZBarcode_Buffer(symbol.get(), 0) : ZBarcode_Buffer_Vector(symbol.get(), 0);
     if (code >= ZINT_ERROR || (bitmap ? !symbol->bitmap : !symbol->vector)) {

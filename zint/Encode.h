@@ -20,7 +20,8 @@ struct SymbolDeleter {
 using SymbolPtr = std::unique_ptr<zint_symbol, SymbolDeleter>;
 
 struct Encoding {
-    // Laid out at one unit a module: as libzint's bitmap where `bitmap` is set,
+    // Laid out at one unit a module: as libzint's bitmap where `bitmap` is set
+    // (a byte a pixel, its colour codes '0', '1' and the colours' letters),
     // else as its vector layout; null on an error.
     SymbolPtr symbol;
     bool bitmap = false;
