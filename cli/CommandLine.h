@@ -14,7 +14,8 @@ enum ExitStatus { kSuccess = 0, kFailed = 1, kUsage = 2 };
 // options Qt itself takes for a window.
 bool wantsCommandLine(int argc, char** argv);
 
-// Draws and writes without a window or a display; returns the exit status.
+// Draws and writes without a window or a display, then ends the process with
+// the exit status (returns it only in a sanitizer build).
 // Makes its own application object, on the offscreen platform.
 int run(int argc, char** argv);
 

@@ -1,5 +1,7 @@
 #include "cli/Sheets.h"
 
+#include "jobs/Fonts.h"
+
 #include "cli/Messages.h"
 #include "sheets/Catalogue.h"
 #include "sheets/SheetWriter.h"
@@ -113,6 +115,8 @@ int writeSheet(const Settings& s, const output::ReadBack& readBack)
         return kFailed;
     }
 
+    // Captions are drawn whatever the symbol.
+    output::ensureTahoma();
     output::SymbolSurfaces surfaces(s.font);
     const output::Symbology symbology = s.symbology;
     const linear::Options options = s.asked;

@@ -3,16 +3,24 @@
 #include <QFile>
 #include <QFontDatabase>
 
+#include <mutex>
+
 namespace output {
 
 void ensureTahoma()
 {
-    if (QFontDatabase::hasFamily(QStringLiteral("Tahoma")))
-        return;
-    for (const char* path : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
-        if (QFile::exists(QString::fromLatin1(path)))
-            QFontDatabase::addApplicationFont(QString::fromLatin1(path));
-    }
+    // Asking for a family reads every installed font, which is most of the
+    // time a one-symbol command takes: once per process, and only when text
+    // is to be drawn.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (QFontDatabase::hasFamily(QStringLiteral("Tahoma")))
+            return;
+        for (const char* path : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
+            if (QFile::exists(QString::fromLatin1(path)))
+                QFontDatabase::addApplicationFont(QString::fromLatin1(path));
+        }
+    });
 }
 
 QFont tahoma(double points, bool bold)

@@ -6,7 +6,8 @@
 namespace output {
 
 // Makes "Tahoma" available where the system has none, from the compatible face
-// that Debian's fonts-wine installs outside fontconfig's folders.
+// that Debian's fonts-wine installs outside fontconfig's folders. Cheap after
+// the first call, and safe from any thread.
 void ensureTahoma();
 
 // The face of the symbols' labels and of the window's controls, at a point size.

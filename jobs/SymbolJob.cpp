@@ -8,6 +8,7 @@
 #include "linear/Code39.h"
 #include "linear/Interleaved2of5.h"
 #include "modUPC/UPCCode.h"
+#include "zint/Encode.h"
 
 namespace output {
 
@@ -49,7 +50,6 @@ SettledOptions settleOptions(Symbology symbology, const linear::Options& asked)
 
 SymbolSurfaces::SymbolSurfaces(const QString& labelFont)
 {
-    ensureTahoma();
     // The factory's prvalue initialises the surface in place: a QObject never moves.
     auto make = [](SurfaceId id) {
         return std::unique_ptr<draw::Surface>(new draw::Surface(makeSurface(id)));
@@ -77,6 +77,7 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, Symbology symbology, const QSt
         return {nullptr, kNoData};
     if (data.size() > kMaxDataLength)
         return {nullptr, dataTooLongMessage()};
+    ensureTahoma();
     const linear::Options o = settleOptions(symbology, asked).options;
     const qsizetype n = data.size();
     const bool digits = ean::isDigits(data);
@@ -129,6 +130,9 @@ SymbolResult drawSymbol(SymbolSurfaces& surfaces, const zintsym::Kind& kind, con
         return {nullptr, kNoData};
     if (data.size() > kMaxDataLength)
         return {nullptr, dataTooLongMessage()};
+    // A symbol of modules alone has no text: its command need not read the fonts.
+    if (!zintsym::drawnFromBitmap(kind))
+        ensureTahoma();
     const zintsym::Drawn drawn = zintsym::draw(surfaces.picSymbol(), kind, data, options);
     if (!drawn.ok())
         return {nullptr, drawn.error};
