@@ -1772,6 +1772,12 @@ void TestCli::badDataForEachFamily_data()
     QTest::newRow("GS1-128 unbalanced bracket") << args("-t|gs1-128|-d|[01]09501101530003[17") << "";
     QTest::newRow("GS1-128 without AIs") << args("-t|gs1-128|-d|09501101530003") << "";
     QTest::newRow("GS1-128 GTIN too short") << args("-t|gs1-128|-d|[01]0950110153000") << "";
+    // libzint only warns of a wrong GS1 check digit, and encoded it.
+    QTest::newRow("GS1-128 GTIN check digit")
+        << args("-t|gs1-128|-d|[01]09501101530004") << "The check digit of AI (01) at position 18 is 3, not 4";
+    QTest::newRow("GS1 DataMatrix SSCC check digit")
+        << args("-t|gs1-datamatrix|-d|[10]AB[00]106141411234567891")
+        << "The check digit of AI (00) at position 28 is 7, not 1";
     QTest::newRow("DataBar letters") << args("-t|databar|-d|ABC") << "";
     QTest::newRow("ITF-14 letters") << args("-t|itf14|-d|12345X") << "";
     QTest::newRow("Code 93 beyond ASCII") << args("-t|code93|-d|é") << "";

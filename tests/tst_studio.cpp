@@ -346,17 +346,22 @@ void TestStudio::badDataShowsTheMessageAndNoPicture_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("good");
     QTest::addColumn<QString>("bad");
+    QTest::addColumn<QString>("said"); // the message where a row checks it
     QTest::newRow("letters in EAN-8") << "ean8"
                                       << "9031101"
-                                      << "90311AB";
+                                      << "90311AB" << "";
     QTest::newRow("unbalanced GS1 bracket") << "gs1-128"
                                             << "[01]09501101530003"
-                                            << "[01]0950110153000";
+                                            << "[01]0950110153000" << "";
+    QTest::newRow("wrong GTIN check digit") << "gs1-qr"
+                                            << "[01]09501101530003"
+                                            << "[01]09501101530004"
+                                            << "The check digit of AI (01) at position 18 is 3, not 4";
     QTest::newRow("line break in a linear symbol") << "code93"
                                                    << "CODE"
-                                                   << "CO\nDE";
+                                                   << "CO\nDE" << "";
     QTest::newRow("too long for a Micro QR") << "microqr"
-                                             << "12345" << QString(200, u'7');
+                                             << "12345" << QString(200, u'7') << "";
 }
 
 void TestStudio::badDataShowsTheMessageAndNoPicture()
@@ -364,6 +369,7 @@ void TestStudio::badDataShowsTheMessageAndNoPicture()
     QFETCH(QString, name);
     QFETCH(QString, good);
     QFETCH(QString, bad);
+    QFETCH(QString, said);
     Window w;
     StudioWindow* s = openStudio(w);
     QVERIFY(s);
@@ -376,6 +382,8 @@ void TestStudio::badDataShowsTheMessageAndNoPicture()
     QVERIFY(!s->symbolShown());
     QVERIFY(s->problem->isVisible());
     QVERIFY(!s->problem->text().isEmpty());
+    if (!said.isEmpty())
+        QCOMPARE(s->problem->text(), said);
     // The picture of the good data is gone, and with it every action on it.
     QVERIFY(!anyDarkShown(s));
     QVERIFY(!s->scanMark->isVisible());

@@ -237,6 +237,50 @@ int gs1CheckDigit(QStringView digits)
     return (10 - sum % 10) % 10;
 }
 
+// Where an AI's data ends in a modulo-10 check digit (GTINs, SSCCs, GLNs and
+// the keys built on them): its place in the AI's data, from 1. libzint only
+// warns of a wrong one and encodes it, and a label with a wrong key is a
+// label that fails at the scanner.
+int checkDigitPlace(QStringView ai)
+{
+    static const QHash<QString, int> kPlaces = {
+        {QStringLiteral("00"), 18},   {QStringLiteral("01"), 14},   {QStringLiteral("02"), 14},
+        {QStringLiteral("253"), 13},  {QStringLiteral("255"), 13},  {QStringLiteral("402"), 17},
+        {QStringLiteral("410"), 13},  {QStringLiteral("411"), 13},  {QStringLiteral("412"), 13},
+        {QStringLiteral("413"), 13},  {QStringLiteral("414"), 13},  {QStringLiteral("415"), 13},
+        {QStringLiteral("416"), 13},  {QStringLiteral("417"), 13},  {QStringLiteral("8003"), 14},
+        {QStringLiteral("8006"), 14}, {QStringLiteral("8017"), 18}, {QStringLiteral("8018"), 18},
+        {QStringLiteral("8026"), 14},
+    };
+    return kPlaces.value(ai.toString(), 0);
+}
+
+// The GS1 data's check digits, `data` standing at `offset` in what the user
+// typed so the position points into that. Data too short or not digits is
+// left to libzint, which says so.
+QString gs1CheckDigits(const QString& data, qsizetype offset = 0)
+{
+    for (qsizetype i = data.indexOf(u'['); i >= 0; i = data.indexOf(u'[', i + 1)) {
+        const qsizetype close = data.indexOf(u']', i + 1);
+        if (close < 0)
+            break;
+        const QStringView ai = QStringView(data).mid(i + 1, close - i - 1);
+        const int place = checkDigitPlace(ai);
+        const qsizetype next = data.indexOf(u'[', close + 1);
+        const QStringView value = QStringView(data).mid(close + 1, (next < 0 ? data.size() : next) - close - 1);
+        if (place == 0 || value.size() < place || !isDigits(value.first(place)))
+            continue;
+        const int check = gs1CheckDigit(value.first(place - 1));
+        const QChar given = value[place - 1];
+        if (given.unicode() - u'0' != check)
+            return QStringLiteral("The check digit of AI (%1) %2 is %3, not %4")
+                .arg(ai.toString(), at(offset + close + place))
+                .arg(check)
+                .arg(given);
+    }
+    return {};
+}
+
 struct Prepared {
     QString data;    // as libzint takes it
     QString primary; // a composite symbol's linear part
@@ -298,7 +342,7 @@ Prepared prepareRetail(const Kind& kind, const QString& data, const Options& opt
                 // digit is checked here and left for libzint to add again.
                 const int check = gs1CheckDigit(QStringView(main).first(7));
                 if (main[7].unicode() - u'0' != check)
-                    return {{}, {}, QStringLiteral("The check digit %1 is wrong: it should be %2").arg(main[7]).arg(check)};
+                    return {{}, {}, QStringLiteral("The check digit is %1, not %2").arg(check).arg(main[7])};
                 main.chop(1);
             }
         } else if (named(kind, "ean13") || named(kind, "jan13")) {
@@ -344,10 +388,18 @@ Prepared prepare(const Kind& kind, const QString& data, const Options& options)
         const QString composite = data.mid(bar + 1);
         if (const QString bad = gs1Brackets(composite); !bad.isEmpty())
             return {{}, {}, bad};
-        return {composite, data.left(bar), {}};
+        // The linear part holds AIs too where it is GS1-128 or DataBar Expanded.
+        const QString linear = data.left(bar);
+        if (const QString bad = linear.startsWith(u'[') ? gs1CheckDigits(linear) : QString(); !bad.isEmpty())
+            return {{}, {}, bad};
+        if (const QString bad = gs1CheckDigits(composite, bar + 1); !bad.isEmpty())
+            return {{}, {}, bad};
+        return {composite, linear, {}};
     }
     if (kind.options & Gs1) {
         if (const QString bad = gs1Brackets(data); !bad.isEmpty())
+            return {{}, {}, bad};
+        if (const QString bad = gs1CheckDigits(data); !bad.isEmpty())
             return {{}, {}, bad};
     }
     return {data, {}, {}};
@@ -443,7 +495,7 @@ QString plainError(const Kind& kind, const Prepared& prepared, const Options& op
     message.remove(prefix);
     static const QRegularExpression checkDigit(QStringLiteral("[Ii]nvalid (?:\\w+ )?check digit '(.)', expecting '(.)'"));
     if (const QRegularExpressionMatch m = checkDigit.match(message); m.hasMatch())
-        return QStringLiteral("The check digit %1 is wrong: it should be %2").arg(m.captured(1), m.captured(2));
+        return QStringLiteral("The check digit is %1, not %2").arg(m.captured(2), m.captured(1));
     if (code == ZINT_ERROR_TOO_LONG || message.contains(QLatin1String("too long"), Qt::CaseInsensitive))
         return tooLong(kind, prepared, options, message);
     if (message.contains(QLatin1String("nvalid character"))) {
