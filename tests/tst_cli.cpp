@@ -266,6 +266,8 @@ class TestCli : public QObject {
     void signalLeavesOnlyWholeFiles_data();
     void signalLeavesOnlyWholeFiles();
     void sheetFromCsvPrintsTheGoodLinesAndReportsTheBad();
+    void sheetCsvColumnBeyondTheFile_data();
+    void sheetCsvColumnBeyondTheFile();
     void sheetNamesTheLabelThatDoesNotRead_data();
     void sheetNamesTheLabelThatDoesNotRead();
     void listSheets_data();
@@ -2024,6 +2026,42 @@ void TestCli::sheetFromCsvPrintsTheGoodLinesAndReportsTheBad()
     QCOMPARE(testing::decode(label(2), ZXing::BarcodeFormat::EAN13, 1), std::string("5012345678900"));
     QVERIFY(!testing::anyDark(label(3), label(3).rect()));
     QCOMPARE(testing::decode(label(4), ZXing::BarcodeFormat::EAN13, 1), std::string("4006381333931"));
+}
+
+void TestCli::sheetCsvColumnBeyondTheFile_data()
+{
+    // A column the file does not have is one refusal before any page; a
+    // record narrower than the others is its own line's message.
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QString>("message"); // the one line said
+    QTest::addColumn<bool>("written");
+    QTest::newRow("beyond the header") << QByteArray("sku,name\nA1,a\nA2,b\nA3,c\n") << "--header --column 3"
+                                       << "Column 3 does not exist: the header row has 2 columns (sku, name)."
+                                       << false;
+    QTest::newRow("beyond the first record")
+        << QByteArray("A1\nA2\nA3\n") << "--column 2" << "Column 2 does not exist: the first record (line 1) has 1 column."
+        << false;
+    QTest::newRow("one record narrower") << QByteArray("x,A1\ny\nz,A3\n") << "--column 2"
+                                         << "Line 2 has 1 column, no column 2." << true;
+}
+
+void TestCli::sheetCsvColumnBeyondTheFile()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, options);
+    QFETCH(QString, message);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const Run run = runProgram(QStringList{"-t", "code128", "--sheet", "avery l7160", "--batch", "-", "--csv",
+                                           "-o", "labels.pdf"} +
+                                   options.split(u' '),
+                               dir.path(), csv);
+    QCOMPARE(run.status, 1);
+    const QStringList said = run.err.trimmed().split(u'\n');
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said.front().endsWith(message), qPrintable(run.err));
+    QCOMPARE(filesIn(dir.path()), written ? QStringList{"labels.pdf"} : QStringList());
 }
 
 void TestCli::sheetNamesTheLabelThatDoesNotRead_data()
