@@ -34,6 +34,13 @@ man_types=$( (sed -n '/^\.BI \\-t ", " \\-\\-type/,/^\.RE/p' "$manpage"
     sed -n '/^\.SH SYMBOLOGIES/,/^\.SH /p' "$manpage") | sed -nE 's/^\.B ([a-z0-9][a-z0-9\\-]*)$/\1/p' | sed 's/\\//g' |
     sort -u)
 compare "the man page's types" "$help_types" "$man_types"
+# The extensions --output takes, as the help lists them and as the man page's entry does.
+help_extensions=$(tr -s ' \n' ' ' <<<"$help" | sed -nE 's/.*The file to write; ([a-z, ]+) by its extension.*/\1/p' |
+    sed 's/ or /, /' | tr -d ' ' | tr ',' '\n' | sed '/^$/d' | sort -u)
+[ "$(wc -l <<<"$help_extensions")" -ge 5 ] || fail "too few extensions read from --help: $help_extensions"
+man_extensions=$(sed -n '/^\.BI \\-o ", " \\-\\-output/,/^\.TP/p' "$manpage" |
+    sed -nE 's/^\.BR? ([a-z]+)( [,;.])?$/\1/p' | sort -u)
+compare "the man page's --output extensions" "$help_extensions" "$man_extensions"
 if command -v groff >/dev/null; then
     warnings=$(groff -man -ww -z "$manpage" 2>&1) || fail "groff: $warnings"
     [ -z "$warnings" ] || fail "groff: $warnings"

@@ -211,6 +211,7 @@ class TestCli : public QObject {
 
     void eachSymbologyToEachFormatDecodes_data();
     void eachSymbologyToEachFormatDecodes();
+    void extensionsAreThoseTheHelpNames();
     void tiffHoldsThePngsPixelsAndSize_data();
     void tiffHoldsThePngsPixelsAndSize();
     void standardOutputCarriesPng();
@@ -524,6 +525,34 @@ void TestCli::eachSymbologyToEachFormatDecodes()
     QCOMPARE(QString::fromStdString(testing::decode(image, kind(type).format)), decoded);
 }
 
+// The extensions --help names for --output, those a wrong one's refusal
+// lists, and those written are one list: .tif was written but named nowhere.
+void TestCli::extensionsAreThoseTheHelpNames()
+{
+    const Run help = runProgram({QStringLiteral("--help")});
+    QCOMPARE(help.status, 0);
+    static const QRegularExpression listed(QStringLiteral("The file to write; ([a-z, ]+) by its extension"));
+    const QRegularExpressionMatch inHelp = listed.match(QString::fromUtf8(help.out).simplified());
+    QVERIFY2(inHelp.hasMatch(), help.out.constData());
+    QStringList named = inHelp.captured(1).replace(QLatin1String(" or "), QLatin1String(", ")).split(QLatin1String(", "));
+    QTemporaryDir dir;
+    const Run refused = runProgram(QString::fromLatin1("-d 1 -o x.gif").split(u' '), dir.path());
+    QCOMPARE(refused.status, 2);
+    static const QRegularExpression oneOf(QStringLiteral("the extension must be one of ([a-z, ]+)"));
+    const QRegularExpressionMatch inRefusal = oneOf.match(refused.err);
+    QVERIFY2(inRefusal.hasMatch(), qPrintable(refused.err));
+    QStringList offered = inRefusal.captured(1).split(QLatin1String(", "));
+    named.sort();
+    offered.sort();
+    QCOMPARE(offered, named);
+    QVERIFY(named.contains(QLatin1String("tif")) && named.contains(QLatin1String("tiff")));
+    for (const QString& extension : named) {
+        const Run written = runProgram(QString::fromLatin1("-d 1 -o x.%1").arg(extension).split(u' '), dir.path());
+        QVERIFY2(written.status == 0, qPrintable(extension + u' ' + written.err));
+        QVERIFY2(QFileInfo(dir.filePath(QStringLiteral("x.") + extension)).size() > 0, qPrintable(extension));
+    }
+}
+
 void TestCli::tiffHoldsThePngsPixelsAndSize_data()
 {
     QTest::addColumn<QString>("file");
@@ -640,7 +669,7 @@ void TestCli::refusals_data()
     QTest::newRow("no output") << args("-d 1") << 2 << "--output is needed";
     QTest::newRow("no data") << args("-o x.png") << 2 << "--data or --batch is needed";
     QTest::newRow("unknown extension")
-        << args("-d 1 -o x.gif") << 2 << "extension must be one of png, svg, pdf, bmp";
+        << args("-d 1 -o x.gif") << 2 << "extension must be one of png, svg, pdf, bmp, tiff, tif";
     QTest::newRow("bad colour") << args("-d 1 --fg nocolour -o x.png") << 2 << "'nocolour' is not a colour";
     QTest::newRow("bad module") << args("-d 1 --module-mm 0 -o x.png") << 2
                                 << "module width must be between 0.01 and 25.4 mm";
