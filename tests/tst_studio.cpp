@@ -92,6 +92,7 @@ class TestStudio : public QObject {
     void initTestCase();
     void init();
     void menuEntryOpensOneWindow();
+    void opensReadyToTypeTheData();
     void typingRedrawsAndReadsBack();
     void searchFindsByTitleNameAndDescription_data();
     void searchFindsByTitleNameAndDescription();
@@ -154,6 +155,32 @@ void TestStudio::menuEntryOpensOneWindow()
     for (QTreeWidgetItemIterator it(s->list, QTreeWidgetItemIterator::NoChildren); *it; ++it)
         ++items;
     QCOMPARE(items, int(zintsym::kinds().size()));
+}
+
+// Typing at once goes into the data, as in the main window; the search is
+// Ctrl+F away and, found again, its words are selected to be typed over.
+void TestStudio::opensReadyToTypeTheData()
+{
+    Window w;
+    StudioWindow* s = openStudio(w);
+    QVERIFY(s);
+    // The offscreen platform activates no window itself.
+    QApplication::setActiveWindow(s);
+    QVERIFY(QTest::qWaitForWindowActive(s));
+    QCOMPARE(QApplication::focusWidget(), s->data);
+    const QString before = s->data->toPlainText();
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("TYPED"));
+    QCOMPARE(s->data->toPlainText(), before + QStringLiteral("TYPED"));
+    QVERIFY(s->search->text().isEmpty());
+
+    QTest::keySequence(s, QKeySequence::Find);
+    QCOMPARE(QApplication::focusWidget(), s->search);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("postal"));
+    QCOMPARE(s->search->text(), QStringLiteral("postal"));
+    s->data->setFocus();
+    QTest::keySequence(s, QKeySequence::Find);
+    QCOMPARE(QApplication::focusWidget(), s->search);
+    QCOMPARE(s->search->selectedText(), QStringLiteral("postal"));
 }
 
 void TestStudio::typingRedrawsAndReadsBack()
