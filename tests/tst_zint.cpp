@@ -477,6 +477,7 @@ void TestZint::gs1CheckDigits_data()
     // libzint only warns of a wrong check digit in GS1 keys and encodes it;
     // every kind that takes AIs in brackets refuses it, the position counted
     // in the data as typed, the composite part's after the linear part's.
+    // The same for data that breaks the standard's other rules.
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("data");
     QTest::addColumn<QString>("message"); // empty where the data is right
@@ -506,6 +507,15 @@ void TestZint::gs1CheckDigits_data()
                                                  << "The check digit of AI (00) at position 41 is 7, not 0";
     // A batch or lot number is no key: its last digit is the user's.
     QTest::newRow("lot number ends as it likes") << "gs1-128" << "[10]12345678" << right;
+    // The standard's other rules, which libzint also only warned of.
+    QTest::newRow("gs1-128 month 13") << "gs1-128" << "[01]09501101530003[17]261399"
+                                      << "Invalid month '13' in AI (17) at position 25";
+    QTest::newRow("gs1-datamatrix character outside the set") << "gs1-datamatrix" << "[10]AB~"
+                                                              << "Invalid character '~' in AI (10) at position 7: GS1 allows no such character there";
+    QTest::newRow("gs1-128-cc month 13, composite part") << "gs1-128-cc" << "[01]09501101530003|[17]261399"
+                                                         << "Invalid month '13' in AI (17) at position 26";
+    QTest::newRow("gs1-128-cc month 13, linear part") << "gs1-128-cc" << "[01]09501101530003[17]261399|[10]AB"
+                                                      << "Invalid month '13' in AI (17) at position 25";
 }
 
 void TestZint::gs1CheckDigits()

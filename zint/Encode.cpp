@@ -416,9 +416,13 @@ SymbolPtr configured(const Kind& kind, const Prepared& prepared, const Options& 
     symbol->scale = 0.5f;
     symbol->output_options = BARCODE_QUIET_ZONES | COMPLIANT_HEIGHT;
     symbol->show_hrt = options.showText ? 1 : 0;
-    if (kind.options & Gs1)
+    if (kind.options & Gs1) {
         symbol->input_mode = GS1_MODE;
-    else
+        // libzint finds GS1 data that breaks the standard's rules (a month
+        // 13, a character outside an AI's set, an unknown country) and only
+        // warns; such a label fails where its data is read, so it is refused.
+        symbol->warn_level = WARN_FAIL_ALL;
+    } else
         symbol->input_mode = UNICODE_MODE;
     // Text beyond Latin-1 gets the ECI of a character set that holds it, which
     // libzint picks itself.
@@ -486,6 +490,34 @@ QString tooLong(const Kind& kind, const Prepared& prepared, const Options& optio
         .arg(mostThatFits(kind, prepared, options));
 }
 
+// libzint's finding against a GS1 rule ("AI (17) position 3: Invalid month
+// '13'"), its position counted in the AI's data and of a composite's part,
+// put as where it is in the data as typed.
+QString gs1Rule(const Prepared& prepared, const QString& message)
+{
+    static const QRegularExpression rule(
+        QStringLiteral("^AI \\((\\d+)\\) position (\\d+): (.+?)( in (?:linear|2D) component)?$"));
+    const QRegularExpressionMatch m = rule.match(message);
+    if (!m.hasMatch())
+        return {};
+    const bool linear = m.captured(4).contains(QLatin1String("linear"));
+    // The composite part follows the linear part and its "|".
+    const QString& part = linear ? prepared.primary : prepared.data;
+    const qsizetype offset = !linear && !prepared.primary.isEmpty() ? prepared.primary.size() + 1 : 0;
+    QString what = m.captured(3);
+    // GS1 names its character sets by number, which a user does not know.
+    static const QRegularExpression cset(QStringLiteral("^Invalid CSET \\d+ character"));
+    const bool outsideSet = what.contains(cset);
+    what.replace(cset, QStringLiteral("Invalid character"));
+    const qsizetype bracket = part.indexOf(QStringLiteral("[%1]").arg(m.captured(1)));
+    if (bracket < 0)
+        return QStringLiteral("%1 in AI (%2)").arg(what, m.captured(1));
+    const qsizetype index = offset + bracket + m.captured(1).size() + 2 + m.captured(2).toInt() - 1;
+    return QStringLiteral("%1 in AI (%2) %3%4")
+        .arg(what, m.captured(1), at(index),
+             outsideSet ? QStringLiteral(": GS1 allows no such character there") : QString());
+}
+
 // libzint's message in the program's words: what is wrong and where.
 QString plainError(const Kind& kind, const Prepared& prepared, const Options& options, int code,
                    const QString& raw)
@@ -496,6 +528,8 @@ QString plainError(const Kind& kind, const Prepared& prepared, const Options& op
     static const QRegularExpression checkDigit(QStringLiteral("[Ii]nvalid (?:\\w+ )?check digit '(.)', expecting '(.)'"));
     if (const QRegularExpressionMatch m = checkDigit.match(message); m.hasMatch())
         return QStringLiteral("The check digit is %1, not %2").arg(m.captured(2), m.captured(1));
+    if (const QString rule = gs1Rule(prepared, message); !rule.isEmpty())
+        return rule;
     if (code == ZINT_ERROR_TOO_LONG || message.contains(QLatin1String("too long"), Qt::CaseInsensitive))
         return tooLong(kind, prepared, options, message);
     if (message.contains(QLatin1String("nvalid character"))) {
