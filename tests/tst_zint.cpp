@@ -235,10 +235,14 @@ void TestZint::readsBack_data()
     QTest::newRow("isbn-10") << "isbn" << "0-306-40615-2" << none << 0 << none << "9780306406157";
     QTest::newRow("code93") << "code93" << "PART-93 A" << none << 0 << none << "PART-93 A";
     QTest::newRow("itf14") << "itf14" << "1234567890123" << none << 0 << none << "12345678901231";
+    QTest::newRow("itf14 check digit") << "itf14" << "12345678901231" << none << 0 << none << "12345678901231";
+    QTest::newRow("ean14 check digit") << "ean14" << "12345678901231" << none << 0 << none << "0112345678901231";
     QTest::newRow("code128b") << "code128b" << "hello 128" << none << 0 << none << "hello 128";
     QTest::newRow("databar-stacked") << "databar-stacked" << "0950110153000" << none << 0 << none
                                      << "09501101530003";
     QTest::newRow("sscc18") << "sscc18" << "12345678901234567" << none << 0 << none << "00123456789012345675";
+    QTest::newRow("sscc18 check digit") << "sscc18" << "123456789012345675" << none << 0 << none
+                                        << "00123456789012345675";
 }
 
 void TestZint::readsBack()
@@ -405,6 +409,10 @@ void TestZint::badDataRefusedPlainly_data()
                                   << "EAN-13 takes 12 digits, or 13 with the check digit; this is 11 digits";
     QTest::newRow("ean8 check digit") << "ean8" << "59012342" << none << 0 << none
                                       << "The check digit is 4, not 2";
+    QTest::newRow("itf14 check digit") << "itf14" << "12345678901234" << none << 0 << none
+                                       << "The check digit is 1, not 4";
+    QTest::newRow("sscc18 check digit") << "sscc18" << "123456789012345671" << none << 0 << none
+                                        << "The check digit is 5, not 1";
     QTest::newRow("upce system") << "upce" << "2123456" << none << 0 << none
                                  << "A UPC-E begins with number system 0 or 1";
     QTest::newRow("isbn check digit") << "isbn" << "978-0-306-40615-8" << none << 0 << none

@@ -281,6 +281,18 @@ QString gs1CheckDigits(const QString& data, qsizetype offset = 0)
     return {};
 }
 
+// The digits of a GTIN-14 or SSCC without its check digit, for the kinds
+// that take the number alone and add the check digit; 0 for the rest.
+int keyDigits(int id)
+{
+    switch (id) {
+    case BARCODE_ITF14:
+    case BARCODE_EAN14: return 13;
+    case BARCODE_NVE18: return 17;
+    default: return 0;
+    }
+}
+
 struct Prepared {
     QString data;    // as libzint takes it
     QString primary; // a composite symbol's linear part
@@ -380,6 +392,14 @@ Prepared prepare(const Kind& kind, const QString& data, const Options& options)
         return prepareRetail(kind, data, options);
     if (!options.addon.isEmpty() && !(kind.options & Addon))
         return {{}, {}, QStringLiteral("%1 takes no add-on").arg(title(kind))};
+    if (const int digits = keyDigits(kind.id); digits > 0 && data.size() == digits + 1 && isDigits(data)) {
+        // The number as printed, its check digit last: libzint adds the
+        // check digit itself, so it is checked here and left off.
+        const int check = gs1CheckDigit(QStringView(data).first(digits));
+        if (data.back().unicode() - u'0' != check)
+            return {{}, {}, QStringLiteral("The check digit is %1, not %2").arg(check).arg(data.back())};
+        return {data.first(digits), {}, {}};
+    }
     if (ZBarcode_Cap(kind.id, ZINT_CAP_COMPOSITE)) {
         const qsizetype bar = data.indexOf(u'|');
         if (bar < 0)
