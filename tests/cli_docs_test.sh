@@ -59,6 +59,15 @@ compare "the completion of -t" "$help_types" "$(complete_after -t '')"
 compare "the completion of --type" "$help_types" "$(complete_after --data X --type '')"
 [ "$(complete_after --type codaba)" = codabar ] || fail "--type codaba completes as: $(complete_after --type codaba)"
 [ "$(complete_after --no-l)" = --no-label ] || fail "--no-l completes as: $(complete_after --no-l)"
+# --output offers files of the formats the help names, and folders, in a folder of every kind.
+files=$(mktemp -d)
+trap 'rm -rf "$files"' EXIT
+mkdir "$files/folder"
+touch "$files/notes.txt" "$files/picture.gif"
+for extension in $help_extensions; do touch "$files/x.$extension"; done
+completion=$(realpath "$completion")
+offered=$(cd "$files" && complete_after -o '')
+compare "the completion of -o" "$( (echo -; echo folder; sed 's/^/x./' <<<"$help_extensions") | sort -u)" "$offered"
 bash --norc --noprofile -c 'source "$1"; complete -p barcode-generator' bash "$completion" >/dev/null ||
     fail "the completion does not register itself for barcode-generator"
 
