@@ -147,7 +147,7 @@ constexpr OptionRow kOptions[] = {
      "code39", typeNames},
     {Option::Data, "d", "data", "DATA", "The data to encode."},
     {Option::Output, "o", "output", "FILE",
-     "The file to write; png, svg, pdf, bmp or tiff by its extension; - writes PNG to "
+     "The file to write; png, svg, pdf, bmp, tiff or tif by its extension; - writes PNG to "
      "standard output. With --batch a pattern: {n} the line number, {data} the line's data."},
     {Option::Batch, nullptr, "batch", "FILE", "One symbol per line of FILE (- for standard input)."},
     {Option::Sheet, nullptr, "sheet", "PRODUCT",
@@ -419,7 +419,7 @@ Outcome readFormat(Reading& r)
     }
     QStringList suffixes;
     for (const output::Format f : output::availableFormats())
-        suffixes << output::formatSuffix(f);
+        suffixes << output::formatSuffixes(f);
     return usage(QStringLiteral("'%1': the extension must be one of %2")
                      .arg(s.target, suffixes.join(QStringLiteral(", "))));
 }

@@ -33,14 +33,19 @@ QString formatSuffix(Format format)
     return QString::fromLatin1(writerFormat(format));
 }
 
+QStringList formatSuffixes(Format format)
+{
+    if (format == Format::Tiff)
+        return {formatSuffix(format), QStringLiteral("tif")};
+    return {formatSuffix(format)};
+}
+
 std::optional<Format> formatFromSuffix(const QString& suffix)
 {
     const QString s = suffix.toLower();
     for (const Format f : kAll)
-        if (s == formatSuffix(f))
+        if (formatSuffixes(f).contains(s))
             return f;
-    if (s == u"tif")
-        return Format::Tiff;
     return std::nullopt;
 }
 

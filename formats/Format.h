@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -13,6 +14,9 @@ enum class Format { Png, Svg, Pdf, Bmp, Tiff };
 // which is also the name Qt's image writers know the format by.
 QString formatName(Format format);
 QString formatSuffix(Format format);
+// Every suffix a file of the format is known by, formatSuffix() first:
+// TIFF files are as often .tif.
+QStringList formatSuffixes(Format format);
 std::optional<Format> formatFromSuffix(const QString& suffix);
 bool isVector(Format format);
 bool allowsTransparency(Format format);

@@ -83,6 +83,13 @@ CsvTable readCsv(QIODevice& input, bool header)
     return parseCsv(QString::fromUtf8(input.readAll()), header);
 }
 
+namespace {
+QString counted(qsizetype columns)
+{
+    return columns == 1 ? QStringLiteral("1 column") : QStringLiteral("%1 columns").arg(columns);
+}
+} // namespace
+
 CsvColumn CsvColumn::parse(const QString& text)
 {
     bool number = false;
@@ -114,6 +121,25 @@ CsvIndex resolveColumn(const CsvColumn& column, const QStringList& header)
             return {int(i), {}};
     return {-1, QStringLiteral("The header row has no column \"%1\"; it has %2.")
                     .arg(column.name, header.join(QStringLiteral(", ")))};
+}
+
+CsvIndex resolveColumn(const CsvColumn& column, const CsvTable& table)
+{
+    CsvIndex resolved = resolveColumn(column, table.header);
+    if (!resolved.ok())
+        return resolved;
+    const QString number = QString::number(resolved.index + 1);
+    if (!table.header.isEmpty() && resolved.index >= table.header.size())
+        return {-1, QStringLiteral("Column %1 does not exist: the header row has %2 (%3).")
+                        .arg(number, counted(table.header.size()), table.header.join(QStringLiteral(", ")))};
+    if (table.header.isEmpty() && !table.records.empty() && resolved.index >= table.records.front().fields.size()) {
+        const CsvRecord& first = table.records.front();
+        return {-1, QStringLiteral("Column %1 does not exist: the first record (line %2) has %3.")
+                        .arg(number)
+                        .arg(first.line)
+                        .arg(counted(first.fields.size()))};
+    }
+    return resolved;
 }
 
 } // namespace output

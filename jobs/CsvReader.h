@@ -50,5 +50,9 @@ struct CsvIndex {
     bool ok() const { return error.isEmpty(); }
 };
 CsvIndex resolveColumn(const CsvColumn& column, const QStringList& header);
+// The same in a table, which also refuses a column that its header row, or
+// its first record where it has none, shows to be absent: a file of fewer
+// columns than asked is one mistake, not a fault of each line.
+CsvIndex resolveColumn(const CsvColumn& column, const CsvTable& table);
 
 } // namespace output

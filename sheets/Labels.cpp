@@ -19,7 +19,7 @@ LabelSource fromCsv(QStringView text, const SourceOptions& options)
         source.error = table.error;
         return source;
     }
-    const output::CsvIndex data = output::resolveColumn(options.column, table.header);
+    const output::CsvIndex data = output::resolveColumn(options.column, table);
     if (!data.ok()) {
         source.error = data.error;
         return source;
@@ -27,7 +27,7 @@ LabelSource fromCsv(QStringView text, const SourceOptions& options)
     std::vector<int> captions;
     if (options.caption == CaptionSource::Columns) {
         for (const output::CsvColumn& column : options.captionColumns) {
-            const output::CsvIndex index = output::resolveColumn(column, table.header);
+            const output::CsvIndex index = output::resolveColumn(column, table);
             if (!index.ok()) {
                 source.error = index.error;
                 return source;
@@ -37,9 +37,11 @@ LabelSource fromCsv(QStringView text, const SourceOptions& options)
     }
     for (const output::CsvRecord& record : table.records) {
         if (data.index >= record.fields.size()) {
-            source.bad.push_back({record.line, QStringLiteral("Line %1 has %2 column(s), no column %3.")
+            source.bad.push_back({record.line, QStringLiteral("Line %1 has %2, no column %3.")
                                                    .arg(record.line)
-                                                   .arg(record.fields.size())
+                                                   .arg(record.fields.size() == 1
+                                                            ? QStringLiteral("1 column")
+                                                            : QStringLiteral("%1 columns").arg(record.fields.size()))
                                                    .arg(data.index + 1)});
             continue;
         }

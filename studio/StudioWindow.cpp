@@ -108,6 +108,9 @@ StudioWindow::StudioWindow(Platform& platform, QWidget* parent)
     if (!m_kind)
         choose(u"qr");
     redraw();
+    // The window opens to type data for the symbology on view, as the main
+    // window does; the search is a Ctrl+F away.
+    data->setFocus();
 }
 
 StudioWindow::~StudioWindow()
@@ -125,7 +128,7 @@ void StudioWindow::buildControls()
 {
     search = new QLineEdit;
     search->setObjectName(QStringLiteral("search"));
-    search->setPlaceholderText(tr("Search: QR, GS1, postal, book…"));
+    search->setPlaceholderText(tr("Search (Ctrl+F): QR, GS1, postal, book…"));
     search->setClearButtonEnabled(true);
     search->setToolTip(tr("Shows the symbologies whose name or description holds every word typed"));
     list = new QTreeWidget;
@@ -265,6 +268,12 @@ void StudioWindow::buildMenus()
     editCopy->setObjectName(QStringLiteral("editCopy"));
     // Ctrl+C in the data box copies text; the picture's copy is the menu's.
     editCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    editFind = edit->addAction(tr("&Find Symbology"), this, [this] {
+        search->setFocus(Qt::ShortcutFocusReason);
+        search->selectAll();
+    });
+    editFind->setObjectName(QStringLiteral("editFind"));
+    editFind->setShortcut(QKeySequence::Find);
 
     QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
     zoomIn = viewMenu->addAction(tr("Zoom &In"), view, &SymbolView::zoomIn);

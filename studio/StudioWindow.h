@@ -74,6 +74,7 @@ class StudioWindow : public QMainWindow {
     QAction* labelsPlace = nullptr;
     QAction* fileClose = nullptr;
     QAction* editCopy = nullptr;
+    QAction* editFind = nullptr;
     QAction* zoomIn = nullptr;
     QAction* zoomOut = nullptr;
     QAction* zoomFit = nullptr;

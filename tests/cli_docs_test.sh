@@ -34,6 +34,13 @@ man_types=$( (sed -n '/^\.BI \\-t ", " \\-\\-type/,/^\.RE/p' "$manpage"
     sed -n '/^\.SH SYMBOLOGIES/,/^\.SH /p' "$manpage") | sed -nE 's/^\.B ([a-z0-9][a-z0-9\\-]*)$/\1/p' | sed 's/\\//g' |
     sort -u)
 compare "the man page's types" "$help_types" "$man_types"
+# The extensions --output takes, as the help lists them and as the man page's entry does.
+help_extensions=$(tr -s ' \n' ' ' <<<"$help" | sed -nE 's/.*The file to write; ([a-z, ]+) by its extension.*/\1/p' |
+    sed 's/ or /, /' | tr -d ' ' | tr ',' '\n' | sed '/^$/d' | sort -u)
+[ "$(wc -l <<<"$help_extensions")" -ge 5 ] || fail "too few extensions read from --help: $help_extensions"
+man_extensions=$(sed -n '/^\.BI \\-o ", " \\-\\-output/,/^\.TP/p' "$manpage" |
+    sed -nE 's/^\.BR? ([a-z]+)( [,;.])?$/\1/p' | sort -u)
+compare "the man page's --output extensions" "$help_extensions" "$man_extensions"
 if command -v groff >/dev/null; then
     warnings=$(groff -man -ww -z "$manpage" 2>&1) || fail "groff: $warnings"
     [ -z "$warnings" ] || fail "groff: $warnings"
@@ -52,6 +59,15 @@ compare "the completion of -t" "$help_types" "$(complete_after -t '')"
 compare "the completion of --type" "$help_types" "$(complete_after --data X --type '')"
 [ "$(complete_after --type codaba)" = codabar ] || fail "--type codaba completes as: $(complete_after --type codaba)"
 [ "$(complete_after --no-l)" = --no-label ] || fail "--no-l completes as: $(complete_after --no-l)"
+# --output offers files of the formats the help names, and folders, in a folder of every kind.
+files=$(mktemp -d)
+trap 'rm -rf "$files"' EXIT
+mkdir "$files/folder"
+touch "$files/notes.txt" "$files/picture.gif"
+for extension in $help_extensions; do touch "$files/x.$extension"; done
+completion=$(realpath "$completion")
+offered=$(cd "$files" && complete_after -o '')
+compare "the completion of -o" "$( (echo -; echo folder; sed 's/^/x./' <<<"$help_extensions") | sort -u)" "$offered"
 bash --norc --noprofile -c 'source "$1"; complete -p barcode-generator' bash "$completion" >/dev/null ||
     fail "the completion does not register itself for barcode-generator"
 

@@ -211,6 +211,7 @@ class TestCli : public QObject {
 
     void eachSymbologyToEachFormatDecodes_data();
     void eachSymbologyToEachFormatDecodes();
+    void extensionsAreThoseTheHelpNames();
     void tiffHoldsThePngsPixelsAndSize_data();
     void tiffHoldsThePngsPixelsAndSize();
     void standardOutputCarriesPng();
@@ -266,6 +267,8 @@ class TestCli : public QObject {
     void signalLeavesOnlyWholeFiles_data();
     void signalLeavesOnlyWholeFiles();
     void sheetFromCsvPrintsTheGoodLinesAndReportsTheBad();
+    void sheetCsvColumnBeyondTheFile_data();
+    void sheetCsvColumnBeyondTheFile();
     void sheetNamesTheLabelThatDoesNotRead_data();
     void sheetNamesTheLabelThatDoesNotRead();
     void listSheets_data();
@@ -522,6 +525,34 @@ void TestCli::eachSymbologyToEachFormatDecodes()
     QCOMPARE(QString::fromStdString(testing::decode(image, kind(type).format)), decoded);
 }
 
+// The extensions --help names for --output, those a wrong one's refusal
+// lists, and those written are one list: .tif was written but named nowhere.
+void TestCli::extensionsAreThoseTheHelpNames()
+{
+    const Run help = runProgram({QStringLiteral("--help")});
+    QCOMPARE(help.status, 0);
+    static const QRegularExpression listed(QStringLiteral("The file to write; ([a-z, ]+) by its extension"));
+    const QRegularExpressionMatch inHelp = listed.match(QString::fromUtf8(help.out).simplified());
+    QVERIFY2(inHelp.hasMatch(), help.out.constData());
+    QStringList named = inHelp.captured(1).replace(QLatin1String(" or "), QLatin1String(", ")).split(QLatin1String(", "));
+    QTemporaryDir dir;
+    const Run refused = runProgram(QString::fromLatin1("-d 1 -o x.gif").split(u' '), dir.path());
+    QCOMPARE(refused.status, 2);
+    static const QRegularExpression oneOf(QStringLiteral("the extension must be one of ([a-z, ]+)"));
+    const QRegularExpressionMatch inRefusal = oneOf.match(refused.err);
+    QVERIFY2(inRefusal.hasMatch(), qPrintable(refused.err));
+    QStringList offered = inRefusal.captured(1).split(QLatin1String(", "));
+    named.sort();
+    offered.sort();
+    QCOMPARE(offered, named);
+    QVERIFY(named.contains(QLatin1String("tif")) && named.contains(QLatin1String("tiff")));
+    for (const QString& extension : named) {
+        const Run written = runProgram(QString::fromLatin1("-d 1 -o x.%1").arg(extension).split(u' '), dir.path());
+        QVERIFY2(written.status == 0, qPrintable(extension + u' ' + written.err));
+        QVERIFY2(QFileInfo(dir.filePath(QStringLiteral("x.") + extension)).size() > 0, qPrintable(extension));
+    }
+}
+
 void TestCli::tiffHoldsThePngsPixelsAndSize_data()
 {
     QTest::addColumn<QString>("file");
@@ -638,7 +669,7 @@ void TestCli::refusals_data()
     QTest::newRow("no output") << args("-d 1") << 2 << "--output is needed";
     QTest::newRow("no data") << args("-o x.png") << 2 << "--data or --batch is needed";
     QTest::newRow("unknown extension")
-        << args("-d 1 -o x.gif") << 2 << "extension must be one of png, svg, pdf, bmp";
+        << args("-d 1 -o x.gif") << 2 << "extension must be one of png, svg, pdf, bmp, tiff, tif";
     QTest::newRow("bad colour") << args("-d 1 --fg nocolour -o x.png") << 2 << "'nocolour' is not a colour";
     QTest::newRow("bad module") << args("-d 1 --module-mm 0 -o x.png") << 2
                                 << "module width must be between 0.01 and 25.4 mm";
@@ -1772,6 +1803,12 @@ void TestCli::badDataForEachFamily_data()
     QTest::newRow("GS1-128 unbalanced bracket") << args("-t|gs1-128|-d|[01]09501101530003[17") << "";
     QTest::newRow("GS1-128 without AIs") << args("-t|gs1-128|-d|09501101530003") << "";
     QTest::newRow("GS1-128 GTIN too short") << args("-t|gs1-128|-d|[01]0950110153000") << "";
+    // libzint only warns of a wrong GS1 check digit, and encoded it.
+    QTest::newRow("GS1-128 GTIN check digit")
+        << args("-t|gs1-128|-d|[01]09501101530004") << "The check digit of AI (01) at position 18 is 3, not 4";
+    QTest::newRow("GS1 DataMatrix SSCC check digit")
+        << args("-t|gs1-datamatrix|-d|[10]AB[00]106141411234567891")
+        << "The check digit of AI (00) at position 28 is 7, not 1";
     QTest::newRow("DataBar letters") << args("-t|databar|-d|ABC") << "";
     QTest::newRow("ITF-14 letters") << args("-t|itf14|-d|12345X") << "";
     QTest::newRow("Code 93 beyond ASCII") << args("-t|code93|-d|é") << "";
@@ -2018,6 +2055,42 @@ void TestCli::sheetFromCsvPrintsTheGoodLinesAndReportsTheBad()
     QCOMPARE(testing::decode(label(2), ZXing::BarcodeFormat::EAN13, 1), std::string("5012345678900"));
     QVERIFY(!testing::anyDark(label(3), label(3).rect()));
     QCOMPARE(testing::decode(label(4), ZXing::BarcodeFormat::EAN13, 1), std::string("4006381333931"));
+}
+
+void TestCli::sheetCsvColumnBeyondTheFile_data()
+{
+    // A column the file does not have is one refusal before any page; a
+    // record narrower than the others is its own line's message.
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QString>("message"); // the one line said
+    QTest::addColumn<bool>("written");
+    QTest::newRow("beyond the header") << QByteArray("sku,name\nA1,a\nA2,b\nA3,c\n") << "--header --column 3"
+                                       << "Column 3 does not exist: the header row has 2 columns (sku, name)."
+                                       << false;
+    QTest::newRow("beyond the first record")
+        << QByteArray("A1\nA2\nA3\n") << "--column 2" << "Column 2 does not exist: the first record (line 1) has 1 column."
+        << false;
+    QTest::newRow("one record narrower") << QByteArray("x,A1\ny\nz,A3\n") << "--column 2"
+                                         << "Line 2 has 1 column, no column 2." << true;
+}
+
+void TestCli::sheetCsvColumnBeyondTheFile()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, options);
+    QFETCH(QString, message);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const Run run = runProgram(QStringList{"-t", "code128", "--sheet", "avery l7160", "--batch", "-", "--csv",
+                                           "-o", "labels.pdf"} +
+                                   options.split(u' '),
+                               dir.path(), csv);
+    QCOMPARE(run.status, 1);
+    const QStringList said = run.err.trimmed().split(u'\n');
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said.front().endsWith(message), qPrintable(run.err));
+    QCOMPARE(filesIn(dir.path()), written ? QStringList{"labels.pdf"} : QStringList());
 }
 
 void TestCli::sheetNamesTheLabelThatDoesNotRead_data()

@@ -167,6 +167,8 @@ class TestSheets : public QObject {
     void csvColumns();
     void labelSources_data();
     void labelSources();
+    void csvColumnBeyondTheFile_data();
+    void csvColumnBeyondTheFile();
 };
 
 void TestSheets::initTestCase()
@@ -1151,6 +1153,61 @@ void TestSheets::labelSources()
     for (const BadItem& b : source.bad)
         badLines << QString::number(b.line);
     QCOMPARE(badLines.join(u','), bad);
+}
+
+void TestSheets::csvColumnBeyondTheFile_data()
+{
+    // A column the header row, or the first record where there is none, does
+    // not have is refused once for the file; a record narrower than the
+    // first is that line's fault alone.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("header");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("caption"); // a caption column, or empty
+    QTest::addColumn<QString>("error");   // empty when the file is used
+    QTest::addColumn<QString>("bad");     // lines of the bad ones, joined by ,
+    QTest::newRow("beyond the header")
+        << "sku,name\n100,a,extra\n101,b\n" << true << "3" << "" << "Column 3 does not exist: the header row has 2 "
+                                                                     "columns (sku, name)."
+        << "";
+    QTest::newRow("beyond the first record")
+        << "100\n101,b\n" << false << "2" << "" << "Column 2 does not exist: the first record (line 1) has 1 column."
+        << "";
+    QTest::newRow("blank lines before the first record")
+        << "\n\n100,a\n" << false << "3" << "" << "Column 3 does not exist: the first record (line 3) has 2 columns."
+        << "";
+    QTest::newRow("caption beyond the header")
+        << "sku,name\n100,a\n" << true << "1" << "4" << "Column 4 does not exist: the header row has 2 columns (sku, name)."
+        << "";
+    QTest::newRow("the last column") << "sku,name\n100,a\n" << true << "2" << "" << "" << "";
+    QTest::newRow("a narrower record later") << "100,a\n101\n102,c\n" << false << "2" << "" << "" << "2";
+}
+
+void TestSheets::csvColumnBeyondTheFile()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, header);
+    QFETCH(QString, column);
+    QFETCH(QString, caption);
+    QFETCH(QString, error);
+    QFETCH(QString, bad);
+    SourceOptions options;
+    options.csv = true;
+    options.header = header;
+    options.column = output::CsvColumn::parse(column);
+    if (!caption.isEmpty()) {
+        options.caption = CaptionSource::Columns;
+        options.captionColumns.push_back(output::CsvColumn::parse(caption));
+    }
+    const LabelSource source = fromText(text, options);
+    QCOMPARE(source.error, error);
+    QStringList badLines;
+    for (const BadItem& b : source.bad)
+        badLines << QString::number(b.line);
+    QCOMPARE(badLines.join(u','), bad);
+    // Refused, nothing of the file is used: no labels, no line's complaint.
+    if (!error.isEmpty())
+        QVERIFY(source.items.empty());
 }
 
 void TestSheets::notesOfOneKindAreSaidOnce()

@@ -92,6 +92,7 @@ class TestStudio : public QObject {
     void initTestCase();
     void init();
     void menuEntryOpensOneWindow();
+    void opensReadyToTypeTheData();
     void typingRedrawsAndReadsBack();
     void searchFindsByTitleNameAndDescription_data();
     void searchFindsByTitleNameAndDescription();
@@ -154,6 +155,32 @@ void TestStudio::menuEntryOpensOneWindow()
     for (QTreeWidgetItemIterator it(s->list, QTreeWidgetItemIterator::NoChildren); *it; ++it)
         ++items;
     QCOMPARE(items, int(zintsym::kinds().size()));
+}
+
+// Typing at once goes into the data, as in the main window; the search is
+// Ctrl+F away and, found again, its words are selected to be typed over.
+void TestStudio::opensReadyToTypeTheData()
+{
+    Window w;
+    StudioWindow* s = openStudio(w);
+    QVERIFY(s);
+    // The offscreen platform activates no window itself.
+    QApplication::setActiveWindow(s);
+    QVERIFY(QTest::qWaitForWindowActive(s));
+    QCOMPARE(QApplication::focusWidget(), s->data);
+    const QString before = s->data->toPlainText();
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("TYPED"));
+    QCOMPARE(s->data->toPlainText(), before + QStringLiteral("TYPED"));
+    QVERIFY(s->search->text().isEmpty());
+
+    QTest::keySequence(s, QKeySequence::Find);
+    QCOMPARE(QApplication::focusWidget(), s->search);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("postal"));
+    QCOMPARE(s->search->text(), QStringLiteral("postal"));
+    s->data->setFocus();
+    QTest::keySequence(s, QKeySequence::Find);
+    QCOMPARE(QApplication::focusWidget(), s->search);
+    QCOMPARE(s->search->selectedText(), QStringLiteral("postal"));
 }
 
 void TestStudio::typingRedrawsAndReadsBack()
@@ -346,17 +373,22 @@ void TestStudio::badDataShowsTheMessageAndNoPicture_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("good");
     QTest::addColumn<QString>("bad");
+    QTest::addColumn<QString>("said"); // the message where a row checks it
     QTest::newRow("letters in EAN-8") << "ean8"
                                       << "9031101"
-                                      << "90311AB";
+                                      << "90311AB" << "";
     QTest::newRow("unbalanced GS1 bracket") << "gs1-128"
                                             << "[01]09501101530003"
-                                            << "[01]0950110153000";
+                                            << "[01]0950110153000" << "";
+    QTest::newRow("wrong GTIN check digit") << "gs1-qr"
+                                            << "[01]09501101530003"
+                                            << "[01]09501101530004"
+                                            << "The check digit of AI (01) at position 18 is 3, not 4";
     QTest::newRow("line break in a linear symbol") << "code93"
                                                    << "CODE"
-                                                   << "CO\nDE";
+                                                   << "CO\nDE" << "";
     QTest::newRow("too long for a Micro QR") << "microqr"
-                                             << "12345" << QString(200, u'7');
+                                             << "12345" << QString(200, u'7') << "";
 }
 
 void TestStudio::badDataShowsTheMessageAndNoPicture()
@@ -364,6 +396,7 @@ void TestStudio::badDataShowsTheMessageAndNoPicture()
     QFETCH(QString, name);
     QFETCH(QString, good);
     QFETCH(QString, bad);
+    QFETCH(QString, said);
     Window w;
     StudioWindow* s = openStudio(w);
     QVERIFY(s);
@@ -376,6 +409,8 @@ void TestStudio::badDataShowsTheMessageAndNoPicture()
     QVERIFY(!s->symbolShown());
     QVERIFY(s->problem->isVisible());
     QVERIFY(!s->problem->text().isEmpty());
+    if (!said.isEmpty())
+        QCOMPARE(s->problem->text(), said);
     // The picture of the good data is gone, and with it every action on it.
     QVERIFY(!anyDarkShown(s));
     QVERIFY(!s->scanMark->isVisible());

@@ -106,6 +106,8 @@ class TestZint : public QObject {
     void retailStandardProportions();
     void badDataRefusedPlainly_data();
     void badDataRefusedPlainly();
+    void gs1CheckDigits_data();
+    void gs1CheckDigits();
     void modulesSetAsAPainterFillsThem_data();
     void modulesSetAsAPainterFillsThem();
     void hexagonsAndCircles();
@@ -233,10 +235,14 @@ void TestZint::readsBack_data()
     QTest::newRow("isbn-10") << "isbn" << "0-306-40615-2" << none << 0 << none << "9780306406157";
     QTest::newRow("code93") << "code93" << "PART-93 A" << none << 0 << none << "PART-93 A";
     QTest::newRow("itf14") << "itf14" << "1234567890123" << none << 0 << none << "12345678901231";
+    QTest::newRow("itf14 check digit") << "itf14" << "12345678901231" << none << 0 << none << "12345678901231";
+    QTest::newRow("ean14 check digit") << "ean14" << "12345678901231" << none << 0 << none << "0112345678901231";
     QTest::newRow("code128b") << "code128b" << "hello 128" << none << 0 << none << "hello 128";
     QTest::newRow("databar-stacked") << "databar-stacked" << "0950110153000" << none << 0 << none
                                      << "09501101530003";
     QTest::newRow("sscc18") << "sscc18" << "12345678901234567" << none << 0 << none << "00123456789012345675";
+    QTest::newRow("sscc18 check digit") << "sscc18" << "123456789012345675" << none << 0 << none
+                                        << "00123456789012345675";
 }
 
 void TestZint::readsBack()
@@ -398,15 +404,19 @@ void TestZint::badDataRefusedPlainly_data()
     QTest::newRow("ean13 letter") << "ean13" << "59012341234a" << none << 0 << none
                                   << "Invalid character \"a\" at position 12: EAN-13 takes digits only";
     QTest::newRow("ean13 check digit") << "ean13" << "5901234123458" << none << 0 << none
-                                       << "The check digit 8 is wrong: it should be 7";
+                                       << "The check digit is 7, not 8";
     QTest::newRow("ean13 length") << "ean13" << "59012341234" << none << 0 << none
                                   << "EAN-13 takes 12 digits, or 13 with the check digit; this is 11 digits";
     QTest::newRow("ean8 check digit") << "ean8" << "59012342" << none << 0 << none
-                                      << "The check digit 2 is wrong: it should be 4";
+                                      << "The check digit is 4, not 2";
+    QTest::newRow("itf14 check digit") << "itf14" << "12345678901234" << none << 0 << none
+                                       << "The check digit is 1, not 4";
+    QTest::newRow("sscc18 check digit") << "sscc18" << "123456789012345671" << none << 0 << none
+                                        << "The check digit is 5, not 1";
     QTest::newRow("upce system") << "upce" << "2123456" << none << 0 << none
                                  << "A UPC-E begins with number system 0 or 1";
     QTest::newRow("isbn check digit") << "isbn" << "978-0-306-40615-8" << none << 0 << none
-                                      << "^check digit 8 is wrong";
+                                      << "The check digit is 7, not 8";
     QTest::newRow("isbn letter") << "isbn" << "978-0-3O6-40615-7" << none << 0 << none
                                  << "Invalid character \"O\" at position 8: an ISBN takes digits, hyphens and a final X";
     QTest::newRow("addon length") << "ean13" << "590123412345" << none << 0 << "123"
@@ -468,6 +478,63 @@ void TestZint::badDataRefusedPlainly()
     QVERIFY2(!symbol.message.contains(QRegularExpression(QStringLiteral("(Error|Warning) \\d"))),
              qPrintable(symbol.message));
     QCOMPARE(surfaces.picSymbol().recording(), before);
+}
+
+void TestZint::gs1CheckDigits_data()
+{
+    // libzint only warns of a wrong check digit in GS1 keys and encodes it;
+    // every kind that takes AIs in brackets refuses it, the position counted
+    // in the data as typed, the composite part's after the linear part's.
+    // The same for data that breaks the standard's other rules.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("message"); // empty where the data is right
+    const QString right;
+    QTest::newRow("gs1-128 GTIN") << "gs1-128" << "[01]09501101530003" << right;
+    QTest::newRow("gs1-128 GTIN wrong") << "gs1-128" << "[01]09501101530004"
+                                        << "The check digit of AI (01) at position 18 is 3, not 4";
+    QTest::newRow("gs1-datamatrix SSCC") << "gs1-datamatrix" << "[00]106141411234567897" << right;
+    QTest::newRow("gs1-datamatrix SSCC wrong") << "gs1-datamatrix" << "[00]106141411234567891"
+                                               << "The check digit of AI (00) at position 22 is 7, not 1";
+    QTest::newRow("gs1-qr GLN after a date") << "gs1-qr" << "[17]261231[414]9501101530003" << right;
+    QTest::newRow("gs1-qr GLN wrong after a date") << "gs1-qr" << "[17]261231[414]9501101530008"
+                                                   << "The check digit of AI (414) at position 28 is 3, not 8";
+    QTest::newRow("databar-expanded GTIN wrong") << "databar-expanded" << "[01]09501101530005[3103]001750"
+                                                 << "The check digit of AI (01) at position 18 is 3, not 5";
+    QTest::newRow("gs1-aztec GDTI, serial after") << "gs1-aztec" << "[253]4012345000009ABC" << right;
+    QTest::newRow("gs1-aztec GDTI wrong") << "gs1-aztec" << "[253]4012345000001ABC"
+                                          << "The check digit of AI (253) at position 18 is 9, not 1";
+    QTest::newRow("gs1-dotcode GSRN wrong") << "gs1-dotcode" << "[8018]123456789012345674"
+                                            << "The check digit of AI (8018) at position 24 is 5, not 4";
+    QTest::newRow("gs1-128-cc") << "gs1-128-cc" << "[01]09501101530003|[10]AB[02]09501101530003" << right;
+    QTest::newRow("gs1-128-cc linear wrong") << "gs1-128-cc" << "[01]09501101530004|[10]AB"
+                                             << "The check digit of AI (01) at position 18 is 3, not 4";
+    QTest::newRow("gs1-128-cc composite wrong") << "gs1-128-cc" << "[01]09501101530003|[10]AB[02]09501101530009"
+                                                << "The check digit of AI (02) at position 43 is 3, not 9";
+    QTest::newRow("dbar-exp-cc composite wrong") << "dbar-exp-cc" << "[01]09501101530003|[00]106141411234567890"
+                                                 << "The check digit of AI (00) at position 41 is 7, not 0";
+    // A batch or lot number is no key: its last digit is the user's.
+    QTest::newRow("lot number ends as it likes") << "gs1-128" << "[10]12345678" << right;
+    // The standard's other rules, which libzint also only warned of.
+    QTest::newRow("gs1-128 month 13") << "gs1-128" << "[01]09501101530003[17]261399"
+                                      << "Invalid month '13' in AI (17) at position 25";
+    QTest::newRow("gs1-datamatrix character outside the set") << "gs1-datamatrix" << "[10]AB~"
+                                                              << "Invalid character '~' in AI (10) at position 7: GS1 allows no such character there";
+    QTest::newRow("gs1-128-cc month 13, composite part") << "gs1-128-cc" << "[01]09501101530003|[17]261399"
+                                                         << "Invalid month '13' in AI (17) at position 26";
+    QTest::newRow("gs1-128-cc month 13, linear part") << "gs1-128-cc" << "[01]09501101530003[17]261399|[10]AB"
+                                                      << "Invalid month '13' in AI (17) at position 25";
+}
+
+void TestZint::gs1CheckDigits()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, data);
+    QFETCH(QString, message);
+    output::SymbolSurfaces surfaces;
+    const output::SymbolResult symbol = output::drawSymbol(surfaces, kind(qPrintable(name)), data, {});
+    QCOMPARE(symbol.message, message);
+    QCOMPARE(symbol.ok(), message.isEmpty());
 }
 
 void TestZint::modulesSetAsAPainterFillsThem_data()

@@ -237,6 +237,62 @@ int gs1CheckDigit(QStringView digits)
     return (10 - sum % 10) % 10;
 }
 
+// Where an AI's data ends in a modulo-10 check digit (GTINs, SSCCs, GLNs and
+// the keys built on them): its place in the AI's data, from 1. libzint only
+// warns of a wrong one and encodes it, and a label with a wrong key is a
+// label that fails at the scanner.
+int checkDigitPlace(QStringView ai)
+{
+    static const QHash<QString, int> kPlaces = {
+        {QStringLiteral("00"), 18},   {QStringLiteral("01"), 14},   {QStringLiteral("02"), 14},
+        {QStringLiteral("253"), 13},  {QStringLiteral("255"), 13},  {QStringLiteral("402"), 17},
+        {QStringLiteral("410"), 13},  {QStringLiteral("411"), 13},  {QStringLiteral("412"), 13},
+        {QStringLiteral("413"), 13},  {QStringLiteral("414"), 13},  {QStringLiteral("415"), 13},
+        {QStringLiteral("416"), 13},  {QStringLiteral("417"), 13},  {QStringLiteral("8003"), 14},
+        {QStringLiteral("8006"), 14}, {QStringLiteral("8017"), 18}, {QStringLiteral("8018"), 18},
+        {QStringLiteral("8026"), 14},
+    };
+    return kPlaces.value(ai.toString(), 0);
+}
+
+// The GS1 data's check digits, `data` standing at `offset` in what the user
+// typed so the position points into that. Data too short or not digits is
+// left to libzint, which says so.
+QString gs1CheckDigits(const QString& data, qsizetype offset = 0)
+{
+    for (qsizetype i = data.indexOf(u'['); i >= 0; i = data.indexOf(u'[', i + 1)) {
+        const qsizetype close = data.indexOf(u']', i + 1);
+        if (close < 0)
+            break;
+        const QStringView ai = QStringView(data).mid(i + 1, close - i - 1);
+        const int place = checkDigitPlace(ai);
+        const qsizetype next = data.indexOf(u'[', close + 1);
+        const QStringView value = QStringView(data).mid(close + 1, (next < 0 ? data.size() : next) - close - 1);
+        if (place == 0 || value.size() < place || !isDigits(value.first(place)))
+            continue;
+        const int check = gs1CheckDigit(value.first(place - 1));
+        const QChar given = value[place - 1];
+        if (given.unicode() - u'0' != check)
+            return QStringLiteral("The check digit of AI (%1) %2 is %3, not %4")
+                .arg(ai.toString(), at(offset + close + place))
+                .arg(check)
+                .arg(given);
+    }
+    return {};
+}
+
+// The digits of a GTIN-14 or SSCC without its check digit, for the kinds
+// that take the number alone and add the check digit; 0 for the rest.
+int keyDigits(int id)
+{
+    switch (id) {
+    case BARCODE_ITF14:
+    case BARCODE_EAN14: return 13;
+    case BARCODE_NVE18: return 17;
+    default: return 0;
+    }
+}
+
 struct Prepared {
     QString data;    // as libzint takes it
     QString primary; // a composite symbol's linear part
@@ -298,7 +354,7 @@ Prepared prepareRetail(const Kind& kind, const QString& data, const Options& opt
                 // digit is checked here and left for libzint to add again.
                 const int check = gs1CheckDigit(QStringView(main).first(7));
                 if (main[7].unicode() - u'0' != check)
-                    return {{}, {}, QStringLiteral("The check digit %1 is wrong: it should be %2").arg(main[7]).arg(check)};
+                    return {{}, {}, QStringLiteral("The check digit is %1, not %2").arg(check).arg(main[7])};
                 main.chop(1);
             }
         } else if (named(kind, "ean13") || named(kind, "jan13")) {
@@ -336,6 +392,14 @@ Prepared prepare(const Kind& kind, const QString& data, const Options& options)
         return prepareRetail(kind, data, options);
     if (!options.addon.isEmpty() && !(kind.options & Addon))
         return {{}, {}, QStringLiteral("%1 takes no add-on").arg(title(kind))};
+    if (const int digits = keyDigits(kind.id); digits > 0 && data.size() == digits + 1 && isDigits(data)) {
+        // The number as printed, its check digit last: libzint adds the
+        // check digit itself, so it is checked here and left off.
+        const int check = gs1CheckDigit(QStringView(data).first(digits));
+        if (data.back().unicode() - u'0' != check)
+            return {{}, {}, QStringLiteral("The check digit is %1, not %2").arg(check).arg(data.back())};
+        return {data.first(digits), {}, {}};
+    }
     if (ZBarcode_Cap(kind.id, ZINT_CAP_COMPOSITE)) {
         const qsizetype bar = data.indexOf(u'|');
         if (bar < 0)
@@ -344,10 +408,18 @@ Prepared prepare(const Kind& kind, const QString& data, const Options& options)
         const QString composite = data.mid(bar + 1);
         if (const QString bad = gs1Brackets(composite); !bad.isEmpty())
             return {{}, {}, bad};
-        return {composite, data.left(bar), {}};
+        // The linear part holds AIs too where it is GS1-128 or DataBar Expanded.
+        const QString linear = data.left(bar);
+        if (const QString bad = linear.startsWith(u'[') ? gs1CheckDigits(linear) : QString(); !bad.isEmpty())
+            return {{}, {}, bad};
+        if (const QString bad = gs1CheckDigits(composite, bar + 1); !bad.isEmpty())
+            return {{}, {}, bad};
+        return {composite, linear, {}};
     }
     if (kind.options & Gs1) {
         if (const QString bad = gs1Brackets(data); !bad.isEmpty())
+            return {{}, {}, bad};
+        if (const QString bad = gs1CheckDigits(data); !bad.isEmpty())
             return {{}, {}, bad};
     }
     return {data, {}, {}};
@@ -364,9 +436,13 @@ SymbolPtr configured(const Kind& kind, const Prepared& prepared, const Options& 
     symbol->scale = 0.5f;
     symbol->output_options = BARCODE_QUIET_ZONES | COMPLIANT_HEIGHT;
     symbol->show_hrt = options.showText ? 1 : 0;
-    if (kind.options & Gs1)
+    if (kind.options & Gs1) {
         symbol->input_mode = GS1_MODE;
-    else
+        // libzint finds GS1 data that breaks the standard's rules (a month
+        // 13, a character outside an AI's set, an unknown country) and only
+        // warns; such a label fails where its data is read, so it is refused.
+        symbol->warn_level = WARN_FAIL_ALL;
+    } else
         symbol->input_mode = UNICODE_MODE;
     // Text beyond Latin-1 gets the ECI of a character set that holds it, which
     // libzint picks itself.
@@ -434,6 +510,34 @@ QString tooLong(const Kind& kind, const Prepared& prepared, const Options& optio
         .arg(mostThatFits(kind, prepared, options));
 }
 
+// libzint's finding against a GS1 rule ("AI (17) position 3: Invalid month
+// '13'"), its position counted in the AI's data and of a composite's part,
+// put as where it is in the data as typed.
+QString gs1Rule(const Prepared& prepared, const QString& message)
+{
+    static const QRegularExpression rule(
+        QStringLiteral("^AI \\((\\d+)\\) position (\\d+): (.+?)( in (?:linear|2D) component)?$"));
+    const QRegularExpressionMatch m = rule.match(message);
+    if (!m.hasMatch())
+        return {};
+    const bool linear = m.captured(4).contains(QLatin1String("linear"));
+    // The composite part follows the linear part and its "|".
+    const QString& part = linear ? prepared.primary : prepared.data;
+    const qsizetype offset = !linear && !prepared.primary.isEmpty() ? prepared.primary.size() + 1 : 0;
+    QString what = m.captured(3);
+    // GS1 names its character sets by number, which a user does not know.
+    static const QRegularExpression cset(QStringLiteral("^Invalid CSET \\d+ character"));
+    const bool outsideSet = what.contains(cset);
+    what.replace(cset, QStringLiteral("Invalid character"));
+    const qsizetype bracket = part.indexOf(QStringLiteral("[%1]").arg(m.captured(1)));
+    if (bracket < 0)
+        return QStringLiteral("%1 in AI (%2)").arg(what, m.captured(1));
+    const qsizetype index = offset + bracket + m.captured(1).size() + 2 + m.captured(2).toInt() - 1;
+    return QStringLiteral("%1 in AI (%2) %3%4")
+        .arg(what, m.captured(1), at(index),
+             outsideSet ? QStringLiteral(": GS1 allows no such character there") : QString());
+}
+
 // libzint's message in the program's words: what is wrong and where.
 QString plainError(const Kind& kind, const Prepared& prepared, const Options& options, int code,
                    const QString& raw)
@@ -443,7 +547,9 @@ QString plainError(const Kind& kind, const Prepared& prepared, const Options& op
     message.remove(prefix);
     static const QRegularExpression checkDigit(QStringLiteral("[Ii]nvalid (?:\\w+ )?check digit '(.)', expecting '(.)'"));
     if (const QRegularExpressionMatch m = checkDigit.match(message); m.hasMatch())
-        return QStringLiteral("The check digit %1 is wrong: it should be %2").arg(m.captured(1), m.captured(2));
+        return QStringLiteral("The check digit is %1, not %2").arg(m.captured(2), m.captured(1));
+    if (const QString rule = gs1Rule(prepared, message); !rule.isEmpty())
+        return rule;
     if (code == ZINT_ERROR_TOO_LONG || message.contains(QLatin1String("too long"), Qt::CaseInsensitive))
         return tooLong(kind, prepared, options, message);
     if (message.contains(QLatin1String("nvalid character"))) {
