@@ -4,6 +4,7 @@
 #include "app/ExportDialog.h"
 #include "app/Platform.h"
 #include "app/PrintLabels.h"
+#include "app/PrintShown.h"
 #include "app/ScanMark.h"
 #include "desktop/Clipboard.h"
 #include "desktop/Print.h"
@@ -51,8 +52,6 @@ namespace {
 
 const QString kCaption = QStringLiteral("All Symbologies");
 const QString kExportTitle = QStringLiteral("Export");
-const QString kPrintTitle = QStringLiteral("Print");
-constexpr double kMmPerInch = 25.4;
 // Enough refused lines to act on; the rest are counted.
 constexpr int kRefusedShown = 20;
 // Where a symbology's item keeps its Kind.
@@ -635,27 +634,7 @@ void StudioWindow::printShown(QPrinter& printer, bool checkPage)
     const std::optional<verify::Request> shown = shownSymbol();
     if (!shown)
         return;
-    const double moduleMm = ExportDialog::remembered().moduleMm;
-    const draw::Surface& surface = *m_symbol.surface;
-    const output::PrintResult result = output::printSymbol(printer, surface, moduleMm);
-    if (!result.ok()) {
-        message(QMessageBox::Warning, kPrintTitle, tr("The symbol was not printed: ") + result.error);
-        return;
-    }
-    if (!checkPage)
-        return;
-    // The page as the printer's dots make it.
-    output::ExportSettings page;
-    page.format = output::Format::Png;
-    page.moduleMm = moduleMm;
-    page.dpi = printer.logicalDpiX();
-    verify::Context context = shown->context;
-    context.dotsPerModule = moduleMm * page.dpi / kMmPerInch;
-    const verify::Verdict verdict = verify::checkExport(surface, page, *shown->library, context);
-    if (verdict.checked() && !verdict.reads())
-        message(QMessageBox::Warning, kPrintTitle,
-                tr("The symbol was printed, but a standard decoder does not read the page as the data: ") +
-                    verdict.details());
+    printShownSymbol(m_platform, printer, *m_symbol.surface, *shown, QString(), checkPage);
 }
 
 output::DragData StudioWindow::dragData()
