@@ -1559,6 +1559,8 @@ void TestCli::librarySymbologiesToEachFormatDecode_data()
         {"Data Matrix", args("-t|datamatrix|-d|Bin 7-A/42"), "DataMatrix", "Bin 7-A/42"},
         {"Aztec", args("-t|aztec|-d|Ticket 2026-12-11"), "Aztec", "Ticket 2026-12-11"},
         {"PDF417", args("-t|pdf417|-d|PDF417 stacked rows"), "PDF417", "PDF417 stacked rows"},
+        // Listed under libzint's name alone.
+        {"Compact PDF417", args("-t|pdf417comp|-d|Compact rows"), "PDF417", "Compact rows"},
         {"MaxiCode", args("-t|maxicode|-d|PARCEL 123"), "MaxiCode", "PARCEL 123"},
         {"Code 93", args("-t|code93|-d|CODE-93 X"), "Code93", "CODE-93 X"},
         {"EAN-8 as printed", args("-t|ean8|-d|9638-5074"), "EAN8", "96385074"},
