@@ -23,7 +23,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <ZXing/ReadBarcode.h>
 
 #include <csignal>
 
@@ -153,21 +152,8 @@ QImage rasterise(const QString& path, double moduleMm = 25.4 / 96)
 // it: EAN/UPC add-ons with the symbol, a MaxiCode as the one thing there.
 QString scan(const QImage& picture, ZXing::BarcodeFormat format)
 {
-    QImage grey(picture.width() + 80, picture.height() + 80, QImage::Format_Grayscale8);
-    grey.fill(255);
-    {
-        QPainter p(&grey);
-        p.drawImage(40, 40, picture);
-    }
-    ZXing::DecodeHints hints;
-    hints.setFormats(format);
-    hints.setTryHarder(true);
-    hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
-    hints.setIsPure(format == ZXing::BarcodeFormat::MaxiCode);
-    const ZXing::Result r =
-        ZXing::ReadBarcode(ZXing::ImageView(grey.constBits(), grey.width(), grey.height(),
-                                            ZXing::ImageFormat::Lum, int(grey.bytesPerLine())),
-                           hints);
+    const ZXing::Result r = testing::scanFramed(
+        picture, format, {.addOns = true, .pure = format == ZXing::BarcodeFormat::MaxiCode});
     if (!r.isValid())
         return QStringLiteral("<no symbol>");
     // GS1 data is told from the same text as plain data by the symbology
