@@ -669,14 +669,10 @@ void StudioWindow::File_BatchExport()
 {
     if (!m_kind)
         return;
-    BatchExportDialog dialog(m_platform, this);
-    dialog.setWindowTitle(tr("Batch Export: %1").arg(QString::fromUtf8(m_kind->title)));
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const std::optional<BatchExportRequest> request = dialog.request();
-    if (!request)
-        return;
-    runWithProgress(this, [&](const BatchKeepGoing& keepGoing) { runBatchExport(*request, keepGoing); });
+    batchExportFromDialog(m_platform, this, tr("Batch Export: %1").arg(QString::fromUtf8(m_kind->title)),
+                          [this](const BatchExportRequest& request, const BatchKeepGoing& keepGoing) {
+                              runBatchExport(request, keepGoing);
+                          });
 }
 
 PrintLabelsDialog* StudioWindow::File_PrintLabels()
