@@ -4,7 +4,7 @@
 
 #include "app/ExportDialog.h"
 #include "app/PrintLabels.h"
-#include "app/PrintShown.h"
+#include "app/ShownSymbol.h"
 #include "desktop/Print.h"
 #include "draw/PictureBox.h"
 #include "formats/FileName.h"
@@ -223,14 +223,10 @@ output::DragData BarcodeGenerator::dragData()
 {
     if (!symbolShown())
         return {nullptr, QStringLiteral("There is no symbol to drag.")};
-    if (!m_dragFolder || !m_dragFolder->isValid())
-        m_dragFolder = std::make_unique<QTemporaryDir>();
-    if (!m_dragFolder->isValid())
-        return {nullptr, m_dragFolder->errorString()};
     QString name = exportFileName(QStringLiteral("png"));
     if (name.toUtf8().size() > output::kMaxFileNameBytes)
         name = QStringLiteral("TSL_barcode.png");
-    return output::dragData(selectedSurface(), ExportDialog::remembered(), m_dragFolder->filePath(name));
+    return dragShownSymbol(m_dragFolder, selectedSurface(), name);
 }
 
 void BarcodeGenerator::dragSymbol()

@@ -4,8 +4,8 @@
 #include "app/ExportDialog.h"
 #include "app/Platform.h"
 #include "app/PrintLabels.h"
-#include "app/PrintShown.h"
 #include "app/ScanMark.h"
+#include "app/ShownSymbol.h"
 #include "desktop/Clipboard.h"
 #include "desktop/Print.h"
 #include "formats/FileName.h"
@@ -642,12 +642,7 @@ output::DragData StudioWindow::dragData()
     finishDrawing();
     if (!symbolShown())
         return {nullptr, tr("There is no symbol to drag.")};
-    if (!m_dragFolder || !m_dragFolder->isValid())
-        m_dragFolder = std::make_unique<QTemporaryDir>();
-    if (!m_dragFolder->isValid())
-        return {nullptr, m_dragFolder->errorString()};
-    return output::dragData(*m_symbol.surface, ExportDialog::remembered(),
-                            m_dragFolder->filePath(exportFileName(QStringLiteral("png"))));
+    return dragShownSymbol(m_dragFolder, *m_symbol.surface, exportFileName(QStringLiteral("png")));
 }
 
 void StudioWindow::dragSymbol()

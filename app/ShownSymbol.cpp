@@ -1,4 +1,4 @@
-#include "app/PrintShown.h"
+#include "app/ShownSymbol.h"
 
 #include "app/ExportDialog.h"
 #include "app/Platform.h"
@@ -7,7 +7,9 @@
 #include "verify/ExportCheck.h"
 #include "verify/ScanCheck.h"
 
+#include <QMimeData>
 #include <QPrinter>
+#include <QTemporaryDir>
 
 void printShownSymbol(Platform& platform, QPrinter& printer, const draw::Surface& surface,
                       const verify::Request& shown, const QString& caption, bool checkPage)
@@ -41,4 +43,14 @@ void printShownSymbol(Platform& platform, QPrinter& printer, const draw::Surface
                            "the data: ") +
                 verdict.details(),
             QMessageBox::Ok);
+}
+
+output::DragData dragShownSymbol(std::unique_ptr<QTemporaryDir>& folder, const draw::Surface& surface,
+                                 const QString& fileName)
+{
+    if (!folder || !folder->isValid())
+        folder = std::make_unique<QTemporaryDir>();
+    if (!folder->isValid())
+        return {nullptr, folder->errorString()};
+    return output::dragData(surface, ExportDialog::remembered(), folder->filePath(fileName));
 }
