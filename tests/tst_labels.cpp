@@ -159,6 +159,9 @@ class TestLabels : public QObject {
 
   private:
     PrintLabelsDialog* open(Window& w);
+    // The dialog over the window showing `data` in Code 128, to fill Avery 5160
+    // with it; nullptr when the label data has no such product.
+    PrintLabelsDialog* openOnShown(Window& w, const QString& data);
     QTemporaryDir m_settings;
     QTemporaryDir m_folder;
 };
@@ -184,6 +187,17 @@ PrintLabelsDialog* TestLabels::open(Window& w)
     PrintLabelsDialog* dialog = w->File_PrintLabels();
     // Laid out, so that the preview has its size.
     QCoreApplication::processEvents();
+    return dialog;
+}
+
+PrintLabelsDialog* TestLabels::openOnShown(Window& w, const QString& data)
+{
+    testing::select(w.w.get(), QStringLiteral("Code 128"));
+    w->Text1->setText(data);
+    PrintLabelsDialog* dialog = open(w);
+    if (!dialog->selectProduct(QStringLiteral("Avery 5160")))
+        return nullptr;
+    dialog->fromCurrent->setChecked(true);
     return dialog;
 }
 
@@ -289,11 +303,8 @@ void TestLabels::unsupportedProductsAreGreyed()
 void TestLabels::previewShowsOutlinesThatAreNotPrinted()
 {
     Window w(m_folder.path());
-    testing::select(w.w.get(), QStringLiteral("Code 128"));
-    w->Text1->setText(QStringLiteral("ABC123"));
-    PrintLabelsDialog* dialog = open(w);
-    QVERIFY(dialog->selectProduct(QStringLiteral("Avery 5160")));
-    dialog->fromCurrent->setChecked(true);
+    PrintLabelsDialog* dialog = openOnShown(w, QStringLiteral("ABC123"));
+    QVERIFY(dialog);
     dialog->copies->setValue(3);
     dialog->refresh();
     QVERIFY(dialog->layout());
@@ -535,11 +546,8 @@ void TestLabels::aSymbolTooLargeForItsLabelIsSaid()
 void TestLabels::aFailedSaveIsSaidAndWritesNothing()
 {
     Window w(m_folder.path());
-    testing::select(w.w.get(), QStringLiteral("Code 128"));
-    w->Text1->setText(QStringLiteral("ABC123"));
-    PrintLabelsDialog* dialog = open(w);
-    QVERIFY(dialog->selectProduct(QStringLiteral("Avery 5160")));
-    dialog->fromCurrent->setChecked(true);
+    PrintLabelsDialog* dialog = openOnShown(w, QStringLiteral("ABC123"));
+    QVERIFY(dialog);
     const QString pdf = QDir(m_folder.path()).filePath(QStringLiteral("no-such-folder/labels.pdf"));
     w.platform->chosenFile = pdf;
     dialog->saveAsPdf();
@@ -616,11 +624,8 @@ void TestLabels::choicesPersist()
 void TestLabels::printGoesThroughThePrinter()
 {
     Window w(m_folder.path());
-    testing::select(w.w.get(), QStringLiteral("Code 128"));
-    w->Text1->setText(QStringLiteral("PRINT1"));
-    PrintLabelsDialog* dialog = open(w);
-    QVERIFY(dialog->selectProduct(QStringLiteral("Avery 5160")));
-    dialog->fromCurrent->setChecked(true);
+    PrintLabelsDialog* dialog = openOnShown(w, QStringLiteral("PRINT1"));
+    QVERIFY(dialog);
     dialog->copies->setValue(31);
     const QString pdf = QDir(m_folder.path()).filePath(QStringLiteral("printed.pdf"));
     w.platform->pdfPath = pdf;
