@@ -275,13 +275,23 @@ void runWithProgress(QWidget* parent, const std::function<void(const BatchKeepGo
     });
 }
 
-void BarcodeGenerator::BatchExport()
+void batchExportFromDialog(Platform& platform, QWidget* parent, const QString& title, const BatchRun& run)
 {
-    BatchExportDialog dialog(*m_platform, this);
+    BatchExportDialog dialog(platform, parent);
+    if (!title.isEmpty())
+        dialog.setWindowTitle(title);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const std::optional<BatchExportRequest> request = dialog.request();
     if (!request)
         return;
-    runWithProgress(this, [&](const BatchKeepGoing& keepGoing) { runBatchExport(*request, keepGoing); });
+    runWithProgress(parent, [&](const BatchKeepGoing& keepGoing) { run(*request, keepGoing); });
+}
+
+void BarcodeGenerator::BatchExport()
+{
+    batchExportFromDialog(*m_platform, this, QString(),
+                          [this](const BatchExportRequest& request, const BatchKeepGoing& keepGoing) {
+                              runBatchExport(request, keepGoing);
+                          });
 }

@@ -75,3 +75,8 @@ output::BatchSummary runBatchExport(Platform& platform, const BatchExportRequest
 // Runs a batch under a window-modal progress dialog over `parent` whose Cancel
 // stops it before the next file.
 void runWithProgress(QWidget* parent, const std::function<void(const BatchKeepGoing&)>& run);
+
+// Batch Export as the File menus offer it: the dialog over `parent`, titled
+// `title` unless empty, then its request run under the progress dialog.
+using BatchRun = std::function<void(const BatchExportRequest&, const BatchKeepGoing&)>;
+void batchExportFromDialog(Platform& platform, QWidget* parent, const QString& title, const BatchRun& run);

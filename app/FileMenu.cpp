@@ -4,6 +4,7 @@
 
 #include "app/ExportDialog.h"
 #include "app/PrintLabels.h"
+#include "app/ShownSymbol.h"
 #include "desktop/Print.h"
 #include "draw/PictureBox.h"
 #include "formats/FileName.h"
@@ -31,9 +32,6 @@
 namespace {
 
 const QString kExportTitle = QStringLiteral("Export");
-const QString kPrintTitle = QStringLiteral("Print");
-
-constexpr double kMmPerInch = 25.4;
 
 } // namespace
 
@@ -189,31 +187,8 @@ void BarcodeGenerator::printShown(QPrinter& printer, bool checkPage)
     const std::optional<verify::Request> shown = shownSymbol();
     if (!shown)
         return;
-    const double moduleMm = ExportDialog::remembered().moduleMm;
     const QString caption = printCaption->isChecked() ? shown->context.expected : QString();
-    const draw::Surface& surface = selectedSurface();
-    const output::PrintResult result = output::printSymbol(printer, surface, moduleMm, caption);
-    if (!result.ok()) {
-        message(QMessageBox::Warning, kPrintTitle,
-                QStringLiteral("The symbol was not printed: ") + result.error);
-        return;
-    }
-    if (!checkPage)
-        return;
-    // The page as the printer's dots make it: black on white, each module the
-    // whole number of dots the layout chose.
-    output::ExportSettings page;
-    page.format = output::Format::Png;
-    page.moduleMm = moduleMm;
-    page.dpi = printer.logicalDpiX();
-    verify::Context context = shown->context;
-    context.dotsPerModule = moduleMm * page.dpi / kMmPerInch;
-    const verify::Verdict verdict = verify::checkExport(surface, page, shown->symbology, context);
-    if (!verdict.reads())
-        message(QMessageBox::Warning, kPrintTitle,
-                QStringLiteral("The symbol was printed, but a standard decoder does not read the page as the "
-                               "data: ") +
-                    verdict.details());
+    printShownSymbol(*m_platform, printer, selectedSurface(), *shown, caption, checkPage);
 }
 
 LabelSymbols BarcodeGenerator::labelSymbols() const
@@ -248,14 +223,10 @@ output::DragData BarcodeGenerator::dragData()
 {
     if (!symbolShown())
         return {nullptr, QStringLiteral("There is no symbol to drag.")};
-    if (!m_dragFolder || !m_dragFolder->isValid())
-        m_dragFolder = std::make_unique<QTemporaryDir>();
-    if (!m_dragFolder->isValid())
-        return {nullptr, m_dragFolder->errorString()};
     QString name = exportFileName(QStringLiteral("png"));
     if (name.toUtf8().size() > output::kMaxFileNameBytes)
         name = QStringLiteral("TSL_barcode.png");
-    return output::dragData(selectedSurface(), ExportDialog::remembered(), m_dragFolder->filePath(name));
+    return dragShownSymbol(m_dragFolder, selectedSurface(), name);
 }
 
 void BarcodeGenerator::dragSymbol()

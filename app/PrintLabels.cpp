@@ -689,15 +689,25 @@ void PrintLabelsDialog::report(const QString& title, const sheets::PaintResult& 
                            QMessageBox::Ok);
 }
 
-void PrintLabelsDialog::print()
+bool PrintLabelsDialog::layoutReady()
 {
     refresh();
-    if (!m_layout || !m_layout->error().isEmpty())
-        return;
-    const std::unique_ptr<QPrinter> printer = m_platform.printer();
-    // The print dialog then offers the sheet's own paper.
+    return m_layout && m_layout->error().isEmpty();
+}
+
+std::unique_ptr<QPrinter> PrintLabelsDialog::sheetPrinter() const
+{
+    std::unique_ptr<QPrinter> printer = m_platform.printer();
     printer->setPageLayout(sheets::pageLayout(m_layout->sheet()));
     printer->setDocName(m_layout->sheet().name);
+    return printer;
+}
+
+void PrintLabelsDialog::print()
+{
+    if (!layoutReady())
+        return;
+    const std::unique_ptr<QPrinter> printer = sheetPrinter();
     if (!m_platform.setUpPrinter(*printer, this))
         return;
     sheets::PaintOptions options;
@@ -718,12 +728,9 @@ void PrintLabelsDialog::print()
 
 void PrintLabelsDialog::printPreview()
 {
-    refresh();
-    if (!m_layout || !m_layout->error().isEmpty())
+    if (!layoutReady())
         return;
-    const std::unique_ptr<QPrinter> printer = m_platform.printer();
-    printer->setPageLayout(sheets::pageLayout(m_layout->sheet()));
-    printer->setDocName(m_layout->sheet().name);
+    const std::unique_ptr<QPrinter> printer = sheetPrinter();
     m_platform.previewPrint(*printer, this, [this](QPrinter& pages) {
         // Printing from the preview comes here too; a failure is said there.
         const sheets::PaintResult result = sheets::paintSheet(pages, *m_layout, {});
@@ -735,8 +742,7 @@ void PrintLabelsDialog::printPreview()
 
 void PrintLabelsDialog::saveAsPdf()
 {
-    refresh();
-    if (!m_layout || !m_layout->error().isEmpty())
+    if (!layoutReady())
         return;
     const QString folder =
         Store().value(QStringLiteral("pdfFolder"), m_platform.currentDirectory()).toString();

@@ -141,6 +141,10 @@ class PrintLabelsDialog : public QDialog {
     QString customSpec() const;
     std::optional<sheets::Sheet> chosenSheet(QString* error) const;
     void showNotes(const QStringList& found);
+    // The layout made again; false while it cannot be printed (the reason is in notes).
+    bool layoutReady();
+    // A printer set to the sheet's paper and name, which the print dialog then offers.
+    std::unique_ptr<QPrinter> sheetPrinter() const;
     // Lists the result's labels that do not read and its warnings under the
     // layout's own notes, and says it in a message box when the result failed.
     void report(const QString& title, const sheets::PaintResult& result, const QString& done);

@@ -1,30 +1,17 @@
 #include "jobs/Choice.h"
 
-#include <array>
 #include <string_view>
 
 namespace output {
 
 namespace {
 
-// libzint's numbers for the EAN/UPC symbols (zint.h): the library's symbol for
-// the window's EAN-13 family is looked up by them, whatever the command-line
-// name the adapter gives it.
-constexpr int kZintEan = 13;
-constexpr int kZintEanChecked = 14;
-constexpr int kZintUpcA = 34;
-constexpr int kZintUpcAChecked = 35;
-constexpr int kZintUpcE = 37;
-constexpr int kZintUpcEChecked = 38;
-constexpr int kZintIsbn = 69;
-
-const zintsym::Kind* kindWithId(std::initializer_list<int> ids)
+// Whether the kind is libzint's symbology that the library lists under this
+// name: JAN-13 is its EAN-13, whatever name a kind goes by.
+bool isLibrarys(const zintsym::Kind& kind, QStringView name)
 {
-    for (const int id : ids)
-        for (const zintsym::Kind& k : zintsym::kinds())
-            if (k.id == id && std::string_view(k.name) != "ean8")
-                return &k;
-    return nullptr;
+    const zintsym::Kind* named = zintsym::kindNamed(name);
+    return named && named->id == kind.id;
 }
 
 } // namespace
@@ -47,10 +34,7 @@ const zintsym::Kind* drawingKind(Symbology symbology, const LibraryChoice& libra
     if (!isEanFamily(symbology) || (!library.standardProportions && library.options.addon.isEmpty()))
         return nullptr;
     // The library lists the window's four under the window's names.
-    if (const zintsym::Kind* same = zintsym::kindNamed(QString::fromLatin1(symbologyInfo(symbology).cliName)))
-        return same;
-    return symbology == Symbology::UpcA ? kindWithId({kZintUpcA, kZintUpcAChecked})
-                                        : kindWithId({kZintEan, kZintEanChecked});
+    return zintsym::kindNamed(QString::fromLatin1(symbologyInfo(symbology).cliName));
 }
 
 std::optional<ean::PrintedForm> printedFormOf(Symbology symbology)
@@ -67,21 +51,18 @@ std::optional<ean::PrintedForm> printedFormOf(Symbology symbology)
 
 std::optional<ean::PrintedForm> printedFormOf(const zintsym::Kind& kind)
 {
-    const std::string_view name(kind.name);
-    if (name == "ean8")
+    // EAN-8 is libzint's EAN-13 symbology given fewer digits: only its name tells.
+    if (kind.name && std::string_view(kind.name) == "ean8")
         return ean::PrintedForm::Ean8;
-    if (name == "upce")
+    if (isLibrarys(kind, u"ean13"))
+        return ean::PrintedForm::Ean13;
+    if (isLibrarys(kind, u"upca"))
+        return ean::PrintedForm::UpcA;
+    if (isLibrarys(kind, u"upce"))
         return ean::PrintedForm::UpcE;
-    switch (kind.id) {
-    case kZintEan:
-    case kZintEanChecked: return ean::PrintedForm::Ean13;
-    case kZintUpcA:
-    case kZintUpcAChecked: return ean::PrintedForm::UpcA;
-    case kZintUpcE:
-    case kZintUpcEChecked: return ean::PrintedForm::UpcE;
-    case kZintIsbn: return ean::PrintedForm::Isbn;
-    default: return std::nullopt;
-    }
+    if (isLibrarys(kind, u"isbn"))
+        return ean::PrintedForm::Isbn;
+    return std::nullopt;
 }
 
 QString choiceTitle(Symbology symbology, const LibraryChoice& library)

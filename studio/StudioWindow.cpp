@@ -5,6 +5,7 @@
 #include "app/Platform.h"
 #include "app/PrintLabels.h"
 #include "app/ScanMark.h"
+#include "app/ShownSymbol.h"
 #include "desktop/Clipboard.h"
 #include "desktop/Print.h"
 #include "formats/FileName.h"
@@ -51,8 +52,6 @@ namespace {
 
 const QString kCaption = QStringLiteral("All Symbologies");
 const QString kExportTitle = QStringLiteral("Export");
-const QString kPrintTitle = QStringLiteral("Print");
-constexpr double kMmPerInch = 25.4;
 // Enough refused lines to act on; the rest are counted.
 constexpr int kRefusedShown = 20;
 // Where a symbology's item keeps its Kind.
@@ -644,27 +643,7 @@ void StudioWindow::printShown(QPrinter& printer, bool checkPage)
     const std::optional<verify::Request> shown = shownSymbol();
     if (!shown)
         return;
-    const double moduleMm = ExportDialog::remembered().moduleMm;
-    const draw::Surface& surface = *m_symbol.surface;
-    const output::PrintResult result = output::printSymbol(printer, surface, moduleMm);
-    if (!result.ok()) {
-        message(QMessageBox::Warning, kPrintTitle, tr("The symbol was not printed: ") + result.error);
-        return;
-    }
-    if (!checkPage)
-        return;
-    // The page as the printer's dots make it.
-    output::ExportSettings page;
-    page.format = output::Format::Png;
-    page.moduleMm = moduleMm;
-    page.dpi = printer.logicalDpiX();
-    verify::Context context = shown->context;
-    context.dotsPerModule = moduleMm * page.dpi / kMmPerInch;
-    const verify::Verdict verdict = verify::checkExport(surface, page, *shown->library, context);
-    if (verdict.checked() && !verdict.reads())
-        message(QMessageBox::Warning, kPrintTitle,
-                tr("The symbol was printed, but a standard decoder does not read the page as the data: ") +
-                    verdict.details());
+    printShownSymbol(m_platform, printer, *m_symbol.surface, *shown, QString(), checkPage);
 }
 
 output::DragData StudioWindow::dragData()
@@ -672,12 +651,7 @@ output::DragData StudioWindow::dragData()
     finishDrawing();
     if (!symbolShown())
         return {nullptr, tr("There is no symbol to drag.")};
-    if (!m_dragFolder || !m_dragFolder->isValid())
-        m_dragFolder = std::make_unique<QTemporaryDir>();
-    if (!m_dragFolder->isValid())
-        return {nullptr, m_dragFolder->errorString()};
-    return output::dragData(*m_symbol.surface, ExportDialog::remembered(),
-                            m_dragFolder->filePath(exportFileName(QStringLiteral("png"))));
+    return dragShownSymbol(m_dragFolder, *m_symbol.surface, exportFileName(QStringLiteral("png")));
 }
 
 void StudioWindow::dragSymbol()
@@ -699,14 +673,10 @@ void StudioWindow::File_BatchExport()
 {
     if (!m_kind)
         return;
-    BatchExportDialog dialog(m_platform, this);
-    dialog.setWindowTitle(tr("Batch Export: %1").arg(QString::fromUtf8(m_kind->title)));
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const std::optional<BatchExportRequest> request = dialog.request();
-    if (!request)
-        return;
-    runWithProgress(this, [&](const BatchKeepGoing& keepGoing) { runBatchExport(*request, keepGoing); });
+    batchExportFromDialog(m_platform, this, tr("Batch Export: %1").arg(QString::fromUtf8(m_kind->title)),
+                          [this](const BatchExportRequest& request, const BatchKeepGoing& keepGoing) {
+                              runBatchExport(request, keepGoing);
+                          });
 }
 
 PrintLabelsDialog* StudioWindow::File_PrintLabels()

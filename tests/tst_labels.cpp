@@ -77,6 +77,29 @@ QString lines(int count, int from = 1)
     return text;
 }
 
+// A custom sheet as a user fills it in: the page, then in mm the label's size,
+// the grid, the first label's corner and the pitch across and down.
+struct CustomSheet {
+    const char* page;
+    double width, height;
+    int columns, rows;
+    double left, top, across, down;
+};
+
+void fillCustomSheet(PrintLabelsDialog* dialog, const CustomSheet& sheet)
+{
+    dialog->useCustom->setChecked(true);
+    dialog->customPage->setCurrentText(QString::fromLatin1(sheet.page));
+    dialog->labelWidth->setValue(sheet.width);
+    dialog->labelHeight->setValue(sheet.height);
+    dialog->columns->setValue(sheet.columns);
+    dialog->rows->setValue(sheet.rows);
+    dialog->firstLeft->setValue(sheet.left);
+    dialog->firstTop->setValue(sheet.top);
+    dialog->pitchAcross->setValue(sheet.across);
+    dialog->pitchDown->setValue(sheet.down);
+}
+
 // The window's boxes as the command line sets them.
 QStringList windowOptions(const Window& w)
 {
@@ -136,6 +159,9 @@ class TestLabels : public QObject {
 
   private:
     PrintLabelsDialog* open(Window& w);
+    // The dialog over the window showing `data` in Code 128, to fill Avery 5160
+    // with it; nullptr when the label data has no such product.
+    PrintLabelsDialog* openOnShown(Window& w, const QString& data);
     QTemporaryDir m_settings;
     QTemporaryDir m_folder;
 };
@@ -161,6 +187,17 @@ PrintLabelsDialog* TestLabels::open(Window& w)
     PrintLabelsDialog* dialog = w->File_PrintLabels();
     // Laid out, so that the preview has its size.
     QCoreApplication::processEvents();
+    return dialog;
+}
+
+PrintLabelsDialog* TestLabels::openOnShown(Window& w, const QString& data)
+{
+    testing::select(w.w.get(), QStringLiteral("Code 128"));
+    w->Text1->setText(data);
+    PrintLabelsDialog* dialog = open(w);
+    if (!dialog->selectProduct(QStringLiteral("Avery 5160")))
+        return nullptr;
+    dialog->fromCurrent->setChecked(true);
     return dialog;
 }
 
@@ -266,11 +303,8 @@ void TestLabels::unsupportedProductsAreGreyed()
 void TestLabels::previewShowsOutlinesThatAreNotPrinted()
 {
     Window w(m_folder.path());
-    testing::select(w.w.get(), QStringLiteral("Code 128"));
-    w->Text1->setText(QStringLiteral("ABC123"));
-    PrintLabelsDialog* dialog = open(w);
-    QVERIFY(dialog->selectProduct(QStringLiteral("Avery 5160")));
-    dialog->fromCurrent->setChecked(true);
+    PrintLabelsDialog* dialog = openOnShown(w, QStringLiteral("ABC123"));
+    QVERIFY(dialog);
     dialog->copies->setValue(3);
     dialog->refresh();
     QVERIFY(dialog->layout());
@@ -378,16 +412,7 @@ void TestLabels::saveAsPdfWritesTheCommandLinesSheet()
     testing::select(w.w.get(), symbology);
     PrintLabelsDialog* dialog = open(w);
     if (product.isEmpty()) {
-        dialog->useCustom->setChecked(true);
-        dialog->customPage->setCurrentText(QStringLiteral("A5"));
-        dialog->labelWidth->setValue(60);
-        dialog->labelHeight->setValue(30);
-        dialog->columns->setValue(2);
-        dialog->rows->setValue(4);
-        dialog->firstLeft->setValue(10);
-        dialog->firstTop->setValue(12);
-        dialog->pitchAcross->setValue(65);
-        dialog->pitchDown->setValue(33);
+        fillCustomSheet(dialog, {"A5", 60, 30, 2, 4, 10, 12, 65, 33});
     } else {
         QVERIFY(dialog->selectProduct(product));
     }
@@ -499,16 +524,7 @@ void TestLabels::aSymbolTooLargeForItsLabelIsSaid()
     Window w(m_folder.path());
     testing::select(w.w.get(), QStringLiteral("Code 128"));
     PrintLabelsDialog* dialog = open(w);
-    dialog->useCustom->setChecked(true);
-    dialog->customPage->setCurrentText(QStringLiteral("A4"));
-    dialog->labelWidth->setValue(15);
-    dialog->labelHeight->setValue(10);
-    dialog->columns->setValue(2);
-    dialog->rows->setValue(2);
-    dialog->firstLeft->setValue(10);
-    dialog->firstTop->setValue(10);
-    dialog->pitchAcross->setValue(20);
-    dialog->pitchDown->setValue(12);
+    fillCustomSheet(dialog, {"A4", 15, 10, 2, 2, 10, 10, 20, 12});
     dialog->fromLines->setChecked(true);
     dialog->file->clear();
     dialog->pasted->setPlainText(QStringLiteral("1\nABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789\n"));
@@ -530,11 +546,8 @@ void TestLabels::aSymbolTooLargeForItsLabelIsSaid()
 void TestLabels::aFailedSaveIsSaidAndWritesNothing()
 {
     Window w(m_folder.path());
-    testing::select(w.w.get(), QStringLiteral("Code 128"));
-    w->Text1->setText(QStringLiteral("ABC123"));
-    PrintLabelsDialog* dialog = open(w);
-    QVERIFY(dialog->selectProduct(QStringLiteral("Avery 5160")));
-    dialog->fromCurrent->setChecked(true);
+    PrintLabelsDialog* dialog = openOnShown(w, QStringLiteral("ABC123"));
+    QVERIFY(dialog);
     const QString pdf = QDir(m_folder.path()).filePath(QStringLiteral("no-such-folder/labels.pdf"));
     w.platform->chosenFile = pdf;
     dialog->saveAsPdf();
@@ -563,16 +576,7 @@ void TestLabels::choicesPersist()
         PrintLabelsDialog* dialog = open(w);
         dialog->search->setText(QStringLiteral("L7160"));
         QVERIFY(dialog->selectProduct(QStringLiteral("Avery L7160")));
-        dialog->useCustom->setChecked(true);
-        dialog->customPage->setCurrentText(QStringLiteral("120x180"));
-        dialog->labelWidth->setValue(50.5);
-        dialog->labelHeight->setValue(25);
-        dialog->columns->setValue(2);
-        dialog->rows->setValue(6);
-        dialog->firstLeft->setValue(8);
-        dialog->firstTop->setValue(9.5);
-        dialog->pitchAcross->setValue(55);
-        dialog->pitchDown->setValue(27);
+        fillCustomSheet(dialog, {"120x180", 50.5, 25, 2, 6, 8, 9.5, 55, 27});
         dialog->fromCsv->setChecked(true);
         dialog->file->setText(QStringLiteral("/somewhere/items.csv"));
         dialog->header->setChecked(true);
@@ -620,11 +624,8 @@ void TestLabels::choicesPersist()
 void TestLabels::printGoesThroughThePrinter()
 {
     Window w(m_folder.path());
-    testing::select(w.w.get(), QStringLiteral("Code 128"));
-    w->Text1->setText(QStringLiteral("PRINT1"));
-    PrintLabelsDialog* dialog = open(w);
-    QVERIFY(dialog->selectProduct(QStringLiteral("Avery 5160")));
-    dialog->fromCurrent->setChecked(true);
+    PrintLabelsDialog* dialog = openOnShown(w, QStringLiteral("PRINT1"));
+    QVERIFY(dialog);
     dialog->copies->setValue(31);
     const QString pdf = QDir(m_folder.path()).filePath(QStringLiteral("printed.pdf"));
     w.platform->pdfPath = pdf;

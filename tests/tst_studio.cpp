@@ -447,6 +447,11 @@ void TestStudio::symbologyWithoutDecoderIsNotChecked()
                 std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 24;
         }
     QVERIFY(!coloured);
+    // Printed, it is not warned about either: unread is not misread.
+    w.platform->pdfPath = QDir(m_folder.path()).filePath(QStringLiteral("unchecked.pdf"));
+    s->filePrint->trigger();
+    QVERIFY(QFileInfo(w.platform->pdfPath).size() > 0);
+    QVERIFY(w.platform->messages.empty());
     // Going back to a symbology a decoder reads, the tick returns.
     QVERIFY(s->choose(u"code93"));
     QTRY_VERIFY(s->scanMark->verdict() && s->scanMark->verdict()->reads());

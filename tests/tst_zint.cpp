@@ -20,7 +20,6 @@
 #include <QSvgRenderer>
 #include <QTest>
 
-#include <ZXing/ReadBarcode.h>
 
 #include <zint.h>
 
@@ -54,22 +53,8 @@ output::ExportSettings atPixels(int pixels)
 // EAN/UPC add-ons read with the symbol.
 QString zxingRead(const QImage& picture, const char* decoder)
 {
-    const ZXing::BarcodeFormat format = ZXing::BarcodeFormatFromString(decoder);
-    QImage grey(picture.width() + 80, picture.height() + 80, QImage::Format_Grayscale8);
-    grey.fill(255);
-    {
-        QPainter p(&grey);
-        p.drawImage(40, 40, picture);
-    }
-    ZXing::DecodeHints hints;
-    hints.setFormats(format);
-    hints.setTryHarder(true);
-    hints.setTryRotate(false);
-    hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
-    const ZXing::Result r = ZXing::ReadBarcode(
-        ZXing::ImageView(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
-                         int(grey.bytesPerLine())),
-        hints);
+    const ZXing::Result r = testing::scanFramed(picture, ZXing::BarcodeFormatFromString(decoder),
+                                                {.addOns = true, .rotated = false});
     return r.isValid() ? QString::fromStdString(r.text()) : QStringLiteral("<no symbol>");
 }
 

@@ -4,8 +4,13 @@
 
 namespace verify {
 
-Verdict checkExport(const draw::Surface& surface, const output::ExportSettings& settings, Symbology symbology,
-                    const Context& context)
+namespace {
+
+// The export drawn again as its file has it and read by the symbology's
+// decoder; a picture that cannot be made is the reason it does not read.
+template <typename AnySymbology>
+Verdict checkRedrawn(const draw::Surface& surface, const output::ExportSettings& settings,
+                     const AnySymbology& symbology, const Context& context)
 {
     const output::Rendered picture = output::render(surface, settings);
     if (!picture.ok()) {
@@ -15,8 +20,6 @@ Verdict checkExport(const draw::Surface& surface, const output::ExportSettings& 
     }
     return checkRendered(picture.image, symbology, context);
 }
-
-namespace {
 
 QImage onPaper(const QImage& picture)
 {
@@ -36,6 +39,12 @@ QImage onPaper(const QImage& picture)
 
 } // namespace
 
+Verdict checkExport(const draw::Surface& surface, const output::ExportSettings& settings, Symbology symbology,
+                    const Context& context)
+{
+    return checkRedrawn(surface, settings, symbology, context);
+}
+
 Verdict checkRendered(const QImage& picture, Symbology symbology, const Context& context)
 {
     return check(symbology, onPaper(picture), context);
@@ -54,13 +63,7 @@ Verdict checkExport(const draw::Surface& surface, const output::ExportSettings& 
     // Nothing to draw again for a symbology no decoder reads.
     if (!symbology.decoder)
         return Verdict::notChecked(symbology.title);
-    const output::Rendered picture = output::render(surface, settings);
-    if (!picture.ok()) {
-        Verdict verdict;
-        verdict.reason = picture.error;
-        return verdict;
-    }
-    return checkRendered(picture.image, symbology, context);
+    return checkRedrawn(surface, settings, symbology, context);
 }
 
 LibrarySymbology decoderSymbology(const zintsym::Kind& kind)

@@ -28,9 +28,14 @@ struct Known {
     Group group;
     const char* description;
     const char* data;
-    unsigned options;
-    const char* decoder;
+    unsigned options = 0;
+    const char* decoder = nullptr;
 };
+
+// What several kinds take, in the same words for each.
+constexpr const char* kCode39Text = "Upper-case letters, digits and - . $ / + % space";
+constexpr const char* kGtin = "A GTIN: 13 digits, or 14 with the check digit";
+constexpr const char* kExpandedAis = "AIs in brackets: [01]09501101530003[3103]001750";
 
 // clang-format off
 const Known kKnown[] = {
@@ -66,27 +71,27 @@ const Known kKnown[] = {
     {BARCODE_UPNQR, "upnqr", "UPNQR", Group::TwoD, "Slovenian payment QR Code, Latin-2 text",
      "Payment data as the UPN form gives it, up to 411 characters", MultiLine, "QRCode"},
     {BARCODE_CODE16K, "code16k", "Code 16K", Group::TwoD, "Stacked rows of Code 128",
-     "Text up to about 77 characters", 0, nullptr},
-    {BARCODE_CODE49, "code49", "Code 49", Group::TwoD, "Stacked rows, up to 8", "ASCII text up to 81 characters", 0, nullptr},
+     "Text up to about 77 characters"},
+    {BARCODE_CODE49, "code49", "Code 49", Group::TwoD, "Stacked rows, up to 8", "ASCII text up to 81 characters"},
     {BARCODE_CODABLOCKF, "codablockf", "Codablock F", Group::TwoD, "Stacked rows of Code 128",
-     "Text up to about 2,700 characters", 0, nullptr},
+     "Text up to about 2,700 characters"},
     {BARCODE_AZRUNE, "aztec-rune", "Aztec Runes", Group::TwoD, "An 11 x 11 Aztec bullseye holding one number",
-     "A number from 0 to 255", 0, nullptr},
+     "A number from 0 to 255"},
     // GS1
     {BARCODE_GS1_128, "gs1-128", "GS1-128", Group::Gs1, "Code 128 carrying GS1 Application Identifiers, on cases and pallets",
      "AIs in brackets: [01]09501101530003[17]261231[10]AB12", Gs1, "Code128"},
     {BARCODE_DBAR_OMN, "databar", "GS1 DataBar", Group::Gs1, "Omnidirectional GS1 DataBar for a GTIN on fresh food",
-     "A GTIN: 13 digits, or 14 with the check digit", 0, "DataBar"},
+     kGtin, 0, "DataBar"},
     {BARCODE_DBAR_EXP, "databar-expanded", "GS1 DataBar Expanded", Group::Gs1, "GS1 DataBar with AIs: weight, price, dates",
-     "AIs in brackets: [01]09501101530003[3103]001750", Gs1, "DataBarExpanded"},
+     kExpandedAis, Gs1, "DataBarExpanded"},
     {BARCODE_DBAR_LTD, "databar-limited", "GS1 DataBar Limited", Group::Gs1, "Small GS1 DataBar for a GTIN beginning 0 or 1",
-     "A GTIN: 13 digits beginning 0 or 1, or 14 with the check digit", 0, nullptr},
+     "A GTIN: 13 digits beginning 0 or 1, or 14 with the check digit"},
     {BARCODE_DBAR_STK, "databar-stacked", "GS1 DataBar Stacked", Group::Gs1, "GS1 DataBar in two low rows",
-     "A GTIN: 13 digits, or 14 with the check digit", 0, "DataBar"},
+     kGtin, 0, "DataBar"},
     {BARCODE_DBAR_OMNSTK, "databar-stacked-omni", "GS1 DataBar Stacked Omnidirectional", Group::Gs1,
-     "GS1 DataBar in two tall rows", "A GTIN: 13 digits, or 14 with the check digit", 0, "DataBar"},
+     "GS1 DataBar in two tall rows", kGtin, 0, "DataBar"},
     {BARCODE_DBAR_EXPSTK, "databar-expanded-stacked", "GS1 DataBar Expanded Stacked", Group::Gs1,
-     "GS1 DataBar Expanded in several rows", "AIs in brackets: [01]09501101530003[3103]001750", Gs1, "DataBarExpanded"},
+     "GS1 DataBar Expanded in several rows", kExpandedAis, Gs1, "DataBarExpanded"},
     {BARCODE_EAN14, "ean14", "EAN-14", Group::Gs1, "GS1-128 of a GTIN-14 for outer cases",
      "13 digits, or 14 with the check digit", 0, "Code128"},
     {BARCODE_NVE18, "sscc18", "SSCC-18", Group::Gs1, "GS1-128 of a Serial Shipping Container Code",
@@ -109,77 +114,81 @@ const Known kKnown[] = {
     // Linear
     {BARCODE_CODE93, "code93", "Code 93", Group::Linear, "Compact alphanumeric symbol with two check characters",
      "ASCII text", 0, "Code93"},
-    {BARCODE_CODE11, "code11", "Code 11", Group::Linear, "Telecom labelling, digits and dashes", "Digits and -", 0, nullptr},
-    {BARCODE_MSI_PLESSEY, "msi", "MSI Plessey", Group::Linear, "Shelf labels in shops and warehouses", "Digits", 0, nullptr},
-    {BARCODE_PLESSEY, "plessey", "Plessey", Group::Linear, "Older shelf-label symbol", "Digits and A-F", 0, nullptr},
-    {BARCODE_TELEPEN, "telepen", "Telepen", Group::Linear, "Libraries and industry, full ASCII", "ASCII text", 0, nullptr},
+    {BARCODE_CODE11, "code11", "Code 11", Group::Linear, "Telecom labelling, digits and dashes", "Digits and -"},
+    {BARCODE_MSI_PLESSEY, "msi", "MSI Plessey", Group::Linear, "Shelf labels in shops and warehouses", "Digits"},
+    {BARCODE_PLESSEY, "plessey", "Plessey", Group::Linear, "Older shelf-label symbol", "Digits and A-F"},
+    {BARCODE_TELEPEN, "telepen", "Telepen", Group::Linear, "Libraries and industry, full ASCII", "ASCII text"},
     {BARCODE_TELEPEN_NUM, "telepen-numeric", "Telepen Numeric", Group::Linear, "Telepen in its compact numeric mode",
-     "Digits (an odd count gets a leading 0)", 0, nullptr},
+     "Digits (an odd count gets a leading 0)"},
     {BARCODE_CODE128B, "code128b", "Code 128 (set B only)", Group::Linear, "Code 128 kept to character set B",
      "ASCII text", 0, "Code128"},
     {BARCODE_EXCODE39, "code39-extended", "Code 39 Extended", Group::Linear, "Code 39 of full ASCII by shift pairs",
-     "ASCII text", 0, nullptr},
+     "ASCII text"},
     {BARCODE_LOGMARS, "logmars", "LOGMARS", Group::Linear, "Code 39 as the US military marks assets",
-     "Upper-case letters, digits and - . $ / + % space", 0, "Code39"},
+     kCode39Text, 0, "Code39"},
     {BARCODE_VIN, "vin", "Vehicle Identification Number", Group::Linear, "A car's VIN as Code 39",
      "17 characters: digits and letters but I, O, Q", 0, "Code39"},
     {BARCODE_CODE32, "code32", "Code 32 (Italian Pharmacode)", Group::Linear, "Italian medicines, Code 39 of base 32",
-     "8 digits", 0, nullptr},
-    {BARCODE_PZN, "pzn", "PZN", Group::Linear, "German medicines, Code 39", "7 digits", 0, nullptr},
-    {BARCODE_C25STANDARD, "code2of5", "Standard 2 of 5", Group::Linear, "Industrial 2 of 5, bars only", "Digits", 0, nullptr},
-    {BARCODE_C25IATA, "iata2of5", "IATA 2 of 5", Group::Linear, "Air cargo 2 of 5", "Digits", 0, nullptr},
-    {BARCODE_C25LOGIC, "datalogic2of5", "Data Logic 2 of 5", Group::Linear, "Matrix 2 of 5 of Data Logic", "Digits", 0, nullptr},
-    {BARCODE_C25IND, "industrial2of5", "Industrial 2 of 5", Group::Linear, "2 of 5 with bars and spaces of bars", "Digits", 0, nullptr},
+     "8 digits"},
+    {BARCODE_PZN, "pzn", "PZN", Group::Linear, "German medicines, Code 39", "7 digits"},
+    {BARCODE_C25STANDARD, "code2of5", "Standard 2 of 5", Group::Linear, "Industrial 2 of 5, bars only", "Digits"},
+    {BARCODE_C25IATA, "iata2of5", "IATA 2 of 5", Group::Linear, "Air cargo 2 of 5", "Digits"},
+    {BARCODE_C25LOGIC, "datalogic2of5", "Data Logic 2 of 5", Group::Linear, "Matrix 2 of 5 of Data Logic", "Digits"},
+    {BARCODE_C25IND, "industrial2of5", "Industrial 2 of 5", Group::Linear, "2 of 5 with bars and spaces of bars", "Digits"},
     {BARCODE_DPLEIT, "leitcode", "Deutsche Post Leitcode", Group::Postal, "Routing code of Deutsche Post",
-     "13 digits", 0, nullptr},
+     "13 digits"},
     {BARCODE_DPIDENT, "identcode", "Deutsche Post Identcode", Group::Postal, "Tracking code of Deutsche Post",
-     "11 digits", 0, nullptr},
-    {BARCODE_CHANNEL, "channel", "Channel Code", Group::Linear, "Very short numbers in little space", "Up to 7 digits", 0, nullptr},
-    {BARCODE_BC412, "bc412", "BC412", Group::Linear, "Semiconductor wafers", "4 to 18 digits and upper-case letters", 0, nullptr},
-    {BARCODE_DPD, "dpd", "DPD Code", Group::Postal, "Parcel label of DPD", "27 or 28 characters as DPD issues them", 0, nullptr},
+     "11 digits"},
+    {BARCODE_CHANNEL, "channel", "Channel Code", Group::Linear, "Very short numbers in little space", "Up to 7 digits"},
+    {BARCODE_BC412, "bc412", "BC412", Group::Linear, "Semiconductor wafers", "4 to 18 digits and upper-case letters"},
+    {BARCODE_DPD, "dpd", "DPD Code", Group::Postal, "Parcel label of DPD", "27 or 28 characters as DPD issues them"},
     // Postal
-    {BARCODE_POSTNET, "postnet", "POSTNET", Group::Postal, "Former US ZIP code bars", "5, 9 or 11 digits", 0, nullptr},
-    {BARCODE_PLANET, "planet", "PLANET", Group::Postal, "Former US mail tracking bars", "11 or 13 digits", 0, nullptr},
+    {BARCODE_POSTNET, "postnet", "POSTNET", Group::Postal, "Former US ZIP code bars", "5, 9 or 11 digits"},
+    {BARCODE_PLANET, "planet", "PLANET", Group::Postal, "Former US mail tracking bars", "11 or 13 digits"},
     {BARCODE_USPS_IMAIL, "usps-imail", "USPS Intelligent Mail", Group::Postal, "US mail 4-state bars",
-     "20 digits of tracking code, - and 0, 5, 9 or 11 digits of ZIP", 0, nullptr},
-    {BARCODE_RM4SCC, "rm4scc", "Royal Mail 4-State", Group::Postal, "UK postcode 4-state bars", "Postcode: letters and digits", 0, nullptr},
-    {BARCODE_KIX, "kix", "KIX Code", Group::Postal, "Dutch postcode 4-state bars", "Letters and digits", 0, nullptr},
+     "20 digits of tracking code, - and 0, 5, 9 or 11 digits of ZIP"},
+    {BARCODE_RM4SCC, "rm4scc", "Royal Mail 4-State", Group::Postal, "UK postcode 4-state bars", "Postcode: letters and digits"},
+    {BARCODE_KIX, "kix", "KIX Code", Group::Postal, "Dutch postcode 4-state bars", "Letters and digits"},
     {BARCODE_MAILMARK, "mailmark", "Royal Mail Mailmark", Group::Postal, "UK 4-state Mailmark",
-     "22 or 26 characters as Royal Mail issues them", 0, nullptr},
+     "22 or 26 characters as Royal Mail issues them"},
     {BARCODE_AUSPOST, "auspost", "Australia Post Standard", Group::Postal, "Australia Post 4-state customer code",
-     "8, 13 or 16 digits, or 23 characters with letters", 0, nullptr},
-    {BARCODE_AUSREPLY, "ausreply", "Australia Post Reply Paid", Group::Postal, "Australia Post reply paid", "8 digits", 0, nullptr},
-    {BARCODE_AUSROUTE, "ausroute", "Australia Post Routing", Group::Postal, "Australia Post routing", "8 digits", 0, nullptr},
+     "8, 13 or 16 digits, or 23 characters with letters"},
+    {BARCODE_AUSREPLY, "ausreply", "Australia Post Reply Paid", Group::Postal, "Australia Post reply paid", "8 digits"},
+    {BARCODE_AUSROUTE, "ausroute", "Australia Post Routing", Group::Postal, "Australia Post routing", "8 digits"},
     {BARCODE_AUSREDIRECT, "ausredirect", "Australia Post Redirection", Group::Postal, "Australia Post redirection",
-     "8 digits", 0, nullptr},
+     "8 digits"},
     {BARCODE_JAPANPOST, "japanpost", "Japan Post", Group::Postal, "Japanese postal 4-state bars",
-     "Postcode and address digits, letters and -", 0, nullptr},
-    {BARCODE_KOREAPOST, "koreapost", "Korea Post", Group::Postal, "Korean postal code", "6 digits", 0, nullptr},
-    {BARCODE_CEPNET, "cepnet", "CEPNet", Group::Postal, "Brazilian postal code bars", "8 digits", 0, nullptr},
-    {BARCODE_FIM, "fim", "Facing Identification Mark", Group::Postal, "US mail facing mark", "One letter: A, B, C or D", 0, nullptr},
+     "Postcode and address digits, letters and -"},
+    {BARCODE_KOREAPOST, "koreapost", "Korea Post", Group::Postal, "Korean postal code", "6 digits"},
+    {BARCODE_CEPNET, "cepnet", "CEPNet", Group::Postal, "Brazilian postal code bars", "8 digits"},
+    {BARCODE_FIM, "fim", "Facing Identification Mark", Group::Postal, "US mail facing mark", "One letter: A, B, C or D"},
     {BARCODE_DAFT, "daft", "DAFT Code", Group::Postal, "4-state bars written as letters",
-     "The letters D, A, F and T, one a bar", 0, nullptr},
+     "The letters D, A, F and T, one a bar"},
     // Other
-    {BARCODE_FLAT, "flattermarken", "Flattermarken", Group::Other, "Marks that keep printed sheets in order", "Digits", 0, nullptr},
-    {BARCODE_PHARMA, "pharmacode", "Pharmacode", Group::Other, "Laetus pharmacode on packaging", "A number from 3 to 131070", 0, nullptr},
+    {BARCODE_FLAT, "flattermarken", "Flattermarken", Group::Other, "Marks that keep printed sheets in order", "Digits"},
+    {BARCODE_PHARMA, "pharmacode", "Pharmacode", Group::Other, "Laetus pharmacode on packaging", "A number from 3 to 131070"},
     {BARCODE_PHARMA_TWO, "pharmacode-two-track", "Pharmacode Two-Track", Group::Other, "Two-track pharmacode",
-     "A number from 4 to 64570080", 0, nullptr},
-    {BARCODE_HIBC_128, "hibc-code128", "HIBC Code 128", Group::Other, "Health-industry labelling as Code 128",
-     "Upper-case letters, digits and - . $ / + % space", 0, nullptr},
-    {BARCODE_HIBC_39, "hibc-code39", "HIBC Code 39", Group::Other, "Health-industry labelling as Code 39",
-     "Upper-case letters, digits and - . $ / + % space", 0, nullptr},
-    {BARCODE_HIBC_DM, "hibc-datamatrix", "HIBC Data Matrix", Group::Other, "Health-industry labelling as Data Matrix",
-     "Upper-case letters, digits and - . $ / + % space", SymbolSize, nullptr},
-    {BARCODE_HIBC_QR, "hibc-qr", "HIBC QR Code", Group::Other, "Health-industry labelling as QR Code",
-     "Upper-case letters, digits and - . $ / + % space", Ecc | SymbolSize, nullptr},
-    {BARCODE_HIBC_PDF, "hibc-pdf417", "HIBC PDF417", Group::Other, "Health-industry labelling as PDF417",
-     "Upper-case letters, digits and - . $ / + % space", Ecc | SymbolSize, nullptr},
-    {BARCODE_HIBC_MICPDF, "hibc-micropdf417", "HIBC MicroPDF417", Group::Other,
-     "Health-industry labelling as MicroPDF417", "Upper-case letters, digits and - . $ / + % space", SymbolSize, nullptr},
-    {BARCODE_HIBC_BLOCKF, "hibc-codablockf", "HIBC Codablock F", Group::Other,
-     "Health-industry labelling as Codablock F", "Upper-case letters, digits and - . $ / + % space", 0, nullptr},
-    {BARCODE_HIBC_AZTEC, "hibc-aztec", "HIBC Aztec Code", Group::Other, "Health-industry labelling as Aztec Code",
-     "Upper-case letters, digits and - . $ / + % space", Ecc | SymbolSize, nullptr},
+     "A number from 4 to 64570080"},
+};
+
+// The health-industry (HIBC) forms of symbologies: "HIBC Code 128", used for
+// health-industry labelling as Code 128, takes what Code 39 takes.
+struct Hibc {
+    int id;
+    const char* name;
+    const char* of; // the symbology's own title
+    unsigned options = 0;
+};
+
+const Hibc kHibc[] = {
+    {BARCODE_HIBC_128, "hibc-code128", "Code 128"},
+    {BARCODE_HIBC_39, "hibc-code39", "Code 39"},
+    {BARCODE_HIBC_DM, "hibc-datamatrix", "Data Matrix", SymbolSize},
+    {BARCODE_HIBC_QR, "hibc-qr", "QR Code", Ecc | SymbolSize},
+    {BARCODE_HIBC_PDF, "hibc-pdf417", "PDF417", Ecc | SymbolSize},
+    {BARCODE_HIBC_MICPDF, "hibc-micropdf417", "MicroPDF417", SymbolSize},
+    {BARCODE_HIBC_BLOCKF, "hibc-codablockf", "Codablock F"},
+    {BARCODE_HIBC_AZTEC, "hibc-aztec", "Aztec Code", Ecc | SymbolSize},
 };
 
 // The same symbology with GS1 data, under names of their own.
@@ -257,13 +266,20 @@ Table makeTable()
             add(k);
             described.push_back(k.id);
         }
+    for (const Hibc& h : kHibc)
+        if (ZBarcode_ValidID(h.id)) {
+            const QString of = QString::fromLatin1(h.of);
+            add({h.id, h.name, keep(table, QStringLiteral("HIBC ") + of), Group::Other,
+                 keep(table, QStringLiteral("Health-industry labelling as ") + of), kCode39Text, h.options});
+            described.push_back(h.id);
+        }
     for (const Known& k : kGs1Twins)
         if (ZBarcode_ValidID(k.id))
             add(k);
     // Whatever else the installed libzint has, composite symbols among them.
     for (int id = 1; id <= 255; ++id) {
-        if (!ZBarcode_ValidID(id) || std::ranges::count(described, id) || std::ranges::count(kWindowsOwn, id) ||
-            std::ranges::count(kDuplicates, id))
+        if (!ZBarcode_ValidID(id) || std::ranges::count(described, id) ||
+            std::ranges::count(kWindowsOwn, id) || std::ranges::count(kDuplicates, id))
             continue;
         const QString name = derivedName(id);
         if (name.isEmpty())
@@ -280,8 +296,7 @@ Table makeTable()
         if (ZBarcode_Cap(id, ZINT_CAP_EXTENDABLE))
             options |= Addon;
         table.kinds.push_back(
-            {id, keep(table, name),
-             keep(table, title), groupOf(id),
+            {id, keep(table, name), keep(table, title), groupOf(id),
              composite ? "A linear symbol with a 2D composite part above it, for GS1 data"
                        : "A symbology of the libzint library",
              composite ? "The linear part's data, then |, then the composite part's AIs in brackets"

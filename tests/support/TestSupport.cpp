@@ -21,12 +21,11 @@ bool isDark(QRgb pixel)
     return qGray(pixel) < 128;
 }
 
-std::string decode(const QImage& image, ZXing::BarcodeFormat format, int scale)
+ZXing::Result scanFramed(const QImage& image, ZXing::BarcodeFormat format, const ScanSettings& settings)
 {
     constexpr int kQuiet = 40;
-    // Painted onto white, so that a transparent background reads as paper.
-    const QImage scaled = image.scaled(image.width() * scale, image.height() * scale, Qt::IgnoreAspectRatio,
-                                       Qt::FastTransformation);
+    const QImage scaled = image.scaled(image.width() * settings.scale, image.height() * settings.scale,
+                                       Qt::IgnoreAspectRatio, Qt::FastTransformation);
     QImage framed(scaled.width() + 2 * kQuiet, scaled.height() + 2 * kQuiet, QImage::Format_Grayscale8);
     framed.fill(255);
     {
@@ -38,7 +37,16 @@ std::string decode(const QImage& image, ZXing::BarcodeFormat format, int scale)
     ZXing::DecodeHints hints;
     hints.setFormats(format);
     hints.setTryHarder(true);
-    const ZXing::Result result = ZXing::ReadBarcode(view, hints);
+    hints.setTryRotate(settings.rotated);
+    hints.setIsPure(settings.pure);
+    if (settings.addOns)
+        hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
+    return ZXing::ReadBarcode(view, hints);
+}
+
+std::string decode(const QImage& image, ZXing::BarcodeFormat format, int scale)
+{
+    const ZXing::Result result = scanFramed(image, format, {.scale = scale});
     return result.isValid() ? result.text() : std::string("<no symbol>");
 }
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <ZXing/BarcodeFormat.h>
+#include <ZXing/Result.h>
 
 #include <csignal>
 #include <deque>
@@ -18,9 +19,22 @@
 
 namespace testing {
 
-// What a scanner reads from the image: nearest-neighbour scaled so that each
-// module is `scale` pixels (pictures that already have several pixels a module
-// pass 1), with a white quiet zone around it.
+// How the scanner is set beyond its one symbology; it always tries harder.
+struct ScanSettings {
+    // Nearest-neighbour enlargement, so that each module is this many pixels
+    // (pictures that already have several pixels a module keep 1).
+    int scale = 1;
+    bool addOns = false; // EAN/UPC add-ons read with their symbol: "4006381333931 12"
+    bool rotated = true; // also looks for the symbol turned
+    bool pure = false;   // the picture is the symbol alone (how MaxiCode is read)
+};
+
+// What ZXing-cpp makes of the picture on white paper with a quiet zone around
+// it, a transparent background read as the paper.
+ZXing::Result scanFramed(const QImage& image, ZXing::BarcodeFormat format, const ScanSettings& settings);
+
+// What a scanner reads from the image, "<no symbol>" when nothing: scaled so
+// that each module is `scale` pixels.
 std::string decode(const QImage& image, ZXing::BarcodeFormat format, int scale = 3);
 
 // Same size and the same colour at every pixel, whatever the two formats.
