@@ -104,11 +104,15 @@ class TestZint : public QObject {
 void TestZint::everySymbologyListedOnce()
 {
     // Every id of the installed libzint, once, but the window's own four and
-    // the check-digit twins that add nothing; names unique, groups in order.
+    // the check-digit twins that add nothing; names given and unique, groups
+    // in order.
     std::set<int> ids;
     std::set<QString> names;
     for (const Kind& k : kinds()) {
         ids.insert(k.id);
+        // Every kind can be asked for by its listed name.
+        QVERIFY2(k.name && *k.name, k.title);
+        QCOMPARE(kindNamed(QString::fromLatin1(k.name)), &k);
         QVERIFY2(names.insert(QString::fromLatin1(k.name)).second, k.name);
         QVERIFY(k.title && *k.title && k.description && *k.description && k.data && *k.data);
         QCOMPARE(QString::fromLatin1(k.name), QString::fromLatin1(k.name).toLower());

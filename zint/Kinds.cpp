@@ -263,7 +263,10 @@ Table makeTable()
     };
     for (const Known& k : kKnown)
         if (ZBarcode_ValidID(k.id)) {
-            add(k);
+            Known named = k;
+            if (!named.name)
+                named.name = keep(table, derivedName(k.id));
+            add(named);
             described.push_back(k.id);
         }
     for (const Hibc& h : kHibc)
