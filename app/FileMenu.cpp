@@ -140,7 +140,7 @@ void BarcodeGenerator::writeExport(const output::ExportSettings& settings, bool 
         return;
     const QString suffix = output::formatSuffix(settings.format);
     const QString proposed = QDir(ExportDialog::lastFolder()).filePath(exportFileName(suffix));
-    const QString filter = QStringLiteral("%1 files (*.%2)").arg(output::formatName(settings.format), suffix);
+    const QString filter = output::formatFilter(settings.format);
     QString path = m_platform->saveFileName(this, kExportTitle, proposed, filter);
     if (path.isEmpty())
         return;

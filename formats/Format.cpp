@@ -40,6 +40,14 @@ QStringList formatSuffixes(Format format)
     return {formatSuffix(format)};
 }
 
+QString formatFilter(Format format)
+{
+    QStringList patterns;
+    for (const QString& suffix : formatSuffixes(format))
+        patterns << QStringLiteral("*.") + suffix;
+    return QStringLiteral("%1 files (%2)").arg(formatName(format), patterns.join(u' '));
+}
+
 std::optional<Format> formatFromSuffix(const QString& suffix)
 {
     const QString s = suffix.toLower();

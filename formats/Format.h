@@ -17,6 +17,8 @@ QString formatSuffix(Format format);
 // Every suffix a file of the format is known by, formatSuffix() first:
 // TIFF files are as often .tif.
 QStringList formatSuffixes(Format format);
+// A file dialog's filter that shows files of every one of those suffixes.
+QString formatFilter(Format format);
 std::optional<Format> formatFromSuffix(const QString& suffix);
 bool isVector(Format format);
 bool allowsTransparency(Format format);

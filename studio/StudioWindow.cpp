@@ -596,7 +596,7 @@ void StudioWindow::writeExport(const output::ExportSettings& settings)
         return;
     const QString suffix = output::formatSuffix(settings.format);
     const QString proposed = QDir(ExportDialog::lastFolder()).filePath(exportFileName(suffix));
-    const QString filter = QStringLiteral("%1 files (*.%2)").arg(output::formatName(settings.format), suffix);
+    const QString filter = output::formatFilter(settings.format);
     QString path = m_platform.saveFileName(this, kExportTitle, proposed, filter);
     if (path.isEmpty())
         return;

@@ -5,6 +5,7 @@
 #include "app/LinkLabel.h"
 #include "app/QtPlatform.h"
 #include "ean/EanModules.h"
+#include "formats/Format.h"
 #include "formats/SaveFile.h"
 #include "jobs/BatchRunner.h"
 #include "jobs/Fonts.h"
@@ -92,6 +93,7 @@ class TestOutput : public QObject {
     void saveRefusesANameTooLongAtOnce();
     void saveQuestionFitsTheScreen();
     void fontListIsTheTestFontsOnly();
+    void exportFilterShowsEveryFileOfItsFormat();
     void fontChoiceRelabelsAllPictures();
     void fontChoiceByKeyboard_data();
     void fontChoiceByKeyboard();
@@ -1244,4 +1246,26 @@ void TestOutput::bitmapsCarry96Dpi()
 }
 
 QTEST_MAIN(TestOutput)
+void TestOutput::exportFilterShowsEveryFileOfItsFormat()
+{
+    // A file the program writes and reads by its suffix is one the export's
+    // file dialog shows, and no file of another format is.
+    const QList<output::Format> formats = {output::Format::Png, output::Format::Svg, output::Format::Pdf,
+                                           output::Format::Bmp, output::Format::Tiff};
+    const QStringList names = {QStringLiteral("a.png"), QStringLiteral("a.svg"), QStringLiteral("a.pdf"),
+                               QStringLiteral("a.bmp"), QStringLiteral("a.tiff"), QStringLiteral("a.tif"),
+                               QStringLiteral("A.TIF")};
+    for (const output::Format format : formats) {
+        const QString filter = output::formatFilter(format);
+        const QRegularExpressionMatch patterns = QRegularExpression(QStringLiteral("\\((.*)\\)$")).match(filter);
+        QVERIFY2(patterns.hasMatch(), qPrintable(filter));
+        const QStringList globs = patterns.captured(1).split(u' ');
+        for (const QString& name : names) {
+            const bool shown = QDir::match(globs, name);
+            const std::optional<output::Format> read = output::formatFromSuffix(QFileInfo(name).suffix());
+            QVERIFY2(shown == (read == format), qPrintable(filter + u' ' + name));
+        }
+    }
+}
+
 #include "tst_output.moc"
