@@ -8,7 +8,10 @@
 #include <QFontMetricsF>
 #include <QImage>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -116,6 +119,73 @@ void drawBitmap(draw::Surface& surface, const zint_symbol& symbol)
     }
 }
 
+// The module rows with the quiet zone around them: runs of dark modules in
+// each row as bars, rows alike one after another as one call, exactly as
+// drawBitmap draws the bitmap libzint would have made of them.
+void drawGrid(draw::Surface& surface, const zint_symbol& symbol, int quietZone, const std::vector<int>& heights)
+{
+    // A row's modules are bits, the first in the lowest bit of the first
+    // byte: put together into words they are in order from each word's
+    // lowest bit, and runs are counted a word at a time.
+    constexpr int kWordBits = 64;
+    const int width = symbol.width;
+    const int words = (width + kWordBits - 1) / kWordBits;
+    const size_t rowBytes = std::size(symbol.encoded_data[0]);
+    thread_local std::vector<std::uint64_t> current;
+    thread_local std::vector<std::uint64_t> next;
+    const auto load = [&](int r, std::vector<std::uint64_t>& row) {
+        row.assign(size_t(words), 0);
+        const unsigned char* bytes = symbol.encoded_data[r];
+        const size_t used = size_t(width + 7) / 8;
+        for (size_t i = 0; i < used && i < rowBytes; ++i)
+            row[i / 8] |= std::uint64_t(bytes[i]) << (8 * (i % 8));
+        if (width % kWordBits)
+            row.back() &= (std::uint64_t(1) << (width % kWordBits)) - 1;
+    };
+    std::vector<draw::Surface::Bar> bars;
+    int top = quietZone;
+    if (symbol.rows > 0)
+        load(0, current);
+    for (int r = 0; r < symbol.rows;) {
+        int bottom = top + heights[size_t(r)] - 1;
+        int last = r;
+        while (last + 1 < symbol.rows) {
+            load(last + 1, next);
+            if (next != current)
+                break;
+            ++last;
+            bottom += heights[size_t(last)];
+        }
+        bars.clear();
+        // Runs of set bits, a word at a time: the clear bits to the next
+        // run counted, then the set bits to its end. Bits beyond the width
+        // are clear, so a run ends there.
+        for (int c = 0; c < width;) {
+            const std::uint64_t rest = current[size_t(c / kWordBits)] >> (c % kWordBits);
+            if (rest == 0) {
+                c = (c / kWordBits + 1) * kWordBits;
+                continue;
+            }
+            c += std::countr_zero(rest);
+            const int start = c;
+            for (;;) {
+                const int left = kWordBits - c % kWordBits;
+                const int ones = std::countr_one(current[size_t(c / kWordBits)] >> (c % kWordBits));
+                c += std::min(ones, left);
+                if (ones < left || c >= width)
+                    break;
+            }
+            bars.push_back({quietZone + start, c - start, bottom, draw::kBlack});
+        }
+        if (!bars.empty())
+            surface.Bars(top, bars);
+        top = bottom + 1;
+        r = last + 1;
+        if (r < symbol.rows)
+            std::swap(current, next);
+    }
+}
+
 void drawHexagons(draw::Surface& surface, const zint_vector_hexagon* hex)
 {
     // Pointed at top and bottom unless turned a quarter.
@@ -165,30 +235,49 @@ void drawTexts(draw::Surface& surface, const zint_vector_string* string)
 
 } // namespace
 
-Drawn draw(draw::Surface& surface, const Kind& kind, const QString& data, const Options& options)
+void drawEncoding(draw::Surface& surface, const Encoding& encoding)
 {
-    Encoding encoding = encode(kind, data, options);
-    if (!encoding.ok())
-        return {encoding.error, {}};
     const zint_symbol& symbol = *encoding.symbol;
     // The picture is the symbol and its quiet zones, no more: the surface is
     // sized to it before anything is drawn.
-    const int width = std::max(1, encoding.bitmap ? symbol.bitmap_width : int(std::ceil(symbol.vector->width - 1e-6)));
-    const int height =
-        std::max(1, encoding.bitmap ? symbol.bitmap_height : int(std::ceil(symbol.vector->height - 1e-6)));
-    surface.setSize(QSize(width, height));
+    QSize size;
+    switch (encoding.layout) {
+    case Layout::Grid: {
+        int rows = 0;
+        for (int h : encoding.rowHeights)
+            rows += h;
+        size = QSize(symbol.width + 2 * encoding.quietZone, rows + 2 * encoding.quietZone);
+        break;
+    }
+    case Layout::Bitmap: size = QSize(symbol.bitmap_width, symbol.bitmap_height); break;
+    case Layout::Vector:
+        size = QSize(int(std::ceil(symbol.vector->width - 1e-6)), int(std::ceil(symbol.vector->height - 1e-6)));
+        break;
+    }
+    size = size.expandedTo(QSize(1, 1));
+    surface.setSize(size);
     surface.setFillSolid(false);
     surface.Cls();
-    surface.extendTo(width);
-    if (encoding.bitmap) {
-        drawBitmap(surface, symbol);
-    } else {
+    surface.extendTo(size.width());
+    switch (encoding.layout) {
+    case Layout::Grid: drawGrid(surface, symbol, encoding.quietZone, encoding.rowHeights); break;
+    case Layout::Bitmap: drawBitmap(surface, symbol); break;
+    case Layout::Vector:
         drawRectangles(surface, symbol.vector->rectangles);
         drawHexagons(surface, symbol.vector->hexagons);
         drawCircles(surface, symbol.vector->circles);
         drawTexts(surface, symbol.vector->strings);
+        break;
     }
     surface.setDescription(encoding.reading);
+}
+
+Drawn draw(draw::Surface& surface, const Kind& kind, const QString& data, const Options& options)
+{
+    const Encoding encoding = encode(kind, data, options);
+    if (!encoding.ok())
+        return {encoding.error, {}};
+    drawEncoding(surface, encoding);
     return {{}, encoding.reading};
 }
 
