@@ -243,10 +243,13 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     if (!p.ok())
         return {{}, p.error};
     const int scale = p.pixelsPerModule;
-    const Rendered outOfMemory{{},
-                               QStringLiteral("There is not enough memory for a picture of %1 x %2 pixels.")
-                                   .arg(p.sizePixels.width())
-                                   .arg(p.sizePixels.height())};
+    // Put in words only when needed: every redraw of a picture comes here.
+    const auto outOfMemory = [&p] {
+        return Rendered{{},
+                        QStringLiteral("There is not enough memory for a picture of %1 x %2 pixels.")
+                            .arg(p.sizePixels.width())
+                            .arg(p.sizePixels.height())};
+    };
     // Drawn in the recorded shades on white; then every pixel becomes its ink
     // level, an index into the palette of the chosen colours: antialiased label
     // edges blend into the chosen pair exactly as they did into black and white,
@@ -254,7 +257,7 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     if (scale > 1) {
         if (std::optional<QImage> inks = columnsInInk(surface, p.sizePixels, scale)) {
             if (inks->isNull())
-                return outOfMemory;
+                return outOfMemory();
             withPalette(*inks, settings);
             return {*inks, {}};
         }
@@ -268,7 +271,7 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     } else {
         image = QImage(p.sizePixels, QImage::Format_RGB32);
         if (image.isNull())
-            return outOfMemory;
+            return outOfMemory();
         image.fill(Qt::white);
         QPainter painter(&image);
         painter.scale(scale, scale);
@@ -276,7 +279,7 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     }
     QImage indexed(p.sizePixels, QImage::Format_Indexed8);
     if (indexed.isNull() || image.isNull())
-        return outOfMemory;
+        return outOfMemory();
     withPalette(indexed, settings);
     if (image.format() != QImage::Format_Grayscale8)
         image = image.convertToFormat(QImage::Format_RGB32);

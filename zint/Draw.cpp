@@ -9,6 +9,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -128,20 +129,23 @@ void drawGrid(draw::Surface& surface, const zint_symbol& symbol, int quietZone, 
     // byte: put together into words they are in order from each word's
     // lowest bit, and runs are counted a word at a time.
     constexpr int kWordBits = 64;
+    constexpr size_t kRowBytes = std::size(decltype(symbol.encoded_data){}[0]);
+    using Row = std::array<std::uint64_t, (kRowBytes + 7) / 8>;
     const int width = symbol.width;
-    const int words = (width + kWordBits - 1) / kWordBits;
-    const size_t rowBytes = std::size(symbol.encoded_data[0]);
-    thread_local std::vector<std::uint64_t> current;
-    thread_local std::vector<std::uint64_t> next;
-    const auto load = [&](int r, std::vector<std::uint64_t>& row) {
-        row.assign(size_t(words), 0);
+    if (width <= 0)
+        return;
+    const size_t used = std::min(size_t(width + 7) / 8, kRowBytes);
+    const std::uint64_t lastMask =
+        width % kWordBits ? (std::uint64_t(1) << (width % kWordBits)) - 1 : ~std::uint64_t(0);
+    const auto load = [&](int r, Row& row) {
+        row.fill(0);
         const unsigned char* bytes = symbol.encoded_data[r];
-        const size_t used = size_t(width + 7) / 8;
-        for (size_t i = 0; i < used && i < rowBytes; ++i)
+        for (size_t i = 0; i < used; ++i)
             row[i / 8] |= std::uint64_t(bytes[i]) << (8 * (i % 8));
-        if (width % kWordBits)
-            row.back() &= (std::uint64_t(1) << (width % kWordBits)) - 1;
+        row[(used - 1) / 8] &= lastMask;
     };
+    Row current;
+    Row next;
     std::vector<draw::Surface::Bar> bars;
     int top = quietZone;
     if (symbol.rows > 0)
