@@ -137,35 +137,39 @@ void drawGrid(draw::Surface& surface, const zint_symbol& symbol, int quietZone, 
     const size_t used = std::min(size_t(width + 7) / 8, kRowBytes);
     const std::uint64_t lastMask =
         width % kWordBits ? (std::uint64_t(1) << (width % kWordBits)) - 1 : ~std::uint64_t(0);
+    const size_t words = (used + 7) / 8;
     const auto load = [&](int r, Row& row) {
-        row.fill(0);
+        std::fill_n(row.begin(), words, 0);
         const unsigned char* bytes = symbol.encoded_data[r];
         for (size_t i = 0; i < used; ++i)
             row[i / 8] |= std::uint64_t(bytes[i]) << (8 * (i % 8));
-        row[(used - 1) / 8] &= lastMask;
+        row[words - 1] &= lastMask;
     };
-    Row current;
-    Row next;
+    Row rows[2];
+    Row* current = &rows[0];
+    Row* next = &rows[1];
     std::vector<draw::Surface::Bar> bars;
+    bars.reserve(size_t(width / 2 + 1));
     int top = quietZone;
     if (symbol.rows > 0)
-        load(0, current);
+        load(0, *current);
     for (int r = 0; r < symbol.rows;) {
         int bottom = top + heights[size_t(r)] - 1;
         int last = r;
         while (last + 1 < symbol.rows) {
-            load(last + 1, next);
-            if (next != current)
+            load(last + 1, *next);
+            if (!std::equal(current->begin(), current->begin() + qsizetype(words), next->begin()))
                 break;
             ++last;
             bottom += heights[size_t(last)];
         }
+        const Row& modules = *current;
         bars.clear();
         // Runs of set bits, a word at a time: the clear bits to the next
         // run counted, then the set bits to its end. Bits beyond the width
         // are clear, so a run ends there.
         for (int c = 0; c < width;) {
-            const std::uint64_t rest = current[size_t(c / kWordBits)] >> (c % kWordBits);
+            const std::uint64_t rest = modules[size_t(c / kWordBits)] >> (c % kWordBits);
             if (rest == 0) {
                 c = (c / kWordBits + 1) * kWordBits;
                 continue;
@@ -174,7 +178,7 @@ void drawGrid(draw::Surface& surface, const zint_symbol& symbol, int quietZone, 
             const int start = c;
             for (;;) {
                 const int left = kWordBits - c % kWordBits;
-                const int ones = std::countr_one(current[size_t(c / kWordBits)] >> (c % kWordBits));
+                const int ones = std::countr_one(modules[size_t(c / kWordBits)] >> (c % kWordBits));
                 c += std::min(ones, left);
                 if (ones < left || c >= width)
                     break;
@@ -185,8 +189,8 @@ void drawGrid(draw::Surface& surface, const zint_symbol& symbol, int quietZone, 
             surface.Bars(top, bars);
         top = bottom + 1;
         r = last + 1;
-        if (r < symbol.rows)
-            std::swap(current, next);
+        // The row that differed is loaded already.
+        std::swap(current, next);
     }
 }
 
