@@ -126,8 +126,9 @@ void drawBitmap(draw::Surface& surface, const zint_symbol& symbol)
 void drawGrid(draw::Surface& surface, const zint_symbol& symbol, int quietZone, const std::vector<int>& heights)
 {
     // A row's modules are bits, the first in the lowest bit of the first
-    // byte: put together into words they are in order from each word's
-    // lowest bit, and runs are counted a word at a time.
+    // byte: put together into words (in a register: added to in memory byte
+    // by byte, a word waits on its own store) they are in order from each
+    // word's lowest bit.
     constexpr int kWordBits = 64;
     constexpr size_t kRowBytes = std::size(decltype(symbol.encoded_data){}[0]);
     using Row = std::array<std::uint64_t, (kRowBytes + 7) / 8>;
@@ -139,10 +140,14 @@ void drawGrid(draw::Surface& surface, const zint_symbol& symbol, int quietZone, 
         width % kWordBits ? (std::uint64_t(1) << (width % kWordBits)) - 1 : ~std::uint64_t(0);
     const size_t words = (used + 7) / 8;
     const auto load = [&](int r, Row& row) {
-        std::fill_n(row.begin(), words, 0);
         const unsigned char* bytes = symbol.encoded_data[r];
-        for (size_t i = 0; i < used; ++i)
-            row[i / 8] |= std::uint64_t(bytes[i]) << (8 * (i % 8));
+        for (size_t w = 0; w < words; ++w) {
+            std::uint64_t word = 0;
+            const size_t end = std::min(used, 8 * w + 8);
+            for (size_t i = 8 * w; i < end; ++i)
+                word |= std::uint64_t(bytes[i]) << (8 * (i % 8));
+            row[w] = word;
+        }
         row[words - 1] &= lastMask;
     };
     Row rows[2];
@@ -150,6 +155,8 @@ void drawGrid(draw::Surface& surface, const zint_symbol& symbol, int quietZone, 
     Row* next = &rows[1];
     std::vector<draw::Surface::Bar> bars;
     bars.reserve(size_t(width / 2 + 1));
+    std::vector<int> edges;
+    edges.reserve(size_t(width + 1));
     int top = quietZone;
     if (symbol.rows > 0)
         load(0, *current);
@@ -164,27 +171,26 @@ void drawGrid(draw::Surface& surface, const zint_symbol& symbol, int quietZone, 
             bottom += heights[size_t(last)];
         }
         const Row& modules = *current;
-        bars.clear();
-        // Runs of set bits, a word at a time: the clear bits to the next
-        // run counted, then the set bits to its end. Bits beyond the width
-        // are clear, so a run ends there.
-        for (int c = 0; c < width;) {
-            const std::uint64_t rest = modules[size_t(c / kWordBits)] >> (c % kWordBits);
-            if (rest == 0) {
-                c = (c / kWordBits + 1) * kWordBits;
-                continue;
-            }
-            c += std::countr_zero(rest);
-            const int start = c;
-            for (;;) {
-                const int left = kWordBits - c % kWordBits;
-                const int ones = std::countr_one(modules[size_t(c / kWordBits)] >> (c % kWordBits));
-                c += std::min(ones, left);
-                if (ones < left || c >= width)
-                    break;
-            }
-            bars.push_back({quietZone + start, c - start, bottom, draw::kBlack});
+        // Where the modules change from light to dark or back, a word at a
+        // time (the module before the first is light): a run of dark ones
+        // between each pair of changes. Taken in pairs rather than run by
+        // run, which made every run's length a branch the processor could
+        // not foresee.
+        edges.clear();
+        std::uint64_t before = 0;
+        for (size_t w = 0; w < words; ++w) {
+            const std::uint64_t word = modules[w];
+            for (std::uint64_t changes = word ^ ((word << 1) | before); changes; changes &= changes - 1)
+                edges.push_back(int(w) * kWordBits + std::countr_zero(changes));
+            before = word >> (kWordBits - 1);
         }
+        // Bits beyond the width are light, so only a run that reaches the
+        // end of the last word is left open.
+        if (edges.size() % 2)
+            edges.push_back(width);
+        bars.clear();
+        for (size_t i = 0; i < edges.size(); i += 2)
+            bars.push_back({quietZone + edges[i], edges[i + 1] - edges[i], bottom, draw::kBlack});
         if (!bars.empty())
             surface.Bars(top, bars);
         top = bottom + 1;
