@@ -20,6 +20,10 @@
 #include <variant>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace output {
 
 namespace {
@@ -152,13 +156,37 @@ void setColumns(const draw::Recording& recording, uchar* bits, qsizetype stride,
     }
 }
 
+// A row of greys at a pixel a module widened to `scale` pixels a module, as
+// inks: two pixels a module (200 dots an inch) is the common case, sixteen
+// modules at a time where the processor has the instructions for it.
+void widenToInk(const uchar* from, uchar* to, int modules, int scale)
+{
+    int x = 0;
+    if (scale == 2) {
+#ifdef __SSE2__
+        const __m128i all = _mm_set1_epi8(char(0xFF));
+        for (; x + 16 <= modules; x += 16) {
+            const __m128i ink = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x)), all);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 2 * x), _mm_unpacklo_epi8(ink, ink));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 2 * x + 16), _mm_unpackhi_epi8(ink, ink));
+        }
+#endif
+        for (; x < modules; ++x)
+            to[2 * x] = to[2 * x + 1] = uchar(255 - from[x]);
+        return;
+    }
+    for (; x < modules; ++x)
+        std::memset(to + qsizetype(x) * scale, 255 - from[x], size_t(scale));
+}
+
 // A drawing of one-pixel columns alone (a 2D symbol's modules, postal bars:
 // nothing but rectangles on plain paper) set straight into ink bytes at the
 // scale, as a painter fills the same whole rectangles: through a painter a
 // PDF417's hundreds of rectangles cost ten times libzint's whole encode.
 // Nothing when the drawing holds anything else.
-std::optional<QImage> columnsInInk(const draw::Recording& recording, QSize size, int scale)
+std::optional<QImage> columnsInInk(const draw::Surface& surface, QSize size, int scale)
 {
+    const draw::Recording& recording = *surface.recording();
     if (recording.picture || !recording.backdrop.isNull() ||
         !std::ranges::all_of(recording.ops.list, isColumn))
         return std::nullopt;
@@ -170,35 +198,29 @@ std::optional<QImage> columnsInInk(const draw::Recording& recording, QSize size,
     uchar* const bits = indexed.bits();
     const qsizetype stride = indexed.bytesPerLine();
     const int width = size.width();
-    if (scale == 1 || width % scale != 0 || size.height() % scale != 0) {
+    // At a pixel a module such a drawing is what the surface's own pixels
+    // show, a grey a pixel, its ink the grey's complement, as the picture at
+    // a pixel a module is taken from them: each row is widened and repeated,
+    // a row like the one before copied whole, instead of every column set
+    // again on every row it covers.
+    const QImage& greys = surface.pixels();
+    const QSize modules(surface.imageWidth(), greys.height());
+    if (scale == 1 || modules * scale != size || greys.format() != QImage::Format_Grayscale8) {
         setColumns(recording, bits, stride, size, scale);
         return indexed;
     }
-    // Whole modules: set at a pixel a module, then each row widened and
-    // repeated, a row like the one before copied whole. The same bytes, but
-    // a module's rows are not each filled column by column.
-    const QSize modules(width / scale, size.height() / scale);
-    thread_local std::vector<uchar> small;
-    small.resize(size_t(modules.width()) * size_t(modules.height()));
-    setColumns(recording, small.data(), modules.width(), modules, 1);
     const uchar paper = uchar(inkOf(recording.back));
+    const uchar* const greyBits = greys.constBits();
+    const qsizetype greyStride = greys.bytesPerLine();
     const uchar* previous = nullptr;
     uchar* previousRow = nullptr;
     for (int y = 0; y < modules.height(); ++y) {
-        const uchar* from = small.data() + size_t(y) * size_t(modules.width());
+        const uchar* from = greyBits + qsizetype(y) * greyStride;
         uchar* to = bits + qsizetype(y) * scale * stride;
         if (previous && std::memcmp(from, previous, size_t(modules.width())) == 0) {
             std::memcpy(to, previousRow, size_t(stride));
         } else {
-            // Two pixels a module (200 dots an inch) is the common case:
-            // stored in pairs, not a library call a module.
-            if (scale == 2) {
-                for (int x = 0; x < modules.width(); ++x)
-                    to[2 * x] = to[2 * x + 1] = from[x];
-            } else {
-                for (int x = 0; x < modules.width(); ++x)
-                    std::memset(to + qsizetype(x) * scale, from[x], size_t(scale));
-            }
+            widenToInk(from, to, modules.width(), scale);
             std::memset(to + width, paper, size_t(stride - width));
         }
         for (int r = 1; r < scale; ++r)
@@ -221,18 +243,21 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     if (!p.ok())
         return {{}, p.error};
     const int scale = p.pixelsPerModule;
-    const Rendered outOfMemory{{},
-                               QStringLiteral("There is not enough memory for a picture of %1 x %2 pixels.")
-                                   .arg(p.sizePixels.width())
-                                   .arg(p.sizePixels.height())};
+    // Put in words only when needed: every redraw of a picture comes here.
+    const auto outOfMemory = [&p] {
+        return Rendered{{},
+                        QStringLiteral("There is not enough memory for a picture of %1 x %2 pixels.")
+                            .arg(p.sizePixels.width())
+                            .arg(p.sizePixels.height())};
+    };
     // Drawn in the recorded shades on white; then every pixel becomes its ink
     // level, an index into the palette of the chosen colours: antialiased label
     // edges blend into the chosen pair exactly as they did into black and white,
     // and a byte a pixel makes files small and quick to compress.
     if (scale > 1) {
-        if (std::optional<QImage> inks = columnsInInk(*surface.recording(), p.sizePixels, scale)) {
+        if (std::optional<QImage> inks = columnsInInk(surface, p.sizePixels, scale)) {
             if (inks->isNull())
-                return outOfMemory;
+                return outOfMemory();
             withPalette(*inks, settings);
             return {*inks, {}};
         }
@@ -246,7 +271,7 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     } else {
         image = QImage(p.sizePixels, QImage::Format_RGB32);
         if (image.isNull())
-            return outOfMemory;
+            return outOfMemory();
         image.fill(Qt::white);
         QPainter painter(&image);
         painter.scale(scale, scale);
@@ -254,7 +279,7 @@ Rendered render(const draw::Surface& surface, const ExportSettings& settings)
     }
     QImage indexed(p.sizePixels, QImage::Format_Indexed8);
     if (indexed.isNull() || image.isNull())
-        return outOfMemory;
+        return outOfMemory();
     withPalette(indexed, settings);
     if (image.format() != QImage::Format_Grayscale8)
         image = image.convertToFormat(QImage::Format_RGB32);

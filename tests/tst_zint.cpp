@@ -9,6 +9,7 @@
 #include "draw/SvgWriter.h"
 #include "formats/Export.h"
 #include "jobs/SymbolJob.h"
+#include "jobs/Surfaces.h"
 #include "jobs/Symbologies.h"
 #include "verify/ExportCheck.h"
 #include "verify/ScanCheck.h"
@@ -93,6 +94,8 @@ class TestZint : public QObject {
     void badDataRefusedPlainly();
     void gs1CheckDigits_data();
     void gs1CheckDigits();
+    void gridDrawnAsTheBitmap_data();
+    void gridDrawnAsTheBitmap();
     void modulesSetAsAPainterFillsThem_data();
     void modulesSetAsAPainterFillsThem();
     void hexagonsAndCircles();
@@ -524,6 +527,77 @@ void TestZint::gs1CheckDigits()
     const output::SymbolResult symbol = output::drawSymbol(surfaces, kind(qPrintable(name)), data, {});
     QCOMPARE(symbol.message, message);
     QCOMPARE(symbol.ok(), message.isEmpty());
+}
+
+void TestZint::gridDrawnAsTheBitmap_data()
+{
+    // Matrix symbols and PDF417's family are drawn from libzint's module rows,
+    // with the quiet zones and row heights put in here: every such kind, and
+    // their sizes, levels and GS1 data, must come out as the bitmap libzint
+    // would have made, to the pixel and to the recorded bar.
+    QTest::addColumn<int>("index"); // into kinds(): not every kind has a name
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("ecc");
+    QTest::addColumn<int>("size");
+    const QStringList samples = {QStringLiteral("Grid 12345"), QStringLiteral("12345"), QStringLiteral("7"),
+                                 QStringLiteral("[01]09501101530003[17]261231"), QStringLiteral("A123BJC5D6E71")};
+    const QString longText = QStringLiteral("Rows of modules drawn straight from the grid, 0123456789. ").repeated(6);
+    int kinds = 0;
+    for (int index = 0; index < int(zintsym::kinds().size()); ++index) {
+        const Kind& k = zintsym::kinds()[size_t(index)];
+        const auto onGrid = [&](const QString& data, const Options& options) {
+            const Encoding e = encode(k, data, options);
+            return e.ok() && e.layout == Layout::Grid;
+        };
+        const auto sample = std::ranges::find_if(samples, [&](const QString& d) { return onGrid(d, {}); });
+        if (sample == samples.end())
+            continue;
+        ++kinds;
+        const char* title = k.title;
+        QTest::addRow("%s %s", title, qPrintable(*sample)) << index << *sample << QString() << 0;
+        if (!(k.options & Gs1) && onGrid(longText, {}))
+            QTest::addRow("%s long", title) << index << longText << QString() << 0;
+        for (const QString& level : eccLevels(k))
+            if (onGrid(*sample, {.ecc = level}))
+                QTest::addRow("%s ecc %s", title, qPrintable(level)) << index << *sample << level << 0;
+        const int sizes = int(symbolSizes(k).size());
+        for (int size : std::set<int>{1, 2, sizes / 2, sizes}) {
+            // The smallest sizes hold a digit or two.
+            for (const QString& data : {QStringLiteral("7"), *sample})
+                if (size > 0 && onGrid(data, {.symbolSize = size})) {
+                    QTest::addRow("%s size %d", title, size) << index << data << QString() << size;
+                    break;
+                }
+        }
+    }
+    // The matrix kinds and PDF417's (HIBC's among them), not one fewer.
+    if (kinds < 18)
+        qFatal("only %d kinds are drawn from the grid", kinds);
+}
+
+void TestZint::gridDrawnAsTheBitmap()
+{
+    QFETCH(int, index);
+    QFETCH(QString, data);
+    QFETCH(QString, ecc);
+    QFETCH(int, size);
+    const Kind& k = zintsym::kinds()[size_t(index)];
+    const Options options{.ecc = ecc, .symbolSize = size};
+    const Encoding grid = encode(k, data, options);
+    const Encoding bitmap = encode(k, data, options, false);
+    QVERIFY(grid.ok() && bitmap.ok());
+    QCOMPARE(grid.layout, Layout::Grid);
+    QCOMPARE(bitmap.layout, Layout::Bitmap);
+    QCOMPARE(grid.reading, bitmap.reading);
+    draw::Surface fromGrid = output::makeSurface(output::SurfaceId::picSymbol);
+    draw::Surface fromBitmap = output::makeSurface(output::SurfaceId::picSymbol);
+    drawEncoding(fromGrid, grid);
+    drawEncoding(fromBitmap, bitmap);
+    QCOMPARE(fromGrid.Image().size(), QSize(bitmap.symbol->bitmap_width, bitmap.symbol->bitmap_height));
+    QCOMPARE(fromGrid.Image(), fromBitmap.Image());
+    // The same bars, so the same SVG and PDF.
+    QCOMPARE(fromGrid.toSvg(), fromBitmap.toSvg());
+    QCOMPARE(fromGrid.description(), fromBitmap.description());
 }
 
 void TestZint::modulesSetAsAPainterFillsThem_data()

@@ -8,7 +8,11 @@
 #include <QFontMetricsF>
 #include <QImage>
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -116,6 +120,86 @@ void drawBitmap(draw::Surface& surface, const zint_symbol& symbol)
     }
 }
 
+// The module rows with the quiet zone around them: runs of dark modules in
+// each row as bars, rows alike one after another as one call, exactly as
+// drawBitmap draws the bitmap libzint would have made of them.
+void drawGrid(draw::Surface& surface, const zint_symbol& symbol, int quietZone, const std::vector<int>& heights)
+{
+    // A row's modules are bits, the first in the lowest bit of the first
+    // byte: put together into words (in a register: added to in memory byte
+    // by byte, a word waits on its own store) they are in order from each
+    // word's lowest bit.
+    constexpr int kWordBits = 64;
+    constexpr size_t kRowBytes = std::size(decltype(symbol.encoded_data){}[0]);
+    using Row = std::array<std::uint64_t, (kRowBytes + 7) / 8>;
+    const int width = symbol.width;
+    if (width <= 0)
+        return;
+    const size_t used = std::min(size_t(width + 7) / 8, kRowBytes);
+    const std::uint64_t lastMask =
+        width % kWordBits ? (std::uint64_t(1) << (width % kWordBits)) - 1 : ~std::uint64_t(0);
+    const size_t words = (used + 7) / 8;
+    const auto load = [&](int r, Row& row) {
+        const unsigned char* bytes = symbol.encoded_data[r];
+        for (size_t w = 0; w < words; ++w) {
+            std::uint64_t word = 0;
+            const size_t end = std::min(used, 8 * w + 8);
+            for (size_t i = 8 * w; i < end; ++i)
+                word |= std::uint64_t(bytes[i]) << (8 * (i % 8));
+            row[w] = word;
+        }
+        row[words - 1] &= lastMask;
+    };
+    Row rows[2];
+    Row* current = &rows[0];
+    Row* next = &rows[1];
+    std::vector<draw::Surface::Bar> bars;
+    bars.reserve(size_t(width / 2 + 1));
+    std::vector<int> edges;
+    edges.reserve(size_t(width + 1));
+    int top = quietZone;
+    if (symbol.rows > 0)
+        load(0, *current);
+    for (int r = 0; r < symbol.rows;) {
+        int bottom = top + heights[size_t(r)] - 1;
+        int last = r;
+        while (last + 1 < symbol.rows) {
+            load(last + 1, *next);
+            if (!std::equal(current->begin(), current->begin() + qsizetype(words), next->begin()))
+                break;
+            ++last;
+            bottom += heights[size_t(last)];
+        }
+        const Row& modules = *current;
+        // Where the modules change from light to dark or back, a word at a
+        // time (the module before the first is light): a run of dark ones
+        // between each pair of changes. Taken in pairs rather than run by
+        // run, which made every run's length a branch the processor could
+        // not foresee.
+        edges.clear();
+        std::uint64_t before = 0;
+        for (size_t w = 0; w < words; ++w) {
+            const std::uint64_t word = modules[w];
+            for (std::uint64_t changes = word ^ ((word << 1) | before); changes; changes &= changes - 1)
+                edges.push_back(int(w) * kWordBits + std::countr_zero(changes));
+            before = word >> (kWordBits - 1);
+        }
+        // Bits beyond the width are light, so only a run that reaches the
+        // end of the last word is left open.
+        if (edges.size() % 2)
+            edges.push_back(width);
+        bars.clear();
+        for (size_t i = 0; i < edges.size(); i += 2)
+            bars.push_back({quietZone + edges[i], edges[i + 1] - edges[i], bottom, draw::kBlack});
+        if (!bars.empty())
+            surface.Bars(top, bars);
+        top = bottom + 1;
+        r = last + 1;
+        // The row that differed is loaded already.
+        std::swap(current, next);
+    }
+}
+
 void drawHexagons(draw::Surface& surface, const zint_vector_hexagon* hex)
 {
     // Pointed at top and bottom unless turned a quarter.
@@ -165,30 +249,49 @@ void drawTexts(draw::Surface& surface, const zint_vector_string* string)
 
 } // namespace
 
-Drawn draw(draw::Surface& surface, const Kind& kind, const QString& data, const Options& options)
+void drawEncoding(draw::Surface& surface, const Encoding& encoding)
 {
-    Encoding encoding = encode(kind, data, options);
-    if (!encoding.ok())
-        return {encoding.error, {}};
     const zint_symbol& symbol = *encoding.symbol;
     // The picture is the symbol and its quiet zones, no more: the surface is
     // sized to it before anything is drawn.
-    const int width = std::max(1, encoding.bitmap ? symbol.bitmap_width : int(std::ceil(symbol.vector->width - 1e-6)));
-    const int height =
-        std::max(1, encoding.bitmap ? symbol.bitmap_height : int(std::ceil(symbol.vector->height - 1e-6)));
-    surface.setSize(QSize(width, height));
+    QSize size;
+    switch (encoding.layout) {
+    case Layout::Grid: {
+        int rows = 0;
+        for (int h : encoding.rowHeights)
+            rows += h;
+        size = QSize(symbol.width + 2 * encoding.quietZone, rows + 2 * encoding.quietZone);
+        break;
+    }
+    case Layout::Bitmap: size = QSize(symbol.bitmap_width, symbol.bitmap_height); break;
+    case Layout::Vector:
+        size = QSize(int(std::ceil(symbol.vector->width - 1e-6)), int(std::ceil(symbol.vector->height - 1e-6)));
+        break;
+    }
+    size = size.expandedTo(QSize(1, 1));
+    surface.setSize(size);
     surface.setFillSolid(false);
     surface.Cls();
-    surface.extendTo(width);
-    if (encoding.bitmap) {
-        drawBitmap(surface, symbol);
-    } else {
+    surface.extendTo(size.width());
+    switch (encoding.layout) {
+    case Layout::Grid: drawGrid(surface, symbol, encoding.quietZone, encoding.rowHeights); break;
+    case Layout::Bitmap: drawBitmap(surface, symbol); break;
+    case Layout::Vector:
         drawRectangles(surface, symbol.vector->rectangles);
         drawHexagons(surface, symbol.vector->hexagons);
         drawCircles(surface, symbol.vector->circles);
         drawTexts(surface, symbol.vector->strings);
+        break;
     }
     surface.setDescription(encoding.reading);
+}
+
+Drawn draw(draw::Surface& surface, const Kind& kind, const QString& data, const Options& options)
+{
+    const Encoding encoding = encode(kind, data, options);
+    if (!encoding.ok())
+        return {encoding.error, {}};
+    drawEncoding(surface, encoding);
     return {{}, encoding.reading};
 }
 

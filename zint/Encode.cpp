@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -654,7 +655,68 @@ bool drawnFromBitmap(const Kind& kind)
            kind.id != BARCODE_ULTRA;
 }
 
-Encoding encode(const Kind& kind, const QString& data, const Options& options)
+namespace {
+
+// The paper libzint's bitmap puts around the kinds drawn from their module
+// rows, in modules on every side (the standards' quiet zones); -1 for the
+// rest, drawn from the bitmap.
+int gridQuietZone(int id)
+{
+    switch (id) {
+    case BARCODE_QRCODE:
+    case BARCODE_HIBC_QR:
+    case BARCODE_UPNQR: return 4;
+    case BARCODE_MICROQR:
+    case BARCODE_RMQR: return 2;
+    case BARCODE_DATAMATRIX:
+    case BARCODE_HIBC_DM: return 1;
+    case BARCODE_AZTEC:
+    case BARCODE_HIBC_AZTEC:
+    case BARCODE_AZRUNE:
+    case BARCODE_CODEONE: return 0;
+    case BARCODE_HANXIN: return 3;
+    case BARCODE_GRIDMATRIX: return 6;
+    case BARCODE_PDF417:
+    case BARCODE_PDF417COMP:
+    case BARCODE_HIBC_PDF: return 2;
+    case BARCODE_MICROPDF417:
+    case BARCODE_HIBC_MICPDF: return 1;
+    default: return -1;
+    }
+}
+
+// Each row's height in whole modules as the bitmap makes it: a row of no
+// height of its own shares what the symbol's height leaves (a PDF417's rows
+// are 3 modules high, a MicroPDF417's 2). Empty when any is not whole, which
+// the bitmap would round.
+std::vector<int> wholeRowHeights(const zint_symbol& symbol)
+{
+    if (symbol.rows <= 0 || symbol.rows > int(std::size(symbol.row_height)))
+        return {};
+    double fixed = 0;
+    int shared = 0;
+    for (int r = 0; r < symbol.rows; ++r) {
+        if (symbol.row_height[r] > 0)
+            fixed += symbol.row_height[r];
+        else
+            ++shared;
+    }
+    const double each = shared ? (symbol.height - fixed) / shared : 0;
+    std::vector<int> heights;
+    heights.reserve(size_t(symbol.rows));
+    for (int r = 0; r < symbol.rows; ++r) {
+        const double h = symbol.row_height[r] > 0 ? symbol.row_height[r] : each;
+        const long whole = std::lround(h);
+        if (whole < 1 || std::abs(h - double(whole)) > 1e-4)
+            return {};
+        heights.push_back(int(whole));
+    }
+    return heights;
+}
+
+} // namespace
+
+Encoding encode(const Kind& kind, const QString& data, const Options& options, bool fromGrid)
 {
     Encoding result;
     const Prepared prepared = prepare(kind, data, options);
@@ -680,6 +742,18 @@ Encoding encode(const Kind& kind, const QString& data, const Options& options)
     const bool bitmap = drawnFromBitmap(kind);
     int code = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(bytes.constData()),
                                int(bytes.size()));
+    const int quietZone = gridQuietZone(kind.id);
+    if (code < ZINT_ERROR && fromGrid && bitmap && quietZone >= 0) {
+        result.rowHeights = wholeRowHeights(*symbol);
+        if (!result.rowHeights.empty() && symbol->width > 0 && symbol->width <= 8 * int(std::size(symbol->encoded_data[0]))) {
+            result.layout = Layout::Grid;
+            result.quietZone = quietZone;
+            result.reading = readingOf(kind, *symbol, prepared);
+            result.symbol = std::move(symbol);
+            return result;
+        }
+        result.rowHeights.clear();
+    }
     // The bitmap as a byte a pixel, libzint's own colour codes: it skips
     // making three bytes of every pixel, which cost as much as the drawing.
     if (bitmap)
@@ -690,7 +764,7 @@ Encoding encode(const Kind& kind, const QString& data, const Options& options)
         result.error = plainError(kind, prepared, options, code, QString::fromUtf8(symbol->errtxt));
         return result;
     }
-    result.bitmap = bitmap;
+    result.layout = bitmap ? Layout::Bitmap : Layout::Vector;
     result.reading = readingOf(kind, *symbol, prepared);
     result.symbol = std::move(symbol);
     return result;

@@ -9,6 +9,8 @@
 
 #include <zint.h>
 
+#include <algorithm>
+
 #include <QRegularExpression>
 
 
@@ -57,7 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     FUZZ_REQUIRE(text.size() <= zintsym::kMaxEncodedLength);
-    if (result.bitmap)
+    if (result.layout == zintsym::Layout::Grid)
+        FUZZ_REQUIRE(result.symbol->width > 0 && result.rowHeights.size() == size_t(result.symbol->rows) &&
+                     std::ranges::all_of(result.rowHeights, [](int h) { return h > 0; }));
+    else if (result.layout == zintsym::Layout::Bitmap)
         FUZZ_REQUIRE(result.symbol->bitmap && result.symbol->bitmap_width > 0 && result.symbol->bitmap_height > 0);
     else
         FUZZ_REQUIRE(result.symbol->vector && result.symbol->vector->width > 0 && result.symbol->vector->height > 0);
