@@ -482,6 +482,9 @@ void TestStudio::choicesAreRemembered()
     QVERIFY(s);
     QCOMPARE(QString::fromUtf8(s->kind()->name), QStringLiteral("datamatrix"));
     QCOMPARE(s->data->toPlainText(), QStringLiteral("REMEMBER\nME"));
+    // Typing goes on from the end of what was remembered.
+    QTest::keyClicks(s->data, QStringLiteral("!"));
+    QCOMPARE(s->data->toPlainText(), QStringLiteral("REMEMBER\nME!"));
     QCOMPARE(s->symbolSize->currentIndex(), 8);
     QCOMPARE(s->view->zoomSetting(), 7);
     QCOMPARE(s->size(), geometry.size());
