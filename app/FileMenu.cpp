@@ -141,12 +141,15 @@ void BarcodeGenerator::writeExport(const output::ExportSettings& settings, bool 
     const QString suffix = output::formatSuffix(settings.format);
     const QString proposed = QDir(ExportDialog::lastFolder()).filePath(exportFileName(suffix));
     const QString filter = output::formatFilter(settings.format);
-    QString path = m_platform->saveFileName(this, kExportTitle, proposed, filter);
-    if (path.isEmpty())
+    const QString chosen = m_platform->saveFileName(this, kExportTitle, proposed, filter);
+    if (chosen.isEmpty())
         return;
-    // Without a suffix the file would not open as what it is.
-    if (QFileInfo(path).suffix().isEmpty())
-        path += u'.' + suffix;
+    const output::ExportPath target = output::exportPath(chosen, settings.format);
+    if (target.path.isEmpty()) {
+        message(QMessageBox::Warning, kExportTitle, target.error);
+        return;
+    }
+    const QString& path = target.path;
     ExportDialog::rememberFolder(QFileInfo(path).absolutePath());
     const draw::Surface& surface = standardSurface ? *standardSurface : selectedSurface();
     const output::SaveResult result = output::write(surface, settings, path);

@@ -1,6 +1,7 @@
 #include "formats/Format.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QImageWriter>
 
 namespace output {
@@ -46,6 +47,20 @@ QString formatFilter(Format format)
     for (const QString& suffix : formatSuffixes(format))
         patterns << QStringLiteral("*.") + suffix;
     return QStringLiteral("%1 files (%2)").arg(formatName(format), patterns.join(u' '));
+}
+
+ExportPath exportPath(const QString& chosen, Format format)
+{
+    const QString suffix = QFileInfo(chosen).suffix();
+    if (suffix.isEmpty())
+        return {chosen + u'.' + formatSuffix(format), {}};
+    if (const std::optional<Format> named = formatFromSuffix(suffix); named && *named != format)
+        return {{},
+                QStringLiteral("%1 is the name of a %2 file, not a %3 one: name it .%4, or choose %2 as the "
+                               "format.")
+                    .arg(QFileInfo(chosen).fileName(), formatName(*named), formatName(format),
+                         formatSuffixes(format).join(QStringLiteral(" or .")))};
+    return {chosen, {}};
 }
 
 std::optional<Format> formatFromSuffix(const QString& suffix)

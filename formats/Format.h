@@ -19,6 +19,14 @@ QString formatSuffix(Format format);
 QStringList formatSuffixes(Format format);
 // A file dialog's filter that shows files of every one of those suffixes.
 QString formatFilter(Format format);
+// Where a file of `format` named in a file dialog is written: without a suffix
+// the format's own is added; a suffix of another format is refused, with why,
+// since the file would not open as what its name says.
+struct ExportPath {
+    QString path;  // empty when refused
+    QString error;
+};
+ExportPath exportPath(const QString& chosen, Format format);
 std::optional<Format> formatFromSuffix(const QString& suffix);
 bool isVector(Format format);
 bool allowsTransparency(Format format);

@@ -597,11 +597,15 @@ void StudioWindow::writeExport(const output::ExportSettings& settings)
     const QString suffix = output::formatSuffix(settings.format);
     const QString proposed = QDir(ExportDialog::lastFolder()).filePath(exportFileName(suffix));
     const QString filter = output::formatFilter(settings.format);
-    QString path = m_platform.saveFileName(this, kExportTitle, proposed, filter);
-    if (path.isEmpty())
+    const QString chosen = m_platform.saveFileName(this, kExportTitle, proposed, filter);
+    if (chosen.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += u'.' + suffix;
+    const output::ExportPath target = output::exportPath(chosen, settings.format);
+    if (target.path.isEmpty()) {
+        message(QMessageBox::Warning, kExportTitle, target.error);
+        return;
+    }
+    const QString& path = target.path;
     ExportDialog::rememberFolder(QFileInfo(path).absolutePath());
     const draw::Surface& surface = *m_symbol.surface;
     const output::SaveResult result = output::write(surface, settings, path);
@@ -731,6 +735,8 @@ void StudioWindow::restoreSettings()
     if (!name.isEmpty())
         choose(name);
     data->setPlainText(store.value(QStringLiteral("data")).toString());
+    // Typing goes on from the end of the remembered data, not before it.
+    data->moveCursor(QTextCursor::End);
     m_restoring = false;
     if (m_kind)
         restoreKindOptions();

@@ -123,6 +123,8 @@ class TestExportUi : public QObject {
     void keyboardFillsAndAcceptsTheDialog();
     void cancelWritesNothing();
     void failedExportSaysWhyAndKeepsTheFile();
+    void nameOfAnotherFormatIsRefused_data();
+    void nameOfAnotherFormatIsRefused();
     void lowContrastIsWrittenWithAWarning();
     void exportCheckReadsWhatWasWritten_data();
     void exportCheckReadsWhatWasWritten();
@@ -469,6 +471,53 @@ void TestExportUi::failedExportSaysWhyAndKeepsTheFile()
     dialog->accept();
     QCOMPARE(w.platform->messages.size(), size_t(1));
     QVERIFY(!QFile::exists(gone));
+}
+
+void TestExportUi::nameOfAnotherFormatIsRefused_data()
+{
+    // The format chosen in the dialog and the name typed in the file dialog:
+    // the file opens as what its name says, or is not written.
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written"); // empty when refused
+    QTest::newRow("TIFF as .png") << "TIFF" << "label.png" << "";
+    QTest::newRow("PNG as .svg") << "PNG" << "label.svg" << "";
+    QTest::newRow("TIFF as .tif") << "TIFF" << "label.tif" << "label.tif";
+    QTest::newRow("PDF as .PDF") << "PDF" << "label.PDF" << "label.PDF";
+    QTest::newRow("no suffix gets the format's") << "BMP" << "label" << "label.bmp";
+    QTest::newRow("a suffix of no format is the user's") << "PNG" << "label.v2" << "label.v2";
+}
+
+void TestExportUi::nameOfAnotherFormatIsRefused()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    Window w;
+    select(w.w.get(), QStringLiteral("Code 39"));
+    w->Text1->setText(QStringLiteral("NAMED"));
+    const QDir folder(m_folder.path());
+    w.platform->chosenFile = folder.filePath(typed);
+    ExportDialog* dialog = openExport(w);
+    QVERIFY(dialog);
+    dialog->format->setCurrentIndex(dialog->format->findText(format));
+    QCOMPARE(dialog->format->currentText(), format);
+    dialog->accept();
+    const QStringList files = folder.entryList({QStringLiteral("label*")}, QDir::Files | QDir::Hidden);
+    if (written.isEmpty()) {
+        QVERIFY2(files.isEmpty(), qPrintable(files.join(u' ')));
+        QCOMPARE(w.platform->messages.size(), size_t(1));
+        QVERIFY2(w.platform->messages[0].text.contains(format), qPrintable(w.platform->messages[0].text));
+        return;
+    }
+    QCOMPARE(w.platform->messages.size(), size_t(0));
+    QCOMPARE(files, QStringList{written});
+    // What it holds is the chosen format, whatever the case of its name.
+    QCOMPARE(QImageReader(folder.filePath(written)).format().isEmpty(), format == u"PDF" || format == u"SVG");
+    if (format != u"PDF" && format != u"SVG")
+        QCOMPARE(QString::fromLatin1(QImageReader(folder.filePath(written)).format()).toUpper(),
+                 format == u"TIFF" ? QStringLiteral("TIFF") : format);
+    QVERIFY(QFile::remove(folder.filePath(written)));
 }
 
 void TestExportUi::lowContrastIsWrittenWithAWarning()
