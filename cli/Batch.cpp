@@ -102,7 +102,7 @@ void reportLine(QTextStream& err, const output::LineOutcome& outcome)
                    .arg(outcome.line)
                    .arg(printable(outcome.path), printable(outcome.unread));
     else
-        err << QStringLiteral("line %1: %2").arg(outcome.line).arg(printable(outcome.message));
+        err << QStringLiteral("line %1: %2").arg(outcome.line).arg(printable(commandLineWords(outcome.message)));
     err << '\n' << Qt::flush;
 }
 

@@ -103,23 +103,6 @@ int refuse(const Refusal& refusal)
     return refusal.status;
 }
 
-// Standard output with the help or the version on it: stdio keeps the text in
-// its buffer, so a full disk shows only when it is flushed.
-int showOnStandardOutput(const QString& text, bool closed)
-{
-    QTextStream(stdout) << text;
-    if (closed) {
-        printError(QStringLiteral("barcode-generator: standard output is closed"));
-        return kFailed;
-    }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        printError(QStringLiteral("barcode-generator: standard output: %1")
-                       .arg(QString::fromLocal8Bit(std::strerror(errno))));
-        return kFailed;
-    }
-    return kSuccess;
-}
-
 // Every picture is read back as it is written: a warning by default, a
 // refused file with --verify.
 output::ReadBack readBackFor(const Settings& s)
@@ -127,19 +110,24 @@ output::ReadBack readBackFor(const Settings& s)
     if (!s.readBack)
         return output::ReadBack();
     // The library's drawing is read by the library kind's decoder, an add-on with it.
-    if (const zintsym::Kind* kind = output::drawingKind(s.symbology, s.library))
+    if (const zintsym::Kind* kind = output::drawingKind(s.symbology, s.library)) {
+        // --verify writes only what was read back: with nothing to read it,
+        // every symbol is refused, each where its file would have been written.
+        if (s.verify && !kind->decoder)
+            return [why = verifyRefusal(s)](const QImage&, const QString&) { return why; };
         return verify::lineCheck(*kind);
+    }
     return verify::lineCheck(s.symbology, output::settleOptions(s.symbology, s.asked).options.optimize != 0);
 }
 
-// A symbology no decoder reads is written unread: said once, neither as read
-// nor as a failure, and never a reason to refuse under --verify.
+// Without --verify a symbology no decoder reads is written unread: said once,
+// neither as read nor as a failure. Under --verify readBackFor refuses it.
 void sayWhenNotChecked(const Settings& s)
 {
-    const zintsym::Kind* kind = output::drawingKind(s.symbology, s.library);
-    if (s.readBack && kind && !kind->decoder)
-        printError(QStringLiteral("barcode-generator: note: %1")
-                       .arg(verify::Verdict::notChecked(QString::fromUtf8(kind->title)).headline()));
+    if (!s.readBack || s.verify)
+        return;
+    if (const QString why = notCheckedWhy(s); !why.isEmpty())
+        printError(QStringLiteral("barcode-generator: note: %1").arg(why));
 }
 
 } // namespace
@@ -192,7 +180,7 @@ int act(const ClosedStreams& closed)
         return status;
     }
     case Action::Sheet: return writeSheet(settings, readBackFor(settings));
-    case Action::ListSheets: return listSheets(settings);
+    case Action::ListSheets: return listSheets(settings, closed.output);
     }
     return kFailed;
 }

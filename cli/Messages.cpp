@@ -1,8 +1,16 @@
 #include "cli/Messages.h"
 
+#include "cli/Options.h"
 #include "formats/FileName.h"
+#include "jobs/Choice.h"
+#include "jobs/SymbolJob.h"
+#include "verify/ScanCheck.h"
 
 #include <QTextStream>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include <algorithm>
 #include <iterator>
@@ -38,6 +46,42 @@ QString printable(const QString& text)
             shown += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
     }
     return shown;
+}
+
+int showOnStandardOutput(const QString& text, bool closed)
+{
+    QTextStream(stdout) << text;
+    if (closed) {
+        printError(QStringLiteral("barcode-generator: standard output is closed"));
+        return kFailed;
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        printError(QStringLiteral("barcode-generator: standard output: %1")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return kFailed;
+    }
+    return kSuccess;
+}
+
+QString notCheckedWhy(const Settings& s)
+{
+    const zintsym::Kind* kind = output::drawingKind(s.symbology, s.library);
+    if (!kind || kind->decoder)
+        return {};
+    return verify::Verdict::notChecked(QString::fromUtf8(kind->title)).headline();
+}
+
+QString verifyRefusal(const Settings& s)
+{
+    return QStringLiteral("%1 (--verify writes only symbols that read back)").arg(notCheckedWhy(s));
+}
+
+QString commandLineWords(const QString& message)
+{
+    if (message == output::dataTooLongMessage())
+        return QStringLiteral("The data is longer than %1 characters, the most a symbol takes")
+            .arg(output::kMaxDataLength);
+    return message;
 }
 
 } // namespace cli

@@ -45,7 +45,7 @@ int writeOneSymbol(const Settings& s, const output::ReadBack& readBack)
     output::SymbolSurfaces surfaces(s.font);
     const output::SymbolResult symbol = output::drawChosen(surfaces, s.symbology, s.asked, s.library, s.data);
     if (!symbol.ok()) {
-        printError(symbol.message);
+        printError(commandLineWords(symbol.message));
         return kFailed;
     }
     const output::CheckedFile made = output::encodeChecked(symbol, s.file, readBack, s.verify);

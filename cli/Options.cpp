@@ -199,8 +199,9 @@ constexpr OptionRow kOptions[] = {
     {Option::Jobs, nullptr, "jobs", "N", "Workers for --batch (default: one per core)."},
     {Option::Quiet, nullptr, "quiet", nullptr, "No progress line for --batch."},
     {Option::Verify, nullptr, "verify", nullptr,
-     "Decode each symbol before it is written; one that does not read back as its data is "
-     "not written and fails. Without it every symbol is still checked, with a warning."},
+     "Decode each symbol before it is written; one that does not read back as its data, "
+     "or that no decoder reads, is not written and fails. Without it every symbol is still "
+     "checked, with a warning, and a symbology no decoder reads is written with a note."},
     {Option::NoVerify, nullptr, "no-verify", nullptr,
      "Do not decode the symbols written: a batch runs faster, but a symbol that will not "
      "scan goes unnoticed."},

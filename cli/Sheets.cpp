@@ -7,10 +7,8 @@
 #include "sheets/SheetWriter.h"
 
 #include <QFile>
-#include <QTextStream>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace cli {
 
@@ -30,7 +28,7 @@ void sayNotes(const std::vector<sheets::LabelNote>& notes, const QString& kind)
 
 } // namespace
 
-int listSheets(const Settings& settings)
+int listSheets(const Settings& settings, bool outputClosed)
 {
     const sheets::Catalogue catalogue = sheets::Catalogue::load();
     if (catalogue.products().empty()) {
@@ -38,15 +36,14 @@ int listSheets(const Settings& settings)
         return kFailed;
     }
     const auto found = catalogue.search(settings.sheet.search);
-    QTextStream out(stdout);
-    for (const sheets::Product* product : found)
-        out << printable(sheets::productLine(*product)) << '\n';
-    out.flush();
     if (found.empty()) {
         say(QStringLiteral("no label product matches '%1'").arg(settings.sheet.search));
         return kFailed;
     }
-    return std::fflush(stdout) == 0 ? kSuccess : kFailed;
+    QString lines;
+    for (const sheets::Product* product : found)
+        lines += printable(sheets::productLine(*product)) + QLatin1Char('\n');
+    return showOnStandardOutput(lines, outputClosed);
 }
 
 int writeSheet(const Settings& s, const output::ReadBack& readBack)
@@ -130,11 +127,21 @@ int writeSheet(const Settings& s, const output::ReadBack& readBack)
     layoutOptions.captionFont.setPointSizeF(8);
     const sheets::SheetLayout layout(
         sheet, std::move(labels.items), std::move(labels.bad), layoutOptions,
-        [&](const QString& data) { return output::drawChosen(surfaces, symbology, options, library, data); });
+        [&](const QString& data) {
+            output::SymbolResult symbol = output::drawChosen(surfaces, symbology, options, library, data);
+            symbol.message = commandLineWords(symbol.message);
+            return symbol;
+        });
     for (const sheets::BadItem& bad : layout.bad())
         say(bad.message);
     if (const QString error = layout.error(); !error.isEmpty()) {
         say(QStringLiteral("%1 not written: %2").arg(s.target, error));
+        return kFailed;
+    }
+
+    // Nothing could read the labels back: --verify writes none of them.
+    if (s.verify && !notCheckedWhy(s).isEmpty()) {
+        say(QStringLiteral("%1 not written: %2").arg(s.target, verifyRefusal(s)));
         return kFailed;
     }
 

@@ -19,12 +19,14 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
 
 
 #include <csignal>
+#include <unistd.h>
 
 #ifndef PROGRAM_PATH
 #error "PROGRAM_PATH names the built program"
@@ -247,7 +249,8 @@ class TestCli : public QObject {
     void optionsRefusedWhereTheyDoNotApply();
     void listTypesNamesEverySymbologyOnce();
     void batchOfALibrarySymbology();
-    void symbologyNoDecoderReadsIsNotedNotRefused();
+    void symbologyNoDecoderReads_data();
+    void symbologyNoDecoderReads();
     void noLabelLeavesOutALibrarySymbolsText();
     void sheetTakesALibrarySymbology();
     void signalLeavesOnlyWholeFiles_data();
@@ -693,11 +696,12 @@ void TestCli::refusals_data()
         << args("--batch - -o {x}.png") << 2 << "has {x}: the placeholders are {n} and {data}";
     QTest::newRow("unknown placeholder beside a known one")
         << args("--batch - -o out/{n}-{DATA}.png") << 2 << "has {DATA}";
-    QTest::newRow("data longer than the window takes")
+    // The window's limit, in words for a command line, which has no window.
+    QTest::newRow("data longer than a symbol takes")
         << QStringList{QStringLiteral("-t"), QStringLiteral("code128"),
                        QStringLiteral("-d"), QString(output::kMaxDataLength + 1, QChar(u'1')),
                        QStringLiteral("-o"), QStringLiteral("x.png")}
-        << 1 << "The data is longer than 32767 characters, the most the window takes";
+        << 1 << "The data is longer than 32767 characters, the most a symbol takes";
     QTest::newRow("batch and data") << args("--batch - -d 1 -o {n}.png") << 2 << "exclude each other";
     QTest::newRow("no workers") << args("--batch - -o {n}.png --jobs 0") << 2
                                 << "--jobs takes a whole number";
@@ -820,6 +824,26 @@ void TestCli::standardStreamsThatFail_data()
     QTest::newRow("version to a closed output") << "--version"
                                                 << ">&-"
                                                 << "standard output is closed";
+    // The sheets' list wrote through its own stream and checked neither.
+    QTest::newRow("sheet list to a full disk") << "--list-sheets"
+                                               << ">/dev/full"
+                                               << "standard output: No space left on device";
+    QTest::newRow("a few sheets to a full disk") << "--list-sheets 5160"
+                                                 << ">/dev/full"
+                                                 << "standard output: No space left on device";
+    QTest::newRow("sheet list to a closed output") << "--list-sheets 5160"
+                                                   << ">&-"
+                                                   << "standard output is closed";
+    // "|": a pipe whose reader has gone, with SIGPIPE ignored as a caller may.
+    QTest::newRow("sheet list into a broken pipe") << "--list-sheets"
+                                                   << "|"
+                                                   << "standard output: Broken pipe";
+    QTest::newRow("a few sheets into a broken pipe") << "--list-sheets 5160"
+                                                     << "|"
+                                                     << "standard output: Broken pipe";
+    QTest::newRow("types into a broken pipe") << "--list-types"
+                                              << "|"
+                                              << "standard output: Broken pipe";
     QTest::newRow("batch from a closed input") << "--batch - -o {n}.png"
                                                << "<&-"
                                                << "standard input is closed";
@@ -837,6 +861,20 @@ void TestCli::standardStreamsThatFail()
         env.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());
+    int brokenPipe[2] = {-1, -1};
+    if (redirection == QLatin1String("|")) {
+        QVERIFY(::pipe(brokenPipe) == 0);
+        ::close(brokenPipe[0]);
+        redirection.clear();
+        process.setChildProcessModifier([&brokenPipe] {
+            ::signal(SIGPIPE, SIG_IGN);
+            ::dup2(brokenPipe[1], STDOUT_FILENO);
+        });
+    }
+    const auto closePipe = qScopeGuard([&brokenPipe] {
+        if (brokenPipe[1] >= 0)
+            ::close(brokenPipe[1]);
+    });
     process.start(QStringLiteral("/bin/sh"),
                   QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" ") + redirection,
                               QStringLiteral(PROGRAM_PATH)} +
@@ -1129,9 +1167,11 @@ void TestCli::verifyTurnsAnUnreadSymbolIntoAFailure_data()
     QTest::newRow("faint EAN-13 add-on, warned")
         << args("-t ean13 -d 4006381333931 --addon 12 --fg #777777 --bg #808080 -o out.svg") << 0 << true
         << "warning: Not read by a standard decoder";
-    QTest::newRow("faint POSTNET, --verify: not checked, not refused")
-        << args("-t postnet -d 12345 --fg #777777 --bg #808080 -o out.pdf --verify") << 0 << true
-        << "note: Not checked: no decoder reads POSTNET";
+    // Nothing could read it back: --verify writes only what was.
+    QTest::newRow("faint POSTNET, --verify: not checked, refused")
+        << args("-t postnet -d 12345 --fg #777777 --bg #808080 -o out.pdf --verify") << 1 << false
+        << "out.pdf not written: Not checked: no decoder reads POSTNET (--verify writes only symbols that "
+           "read back)";
 }
 
 void TestCli::verifyTurnsAnUnreadSymbolIntoAFailure()
@@ -1393,7 +1433,7 @@ void TestCli::batchRefusesALineLongerThanTheWindowTakes()
     const Run run = runProgram(args, dir.path(), fromFile ? QByteArray() : lines);
     QCOMPARE(run.status, 1);
     const QString tooLong =
-        QStringLiteral("The data is longer than 32767 characters, the most the window takes");
+        QStringLiteral("The data is longer than 32767 characters, the most a symbol takes");
     QCOMPARE(run.err.split(QLatin1Char('\n')).filter(QLatin1String("line ")),
              (QStringList{QStringLiteral("line 2: ") + tooLong, QStringLiteral("line 3: ") + tooLong}));
     QVERIFY2(run.err.contains(QLatin1String("2 of 5 lines not written")), qPrintable(run.err));
@@ -1967,30 +2007,63 @@ void TestCli::batchOfALibrarySymbology()
 }
 
 // Where no decoder reads the symbology the file is written and the user told
-// it was not checked: never counted as read, never refused under --verify.
-void TestCli::symbologyNoDecoderReadsIsNotedNotRefused()
+// it was not checked, never counted as read; --verify, which writes only what
+// was read back, refuses it wherever a file would have been written.
+void TestCli::symbologyNoDecoderReads_data()
 {
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("err"); // standard error, line by line
+    const QString note = QStringLiteral("barcode-generator: note: Not checked: no decoder reads POSTNET");
+    const QString refused = QStringLiteral(
+        "%1 not written: Not checked: no decoder reads %2 (--verify writes only symbols that read back)");
+    QTest::newRow("one symbol, noted") << "-t postnet -d 12345 -o p.png" << QByteArray() << 0
+                                       << QStringList{"p.png"} << QStringList{note};
+    QTest::newRow("one symbol, --no-verify, nothing said")
+        << "-t postnet -d 12345 -o p.png --no-verify" << QByteArray() << 0 << QStringList{"p.png"}
+        << QStringList();
+    QTest::newRow("one symbol, --verify")
+        << "-t postnet -d 12345 -o p.png --verify" << QByteArray() << 1 << QStringList()
+        << QStringList{QStringLiteral("barcode-generator: ") + refused.arg("p.png", "POSTNET")};
+    QTest::newRow("a 2D symbol to standard output, --verify")
+        << "-t micropdf417 -d 12345 -o - --verify" << QByteArray() << 1 << QStringList()
+        << QStringList{QStringLiteral("barcode-generator: ") + refused.arg("-", "MicroPDF417")};
+    QTest::newRow("batch, noted once") << "-t postnet --batch - -o b{n}.svg --quiet" << QByteArray("12345\n123456789\n")
+                                       << 0 << QStringList{"b1.svg", "b2.svg"} << QStringList{note};
+    QTest::newRow("batch, --verify: every line refused")
+        << "-t postnet --batch - -o b{n}.svg --quiet --verify" << QByteArray("12345\n123456789\n") << 1
+        << QStringList()
+        << QStringList{QStringLiteral("line 1: ") + refused.arg("b1.svg", "POSTNET"),
+                       QStringLiteral("line 2: ") + refused.arg("b2.svg", "POSTNET"),
+                       QStringLiteral("barcode-generator: 2 of 2 lines not written")};
+    QTest::newRow("sheet, written") << "--sheet Avery_5160 -t postnet -d 12345 -o s.pdf" << QByteArray() << 0
+                                    << QStringList{"s.pdf"} << QStringList();
+    QTest::newRow("sheet, --verify")
+        << "--sheet Avery_5160 -t postnet -d 12345 -o s.pdf --verify" << QByteArray() << 1 << QStringList()
+        << QStringList{QStringLiteral("barcode-generator: ") + refused.arg("s.pdf", "POSTNET")};
+}
+
+void TestCli::symbologyNoDecoderReads()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, err);
     const zintsym::Kind* postnet = zintsym::kindNamed(u"postnet");
     QVERIFY(postnet && !postnet->decoder);
     QTemporaryDir dir;
-    const Run one =
-        runProgram(QString::fromLatin1("-t postnet -d 12345 --verify -o p.png").split(u' '), dir.path());
-    QCOMPARE(one.status, 0);
-    QCOMPARE(one.err.trimmed(),
-             QStringLiteral("barcode-generator: note: Not checked: no decoder reads POSTNET"));
-    QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("p.png")});
-    const Run batch =
-        runProgram(QString::fromLatin1("-t postnet --batch - -o b{n}.svg --verify --quiet").split(u' '),
-                   dir.path(), "12345\n123456789\n");
-    QCOMPARE(batch.status, 0);
-    QCOMPARE(batch.err.trimmed(),
-             QStringLiteral("barcode-generator: note: Not checked: no decoder reads POSTNET"));
-    QCOMPARE(filesIn(dir.path()), (QStringList{"b1.svg", "b2.svg", "p.png"}));
-    // Without the check nothing is said.
-    const Run quiet =
-        runProgram(QString::fromLatin1("-t postnet -d 12345 --no-verify -o q.png").split(u' '), dir.path());
-    QCOMPARE(quiet.status, 0);
-    QVERIFY2(quiet.err.isEmpty(), qPrintable(quiet.err));
+    QStringList words = arguments.split(u' ');
+    words.replaceInStrings(QStringLiteral("Avery_5160"), QStringLiteral("Avery 5160"));
+    const Run run = runProgram(words, dir.path(), input);
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.err.split(u'\n', Qt::SkipEmptyParts), err);
+    QCOMPARE(filesIn(dir.path()), files);
+    if (!files.isEmpty() || words.contains(QStringLiteral("-")))
+        return;
+    QVERIFY(run.out.isEmpty());
 }
 
 // --no-label is the one box a symbology of the library's takes: its
