@@ -1595,6 +1595,7 @@ void TestCli::librarySymbologiesToEachFormatDecode_data()
         {"DataBar Expanded", args("-t|databar-expanded|-d|[01]09501101530003[3103]001750"), "DataBarExpanded",
          "]e0(01)09501101530003(3103)001750"},
         {"ITF-14", args("-t|itf14|-d|1540014128876"), "ITF", "15400141288763"},
+        {"ITF-14 as printed", args("-t|itf14|-d|1 54 00141 28876 3"), "ITF", "15400141288763"},
         {"GS1-128 with AIs", args("-t|gs1-128|-d|[01]09501101530003[17]261231[10]AB-12"), "Code128",
          "]C101095011015300031726123110AB-12"},
         {"GS1 DataMatrix", args("-t|gs1-datamatrix|-d|[01]09501101530003[21]SN42"), "DataMatrix",
@@ -1799,6 +1800,9 @@ void TestCli::badDataForEachFamily_data()
         << "The check digit of AI (00) at position 28 is 7, not 1";
     QTest::newRow("DataBar letters") << args("-t|databar|-d|ABC") << "";
     QTest::newRow("ITF-14 letters") << args("-t|itf14|-d|12345X") << "";
+    QTest::newRow("ITF-14 as printed, one digit too many")
+        << args("-t|itf14|-d|1 54 00141 28876 30")
+        << "ITF-14 takes 13 digits, or 14 with the check digit; this is 15 digits";
     QTest::newRow("Code 93 beyond ASCII") << args("-t|code93|-d|é") << "";
     QTest::newRow("MaxiCode too long") << QStringList{QStringLiteral("-t"), QStringLiteral("maxicode"),
                                                       QStringLiteral("-d"), QString(200, QChar(u'M'))}
