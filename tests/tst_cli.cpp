@@ -214,6 +214,8 @@ class TestCli : public QObject {
     void existingFileNeedsForce();
     void batchWritesTheValidLinesAndReportsTheOthers();
     void batchFromStandardInput();
+    void invalidUtf8IsRefused_data();
+    void invalidUtf8IsRefused();
     void batchIsTheSameForAnyNumberOfWorkers();
     void batchExistingFilesFailWithoutForce();
     void batchReportsAFolderItCannotMake();
@@ -971,6 +973,58 @@ void TestCli::batchWritesTheValidLinesAndReportsTheOthers()
     QCOMPARE(QString::fromStdString(testing::decode(QImage(dir.filePath(QStringLiteral("out/02-TWO.png"))),
                                                     ZXing::BarcodeFormat::Code39)),
              QStringLiteral("TWO"));
+}
+
+void TestCli::invalidUtf8IsRefused_data()
+{
+    // The arguments go through a shell: QProcess would make them UTF-8 first.
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<QStringList>("files");
+    QTest::newRow("-d") << R"sh("$0" -t qr -d "$(printf 'A\377\376B')" -o x.png)sh" << QByteArray() << 1
+                        << "Invalid UTF-8 at byte 2: the data must be UTF-8 text" << QStringList();
+    QTest::newRow("--data=, a cut-off sequence last")
+        << R"sh("$0" -t qr "--data=$(printf 'AB\303')" -o x.png)sh" << QByteArray() << 1
+        << "Invalid UTF-8 at byte 3: the data must be UTF-8 text" << QStringList();
+    QTest::newRow("-d, a surrogate") << R"sh("$0" -t qr -d"$(printf 'A\355\240\200')" -o x.png)sh" << QByteArray()
+                                     << 1 << "Invalid UTF-8 at byte 2: the data must be UTF-8 text"
+                                     << QStringList();
+    // The replacement character itself is text like any other.
+    QTest::newRow("-d, U+FFFD as UTF-8") << R"sh("$0" -t qr -d "$(printf 'A\357\277\275B')" -o x.png)sh"
+                                         << QByteArray() << 0 << QString() << QStringList{"x.png"};
+    QTest::newRow("batch line") << R"sh("$0" -t qr --batch - -o '{n}-{data}.png')sh"
+                                << QByteArray("ok\nA\xff" "B\n\xc3\xa9t\xc3\xa9\n") << 1
+                                << "line 2: Invalid UTF-8 at byte 2: the data must be UTF-8 text\n"
+                                   "barcode-generator: 1 of 3 lines not written"
+                                << QStringList{"1-ok.png", QString::fromUtf8("3-été.png")};
+}
+
+// Bytes that are not UTF-8 are refused where they are given, never encoded
+// (nor named in a file) as U+FFFD.
+void TestCli::invalidUtf8IsRefused()
+{
+    QFETCH(QString, script);
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QString, err);
+    QFETCH(QStringList, files);
+    QTemporaryDir dir;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, QStringLiteral(PROGRAM_PATH)});
+    QVERIFY(process.waitForStarted());
+    process.write(input);
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.exitCode(), status);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()).trimmed(), err);
+    QCOMPARE(filesIn(dir.path()), files);
 }
 
 void TestCli::batchFromStandardInput()
