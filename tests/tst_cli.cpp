@@ -2119,6 +2119,9 @@ void TestCli::sheetCsvColumnBeyondTheFile_data()
         << false;
     QTest::newRow("one record narrower") << QByteArray("x,A1\ny\nz,A3\n") << "--column 2"
                                          << "Line 2 has 1 column, no column 2." << true;
+    // So is a record that is not UTF-8, in any of its columns.
+    QTest::newRow("one record not UTF-8") << QByteArray("sku,name\nA1,a\nA2,b\xff\nA3,c\n") << "--header --column sku"
+                                          << "Line 3: Invalid UTF-8 at byte 5: the data must be UTF-8 text" << true;
 }
 
 void TestCli::sheetCsvColumnBeyondTheFile()
