@@ -46,8 +46,8 @@ Utf8Text strictUtf8(QByteArrayView bytes)
             length = 1;
         else if (b >= 0xC2 && b <= 0xDF && follows(i + 1))
             length = 2;
-        else if (b >= 0xE0 && b <= 0xEF && follows(i + 1) && follows(i + 2) && !(b == 0xE0 && byte(i + 1) < 0xA0) &&
-                 !(b == 0xED && byte(i + 1) >= 0xA0))
+        else if (b >= 0xE0 && b <= 0xEF && follows(i + 1) && follows(i + 2) &&
+                 !(b == 0xE0 && byte(i + 1) < 0xA0) && !(b == 0xED && byte(i + 1) >= 0xA0))
             length = 3;
         else if (b >= 0xF0 && b <= 0xF4 && follows(i + 1) && follows(i + 2) && follows(i + 3) &&
                  !(b == 0xF0 && byte(i + 1) < 0x90) && !(b == 0xF4 && byte(i + 1) >= 0x90))
