@@ -5,6 +5,7 @@
 #include "cli/OneSymbol.h"
 #include "cli/Options.h"
 #include "cli/Sheets.h"
+#include "jobs/LineReader.h"
 #include "verify/ExportCheck.h"
 
 #include <QGuiApplication>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iterator>
+#include <optional>
 #include <unistd.h>
 
 #ifndef BARCODE_VERSION
@@ -155,8 +157,25 @@ bool wantsCommandLine(int argc, char** argv)
 
 namespace {
 
+// The data argument's bytes as given, found beside its option: Qt's decoding
+// of the arguments has already turned what is not UTF-8 into U+FFFD.
+std::optional<QByteArray> dataBytes(int argc, char** argv, const QString& data)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView arg(argv[i]);
+        for (const QByteArrayView prefix : {QByteArrayView("--data="), QByteArrayView("-d")})
+            if (arg.startsWith(prefix) && arg.size() > prefix.size() &&
+                QString::fromLocal8Bit(arg.sliced(prefix.size())) == data)
+                return arg.sliced(prefix.size()).toByteArray();
+        const QByteArrayView before = i > 1 ? QByteArrayView(argv[i - 1]) : QByteArrayView();
+        if ((before == "-d" || before == "--data") && QString::fromLocal8Bit(arg) == data)
+            return arg.toByteArray();
+    }
+    return std::nullopt;
+}
+
 // The command the arguments ask for, in the application made for it.
-int act(const ClosedStreams& closed)
+int act(const ClosedStreams& closed, int argc, char** argv)
 {
     const ParsedArguments parsed = parseArguments(QGuiApplication::arguments(), closed);
     for (const QString& warning : parsed.warnings)
@@ -164,6 +183,14 @@ int act(const ClosedStreams& closed)
     if (parsed.refusal)
         return refuse(*parsed.refusal);
     const Settings& settings = parsed.settings;
+    // Data that is not UTF-8 would be encoded as other text than was given.
+    if (settings.data.contains(QChar(QChar::ReplacementCharacter)))
+        if (const std::optional<QByteArray> bytes = dataBytes(argc, argv, settings.data)) {
+            if (const output::Utf8Text text = output::strictUtf8(*bytes); !text.ok()) {
+                printError(text.error);
+                return kFailed;
+            }
+        }
     switch (settings.action) {
     case Action::Help:
     case Action::Version:
@@ -221,7 +248,7 @@ int run(int argc, char** argv)
     QGuiApplication::setApplicationName(QStringLiteral("barcode-generator"));
     QGuiApplication::setApplicationVersion(QStringLiteral(BARCODE_VERSION));
 
-    return leave(act(closed));
+    return leave(act(closed, argc, argv));
 }
 
 } // namespace cli

@@ -76,27 +76,36 @@ PrintedCode refused(const QString& why)
 
 } // namespace
 
+PrintedDigits printedDigits(const QString& data, bool isbnX)
+{
+    PrintedDigits out;
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        const QChar c = data.at(i);
+        if (c.unicode() >= u'0' && c.unicode() <= u'9' && !out.xLast) {
+            out.digits += c;
+        } else if ((c == u' ' || c == u'-') && !out.digits.isEmpty() && i + 1 < data.size() && !out.xLast) {
+            continue;
+        } else if (isbnX && (c == u'X' || c == u'x') && out.digits.size() == 9 && !out.xLast) {
+            out.xLast = true;
+        } else {
+            out.bad = i;
+            return out;
+        }
+    }
+    return out;
+}
+
 PrintedCode printedCode(PrintedForm form, const QString& data)
 {
     const Shape shape = shapeOf(form);
     const QString title = QString::fromLatin1(shape.title);
-    // The digits, the separators printed between them left out.
-    QString digits;
-    bool xLast = false;
-    for (qsizetype i = 0; i < data.size(); ++i) {
-        const QChar c = data.at(i);
-        if (c.unicode() >= u'0' && c.unicode() <= u'9' && !xLast) {
-            digits += c;
-        } else if ((c == u' ' || c == u'-') && !digits.isEmpty() && i + 1 < data.size() && !xLast) {
-            continue;
-        } else if (form == PrintedForm::Isbn && (c == u'X' || c == u'x') && digits.size() == 9 && !xLast) {
-            xLast = true;
-        } else {
-            return refused(QStringLiteral("%1 takes digits only: '%2' at position %3 is not one")
-                               .arg(title, QString(c))
-                               .arg(i + 1));
-        }
-    }
+    const PrintedDigits printed = printedDigits(data, form == PrintedForm::Isbn);
+    if (printed.bad >= 0)
+        return refused(QStringLiteral("%1 takes digits only: '%2' at position %3 is not one")
+                           .arg(title, QString(data.at(printed.bad)))
+                           .arg(printed.bad + 1));
+    QString digits = printed.digits;
+    const bool xLast = printed.xLast;
     if (xLast && digits.size() != 9)
         return refused(QStringLiteral("An ISBN-10 has its X only as the tenth character"));
 

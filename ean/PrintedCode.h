@@ -15,6 +15,17 @@ struct PrintedCode {
     QString withoutCheck() const { return code.chopped(1); }
 };
 
+// The digits of a number as printed: spaces and hyphens between digits left
+// out, an ISBN-10's X kept last where `isbnX` allows it (after nine digits).
+// `bad` is the index in the data of the first character that is none of
+// these, -1 when there is none.
+struct PrintedDigits {
+    QString digits;
+    bool xLast = false;
+    qsizetype bad = -1;
+};
+PrintedDigits printedDigits(const QString& data, bool isbnX = false);
+
 // The data as a user copies it from a label or a book: with or without the
 // check digit (which must then be the right one), with spaces or hyphens
 // between digits, an ISBN also as its ten-digit form (X for a check of 10),

@@ -274,10 +274,14 @@ BatchSummary BatchRunner::run(QIODevice& input, qint64 totalLines, const Report&
             summary.inputError = reader.error();
         if (next != LineReader::Next::Line)
             break;
-        const QString data = got.tooLong ? QString() : lineText(std::move(got.bytes));
+        const Utf8Text text = got.tooLong ? Utf8Text{} : lineText(std::move(got.bytes));
+        const QString& data = text.text;
         if (got.tooLong || data.size() > kMaxDataLength) {
             ++summary.lines;
             pending.push_back(ready({line, {}, {}, dataTooLongMessage(), {}}));
+        } else if (!text.ok()) {
+            ++summary.lines;
+            pending.push_back(ready({line, {}, {}, text.error, {}}));
         } else if (data.isEmpty()) {
             pending.push_back(ready({line, {}, {}, {}, {}, true}));
         } else {

@@ -34,13 +34,38 @@ qint64 countLines(QIODevice& input)
     return lines;
 }
 
-QString lineText(QByteArray bytes)
+Utf8Text strictUtf8(QByteArrayView bytes)
+{
+    const auto byte = [&](qsizetype i) { return i < bytes.size() ? uchar(bytes[i]) : 0u; };
+    const auto follows = [&](qsizetype i) { return (byte(i) & 0xC0) == 0x80; };
+    for (qsizetype i = 0; i < bytes.size();) {
+        const uint b = byte(i);
+        // The shortest form only, no surrogates, nothing beyond U+10FFFF.
+        qsizetype length = 0;
+        if (b < 0x80)
+            length = 1;
+        else if (b >= 0xC2 && b <= 0xDF && follows(i + 1))
+            length = 2;
+        else if (b >= 0xE0 && b <= 0xEF && follows(i + 1) && follows(i + 2) &&
+                 !(b == 0xE0 && byte(i + 1) < 0xA0) && !(b == 0xED && byte(i + 1) >= 0xA0))
+            length = 3;
+        else if (b >= 0xF0 && b <= 0xF4 && follows(i + 1) && follows(i + 2) && follows(i + 3) &&
+                 !(b == 0xF0 && byte(i + 1) < 0x90) && !(b == 0xF4 && byte(i + 1) >= 0x90))
+            length = 4;
+        if (length == 0)
+            return {{}, QStringLiteral("Invalid UTF-8 at byte %1: the data must be UTF-8 text").arg(i + 1)};
+        i += length;
+    }
+    return {QString::fromUtf8(bytes), {}};
+}
+
+Utf8Text lineText(QByteArray bytes)
 {
     if (bytes.endsWith('\n'))
         bytes.chop(1);
     if (bytes.endsWith('\r'))
         bytes.chop(1);
-    return QString::fromUtf8(bytes);
+    return strictUtf8(bytes);
 }
 
 LineReader::LineReader(QIODevice& input, qsizetype longest) : m_input(input), m_longest(longest)

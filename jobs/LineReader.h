@@ -13,8 +13,17 @@ namespace output {
 // -1 for a pipe or a terminal. Leaves the device at its start.
 qint64 countLines(QIODevice& input);
 
+// Text from bytes that must be UTF-8: a byte that is not, decoded, would
+// become U+FFFD and put a different text in the symbol and its file name.
+struct Utf8Text {
+    QString text;
+    QString error; // "Invalid UTF-8 at byte N: ...", N counted from 1; empty when valid
+    bool ok() const { return error.isEmpty(); }
+};
+Utf8Text strictUtf8(QByteArrayView bytes);
+
 // A line as read, without its line end (LF or CR LF), from UTF-8.
-QString lineText(QByteArray bytes);
+Utf8Text lineText(QByteArray bytes);
 
 // The lines of the input in pieces of bounded size: a line longer than
 // `longest` bytes is skipped to its end, never held whole. A pipe or a terminal

@@ -1,6 +1,10 @@
 #include "sheets/Labels.h"
 
+#include "jobs/LineReader.h"
+
 #include <QIODevice>
+
+#include <algorithm>
 
 namespace sheets {
 
@@ -97,7 +101,29 @@ LabelSource fromText(QStringView text, const SourceOptions& options)
 LabelSource fromDevice(QIODevice& input, const SourceOptions& options)
 {
     const QByteArray bytes = input.readAll();
-    return fromText(QString::fromUtf8(bytes), options);
+    LabelSource source = fromText(QString::fromUtf8(bytes), options);
+    // A line that is not UTF-8 would be printed as other text than was given:
+    // its label (a CSV record, from the line it starts on) is refused.
+    qint64 number = 0;
+    for (qsizetype start = 0; start < bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        ++number;
+        const output::Utf8Text text = output::strictUtf8(QByteArrayView(bytes).sliced(start, end - start));
+        start = end + 1;
+        if (text.ok())
+            continue;
+        const auto item = std::find_if(source.items.rbegin(), source.items.rend(),
+                                       [&](const LabelItem& i) { return i.line <= number; });
+        if (item == source.items.rend())
+            continue;
+        source.bad.push_back({item->line, QStringLiteral("Line %1: %2").arg(number).arg(text.error)});
+        source.items.erase(std::next(item).base());
+    }
+    std::stable_sort(source.bad.begin(), source.bad.end(),
+                     [](const BadItem& a, const BadItem& b) { return a.line < b.line; });
+    return source;
 }
 
 } // namespace sheets

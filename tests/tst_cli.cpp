@@ -216,6 +216,8 @@ class TestCli : public QObject {
     void existingFileNeedsForce();
     void batchWritesTheValidLinesAndReportsTheOthers();
     void batchFromStandardInput();
+    void invalidUtf8IsRefused_data();
+    void invalidUtf8IsRefused();
     void batchIsTheSameForAnyNumberOfWorkers();
     void batchExistingFilesFailWithoutForce();
     void batchReportsAFolderItCannotMake();
@@ -1011,6 +1013,58 @@ void TestCli::batchWritesTheValidLinesAndReportsTheOthers()
              QStringLiteral("TWO"));
 }
 
+void TestCli::invalidUtf8IsRefused_data()
+{
+    // The arguments go through a shell: QProcess would make them UTF-8 first.
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<QStringList>("files");
+    QTest::newRow("-d") << R"sh("$0" -t qr -d "$(printf 'A\377\376B')" -o x.png)sh" << QByteArray() << 1
+                        << "Invalid UTF-8 at byte 2: the data must be UTF-8 text" << QStringList();
+    QTest::newRow("--data=, a cut-off sequence last")
+        << R"sh("$0" -t qr "--data=$(printf 'AB\303')" -o x.png)sh" << QByteArray() << 1
+        << "Invalid UTF-8 at byte 3: the data must be UTF-8 text" << QStringList();
+    QTest::newRow("-d, a surrogate") << R"sh("$0" -t qr -d"$(printf 'A\355\240\200')" -o x.png)sh" << QByteArray()
+                                     << 1 << "Invalid UTF-8 at byte 2: the data must be UTF-8 text"
+                                     << QStringList();
+    // The replacement character itself is text like any other.
+    QTest::newRow("-d, U+FFFD as UTF-8") << R"sh("$0" -t qr -d "$(printf 'A\357\277\275B')" -o x.png)sh"
+                                         << QByteArray() << 0 << QString() << QStringList{"x.png"};
+    QTest::newRow("batch line") << R"sh("$0" -t qr --batch - -o '{n}-{data}.png')sh"
+                                << QByteArray("ok\nA\xff" "B\n\xc3\xa9t\xc3\xa9\n") << 1
+                                << "line 2: Invalid UTF-8 at byte 2: the data must be UTF-8 text\n"
+                                   "barcode-generator: 1 of 3 lines not written"
+                                << QStringList{"1-ok.png", QString::fromUtf8("3-été.png")};
+}
+
+// Bytes that are not UTF-8 are refused where they are given, never encoded
+// (nor named in a file) as U+FFFD.
+void TestCli::invalidUtf8IsRefused()
+{
+    QFETCH(QString, script);
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QString, err);
+    QFETCH(QStringList, files);
+    QTemporaryDir dir;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, QStringLiteral(PROGRAM_PATH)});
+    QVERIFY(process.waitForStarted());
+    process.write(input);
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.exitCode(), status);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()).trimmed(), err);
+    QCOMPARE(filesIn(dir.path()), files);
+}
+
 void TestCli::batchFromStandardInput()
 {
     QTemporaryDir dir;
@@ -1635,6 +1689,7 @@ void TestCli::librarySymbologiesToEachFormatDecode_data()
         {"DataBar Expanded", args("-t|databar-expanded|-d|[01]09501101530003[3103]001750"), "DataBarExpanded",
          "]e0(01)09501101530003(3103)001750"},
         {"ITF-14", args("-t|itf14|-d|1540014128876"), "ITF", "15400141288763"},
+        {"ITF-14 as printed", args("-t|itf14|-d|1 54 00141 28876 3"), "ITF", "15400141288763"},
         {"GS1-128 with AIs", args("-t|gs1-128|-d|[01]09501101530003[17]261231[10]AB-12"), "Code128",
          "]C101095011015300031726123110AB-12"},
         {"GS1 DataMatrix", args("-t|gs1-datamatrix|-d|[01]09501101530003[21]SN42"), "DataMatrix",
@@ -1839,6 +1894,9 @@ void TestCli::badDataForEachFamily_data()
         << "The check digit of AI (00) at position 28 is 7, not 1";
     QTest::newRow("DataBar letters") << args("-t|databar|-d|ABC") << "";
     QTest::newRow("ITF-14 letters") << args("-t|itf14|-d|12345X") << "";
+    QTest::newRow("ITF-14 as printed, one digit too many")
+        << args("-t|itf14|-d|1 54 00141 28876 30")
+        << "ITF-14 takes 13 digits, or 14 with the check digit; this is 15 digits";
     QTest::newRow("Code 93 beyond ASCII") << args("-t|code93|-d|é") << "";
     QTest::newRow("MaxiCode too long") << QStringList{QStringLiteral("-t"), QStringLiteral("maxicode"),
                                                       QStringLiteral("-d"), QString(200, QChar(u'M'))}
@@ -2134,6 +2192,9 @@ void TestCli::sheetCsvColumnBeyondTheFile_data()
         << false;
     QTest::newRow("one record narrower") << QByteArray("x,A1\ny\nz,A3\n") << "--column 2"
                                          << "Line 2 has 1 column, no column 2." << true;
+    // So is a record that is not UTF-8, in any of its columns.
+    QTest::newRow("one record not UTF-8") << QByteArray("sku,name\nA1,a\nA2,b\xff\nA3,c\n") << "--header --column sku"
+                                          << "Line 3: Invalid UTF-8 at byte 5: the data must be UTF-8 text" << true;
 }
 
 void TestCli::sheetCsvColumnBeyondTheFile()

@@ -229,12 +229,18 @@ void TestZint::readsBack_data()
     QTest::newRow("itf14") << "itf14" << "1234567890123" << none << 0 << none << "12345678901231";
     QTest::newRow("itf14 check digit") << "itf14" << "12345678901231" << none << 0 << none << "12345678901231";
     QTest::newRow("ean14 check digit") << "ean14" << "12345678901231" << none << 0 << none << "0112345678901231";
+    // Numbers as printed on the case or the label, grouped by spaces or hyphens.
+    QTest::newRow("itf14 as printed") << "itf14" << "1 54 00141 28876 3" << none << 0 << none << "15400141288763";
+    QTest::newRow("ean14 as printed") << "ean14" << "1-54-00141-28876-3" << none << 0 << none
+                                      << "0115400141288763";
     QTest::newRow("code128b") << "code128b" << "hello 128" << none << 0 << none << "hello 128";
     QTest::newRow("databar-stacked") << "databar-stacked" << "0950110153000" << none << 0 << none
                                      << "09501101530003";
     QTest::newRow("sscc18") << "sscc18" << "12345678901234567" << none << 0 << none << "00123456789012345675";
     QTest::newRow("sscc18 check digit") << "sscc18" << "123456789012345675" << none << 0 << none
                                         << "00123456789012345675";
+    QTest::newRow("sscc18 as printed") << "sscc18" << "1 0614141 123456789 7" << none << 0 << none
+                                       << "00106141411234567897";
 }
 
 void TestZint::readsBack()
@@ -405,6 +411,22 @@ void TestZint::badDataRefusedPlainly_data()
                                        << "The check digit is 1, not 4";
     QTest::newRow("sscc18 check digit") << "sscc18" << "123456789012345671" << none << 0 << none
                                         << "The check digit is 5, not 1";
+    QTest::newRow("itf14 as printed, check digit") << "itf14" << "1 54 00141 28876 4" << none << 0 << none
+                                                   << "The check digit is 3, not 4";
+    QTest::newRow("itf14 length") << "itf14" << "154001412887630" << none << 0 << none
+                                  << "ITF-14 takes 13 digits, or 14 with the check digit; this is 15 digits";
+    QTest::newRow("itf14 letter with the check digit")
+        << "itf14" << "1540014128876A" << none << 0 << none
+        << "Invalid character \"A\" at position 14: ITF-14 takes digits only";
+    QTest::newRow("itf14 trailing space") << "itf14" << "15400141288763 " << none << 0 << none
+                                          << "Invalid character U+0020 at position 15: ITF-14 takes digits only";
+    QTest::newRow("ean14 length") << "ean14" << "1 54 00141 28876 30" << none << 0 << none
+                                  << "EAN-14 takes 13 digits, or 14 with the check digit; this is 15 digits";
+    QTest::newRow("sscc18 length") << "sscc18" << "1234567890123456789" << none << 0 << none
+                                   << "SSCC-18 takes 17 digits, or 18 with the check digit; this is 19 digits";
+    QTest::newRow("sscc18 letter with the check digit")
+        << "sscc18" << "12345678901234567X" << none << 0 << none
+        << "Invalid character \"X\" at position 18: SSCC-18 takes digits only";
     QTest::newRow("upce system") << "upce" << "2123456" << none << 0 << none
                                  << "A UPC-E begins with number system 0 or 1";
     QTest::newRow("isbn check digit") << "isbn" << "978-0-306-40615-8" << none << 0 << none

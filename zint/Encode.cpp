@@ -1,5 +1,7 @@
 #include "zint/Encode.h"
 
+#include "ean/PrintedCode.h"
+
 #include <zint.h>
 
 #include <QHash>
@@ -393,13 +395,26 @@ Prepared prepare(const Kind& kind, const QString& data, const Options& options)
         return prepareRetail(kind, data, options);
     if (!options.addon.isEmpty() && !(kind.options & Addon))
         return {{}, {}, QStringLiteral("%1 takes no add-on").arg(title(kind))};
-    if (const int digits = keyDigits(kind.id); digits > 0 && data.size() == digits + 1 && isDigits(data)) {
-        // The number as printed, its check digit last: libzint adds the
-        // check digit itself, so it is checked here and left off.
-        const int check = gs1CheckDigit(QStringView(data).first(digits));
-        if (data.back().unicode() - u'0' != check)
-            return {{}, {}, QStringLiteral("The check digit is %1, not %2").arg(check).arg(data.back())};
-        return {data.first(digits), {}, {}};
+    if (const int digits = keyDigits(kind.id); digits > 0) {
+        // The number as printed, spaced or hyphenated as the EAN family is.
+        const ean::PrintedDigits printed = ean::printedDigits(data);
+        if (printed.bad >= 0)
+            return {{}, {}, QStringLiteral("Invalid character %1 %2: %3 takes digits only")
+                                .arg(charName(data[printed.bad]), at(printed.bad), title(kind))};
+        const QString& number = printed.digits;
+        if (number.size() > digits + 1)
+            return {{}, {}, wrongLength(kind, QStringLiteral("%1 digits, or %2 with the check digit")
+                                                  .arg(digits)
+                                                  .arg(digits + 1),
+                                        number.size())};
+        if (number.size() <= digits)
+            return {number, {}, {}}; // libzint puts the zeros in front of a shorter one
+        // With its check digit last: libzint adds the check digit itself, so
+        // it is checked here and left off.
+        const int check = gs1CheckDigit(QStringView(number).first(digits));
+        if (number.back().unicode() - u'0' != check)
+            return {{}, {}, QStringLiteral("The check digit is %1, not %2").arg(check).arg(number.back())};
+        return {number.first(digits), {}, {}};
     }
     if (ZBarcode_Cap(kind.id, ZINT_CAP_COMPOSITE)) {
         const qsizetype bar = data.indexOf(u'|');
