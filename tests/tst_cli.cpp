@@ -110,9 +110,7 @@ struct Run {
 Run runProgram(const QStringList& arguments, const QString& folder = QString(), const QByteArray& input = {})
 {
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
+    QProcessEnvironment env = testing::withoutDisplay();
     process.setProcessEnvironment(env);
     if (!folder.isEmpty())
         process.setWorkingDirectory(folder);
@@ -858,9 +856,7 @@ void TestCli::standardStreamsThatFail()
     QFETCH(QString, message);
     QTemporaryDir dir;
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
+    QProcessEnvironment env = testing::withoutDisplay();
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());
     int brokenPipe[2] = {-1, -1};
@@ -1050,9 +1046,7 @@ void TestCli::invalidUtf8IsRefused()
     QFETCH(QStringList, files);
     QTemporaryDir dir;
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
+    QProcessEnvironment env = testing::withoutDisplay();
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());
     process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, QStringLiteral(PROGRAM_PATH)});
@@ -1342,9 +1336,7 @@ namespace {
 // remove.
 QProcessEnvironment environment(const QStringList& settings, const QStringList& removed = {})
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
+    QProcessEnvironment env = testing::withoutDisplay();
     for (const QString& name : removed)
         env.remove(name);
     for (const QString& setting : settings)

@@ -35,9 +35,7 @@ struct Run {
 Run runProgram(const QStringList& arguments)
 {
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
+    QProcessEnvironment env = testing::withoutDisplay();
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(PROGRAM_PATH), arguments);
     if (!process.waitForFinished(120000))

@@ -3,6 +3,7 @@
 #include "app/BarcodeGenerator.h"
 
 #include <QImage>
+#include <QProcessEnvironment>
 #include <QStringList>
 
 #include <ZXing/BarcodeFormat.h>
@@ -135,5 +136,9 @@ class TinyFileLimit {
   private:
     rlimit m_saved{};
 };
+
+// The environment of the program as a user's shell runs it for a command:
+// this process's, without a display of any kind.
+QProcessEnvironment withoutDisplay();
 
 } // namespace testing
