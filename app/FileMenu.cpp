@@ -31,7 +31,6 @@
 
 namespace {
 
-const QString kExportTitle = QStringLiteral("Export");
 
 } // namespace
 
@@ -138,33 +137,9 @@ void BarcodeGenerator::writeExport(const output::ExportSettings& settings, bool 
     const draw::Surface* standardSurface = standardProportions ? standardSymbol(standard) : nullptr;
     if (standardProportions && !standardSurface)
         return;
-    const QString suffix = output::formatSuffix(settings.format);
-    const QString proposed = QDir(ExportDialog::lastFolder()).filePath(exportFileName(suffix));
-    const QString filter = output::formatFilter(settings.format);
-    const QString chosen = m_platform->saveFileName(this, kExportTitle, proposed, filter);
-    if (chosen.isEmpty())
-        return;
-    const output::ExportPath target = output::exportPath(chosen, settings.format);
-    if (target.path.isEmpty()) {
-        message(QMessageBox::Warning, kExportTitle, target.error);
-        return;
-    }
-    const QString& path = target.path;
-    ExportDialog::rememberFolder(QFileInfo(path).absolutePath());
     const draw::Surface& surface = standardSurface ? *standardSurface : selectedSurface();
-    const output::SaveResult result = output::write(surface, settings, path);
-    if (!result.saved) {
-        message(QMessageBox::Warning, kExportTitle,
-                QStringLiteral("The symbol was not exported to %1: %2")
-                    .arg(QDir::toNativeSeparators(path), result.error));
-        return;
-    }
-    const verify::Verdict verdict = verify::checkExport(surface, settings, shown->symbology, shown->context);
-    if (!verdict.reads())
-        message(QMessageBox::Warning, kExportTitle,
-                QStringLiteral("%1 was written as asked, but a standard decoder does not read it as the "
-                               "data: %2")
-                    .arg(QDir::toNativeSeparators(path), verdict.details()));
+    exportShownSymbol(*m_platform, this, surface, settings, *shown,
+                      exportFileName(output::formatSuffix(settings.format)));
 }
 
 void BarcodeGenerator::File_Print()

@@ -1,7 +1,7 @@
 #pragma once
 
-// What both windows do with the symbol on view beyond showing it: print it and
-// drag it out.
+// What both windows do with the symbol on view beyond showing it: export,
+// print and drag it out.
 
 #include "desktop/DragData.h"
 
@@ -12,13 +12,25 @@
 class Platform;
 class QPrinter;
 class QTemporaryDir;
+class QWidget;
 
 namespace draw {
 class Surface;
 }
+namespace output {
+struct ExportSettings;
+}
 namespace verify {
 struct Request;
 }
+
+// Asks where to export the symbol on view, proposing `fileName` in the last
+// export's folder, writes it as `settings` say and reads the file back by the
+// request's own decoder; says through the platform why when it cannot, or
+// when the file does not read as the data.
+void exportShownSymbol(Platform& platform, QWidget* parent, const draw::Surface& surface,
+                       const output::ExportSettings& settings, const verify::Request& shown,
+                       const QString& fileName);
 
 // Prints the symbol on view at the module size of the last export, the caption
 // under it unless empty, and says through the platform why when it cannot. With

@@ -51,7 +51,6 @@ namespace studio {
 namespace {
 
 const QString kCaption = QStringLiteral("All Symbologies");
-const QString kExportTitle = QStringLiteral("Export");
 // Enough refused lines to act on; the rest are counted.
 constexpr int kRefusedShown = 20;
 // Where a symbology's item keeps its Kind.
@@ -594,32 +593,8 @@ void StudioWindow::writeExport(const output::ExportSettings& settings)
     const std::optional<verify::Request> shown = shownSymbol();
     if (!shown)
         return;
-    const QString suffix = output::formatSuffix(settings.format);
-    const QString proposed = QDir(ExportDialog::lastFolder()).filePath(exportFileName(suffix));
-    const QString filter = output::formatFilter(settings.format);
-    const QString chosen = m_platform.saveFileName(this, kExportTitle, proposed, filter);
-    if (chosen.isEmpty())
-        return;
-    const output::ExportPath target = output::exportPath(chosen, settings.format);
-    if (target.path.isEmpty()) {
-        message(QMessageBox::Warning, kExportTitle, target.error);
-        return;
-    }
-    const QString& path = target.path;
-    ExportDialog::rememberFolder(QFileInfo(path).absolutePath());
-    const draw::Surface& surface = *m_symbol.surface;
-    const output::SaveResult result = output::write(surface, settings, path);
-    if (!result.saved) {
-        message(
-            QMessageBox::Warning, kExportTitle,
-            tr("The symbol was not exported to %1: %2").arg(QDir::toNativeSeparators(path), result.error));
-        return;
-    }
-    const verify::Verdict verdict = verify::checkExport(surface, settings, *shown->library, shown->context);
-    if (verdict.checked() && !verdict.reads())
-        message(QMessageBox::Warning, kExportTitle,
-                tr("%1 was written as asked, but a standard decoder does not read it as the data: %2")
-                    .arg(QDir::toNativeSeparators(path), verdict.details()));
+    exportShownSymbol(m_platform, this, *m_symbol.surface, settings, *shown,
+                      exportFileName(output::formatSuffix(settings.format)));
 }
 
 void StudioWindow::File_Print()
